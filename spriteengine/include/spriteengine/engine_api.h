@@ -186,13 +186,17 @@ enum {
   /* platform: the game asks the engine's window to minimise, restore or close */                \
   OP(void, iWindowCommand, (int32_t command))
 
-// Declarations of every exported operation.
+// Declarations of every exported operation. The game calls the engine only
+// through its own call table and defines VARNOK_ENGINE_NO_PROTOTYPES so that
+// its function-pointer variables can carry the operations' names.
+#ifndef VARNOK_ENGINE_NO_PROTOTYPES
 #define VARNOK_DECLARE_OP(ret, name, params) ret name params;
 #define VARNOK_DECLARE_NOTHING(slot)
 VARNOK_ENGINE_TABLE(VARNOK_DECLARE_OP, VARNOK_DECLARE_NOTHING)
 VARNOK_ENGINE_PHASES(VARNOK_DECLARE_OP)
 #undef VARNOK_DECLARE_OP
 #undef VARNOK_DECLARE_NOTHING
+#endif
 
 // Slot count of the operation table (operations and reserved slots).
 #define VARNOK_COUNT_SLOT(...) +1
