@@ -1,0 +1,135 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+namespace platform {
+namespace {
+
+constexpr size_t kReadChunk = 64 * 1024;
+constexpr int kTempNameAttempts = 16;
+constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, like any new file
+
+// Closes a descriptor once, whatever path the function leaves by.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() { Close(); }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Returns false when close reports an error (a delayed write error on some file systems).
+  bool Close() {
+    if (fd_ < 0) return true;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (written == 0) return false;
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// A fresh temporary name beside path. It starts with the target's name so a stray
+// file left by a power cut is recognisable, and carries the process id and a counter
+// so concurrent writers never share one.
+std::string TempNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+}
+
+// Makes the rename itself durable; a failure here does not undo the write, so it is ignored.
+void SyncFolder(const std::string& folder) {
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (info.st_size > 0 && static_cast<uintmax_t>(info.st_size) > maxBytes) return std::nullopt;
+
+  // The size from fstat is only a hint: the file may grow while we read it, so the
+  // limit is enforced on the bytes actually read.
+  std::vector<uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(info.st_size));
+  for (;;) {
+    const size_t room = maxBytes - bytes.size();
+    const size_t want = room < kReadChunk ? room + 1 : kReadChunk;
+    const size_t old = bytes.size();
+    bytes.resize(old + want);
+    const ssize_t got = ::read(fd.get(), bytes.data() + old, want);
+    if (got < 0) {
+      bytes.resize(old);
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    bytes.resize(old + static_cast<size_t>(got));
+    if (got == 0) break;
+    if (bytes.size() > maxBytes) return std::nullopt;
+  }
+  return bytes;
+}
+
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
+  if (path.empty() || path.back() == '/') return false;
+
+  std::string tempPath;
+  int rawFd = -1;
+  for (int attempt = 0; attempt < kTempNameAttempts && rawFd < 0; ++attempt) {
+    tempPath = TempNameFor(path);
+    rawFd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+    if (rawFd < 0 && errno != EEXIST) return false;
+  }
+  Fd fd(rawFd);
+  if (!fd.valid()) return false;
+
+  const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+  const bool closed = fd.Close();
+  if (!written || !closed || ::rename(tempPath.c_str(), path.c_str()) != 0) {
+    ::unlink(tempPath.c_str());
+    return false;
+  }
+  SyncFolder(FolderOf(path));
+  return true;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+}  // namespace platform
