@@ -1,0 +1,156 @@
+// The engine's init phase: every shared resource of the process, with the
+// loading bar stepping while the menus are built.
+#include <cstdio>
+
+#include "app/game_context.h"
+#include "app/image_sprite.h"
+#include "app/main_form.h"
+#include "app/music.h"
+#include "platform/file_io.h"
+#include "platform/game_path.h"
+
+namespace app {
+namespace {
+
+constexpr size_t kMaxMeshBytes = 1 << 20;
+constexpr float kFullScreenScaleW = 20, kFullScreenScaleH = 15;  // 32 x 24 units: the whole frame
+
+struct EffectSound {
+  EHandle SharedResources::*handle;
+  const char* file;
+};
+constexpr EffectSound kEffectSounds[] = {
+    {&SharedResources::clickSound, "sound\\mainmenuchg.WAV"},
+    {&SharedResources::stepSound, "sound\\step.WAV"},
+    {&SharedResources::gunSound, "sound\\shot_gun.WAV"},
+    {&SharedResources::laserSound, "sound\\shot_laser.WAV"},
+    {&SharedResources::fireSound, "sound\\fire.WAV"},
+    {&SharedResources::railwaySound, "sound\\railway.WAV"},
+    {&SharedResources::hitSound, "sound\\hit.WAV"},
+    {&SharedResources::heroDeathSound, "sound\\hero_die.WAV"},
+};
+
+EHandle CreateMeshSprite(EHandle camera) { return iSpriteCreate(kSpriteMesh, camera); }
+
+}  // namespace
+
+void TMainForm::StepLoadingBar(int stage) {
+  SharedResources& res = Ctx().res;
+  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage - 1]);
+  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage]);
+  iRender();
+}
+
+void TMainForm::EngineInit() {
+  GameContext& ctx = Ctx();
+  SharedResources& res = ctx.res;
+
+  // 1-2: camera.
+  iEscEnable(0);
+  res.mainCamera = iCameraCreate(0, 0, 1.0f, 1.0f);
+  const EngineVec cameraLocation{0, 0, -10};
+  iCameraLocationSet(res.mainCamera, &cameraLocation);
+  iCameraFovSet(res.mainCamera, 45.0f);
+
+  // 3: the mesh every world sprite is made from, kept in memory.
+  if (auto mesh = platform::ReadWholeFile(platform::GamePath(kSpriteMesh), kMaxMeshBytes)) {
+    res.spriteMesh = std::move(*mesh);
+  } else {
+    res.spriteMesh.clear();
+  }
+  iTextureMipLevelsSet(1);
+
+  // 4: music.
+  res.gameMusic = iSoundOggCreate("sound\\Game.ogg", 0, 0);
+  res.menuMusic = iSoundOggCreate("sound\\Menu.ogg", 0, 0);
+
+  // 5: loading screens.
+  res.loadingPicture1 = CreateMeshSprite(res.mainCamera);
+  iSpriteTextureSwap(res.loadingPicture1, iTextureCreate("data\\loading1.jpg"));
+  SetSpriteScale(res.loadingPicture1, kFullScreenScaleW, kFullScreenScaleH);
+  iSpritePrioritySet(res.loadingPicture1, 1);
+  iSpriteShow(res.loadingPicture1);
+  res.loadingPicture2 = CreateMeshSprite(res.mainCamera);
+  iSpriteTextureSwap(res.loadingPicture2, iTextureCreate("data\\loading2.jpg"));
+  SetSpriteScale(res.loadingPicture2, kFullScreenScaleW, kFullScreenScaleH);
+  iSpritePrioritySet(res.loadingPicture2, 1);
+
+  // 6: loading bar at its first stage, drawn at once.
+  res.loadingBar = CreateMeshSprite(res.mainCamera);
+  SetSpriteScale(res.loadingBar, 13, 1.7f);
+  SetSpriteLocation(res.loadingBar, 0, -7.35f);
+  iSpritePrioritySet(res.loadingBar, 1);
+  res.loadingBarTextures[1] = iTextureCreate("data\\l1.png");
+  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[1]);
+  iSpriteShow(res.loadingBar);
+  iRender();
+  for (int n = 2; n <= kLoadingBarStages; ++n) {
+    char file[32];
+    std::snprintf(file, sizeof file, "data\\l%d.png", n);
+    res.loadingBarTextures[n] = iTextureCreate(file);
+  }
+  StepLoadingBar(2);
+
+  // 7: menu background and game-over picture.
+  res.menuBackground = CreateImageSprite(kSpriteMesh, "data\\background.jpg", 1, 1);
+  SetSpriteScale(res.menuBackground, kFullScreenScaleW, kFullScreenScaleH);
+  iSpritePrioritySet(res.menuBackground, 2);
+  res.gameOverPicture = CreateImageSprite(kSpriteMesh, "data\\GameOver.png", 1, 1);
+  SetSpriteScale(res.gameOverPicture, kFullScreenScaleW, kFullScreenScaleH);
+  SetSpriteLocation(res.gameOverPicture, 0, 0);
+
+  // 8: a resumed game needs its world; until the world can be rebuilt from a
+  // snapshot, a resumed game goes back to the main menu.
+  if (GameInProgress(GameState()) || GameState() == gsGameOver) {
+    SetGameState(gsMainMenu);
+    ctx.musicChoice = 1;
+  }
+
+  // 9: the menus are built between these steps.
+  for (int stage = 3; stage <= 9; ++stage) StepLoadingBar(stage);
+
+  // 10: fonts (no mip levels for their atlases).
+  iTextureMipLevelsSet(0);
+  res.mainFont = iFontCreate("data\\_font\\Haettenschweiler.wid", res.mainCamera);
+  res.secondFont = iFontCreate("data\\_fontl\\Arial.wid", res.mainCamera);
+  StepLoadingBar(10);
+  iTextureMipLevelsSet(1);
+
+  // 11: the animated cursor.
+  res.cursorSprite = CreateMeshSprite(res.mainCamera);
+  const EngineVec centre{0.5f, 0.5f, 0};
+  iMouseReset(&centre);
+  for (int n = 1; n <= kCursorFrames; ++n) {
+    char file[32];
+    std::snprintf(file, sizeof file, "data\\cur%d.png", n);
+    res.cursorTextures[n] = iTextureCreate(file);
+  }
+  ctx.cursorFrame = 1;
+  iSpriteTextureSwap(res.cursorSprite, res.cursorTextures[1]);
+
+  // 12.
+  ctx.PendingSettings = ctx.ActiveSettings;
+
+  // 13-14: the screen of the resumed state is shown by the menus; the play
+  // screen comes back with the world.
+
+  // 15.
+  if (ctx.musicChoice != 0) iSpriteShow(res.menuBackground);
+
+  // 16: cursor on top of everything, hidden on the play screen.
+  SetSpriteLocation(res.cursorSprite, 0.5f, 0.5f);
+  iSpriteShow(res.cursorSprite);
+  iSpritePrioritySet(res.cursorSprite, 1);
+  if (PlayScreenState(GameState())) iSpriteHide(res.cursorSprite);
+
+  // 17: effect sounds.
+  for (const EffectSound& sound : kEffectSounds) res.*sound.handle = iSoundCreate(sound.file, 0);
+
+  // 18.
+  iSpriteHide(res.loadingPicture1);
+  iSpriteHide(res.loadingBar);
+  iFrqSet(0.015f);
+  PlayMusic("1");
+}
+
+}  // namespace app

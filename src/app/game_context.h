@@ -1,0 +1,88 @@
+// The game's process-wide state in one place: the game state, the player's
+// settings and records, the restart record, the random generator and the
+// engine resources made at engine start. Game code reaches it through Ctx();
+// tests install a fresh one with ScopedGameContext.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/game_state.h"
+#include "app/random.h"
+#include "app/restart_record.h"
+#include "engine/engine_calls.h"
+#include "menus/player_files.h"
+
+namespace app {
+
+inline constexpr int kLoadingBarStages = 10;
+inline constexpr int kCursorFrames = 15;
+
+// Engine resources created by the init phase and kept for the process.
+struct SharedResources {
+  EHandle mainCamera = 0;
+  EHandle mainFont = 0;                 // display face
+  EHandle secondFont = 0;               // plain sans
+  EHandle loadingPicture1 = 0;          // city loading screen
+  EHandle loadingPicture2 = 0;          // train loading screen
+  EHandle loadingBar = 0;               // sprite of the loading bar
+  std::array<EHandle, kLoadingBarStages + 1> loadingBarTextures{};  // [1..10]
+  EHandle menuBackground = 0;
+  EHandle gameOverPicture = 0;
+  EHandle cursorSprite = 0;
+  std::array<EHandle, kCursorFrames + 1> cursorTextures{};          // [1..15]
+  EHandle gameMusic = 0;
+  EHandle menuMusic = 0;
+  EHandle clickSound = 0;               // menus, on a change of selection
+  EHandle stepSound = 0;
+  EHandle gunSound = 0;                 // weapons 1, 2, 5
+  EHandle laserSound = 0;               // weapon 3
+  EHandle fireSound = 0;                // weapon 4
+  EHandle railwaySound = 0;             // train levels
+  EHandle hitSound = 0;
+  EHandle heroDeathSound = 0;
+  std::vector<uint8_t> spriteMesh;      // whole contents of "data\sprite.x"
+};
+
+struct GameContext {
+  GameStateCell gameState;
+  menus::TSettings ActiveSettings;      // values in force
+  menus::TSettings PendingSettings;     // the copy the options menu edits
+  menus::TRecordsTable records{};
+  int32_t pendingRecordRank = 0;        // rank 1..10 a finished run enters at
+  uint8_t musicChoice = 1;              // 1 menu music current, 0 game music
+  bool pendingSoundRestore = false;     // sound and music muted by the hide key
+  uint8_t rememberedSoundOn = 0;        // SoundOn before the hide key
+  uint8_t rememberedMusicOn = 0;        // MusicOn before the hide key
+  RestartRecord restart;                // last read or written restart record
+  bool restarted = false;               // this process was started by a restart
+  RandomGenerator random;
+  SharedResources res;
+  int cursorFrame = 1;                  // 1..15
+  uint32_t cursorTick = 0;              // tick of the last cursor step
+};
+
+// The current context.
+GameContext& Ctx();
+
+// Installs a fresh context for the lifetime of the object (tests).
+class ScopedGameContext {
+ public:
+  ScopedGameContext();
+  ~ScopedGameContext();
+  ScopedGameContext(const ScopedGameContext&) = delete;
+  ScopedGameContext& operator=(const ScopedGameContext&) = delete;
+  GameContext& context() { return context_; }
+
+ private:
+  GameContext context_;
+  GameContext* previous_;
+};
+
+// Shorthands used all over the game.
+inline uint8_t GameState() { return Ctx().gameState.Get(); }
+inline void SetGameState(uint8_t state) { Ctx().gameState.Set(state); }
+inline int32_t R(int32_t n) { return Ctx().random.R(n); }
+
+}  // namespace app

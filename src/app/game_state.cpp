@@ -1,0 +1,11 @@
+#include "app/game_state.h"
+
+#include "engine/engine_calls.h"
+
+namespace app {
+
+void GameStateCell::Set(uint8_t state) {
+  if (value_.exchange(state, std::memory_order_acq_rel) != state) iGameStateSet(state);
+}
+
+}  // namespace app

@@ -1,0 +1,189 @@
+#include "app/main_form.h"
+
+#include "app/game_context.h"
+#include "app/music.h"
+#include "platform/game_path.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "platform/shell.h"
+
+namespace app {
+
+TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), library_(library) {
+  EngineHost.OnInit = [this] { EngineInit(); };
+  EngineHost.OnRun = [this] { EngineRun(); };
+  EngineHost.OnExit = [this] { EngineExit(); };
+  EngineHost.SkipSettingsPanel = true;
+  EngineHost.FullScreen = [] { return Ctx().ActiveSettings.Windowed != 1; };
+  EngineHost.ActivateWindow = [](intptr_t handle) {
+    if (auto* window = platform::MainWindow::FromHandle(handle)) window->PostCommand(VARNOK_WINDOW_ACTIVATE);
+  };
+
+  window_.OnSystemCommand = [this](int32_t command) { return SystemCommand(command); };
+  window_.OnActivate = [this] {
+    ApplicationEvents1Activate();
+    FormActivate();
+  };
+  window_.OnShowCommand = [this](int32_t command) { library_.phases().iWindowCommand(command); };
+  library_.phases().iWindowLinkSet(window_.Link());
+
+  auto relaunchTimer = [this] { CloseAndRelaunch(); };
+  Timer1 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
+  Timer2 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
+  Timer3 = window_.AddTimer(kRestartDelayMs, [this] { window_.Close(); });
+  Timer4 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
+}
+
+TMainForm::~TMainForm() {
+  EngineHost.StopEngine();
+  library_.phases().iWindowLinkSet(nullptr);
+}
+
+void TMainForm::FormCreate() {
+  GameContext& ctx = Ctx();
+  ctx.pendingSoundRestore = false;
+  ctx.random.SeedFromClock();
+  ctx.musicChoice = 1;
+
+  menus::LoadSettings(ctx.ActiveSettings);
+  menus::LoadRecords(ctx.records);
+  if (auto record = TakeRestartRecord()) {
+    ctx.restart = *record;
+    ctx.restarted = true;
+    SetGameState(record->gameState);
+    ctx.musicChoice = record->musicChoice;
+  } else {
+    ctx.restarted = false;
+  }
+
+  if (!ctx.restarted) {
+    SetGameState(gsMainMenu);
+    StartEngineOnWindow();
+    return;
+  }
+  if (ctx.restart.openEngine == 1) {
+    StartEngineOnWindow();
+  } else {
+    window_.Minimize();
+  }
+  if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
+  // The online score table is opened by the score client's link once it exists.
+}
+
+void TMainForm::StartEngineOnWindow() {
+  const bool windowed = Ctx().ActiveSettings.Windowed == 1;
+  try {
+    EngineHost.StartEngine(windowed ? window_.Handle() : 0);
+  } catch (const engine::EngineMissingError& error) {
+    platform::ShowMessageBox("Varnok", error.what());
+    // Without an engine there is no window to close on this system: end the process.
+    window_.Close();
+    return;
+  }
+  if (windowed) iWindowsMouseHide(-1);
+}
+
+void TMainForm::FormActivate() {
+  // Only the first activation after a minimised restart opens the engine; an
+  // engine that already runs is not restarted, which would reset the game.
+  if (!Ctx().restarted || EngineHost.Running()) return;
+  StartEngineOnWindow();
+  PlayMusic("1");
+}
+
+void TMainForm::ApplicationEvents1Activate() {
+  if (Ctx().ActiveSettings.Windowed == 1 && window_.State() != platform::WindowState::kNormal) window_.Restore();
+}
+
+bool TMainForm::SystemCommand(int32_t command) {
+  switch (command) {
+    case VARNOK_WINDOW_MAXIMIZE:
+    case VARNOK_WINDOW_CAPTION_DOUBLE_CLICK:
+      SwitchWindowMode();
+      return true;
+    case VARNOK_WINDOW_CLOSE:
+      switch (GameState()) {
+        case gsMainMenu: case gsOptions: case gsHelp: case gsOptionsTextEdit:
+        case gsOptionsKeyCapture: case gsRecords: case gsRecordsResetConfirm:
+          PostToFrame([] { SetGameState(gsExitConfirm); });
+          break;
+        default:
+          break;
+      }
+      return true;  // the close box never closes the window itself
+    case VARNOK_WINDOW_MINIMIZE:
+      if (GameState() == gsPlaying) SetGameState(gsPaused);
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TMainForm::EngineExit() { iExit(); }
+
+void TMainForm::Interrupt(int kind) {
+  int timer = -1;
+  switch (kind) {
+    case 1: timer = Timer1; break;
+    case 2: timer = Timer2; break;
+    case 3: timer = Timer3; break;
+    case 4: timer = Timer4; break;
+    default: return;
+  }
+  EngineExit();
+  window_.SetTimerEnabled(timer, true);
+  if (kind == 3) platform::Shell::Open(platform::GamePath(kPlayLink));
+}
+
+void TMainForm::CloseAndRelaunch() {
+  window_.Close();
+  platform::RelaunchSelf();
+}
+
+void TMainForm::SwitchWindowMode() {
+  GameContext& ctx = Ctx();
+  ctx.restart.openEngine = 1;
+  ctx.restart.gameState = GameState();
+  ctx.restart.musicChoice = ctx.musicChoice;
+  WriteRestartRecord(ctx.restart);
+  Interrupt(2);
+  ctx.ActiveSettings.Windowed = ctx.ActiveSettings.Windowed == 1 ? 0 : 1;
+  menus::SaveSettings(ctx.ActiveSettings);
+}
+
+void TMainForm::HideGame() {
+  GameContext& ctx = Ctx();
+  const uint8_t state = GameState();
+  if (state == gsOptionsKeyCapture || state == gsGameOver) return;
+  if (ctx.ActiveSettings.Windowed == 0) {
+    ctx.restart.openEngine = 0;
+    ctx.restart.gameState = state;
+    ctx.restart.musicChoice = ctx.musicChoice;
+    WriteRestartRecord(ctx.restart);
+    Interrupt(1);
+    return;
+  }
+  ctx.pendingSoundRestore = true;
+  ctx.rememberedMusicOn = ctx.ActiveSettings.MusicOn;
+  ctx.rememberedSoundOn = ctx.ActiveSettings.SoundOn;
+  window_.Minimize();
+  ctx.ActiveSettings.SoundOn = 0;
+  ctx.ActiveSettings.MusicOn = 0;
+  StopMusic("");
+}
+
+void TMainForm::PostToFrame(std::function<void()> task) {
+  std::lock_guard lock(frameTasksMutex_);
+  frameTasks_.push_back(std::move(task));
+}
+
+void TMainForm::RunFrameTasks() {
+  std::vector<std::function<void()>> tasks;
+  {
+    std::lock_guard lock(frameTasksMutex_);
+    tasks.swap(frameTasks_);
+  }
+  for (auto& task : tasks) task();
+}
+
+}  // namespace app

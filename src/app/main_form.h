@@ -1,0 +1,79 @@
+// TMainForm: the main window's owner and the game's application shell. It
+// reads the player files at creation, starts the engine host on the window
+// (or full screen), answers the window's system commands, runs the timers of
+// the restart and of the pauses between lives, and handles the engine's init,
+// run and exit events.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "engine/engine_host.h"
+#include "platform/main_window.h"
+
+namespace app {
+
+inline constexpr const char* kSpriteMesh = "data\\sprite.x";
+inline constexpr const char* kRelaunchAfterExit = "fscommand/wgame.exe";
+inline constexpr const char* kMoreGamesLink = "moregames.url";
+inline constexpr const char* kPlayLink = "play.url";
+inline constexpr uint32_t kRestartDelayMs = 100;  // Timer1..4
+
+class TMainForm {
+ public:
+  explicit TMainForm(engine::EngineLibrary& library = engine::TheEngineLibrary());
+  // Ends a running engine instance before the window goes.
+  ~TMainForm();
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  platform::MainWindow& Window() { return window_; }
+  engine::TEngineHost EngineHost;
+
+  // Window creation: player files, restart record, engine start.
+  void FormCreate();
+  // The window became active: after a restart that started minimised, this
+  // is when the engine opens.
+  void FormActivate();
+  // The application became active: a windowed game restores its window.
+  void ApplicationEvents1Activate();
+  // A system command of the window; true when it was handled here (not passed on).
+  bool SystemCommand(int32_t command);
+
+  // Engine events (engine thread).
+  void EngineInit();
+  void EngineRun();
+  void EngineExit();
+
+  // Ends the engine and, 100 ms later, closes the window and (kinds 1, 2, 4)
+  // relaunches the game; kind 3 also opens "play.url".
+  void Interrupt(int kind);
+  // Writes the restart record, ends the engine and flips window/full screen.
+  void SwitchWindowMode();
+  // The hide hot key: full screen restarts minimised; a window is minimised and muted.
+  void HideGame();
+
+  // Runs `task` on the frame thread at the start of the next run phase.
+  void PostToFrame(std::function<void()> task);
+
+  // Timer ids on the main window (Timer1..Timer4 of the restart).
+  int Timer1 = -1, Timer2 = -1, Timer3 = -1, Timer4 = -1;
+
+ private:
+  void StartEngineOnWindow();
+  void StepLoadingBar(int stage);
+  void RunFrameTasks();
+  void CloseAndRelaunch();
+  void CursorAnimationStep();
+  void SoundUpkeep();
+  void SoundRestoreAfterHide();
+
+  engine::EngineLibrary& library_;
+  platform::MainWindow window_;
+  std::mutex frameTasksMutex_;
+  std::vector<std::function<void()>> frameTasks_;
+};
+
+}  // namespace app

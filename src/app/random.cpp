@@ -1,0 +1,18 @@
+#include "app/random.h"
+
+#include <chrono>
+
+namespace app {
+
+void RandomGenerator::SeedFromClock() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  seed_ = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+int32_t RandomGenerator::R(int32_t n) {
+  seed_ = seed_ * 134775813u + 1u;
+  if (n <= 0) return 0;
+  return static_cast<int32_t>((static_cast<uint64_t>(seed_) * static_cast<uint32_t>(n)) >> 32);
+}
+
+}  // namespace app

@@ -1,0 +1,43 @@
+#include "app/restart_record.h"
+
+#include "app/game_state.h"
+#include "platform/file_io.h"
+#include "platform/game_path.h"
+
+namespace app {
+
+std::array<uint8_t, 6> RestartRecord::Bytes() const {
+  return {openEngine, gameState, musicChoice, restarted, openMoreGames, openScoreTable};
+}
+
+std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes) {
+  if (bytes.size() < 6) return std::nullopt;
+  RestartRecord record;
+  record.openEngine = bytes[0] == 0 ? 0 : 1;
+  record.gameState = bytes[1];
+  record.musicChoice = bytes[2] == 0 ? 0 : 1;
+  record.restarted = 1;
+  record.openMoreGames = bytes[4] == 0 ? 0 : 1;
+  record.openScoreTable = bytes[5] == 0 ? 0 : 1;
+  // 0, 1, 5, 16 and 20 are never entered; resuming them would leave a frame that does nothing.
+  const uint8_t state = record.gameState;
+  if (state < gsPlaying || state > kLastGameState || state == 5 || state == 16 || state == 20) {
+    return std::nullopt;
+  }
+  return record;
+}
+
+std::optional<RestartRecord> TakeRestartRecord() {
+  const std::string path = platform::GamePath(kRestartFile);
+  auto bytes = platform::ReadWholeFile(path, 4096);
+  if (!bytes) return std::nullopt;
+  platform::RemoveFile(path);
+  return ParseRestartRecord(*bytes);
+}
+
+bool WriteRestartRecord(const RestartRecord& record) {
+  const auto bytes = record.Bytes();
+  return platform::WriteFileAtomic(platform::GamePath(kRestartFile), bytes);
+}
+
+}  // namespace app

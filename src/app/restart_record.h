@@ -1,0 +1,35 @@
+// RestartRecord: the 6-byte "data\boss.dat" that carries the game across a
+// self-restart (window-mode switch, hide key, some links).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+namespace app {
+
+inline constexpr const char* kRestartFile = "data\\boss.dat";
+
+struct RestartRecord {
+  uint8_t openEngine = 1;      // 1: open the engine at once; 0: start minimised
+  uint8_t gameState = 0;       // state to resume
+  uint8_t musicChoice = 1;     // 1 menu music, 0 game music
+  uint8_t restarted = 0;       // set to 1 on reading; the stored value is not used
+  uint8_t openMoreGames = 0;   // 1: open "moregames.url" after start
+  uint8_t openScoreTable = 0;  // 1: open the online score table page after start
+
+  std::array<uint8_t, 6> Bytes() const;
+};
+
+// The record in `bytes`, or nothing when the bytes cannot be a record (short,
+// or a state the game never enters); a resumed state is always a real one.
+std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes);
+
+// Reads and deletes "data\boss.dat". Nothing when there is none or it is not
+// valid (an invalid one is deleted too, so it cannot trap every start).
+std::optional<RestartRecord> TakeRestartRecord();
+// Writes the record whole; false when the write failed.
+bool WriteRestartRecord(const RestartRecord& record);
+
+}  // namespace app

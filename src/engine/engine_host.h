@@ -1,0 +1,73 @@
+// TEngineHost: keeps one engine instance at a time on a worker thread and
+// calls the game through OnInit, OnRun and OnExit in the engine's phases.
+// An optional game library can play beside those events.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "engine/engine_thread.h"
+#include "platform/shared_library.h"
+
+namespace engine {
+
+inline constexpr const char* kEngineMissingMessage = "The engine DLL was not loaded or could not be found.";
+
+struct EngineMissingError : std::runtime_error {
+  EngineMissingError() : std::runtime_error(kEngineMissingMessage) {}
+};
+
+class TEngineHost {
+ public:
+  using TInit = std::function<void()>;
+  using TRun = std::function<void()>;
+  using TExit = std::function<void()>;
+
+  explicit TEngineHost(EngineLibrary& library = TheEngineLibrary());
+  // Stops a running engine first.
+  ~TEngineHost();
+  TEngineHost(const TEngineHost&) = delete;
+  TEngineHost& operator=(const TEngineHost&) = delete;
+
+  TInit OnInit;                       // engine init phase
+  TRun OnRun;                         // every run phase
+  TExit OnExit;                       // exit phase, once per engine instance
+  bool SkipSettingsPanel = true;      // no settings panel before opening
+  void* TargetControl = nullptr;      // stored, never read
+  // Reports whether the engine should open full screen; read when an instance starts.
+  std::function<bool()> FullScreen;
+  // Makes the main window the active one (called on the engine thread).
+  std::function<void(intptr_t window)> ActivateWindow;
+
+  const std::string& GameLibrary() const { return gameLibraryName_; }
+  // Ignored while an engine instance is running.
+  void SetGameLibrary(const std::string& fileName);
+
+  // Ends a running instance (its exit phase runs) and opens a new one on
+  // `window` (0 = full screen). Throws EngineMissingError when the engine
+  // library was not loaded.
+  void StartEngine(intptr_t window);
+  // Asks the running instance to end and waits until it has.
+  void StopEngine();
+  // True while an instance's thread has not ended.
+  bool Running() const;
+
+ private:
+  void DoInit();
+  void DoRun();
+  void DoExit();
+
+  EngineLibrary& library_;
+  std::unique_ptr<TEngineThread> thread_;
+  std::string gameLibraryName_;
+  platform::SharedLibrary gameLibrary_;
+  void (*gameRun_)() = nullptr;       // the game library's "Run"
+  void (*gameInit_)() = nullptr;      // "Init"
+  void (*gameExit_)() = nullptr;      // "Exit"
+  void (*gamePostExit_)() = nullptr;  // "PostExit": resolved, never called
+};
+
+}  // namespace engine

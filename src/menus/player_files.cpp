@@ -1,0 +1,129 @@
+#include "menus/player_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/file_io.h"
+#include "platform/game_path.h"
+
+namespace menus {
+namespace {
+
+// Neither file is ever legitimately larger than a few records; anything
+// bigger is read only as far as this.
+constexpr size_t kMaxPlayerFileBytes = 64 * 1024;
+
+template <typename Record>
+std::span<const uint8_t> BytesOf(const Record& record) {
+  return {reinterpret_cast<const uint8_t*>(&record), sizeof(Record)};
+}
+
+void ClampLength(uint8_t& length) { length = std::min<uint8_t>(length, kMaxTextLength); }
+
+// Keeps an untrusted file beside its replacement so nothing the player had is lost.
+void KeepBadFile(const std::string& path) { platform::RenameFile(path, path + ".bad"); }
+
+enum class ReadResult { kMissing, kUnreadable, kBad, kGood };
+
+// Reads one record type from a file by the rules shared by both player files.
+template <typename Record, typename Parser>
+ReadResult ReadRecordFile(const std::string& path, Record& out, Parser parse) {
+  std::error_code error;
+  if (!std::filesystem::exists(path, error)) return ReadResult::kMissing;
+  auto bytes = platform::ReadWholeFile(path, kMaxPlayerFileBytes);
+  if (!bytes) return ReadResult::kUnreadable;
+  return parse(*bytes, out) ? ReadResult::kGood : ReadResult::kBad;
+}
+
+}  // namespace
+
+TSettings DefaultSettings() { return TSettings{}; }
+
+TRecordsTable DefaultRecords() {
+  TRecordsTable table{};
+  const size_t nameLength = std::strlen(kDefaultRecordName);
+  for (int i = 0; i < kRecordCount; ++i) {
+    table[i].NameLength = static_cast<uint8_t>(nameLength);
+    std::memcpy(table[i].Name, kDefaultRecordName, nameLength);
+    table[i].Score = 1000 - 100 * i;
+  }
+  return table;
+}
+
+bool ParseSettings(std::span<const uint8_t> bytes, TSettings& out) {
+  if (bytes.size() < sizeof(TSettings)) return false;
+  std::memcpy(&out, bytes.data(), sizeof(TSettings));
+  ClampLength(out.AddTextLength);
+  return true;
+}
+
+bool ParseRecords(std::span<const uint8_t> bytes, TRecordsTable& out) {
+  if (bytes.size() < sizeof(TRecordsTable)) return false;
+  std::memcpy(out.data(), bytes.data(), sizeof(TRecordsTable));
+  for (TRecordEntry& entry : out) ClampLength(entry.NameLength);
+  return true;
+}
+
+void LoadSettings(TSettings& settings) {
+  const std::string path = platform::GamePath(kSettingsFile);
+  switch (ReadRecordFile(path, settings, ParseSettings)) {
+    case ReadResult::kGood:
+      return;
+    case ReadResult::kUnreadable:
+      // Leave a file we cannot read alone; play with the defaults.
+      settings = DefaultSettings();
+      return;
+    case ReadResult::kBad:
+      KeepBadFile(path);
+      [[fallthrough]];
+    case ReadResult::kMissing:
+      settings = DefaultSettings();
+      SaveSettings(settings);
+      return;
+  }
+}
+
+bool SaveSettings(const TSettings& settings) {
+  return platform::WriteFileAtomic(platform::GamePath(kSettingsFile), BytesOf(settings));
+}
+
+void LoadRecords(TRecordsTable& records) {
+  const std::string path = platform::GamePath(kRecordsFile);
+  switch (ReadRecordFile(path, records, ParseRecords)) {
+    case ReadResult::kGood:
+      return;
+    case ReadResult::kUnreadable:
+      records = DefaultRecords();
+      return;
+    case ReadResult::kBad:
+      KeepBadFile(path);
+      [[fallthrough]];
+    case ReadResult::kMissing:
+      records = DefaultRecords();
+      SaveRecords(records);
+      return;
+  }
+}
+
+bool SaveRecords(const TRecordsTable& records) {
+  return platform::WriteFileAtomic(platform::GamePath(kRecordsFile),
+                                   {reinterpret_cast<const uint8_t*>(records.data()), sizeof(TRecordsTable)});
+}
+
+bool ClearRecords(TRecordsTable& records) {
+  platform::RemoveFile(platform::GamePath(kRecordsFile));
+  records = DefaultRecords();
+  return SaveRecords(records);
+}
+
+int QualifyingRank(const TRecordsTable& records, int32_t score) {
+  // Walk from the bottom up: the last rank beaten is the best one.
+  int rank = 0;
+  for (int r = kRecordCount; r >= 1; --r) {
+    if (score > records[r - 1].Score) rank = r;
+  }
+  return rank;
+}
+
+}  // namespace menus
