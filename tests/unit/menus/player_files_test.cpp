@@ -1,0 +1,160 @@
+#include "menus/player_files.h"
+
+#include <gtest/gtest.h>
+
+#include "temp_game_folder.h"
+
+namespace menus {
+namespace {
+
+using testing_support::TempGameFolder;
+
+const std::vector<uint8_t> kDefaultSettingsBytes = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0,
+                                                    0, 0, 0, 0, 0x58, 0, 0, 1, 0, 0};
+
+std::vector<uint8_t> BytesOf(const TSettings& s) {
+  auto* p = reinterpret_cast<const uint8_t*>(&s);
+  return {p, p + sizeof s};
+}
+
+TEST(PlayerFiles, FirstStartCreatesBothFilesWithTheDefaults) {
+  TempGameFolder folder;
+  TSettings settings;
+  settings.Windowed = 7;
+  TRecordsTable records{};
+  LoadSettings(settings);
+  LoadRecords(records);
+
+  EXPECT_EQ(folder.Read("data/settings.dat"), kDefaultSettingsBytes);
+  EXPECT_EQ(settings, DefaultSettings());
+  const auto table = folder.Read("data/records.dat");
+  ASSERT_EQ(table.size(), 160u);
+  EXPECT_EQ(records, DefaultRecords());
+  // Entry 1 holds the default name and 1000; entry 10 holds 100.
+  EXPECT_EQ(table[0], 4);
+  EXPECT_EQ(std::string(table.begin() + 1, table.begin() + 5), "NOVA");
+  EXPECT_EQ(table[12] | table[13] << 8, 1000);
+  EXPECT_EQ(table[9 * 16 + 12] | table[9 * 16 + 13] << 8, 100);
+}
+
+TEST(PlayerFiles, DefaultRecordsRunFromThousandDownInHundreds) {
+  const TRecordsTable table = DefaultRecords();
+  for (int i = 0; i < kRecordCount; ++i) EXPECT_EQ(table[i].Score, 1000 - 100 * i);
+}
+
+TEST(PlayerFiles, SettingsFileOfTwoRecordsIsReadAsItsFirstAndSavedAsOne) {
+  TempGameFolder folder;
+  TSettings first = DefaultSettings();
+  first.MusicOn = 0;
+  first.BossKey = 59;
+  TSettings second = DefaultSettings();
+  second.Windowed = 0;
+  auto bytes = BytesOf(first);
+  auto more = BytesOf(second);
+  bytes.insert(bytes.end(), more.begin(), more.end());
+  folder.Write("data/settings.dat", bytes);
+
+  TSettings loaded;
+  LoadSettings(loaded);
+  EXPECT_EQ(loaded, first);
+  ASSERT_TRUE(SaveSettings(loaded));
+  EXPECT_EQ(folder.Read("data/settings.dat"), BytesOf(first));
+}
+
+TEST(PlayerFiles, ShortSettingsFileGivesDefaultsAndIsKeptAsBad) {
+  TempGameFolder folder;
+  const std::vector<uint8_t> seven = {0, 0, 0, 3, 65, 66, 67};
+  folder.Write("data/settings.dat", seven);
+
+  TSettings loaded;
+  loaded.SoundOn = 0;
+  LoadSettings(loaded);
+  EXPECT_EQ(loaded, DefaultSettings());
+  EXPECT_EQ(folder.Read("data/settings.dat.bad"), seven);
+  EXPECT_EQ(folder.Read("data/settings.dat"), kDefaultSettingsBytes);
+}
+
+TEST(PlayerFiles, ShortRecordsFileGivesDefaultTableAndIsKeptAsBad) {
+  TempGameFolder folder;
+  const std::vector<uint8_t> partial(100, 9);
+  folder.Write("data/records.dat", partial);
+  TRecordsTable records{};
+  LoadRecords(records);
+  EXPECT_EQ(records, DefaultRecords());
+  EXPECT_EQ(folder.Read("data/records.dat.bad"), partial);
+  EXPECT_EQ(folder.Read("data/records.dat").size(), 160u);
+}
+
+TEST(PlayerFiles, LengthsAboveTenAreClamped) {
+  TSettings settings;
+  std::vector<uint8_t> bytes = kDefaultSettingsBytes;
+  bytes[3] = 200;
+  ASSERT_TRUE(ParseSettings(bytes, settings));
+  EXPECT_EQ(settings.AddTextLength, 10);
+
+  std::vector<uint8_t> table(160, 0);
+  table[0] = 255;
+  table[16] = 11;
+  table[32] = 10;
+  TRecordsTable records;
+  ASSERT_TRUE(ParseRecords(table, records));
+  EXPECT_EQ(records[0].NameLength, 10);
+  EXPECT_EQ(records[1].NameLength, 10);
+  EXPECT_EQ(records[2].NameLength, 10);
+}
+
+TEST(PlayerFiles, ExistingRecordsAreReadAsStored) {
+  TempGameFolder folder;
+  TRecordsTable table = DefaultRecords();
+  table[0].Score = 123456;
+  table[0].NameLength = 3;
+  ASSERT_TRUE(SaveRecords(table));
+  TRecordsTable loaded{};
+  LoadRecords(loaded);
+  EXPECT_EQ(loaded, table);
+}
+
+TEST(PlayerFiles, ClearingWithoutAFileStillWritesTheDefaultTable) {
+  TempGameFolder folder;
+  TRecordsTable records{};
+  records[0].Score = 5;
+  ASSERT_FALSE(folder.Exists("data/records.dat"));
+  ASSERT_TRUE(ClearRecords(records));
+  EXPECT_EQ(records, DefaultRecords());
+  EXPECT_EQ(folder.Read("data/records.dat").size(), 160u);
+}
+
+TEST(PlayerFiles, ClearingReplacesAStoredTable) {
+  TempGameFolder folder;
+  TRecordsTable records = DefaultRecords();
+  records[3].Score = 99999;
+  SaveRecords(records);
+  ClearRecords(records);
+  TRecordsTable loaded{};
+  LoadRecords(loaded);
+  EXPECT_EQ(loaded, DefaultRecords());
+}
+
+TEST(PlayerFiles, SaveLeavesNoTemporaryFilesBehind) {
+  TempGameFolder folder;
+  SaveSettings(DefaultSettings());
+  SaveRecords(DefaultRecords());
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "data")) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, 2);
+}
+
+TEST(RecordQualification, EqualScoresRankBelowAndTheBestRankBeatenWins) {
+  const TRecordsTable table = DefaultRecords();
+  EXPECT_EQ(QualifyingRank(table, 950), 2);
+  EXPECT_EQ(QualifyingRank(table, 1000), 2);
+  EXPECT_EQ(QualifyingRank(table, 1001), 1);
+  EXPECT_EQ(QualifyingRank(table, 100), 0);
+  EXPECT_EQ(QualifyingRank(table, 101), 10);
+}
+
+}  // namespace
+}  // namespace menus
