@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,6 +63,13 @@ TEST(ReadWholeFileTest, RefusesMissingFilesAndFolders) {
   TempFolder folder;
   EXPECT_FALSE(ReadWholeFile(folder / "missing.dat", 100).has_value());
   EXPECT_FALSE(ReadWholeFile(folder.path().string(), 100).has_value());
+}
+
+TEST(ReadWholeFileTest, RefusesAPipeWithoutWaitingForAWriter) {
+  TempFolder folder;
+  const std::string fifo = folder / "settings.dat";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(ReadWholeFile(fifo, 100).has_value());
 }
 
 TEST(WriteFileAtomicTest, CreatesANewFile) {
