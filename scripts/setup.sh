@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xdotool x11-apps imagemagick
+  xdg-utils
 )
 
 missing=()
