@@ -3,25 +3,16 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <cctype>
 #include <memory>
 #include <optional>
 #include <vector>
+
+#include "platform/ascii.h"
 
 namespace platform {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto ca = static_cast<unsigned char>(a[i]);
-    const auto cb = static_cast<unsigned char>(b[i]);
-    if (std::tolower(ca) != std::tolower(cb)) return false;
-  }
-  return true;
-}
 
 std::vector<std::string_view> SplitComponents(std::string_view path) {
   std::vector<std::string_view> parts;
@@ -51,7 +42,7 @@ std::optional<std::string> FindEntry(const std::string& folder, std::string_view
   std::optional<std::string> best;
   while (const dirent* entry = readdir(dir.get())) {
     const std::string_view name = entry->d_name;
-    if (SameIgnoringAsciiCase(name, wanted) && (!best || name < *best)) best = std::string(name);
+    if (EqualsIgnoringAsciiCase(name, wanted) && (!best || name < *best)) best = std::string(name);
   }
   return best;
 }

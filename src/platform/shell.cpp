@@ -3,9 +3,9 @@
 #include <sys/stat.h>
 
 #include <array>
-#include <cctype>
 #include <filesystem>
 
+#include "platform/ascii.h"
 #include "platform/detached_spawn.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
@@ -30,18 +30,6 @@ struct Command {
   std::string workingDir;         // empty: the current folder
 };
 
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && SameIgnoringAsciiCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 std::string_view Trim(std::string_view text) {
   const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
   while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -55,7 +43,7 @@ template <size_t N>
 bool IsAcceptedUrl(std::string_view url, const std::array<std::string_view, N>& schemes) {
   bool schemeOk = false;
   for (const std::string_view scheme : schemes) {
-    if (url.size() > scheme.size() && SameIgnoringAsciiCase(url.substr(0, scheme.size()), scheme)) schemeOk = true;
+    if (url.size() > scheme.size() && StartsWithIgnoringAsciiCase(url, scheme)) schemeOk = true;
   }
   if (!schemeOk) return false;
   for (const char c : url) {
@@ -93,7 +81,7 @@ Command Resolve(const std::string& target) {
   const std::string absolute = AbsolutePath(*path);
   if (absolute.empty()) return {};
 
-  if (S_ISREG(info.st_mode) && EndsWithIgnoringCase(absolute, kUrlFileExtension)) {
+  if (S_ISREG(info.st_mode) && EndsWithIgnoringAsciiCase(absolute, kUrlFileExtension)) {
     const auto bytes = ReadWholeFile(absolute, kMaxUrlFileBytes);
     if (!bytes) return {};
     const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
@@ -123,12 +111,12 @@ std::optional<std::string> ParseUrlFile(std::string_view text) {
 
     const std::string_view line = Trim(rawLine);
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-      inShortcutSection = SameIgnoringAsciiCase(Trim(line.substr(1, line.size() - 2)), kUrlFileSection);
+      inShortcutSection = EqualsIgnoringAsciiCase(Trim(line.substr(1, line.size() - 2)), kUrlFileSection);
       continue;
     }
     const size_t equals = line.find('=');
     if (!inShortcutSection || equals == std::string_view::npos) continue;
-    if (!SameIgnoringAsciiCase(Trim(line.substr(0, equals)), kUrlKey)) continue;
+    if (!EqualsIgnoringAsciiCase(Trim(line.substr(0, equals)), kUrlKey)) continue;
 
     // The first URL= line decides, as it would for the other system's INI reader.
     const std::string_view url = Trim(line.substr(equals + 1));
