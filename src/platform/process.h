@@ -18,7 +18,8 @@ bool EnterGameFolder();
 std::vector<std::string> RelaunchCommand();
 
 // Starts the running executable again in the game folder, detached in a new
-// session with the same environment. Returns whether it could be started.
+// session with the same environment, through the same spawner as Shell::Open
+// (so a test's Shell::SetSpawner sees it). Returns whether it could be started.
 bool RelaunchSelf();
 
 }  // namespace platform

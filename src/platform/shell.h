@@ -33,7 +33,8 @@ std::vector<std::string> CommandFor(const std::string& target);
 // Starts argv detached in workingDir (empty: the current folder); true when it started.
 using Spawner = std::function<bool(const std::vector<std::string>& argv, const std::string& workingDir)>;
 
-// Replaces how Open starts programs (for tests); an empty Spawner restores the real one.
+// Replaces how Open and RelaunchSelf start programs (for tests); an empty Spawner
+// restores the real one. Safe to call while another thread opens something.
 void SetSpawner(Spawner spawner);
 
 }  // namespace platform::Shell
