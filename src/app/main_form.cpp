@@ -64,6 +64,7 @@ void TMainForm::FormCreate() {
   if (ctx.restart.openEngine == 1) {
     StartEngineOnWindow();
   } else {
+    waitingForActivation_ = true;
     window_.Minimize();
   }
   if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
@@ -84,9 +85,11 @@ void TMainForm::StartEngineOnWindow() {
 }
 
 void TMainForm::FormActivate() {
-  // Only the first activation after a minimised restart opens the engine; an
-  // engine that already runs is not restarted, which would reset the game.
-  if (!Ctx().restarted || EngineHost.Running()) return;
+  // Only the first activation after a minimised restart opens the engine.
+  // Reopening a running engine on every activation would rebuild the game
+  // from its restart snapshot and lose the play since.
+  if (!Ctx().restarted || !waitingForActivation_) return;
+  waitingForActivation_ = false;
   StartEngineOnWindow();
   PlayMusic("1");
 }

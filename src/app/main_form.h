@@ -72,6 +72,7 @@ class TMainForm {
 
   engine::EngineLibrary& library_;
   platform::MainWindow window_;
+  bool waitingForActivation_ = false;  // started minimised; the engine opens on activation
   std::mutex frameTasksMutex_;
   std::vector<std::function<void()>> frameTasks_;
 };

@@ -1,0 +1,307 @@
+// Start-up, restart and system commands of the main window, with the test
+// engine library turning the phases and the recording fake engine behind the
+// game's operations.
+#include "app/main_form.h"
+#include "app/music.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/game_context.h"
+#include "fake_engine.h"
+#include "platform/shell.h"
+#include "platform/tick_clock.h"
+#include "temp_game_folder.h"
+
+namespace app {
+namespace {
+
+using testing_support::TempGameFolder;
+
+const std::string kTestEngine = std::string(VARNOK_TEST_LIBS_DIR) + "/test_engine.so";
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    handle_ = dlopen(kTestEngine.c_str(), RTLD_NOW);
+    ASSERT_NE(handle_, nullptr);
+    reinterpret_cast<void (*)(int, int)>(dlsym(handle_, "TestEngine_Reset"))(1, -1);
+    framesRun_ = reinterpret_cast<int (*)()>(dlsym(handle_, "TestEngine_FramesRun"));
+    ASSERT_TRUE(library_.Load(kTestEngine));
+    fake_.Install();
+    // The game ends an engine instance through iExit; let it reach the test engine.
+    iExit = reinterpret_cast<void (*)()>(dlsym(handle_, "iExit"));
+    platform::SetTickClock(&clock_);
+    platform::Shell::SetSpawner([this](const std::vector<std::string>& argv, const std::string&) {
+      spawned_.push_back(argv);
+      return true;
+    });
+    form_ = std::make_unique<TMainForm>(library_);
+  }
+  void TearDown() override {
+    form_.reset();
+    platform::Shell::SetSpawner(nullptr);
+    platform::SetTickClock(nullptr);
+    fake_.Uninstall();
+    library_.Unload();
+    if (handle_) dlclose(handle_);
+  }
+  // Lets the engine thread run a few frames, then ends it so the fake can be read.
+  void RunFramesThenStop(int frames = 3) {
+    const int start = framesRun_();
+    for (int i = 0; i < 1000 && framesRun_() < start + frames && form_->EngineHost.Running(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    form_->EngineHost.StopEngine();
+  }
+  void WriteRestart(std::vector<uint8_t> bytes) { folder_.Write("data/boss.dat", bytes); }
+
+  TempGameFolder folder_;
+  ScopedGameContext context_;
+  engine::EngineLibrary library_;
+  fake::FakeEngine fake_;
+  platform::FakeTickClock clock_;
+  std::vector<std::vector<std::string>> spawned_;
+  std::unique_ptr<TMainForm> form_;
+  void* handle_ = nullptr;
+  int (*framesRun_)() = nullptr;
+};
+
+TEST_F(MainFormTest, FirstStartOpensTheMainMenuWithTheEngineAtOnce) {
+  form_->FormCreate();
+  EXPECT_EQ(GameState(), gsMainMenu);
+  EXPECT_TRUE(form_->EngineHost.Running());
+  RunFramesThenStop();
+
+  EXPECT_EQ(folder_.Read("data/settings.dat").size(), 20u);
+  EXPECT_EQ(folder_.Read("data/records.dat").size(), 160u);
+  EXPECT_TRUE(fake_.systemCursorHidden);
+  EXPECT_FLOAT_EQ(fake_.frameSeconds, 0.015f);
+  const fake::Sound* menuMusic = fake_.SoundFor("sound\\Menu.ogg");
+  ASSERT_NE(menuMusic, nullptr);
+  EXPECT_TRUE(menuMusic->playing);
+  EXPECT_EQ(menuMusic->loops, -1);
+  EXPECT_FALSE(fake_.SoundFor("sound\\Game.ogg")->playing);
+}
+
+TEST_F(MainFormTest, InitShowsTheMenuBackgroundAndTheCursorAndHidesTheLoadingScreen) {
+  form_->FormCreate();
+  RunFramesThenStop();
+  const auto background = fake_.SpritesShowing("data\\background.jpg");
+  ASSERT_EQ(background.size(), 1u);
+  EXPECT_TRUE(fake_.sprites[background[0]].shown);
+  EXPECT_EQ(fake_.sprites[background[0]].priority, 2);
+  const auto loading = fake_.SpritesShowing("data\\loading1.jpg");
+  ASSERT_EQ(loading.size(), 1u);
+  EXPECT_FALSE(fake_.sprites[loading[0]].shown);
+  // The loading bar stepped through all ten stages, drawing each.
+  EXPECT_EQ(fake_.SpritesShowing("data\\l10.png").size(), 1u);
+  EXPECT_GE(fake_.renders, 10);
+  // The cursor is animated: after a few frames it shows some frame of the crosshair.
+  EHandle cursor = 0;
+  for (const auto& [handle, sprite] : fake_.sprites) {
+    if (fake_.TextureFile(sprite.texture).rfind("data\\cur", 0) == 0) cursor = handle;
+  }
+  ASSERT_NE(cursor, 0u);
+  EXPECT_TRUE(fake_.sprites[cursor].shown);
+  EXPECT_EQ(fake_.sprites[cursor].priority, 1);
+}
+
+TEST_F(MainFormTest, RestartThatStartsMinimisedOpensTheEngineOnActivation) {
+  WriteRestart({0, gsMainMenu, 1, 0, 0, 0});
+  form_->FormCreate();
+  EXPECT_FALSE(folder_.Exists("data/boss.dat"));
+  EXPECT_FALSE(form_->EngineHost.Running());
+  EXPECT_EQ(form_->Window().State(), platform::WindowState::kMinimized);
+
+  form_->Window().PostCommand(VARNOK_WINDOW_ACTIVATE);
+  form_->Window().RunPending();
+  EXPECT_TRUE(form_->EngineHost.Running());
+  EXPECT_EQ(form_->Window().State(), platform::WindowState::kNormal);
+  RunFramesThenStop();
+  EXPECT_TRUE(fake_.SoundFor("sound\\Menu.ogg")->playing);
+}
+
+TEST_F(MainFormTest, ActivatingARunningRestartedGameDoesNotRestartItsEngine) {
+  WriteRestart({1, gsOptions, 1, 0, 0, 0});
+  form_->FormCreate();
+  EXPECT_EQ(GameState(), gsOptions);
+  ASSERT_TRUE(form_->EngineHost.Running());
+  form_->Window().PostCommand(VARNOK_WINDOW_ACTIVATE);
+  form_->Window().RunPending();
+  RunFramesThenStop(2);
+  EXPECT_EQ(fake_.CountCalls("iCameraCreate"), 1) << "one init phase: the engine was not reopened";
+  form_->FormActivate();
+  EXPECT_FALSE(form_->EngineHost.Running()) << "a later activation does not reopen it either";
+}
+
+TEST_F(MainFormTest, RestartRecordOpensMoreGamesAfterStart) {
+  std::string url = "[InternetShortcut]\nURL=https://varnok.example.org/more\n";
+  folder_.Write("moregames.url", std::vector<uint8_t>(url.begin(), url.end()));
+  WriteRestart({1, gsMainMenu, 1, 0, 1, 0});
+  form_->FormCreate();
+  RunFramesThenStop(1);
+  ASSERT_EQ(spawned_.size(), 1u);
+  EXPECT_EQ(spawned_[0].back(), "https://varnok.example.org/more");
+}
+
+TEST_F(MainFormTest, CloseBoxOpensTheQuitDialogFromMenusAndDoesNothingInPlay) {
+  SetGameState(gsMainMenu);
+  EXPECT_TRUE(form_->SystemCommand(VARNOK_WINDOW_CLOSE));
+  form_->EngineRun();
+  EXPECT_EQ(GameState(), gsExitConfirm);
+  EXPECT_FALSE(form_->Window().Closed());
+
+  SetGameState(gsPlaying);
+  EXPECT_TRUE(form_->SystemCommand(VARNOK_WINDOW_CLOSE));
+  form_->EngineRun();
+  EXPECT_EQ(GameState(), gsPlaying);
+  EXPECT_FALSE(form_->Window().Closed());
+}
+
+TEST_F(MainFormTest, MinimisingDuringPlayPauses) {
+  SetGameState(gsPlaying);
+  form_->Window().PostCommand(VARNOK_WINDOW_MINIMIZE);
+  form_->Window().RunPending();
+  EXPECT_EQ(GameState(), gsPaused);
+  EXPECT_EQ(form_->Window().State(), platform::WindowState::kMinimized);
+}
+
+TEST_F(MainFormTest, InterruptThreeEndsTheEngineOpensPlayLinkAndClosesAfterADelay) {
+  std::string url = "[InternetShortcut]\nURL=https://varnok.example.org/play\n";
+  folder_.Write("play.url", std::vector<uint8_t>(url.begin(), url.end()));
+  form_->Interrupt(3);
+  ASSERT_EQ(spawned_.size(), 1u);
+  EXPECT_EQ(spawned_[0].back(), "https://varnok.example.org/play");
+  clock_.Advance(99);
+  form_->Window().RunPending();
+  EXPECT_FALSE(form_->Window().Closed());
+  clock_.Advance(1);
+  form_->Window().RunPending();
+  EXPECT_TRUE(form_->Window().Closed());
+  EXPECT_EQ(spawned_.size(), 1u) << "kind 3 does not relaunch";
+}
+
+TEST_F(MainFormTest, SwitchingWindowModeWritesTheRestartRecordFlipsTheSettingAndRelaunches) {
+  menus::LoadSettings(Ctx().ActiveSettings);
+  SetGameState(gsRecords);
+  Ctx().musicChoice = 1;
+  form_->SwitchWindowMode();
+  EXPECT_EQ(folder_.Read("data/boss.dat"), (std::vector<uint8_t>{1, gsRecords, 1, 0, 0, 0}));
+  EXPECT_EQ(folder_.Read("data/settings.dat")[0], 0) << "now full screen";
+  EXPECT_EQ(Ctx().ActiveSettings.Windowed, 0);
+  clock_.Advance(100);
+  form_->Window().RunPending();
+  EXPECT_TRUE(form_->Window().Closed());
+  ASSERT_EQ(spawned_.size(), 1u);
+  EXPECT_EQ(spawned_[0].size(), 1u) << "the game restarts itself with no arguments";
+}
+
+TEST_F(MainFormTest, MaximiseAndCaptionDoubleClickSwitchWindowMode) {
+  menus::LoadSettings(Ctx().ActiveSettings);
+  SetGameState(gsMainMenu);
+  form_->Window().PostCommand(VARNOK_WINDOW_MAXIMIZE);
+  form_->Window().RunPending();
+  EXPECT_EQ(Ctx().ActiveSettings.Windowed, 0);
+  EXPECT_NE(form_->Window().State(), platform::WindowState::kMaximized) << "maximise is not passed on";
+  EXPECT_TRUE(folder_.Exists("data/boss.dat"));
+}
+
+TEST_F(MainFormTest, HidingAWindowedGameMutesUntilTheWindowIsNormalAgain) {
+  menus::LoadSettings(Ctx().ActiveSettings);
+  form_->EngineInit();
+  SetGameState(gsMainMenu);
+  form_->HideGame();
+  EXPECT_EQ(form_->Window().State(), platform::WindowState::kMinimized);
+  EXPECT_EQ(Ctx().ActiveSettings.MusicOn, 0);
+  EXPECT_EQ(folder_.Read("data/settings.dat")[2], 1) << "the muting is not written";
+  EXPECT_FALSE(fake_.SoundFor("sound\\Menu.ogg")->playing);
+
+  form_->EngineRun();
+  EXPECT_FALSE(fake_.SoundFor("sound\\Menu.ogg")->playing) << "still minimised";
+  form_->Window().PostCommand(VARNOK_WINDOW_MAXIMIZE);  // handled: switches mode
+  form_->Window().PostCommand(VARNOK_WINDOW_RESTORE);
+  form_->Window().RunPending();
+  form_->EngineRun();
+  EXPECT_EQ(Ctx().ActiveSettings.MusicOn, 1);
+  EXPECT_TRUE(fake_.SoundFor("sound\\Menu.ogg")->playing);
+}
+
+TEST_F(MainFormTest, HidingFullScreenRestartsMinimised) {
+  menus::LoadSettings(Ctx().ActiveSettings);
+  Ctx().ActiveSettings.Windowed = 0;
+  SetGameState(gsHelp);
+  form_->HideGame();
+  EXPECT_EQ(folder_.Read("data/boss.dat"), (std::vector<uint8_t>{0, gsHelp, 1, 0, 0, 0}));
+}
+
+TEST_F(MainFormTest, HideKeyIsIgnoredWhileCapturingAKeyOrInGameOver) {
+  menus::LoadSettings(Ctx().ActiveSettings);
+  for (uint8_t state : {gsOptionsKeyCapture, gsGameOver}) {
+    SetGameState(state);
+    form_->HideGame();
+    EXPECT_EQ(form_->Window().State(), platform::WindowState::kNormal);
+    EXPECT_FALSE(Ctx().pendingSoundRestore);
+  }
+}
+
+TEST_F(MainFormTest, LeavingPlaySilencesStepAndWeaponLoopsButNotTheTrainInTheQuitDialog) {
+  form_->EngineInit();
+  for (const char* file : {"sound\\step.WAV", "sound\\shot_gun.WAV", "sound\\railway.WAV"}) {
+    for (auto& [handle, sound] : fake_.sounds) {
+      if (sound.file == file) sound.playing = true;
+    }
+  }
+  SetGameState(gsGameExitConfirm);
+  form_->EngineRun();
+  EXPECT_FALSE(fake_.SoundFor("sound\\step.WAV")->playing);
+  EXPECT_FALSE(fake_.SoundFor("sound\\shot_gun.WAV")->playing);
+  EXPECT_TRUE(fake_.SoundFor("sound\\railway.WAV")->playing);
+  SetGameState(gsMainMenu);
+  form_->EngineRun();
+  EXPECT_FALSE(fake_.SoundFor("sound\\railway.WAV")->playing);
+}
+
+TEST_F(MainFormTest, CursorAnimatesOutsidePlayEveryTwentyMilliseconds) {
+  form_->EngineInit();
+  SetGameState(gsMainMenu);
+  Ctx().cursorTick = clock_.Ticks();
+  clock_.Advance(20);
+  form_->EngineRun();
+  EXPECT_EQ(Ctx().cursorFrame, 1) << "a step is due only after more than 20 ms";
+  clock_.Advance(1);
+  form_->EngineRun();
+  EXPECT_EQ(Ctx().cursorFrame, 2);
+  Ctx().cursorFrame = 15;
+  clock_.Advance(21);
+  form_->EngineRun();
+  EXPECT_EQ(Ctx().cursorFrame, 1);
+  SetGameState(gsPlaying);
+  clock_.Advance(100);
+  form_->EngineRun();
+  EXPECT_EQ(Ctx().cursorFrame, 1);
+}
+
+TEST_F(MainFormTest, PlayMusicDoesNothingWithMusicOff) {
+  form_->EngineInit();
+  StopMusic("");
+  Ctx().ActiveSettings.MusicOn = 0;
+  PlayMusic("1");
+  PlayMusic("2");
+  EXPECT_FALSE(fake_.SoundFor("sound\\Menu.ogg")->playing);
+  EXPECT_FALSE(fake_.SoundFor("sound\\Game.ogg")->playing);
+  Ctx().ActiveSettings.MusicOn = 1;
+  PlayMusic("2");
+  EXPECT_TRUE(fake_.SoundFor("sound\\Game.ogg")->playing);
+  PlayMusic("1");
+  EXPECT_FALSE(fake_.SoundFor("sound\\Game.ogg")->playing);
+  EXPECT_TRUE(fake_.SoundFor("sound\\Menu.ogg")->playing);
+  PlayMusic("3");
+  EXPECT_TRUE(fake_.SoundFor("sound\\Menu.ogg")->playing);
+}
+
+}  // namespace
+}  // namespace app

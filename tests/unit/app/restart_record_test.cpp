@@ -1,0 +1,78 @@
+#include "app/restart_record.h"
+
+#include <gtest/gtest.h>
+
+#include "app/game_state.h"
+#include "app/random.h"
+#include "temp_game_folder.h"
+
+namespace app {
+namespace {
+
+TEST(RestartRecord, ReadingSetsRestartedAndKeepsTheOtherBytes) {
+  const std::vector<uint8_t> bytes = {0, gsOptions, 0, 0, 1, 1};
+  auto record = ParseRestartRecord(bytes);
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->openEngine, 0);
+  EXPECT_EQ(record->gameState, gsOptions);
+  EXPECT_EQ(record->musicChoice, 0);
+  EXPECT_EQ(record->restarted, 1);
+  EXPECT_EQ(record->openMoreGames, 1);
+  EXPECT_EQ(record->openScoreTable, 1);
+}
+
+TEST(RestartRecord, ShortOrImpossibleRecordsAreNotResumed) {
+  EXPECT_FALSE(ParseRestartRecord(std::vector<uint8_t>{1, 3, 1, 0, 0}));
+  for (uint8_t state : {0, 1, 5, 16, 20, 27, 255}) {
+    EXPECT_FALSE(ParseRestartRecord(std::vector<uint8_t>{1, state, 1, 0, 0, 0})) << int(state);
+  }
+}
+
+TEST(RestartRecord, TakingTheRecordDeletesTheFile) {
+  testing_support::TempGameFolder folder;
+  RestartRecord record;
+  record.gameState = gsRecords;
+  ASSERT_TRUE(WriteRestartRecord(record));
+  EXPECT_EQ(folder.Read("data/boss.dat"), (std::vector<uint8_t>{1, gsRecords, 1, 0, 0, 0}));
+  auto taken = TakeRestartRecord();
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(taken->gameState, gsRecords);
+  EXPECT_FALSE(folder.Exists("data/boss.dat"));
+  EXPECT_FALSE(TakeRestartRecord());
+}
+
+TEST(RestartRecord, AnInvalidRecordIsDeletedTooSoItCannotTrapEveryStart) {
+  testing_support::TempGameFolder folder;
+  folder.Write("data/boss.dat", {1, 2});
+  EXPECT_FALSE(TakeRestartRecord());
+  EXPECT_FALSE(folder.Exists("data/boss.dat"));
+}
+
+TEST(RandomGenerator, SameSeedSameSequenceAndDrawsStayInRange) {
+  RandomGenerator a, b;
+  a.Seed(1234);
+  b.Seed(1234);
+  int histogram[6] = {};
+  for (int i = 0; i < 6000; ++i) {
+    const int32_t x = a.R(6);
+    EXPECT_EQ(x, b.R(6));
+    ASSERT_GE(x, 0);
+    ASSERT_LT(x, 6);
+    ++histogram[x];
+  }
+  for (int count : histogram) EXPECT_GT(count, 800);
+  EXPECT_EQ(a.R(0), 0);
+  EXPECT_EQ(a.R(-3), 0);
+  EXPECT_EQ(a.R(1), 0);
+}
+
+TEST(GameStates, GameInProgressStatesAreTheOnesARestartSavesTheWorldIn) {
+  std::vector<int> inProgress;
+  for (int s = 0; s <= kLastGameState; ++s) {
+    if (GameInProgress(static_cast<uint8_t>(s))) inProgress.push_back(s);
+  }
+  EXPECT_EQ(inProgress, (std::vector<int>{2, 12, 13, 14, 15, 17, 18, 19, 22, 23, 25}));
+}
+
+}  // namespace
+}  // namespace app
