@@ -40,6 +40,24 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
+  ReadStartupFiles();
+  GameContext& ctx = Ctx();
+  if (!ctx.restarted) {
+    SetGameState(gsMainMenu);
+    StartEngineOnWindow();
+    return;
+  }
+  if (ctx.restart.openEngine == 1) {
+    StartEngineOnWindow();
+  } else {
+    waitingForActivation_ = true;
+    window_.Minimize();
+  }
+  if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
+  // The online score table is opened by the score client's link once it exists.
+}
+
+void TMainForm::ReadStartupFiles() {
   GameContext& ctx = Ctx();
   ctx.pendingSoundRestore = false;
   ctx.random.SeedFromClock();
@@ -55,20 +73,6 @@ void TMainForm::FormCreate() {
   } else {
     ctx.restarted = false;
   }
-
-  if (!ctx.restarted) {
-    SetGameState(gsMainMenu);
-    StartEngineOnWindow();
-    return;
-  }
-  if (ctx.restart.openEngine == 1) {
-    StartEngineOnWindow();
-  } else {
-    waitingForActivation_ = true;
-    window_.Minimize();
-  }
-  if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
-  // The online score table is opened by the score client's link once it exists.
 }
 
 void TMainForm::StartEngineOnWindow() {

@@ -34,6 +34,9 @@ class TMainForm {
 
   // Window creation: player files, restart record, engine start.
   void FormCreate();
+  // The part of FormCreate before the engine starts: random seed, music
+  // choice, settings, records and the restart record (which sets the state).
+  void ReadStartupFiles();
   // The window became active: after a restart that started minimised, this
   // is when the engine opens.
   void FormActivate();

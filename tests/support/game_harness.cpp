@@ -1,0 +1,57 @@
+#include "game_harness.h"
+
+namespace testing_support {
+
+GameHarness::GameHarness(uint32_t seed) : seed_(seed) {
+  engine_.Install();
+  platform::SetTickClock(&clock_);
+  clock_.Set(100000);
+  form_ = std::make_unique<app::TMainForm>(noLibrary_);
+}
+
+GameHarness::~GameHarness() {
+  form_.reset();
+  platform::SetTickClock(nullptr);
+  engine_.Uninstall();
+}
+
+void GameHarness::Start() {
+  form_->ReadStartupFiles();
+  context().random.Seed(seed_);
+  if (!context().restarted) app::SetGameState(app::gsMainMenu);
+  form_->EngineInit();
+}
+
+void GameHarness::Frame(int count) {
+  for (int i = 0; i < count; ++i) {
+    clock_.Advance(kFrameMs);
+    engine_.clock += kFrameMs / 1000.0;
+    form_->Window().RunPending();
+    form_->EngineRun();
+    ++frames_;
+    for (int32_t code : tapped_) engine_.keysDown.erase(code);
+    tapped_.clear();
+    engine_.keysClicked.clear();
+  }
+}
+
+bool GameHarness::RunUntil(const std::function<bool()>& done, int maxFrames) {
+  for (int i = 0; i < maxFrames; ++i) {
+    if (done()) return true;
+    Frame();
+  }
+  return done();
+}
+
+void GameHarness::Tap(int32_t scanCode) {
+  engine_.keysDown.insert(scanCode);
+  engine_.keysClicked.insert(scanCode);
+  tapped_.push_back(scanCode);
+}
+
+void GameHarness::MoveMouse(float x, float y) {
+  engine_.mouseX = x;
+  engine_.mouseY = y;
+}
+
+}  // namespace testing_support

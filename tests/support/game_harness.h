@@ -1,0 +1,66 @@
+// GameHarness: runs the whole game in-process, frame by frame, with no engine
+// thread and no window: a recording fake engine answers every operation, a
+// fake tick clock advances 15 ms a frame, keys and the mouse are scripted, and
+// the random generator is seeded. Tests drive it and assert on the game's
+// context and on the fake engine's scene.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "app/game_context.h"
+#include "app/main_form.h"
+#include "fake_engine.h"
+#include "platform/tick_clock.h"
+#include "temp_game_folder.h"
+
+namespace testing_support {
+
+inline constexpr uint32_t kFrameMs = 15;
+
+class GameHarness {
+ public:
+  // A fresh game folder (current folder while the harness lives) and context.
+  explicit GameHarness(uint32_t seed = 1);
+  ~GameHarness();
+  GameHarness(const GameHarness&) = delete;
+  GameHarness& operator=(const GameHarness&) = delete;
+
+  // Start-up as the main window does it (files, restart record), then the
+  // engine's init phase, without opening an engine.
+  void Start();
+
+  // One frame: timers that fell due, then the run phase; keys tapped for the
+  // frame are released afterwards.
+  void Frame(int count = 1);
+  // Runs frames until `done` holds or `maxFrames` have run; true if it held.
+  bool RunUntil(const std::function<bool()>& done, int maxFrames);
+
+  void Hold(int32_t scanCode) { engine_.keysDown.insert(scanCode); }
+  void Release(int32_t scanCode) { engine_.keysDown.erase(scanCode); }
+  // Pressed for exactly the next frame: a click and held during it.
+  void Tap(int32_t scanCode);
+  void MoveMouse(float x, float y);
+  void Click() { ++engine_.mouseClicks; }
+
+  fake::FakeEngine& engine() { return engine_; }
+  app::TMainForm& form() { return *form_; }
+  app::GameContext& context() { return scope_.context(); }
+  platform::FakeTickClock& clock() { return clock_; }
+  TempGameFolder& folder() { return folder_; }
+  int frames() const { return frames_; }
+
+ private:
+  TempGameFolder folder_;
+  app::ScopedGameContext scope_;
+  fake::FakeEngine engine_;
+  platform::FakeTickClock clock_;
+  engine::EngineLibrary noLibrary_;  // never loaded: no engine thread in the harness
+  std::unique_ptr<app::TMainForm> form_;
+  std::vector<int32_t> tapped_;
+  uint32_t seed_;
+  int frames_ = 0;
+};
+
+}  // namespace testing_support
