@@ -1,0 +1,401 @@
+// Engine phases, frames, script, window link and placeholder window.
+#include "engine.h"
+
+#include <cstdlib>
+#include <cstdio>
+
+#include "game_path.h"
+#include "scene_renderer.h"
+
+namespace spriteengine {
+
+namespace {
+
+constexpr int kDikEscape = 0x01;
+constexpr int kIdleTickMs = 15;  // one script frame while no frame runs
+
+const char* CommandName(int command) {
+  switch (command) {
+    case VARNOK_WINDOW_CLOSE: return "close";
+    case VARNOK_WINDOW_MINIMIZE: return "minimize";
+    case VARNOK_WINDOW_MAXIMIZE: return "maximize";
+    case VARNOK_WINDOW_RESTORE: return "restore";
+    case VARNOK_WINDOW_ACTIVATE: return "activate";
+    case VARNOK_WINDOW_DEACTIVATE: return "deactivate";
+    case VARNOK_WINDOW_CAPTION_DOUBLE_CLICK: return "caption-double-click";
+    case VARNOK_WINDOW_QUIT: return "quit";
+    default: return "unknown";
+  }
+}
+
+int WindowCommandOf(ScriptOp op) {
+  switch (op) {
+    case ScriptOp::kClose: return VARNOK_WINDOW_CLOSE;
+    case ScriptOp::kMinimize: return VARNOK_WINDOW_MINIMIZE;
+    case ScriptOp::kMaximize: return VARNOK_WINDOW_MAXIMIZE;
+    case ScriptOp::kRestore: return VARNOK_WINDOW_RESTORE;
+    case ScriptOp::kActivate: return VARNOK_WINDOW_ACTIVATE;
+    case ScriptOp::kQuit: return VARNOK_WINDOW_QUIT;
+    default: return 0;
+  }
+}
+
+std::string BackendFromEnvironment() {
+  const char* name = std::getenv("VARNOK_ENGINE");
+  return name && std::string(name) == "headless" ? "headless" : "sdl";
+}
+
+}  // namespace
+
+Engine::Engine(Platform platform)
+    : platform_(std::move(platform)), resources_(platform_.codecs.decodePicture) {
+  const char* logPath = std::getenv("VARNOK_ENGINE_LOG");
+  log_.SetPath(logPath ? logPath : "");
+  clock_.SetPeriod(kDefaultSecondsPerFrame);
+}
+
+Engine::~Engine() {
+  StopPlaceholder();
+  sounds_.SetDevice(nullptr);
+}
+
+bool Engine::OnEngineThread() const { return std::this_thread::get_id() == engineThread_; }
+
+// ---------------------------------------------------------------------------
+// Script
+// ---------------------------------------------------------------------------
+
+void Engine::TakeScriptOnce() {
+  std::lock_guard lock(scriptMutex_);
+  if (scriptTaken_) return;
+  scriptTaken_ = true;
+  const char* list = std::getenv("VARNOK_ENGINE_SCRIPT");
+  if (!list) return;
+  std::string rest;
+  std::optional<std::string> file = TakeFirstScriptFile(list, &rest);
+  // The rest stays for a relaunched process, which inherits our environment.
+  if (rest.empty())
+    ::unsetenv("VARNOK_ENGINE_SCRIPT");
+  else
+    ::setenv("VARNOK_ENGINE_SCRIPT", rest.c_str(), 1);
+  if (!file) return;
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(*file);
+  if (!bytes) {
+    Warn("cannot read input script '" + *file + "'");
+    return;
+  }
+  script_ = ParseScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  for (const ScriptError& e : script_.errors)
+    std::fprintf(stderr, "spriteengine: %s:%d: %s (line skipped)\n", file->c_str(), e.line, e.message.c_str());
+}
+
+void Engine::ApplyScriptFrame(uint64_t frame) {
+  // Last frame's taps and clicks end first.
+  for (int code : releaseNextFrame_) OnKey(code, false);
+  releaseNextFrame_.clear();
+  if (releaseClickNextFrame_) input_.MouseButtonUp(0);
+  releaseClickNextFrame_ = false;
+
+  std::vector<ScriptCommand> commands;
+  {
+    std::lock_guard lock(scriptMutex_);
+    // Frame 0 commands come with frame 1.
+    auto begin = script_.byFrame.lower_bound(frame <= 1 ? 0 : frame);
+    auto end = script_.byFrame.upper_bound(frame);
+    for (auto it = begin; it != end; ++it) commands.push_back(it->second);
+  }
+  for (const ScriptCommand& c : commands) {
+    switch (c.op) {
+      case ScriptOp::kDown: OnKey(c.code, true); break;
+      case ScriptOp::kUp: OnKey(c.code, false); break;
+      case ScriptOp::kTap:
+        OnKey(c.code, true);
+        releaseNextFrame_.push_back(c.code);
+        break;
+      case ScriptOp::kMouse: input_.MouseMove(c.x, c.y); break;
+      case ScriptOp::kClick:
+        input_.MouseButtonDown(0);
+        releaseClickNextFrame_ = true;
+        break;
+      case ScriptOp::kShot: pendingShots_.push_back(c.file); break;
+      default: ForwardToLink(WindowCommandOf(c.op)); break;
+    }
+  }
+}
+
+void Engine::TakePendingShots() {
+  if (pendingShots_.empty()) return;
+  Frame shot;
+  {
+    std::lock_guard lock(frameMutex_);
+    shot = frame_;
+  }
+  for (const std::string& file : pendingShots_) {
+    std::string path = ResolveNewFilePath(file);
+    bool ok = platform_.codecs.savePng && platform_.codecs.savePng(shot, path);
+    if (!ok) Warn("cannot write screenshot '" + path + "'");
+    log_.Write(scriptFrame_, "shot " + path);
+  }
+  pendingShots_.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Window link, commands and events
+// ---------------------------------------------------------------------------
+
+void Engine::WindowLinkSet(const VarnokWindowLink* link) {
+  std::lock_guard lock(linkMutex_);
+  link_ = link ? *link : VarnokWindowLink{nullptr, nullptr};
+}
+
+void Engine::ForwardToLink(int command) {
+  if (!command) return;
+  VarnokWindowLink link;
+  {
+    std::lock_guard lock(linkMutex_);
+    link = link_;
+  }
+  log_.Write(scriptFrame_, std::string("window ") + CommandName(command));
+  if (link.command) link.command(link.context, command);
+}
+
+void Engine::WindowCommand(int command) {
+  if (open_) {
+    std::lock_guard lock(linkMutex_);
+    queuedCommands_.push_back(command);
+    return;
+  }
+  if (command == VARNOK_WINDOW_MINIMIZE) StartPlaceholder();
+  if (command == VARNOK_WINDOW_CLOSE) StopPlaceholder();
+}
+
+void Engine::RunQueuedWindowCommands() {
+  std::deque<int> commands;
+  {
+    std::lock_guard lock(linkMutex_);
+    commands.swap(queuedCommands_);
+  }
+  if (video_)
+    for (int c : commands) video_->Command(c);
+  if (video_ && cursorChanged_.exchange(false)) video_->SetSystemCursorHidden(cursorHidden_);
+}
+
+void Engine::OnKey(int dik, bool down) {
+  if (down) {
+    input_.KeyDown(dik);
+    if (dik == kDikEscape && escEnabled_) exitRequested_ = true;
+  } else {
+    input_.KeyUp(dik);
+  }
+}
+
+void Engine::OnPointer(float x, float y) { input_.MouseMove(x, y); }
+
+void Engine::OnMouseButton(int button, bool down) {
+  if (down)
+    input_.MouseButtonDown(button);
+  else
+    input_.MouseButtonUp(button);
+}
+
+void Engine::OnWindowCommand(int command) {
+  if (command == VARNOK_WINDOW_DEACTIVATE) input_.ReleaseAll();
+  ForwardToLink(command);
+}
+
+void Engine::OnVisible(bool visible) { visible_ = visible; }
+
+Vec2 Engine::Pointer() { return input_.Pointer(); }
+
+void Engine::MouseReset(Vec2 position) {
+  // The pointer stays outside the frame until a device or the script has
+  // moved it, so nothing is hovered by accident.
+  if (!input_.PointerMoved()) return;
+  input_.MouseMove(position.x, position.y);
+  if (video_ && OnEngineThread()) video_->WarpPointer(position.x, position.y);
+}
+
+void Engine::WindowsMouseHide(bool hide) {
+  cursorHidden_ = hide;
+  cursorChanged_ = true;
+}
+
+void Engine::EscEnable(bool enable) { escEnabled_ = enable; }
+
+// ---------------------------------------------------------------------------
+// Placeholder window (no engine open, process started minimised)
+// ---------------------------------------------------------------------------
+
+void Engine::StartPlaceholder() {
+  std::lock_guard lock(placeholderMutex_);
+  if (placeholderThread_.joinable()) return;
+  TakeScriptOnce();
+  placeholderStop_ = false;
+  placeholderThread_ = std::thread(&Engine::PlaceholderLoop, this);
+}
+
+void Engine::StopPlaceholder() {
+  std::lock_guard lock(placeholderMutex_);
+  if (!placeholderThread_.joinable()) return;
+  placeholderStop_ = true;
+  placeholderThread_.join();
+}
+
+void Engine::PlaceholderLoop() {
+  std::unique_ptr<PlaceholderWindow> window;
+  if (platform_.makePlaceholder) window = platform_.makePlaceholder(BackendFromEnvironment());
+  if (window && !window->Create()) window.reset();
+  double period = clock_.Period() > 0 ? clock_.Period() : kDefaultSecondsPerFrame;
+  double next = FrameClock::Now();
+  while (!placeholderStop_) {
+    if (window) window->Pump([this](int command) { ForwardToLink(command); });
+    next += period;
+    FrameClock::SleepUntil(next);
+    if (placeholderStop_) break;
+    ApplyScriptFrame(++scriptFrame_);
+    pendingShots_.clear();  // nothing is drawn here
+  }
+  if (window) window->Destroy();
+}
+
+// ---------------------------------------------------------------------------
+// Phases
+// ---------------------------------------------------------------------------
+
+bool Engine::EngineOpen(intptr_t, int) {
+  StopPlaceholder();
+  TakeScriptOnce();
+  backendName_ = BackendFromEnvironment();
+  engineThread_ = std::this_thread::get_id();
+  video_ = platform_.makeVideo ? platform_.makeVideo(backendName_) : nullptr;
+  if (!audio_ && platform_.makeAudio) {
+    audio_ = platform_.makeAudio(backendName_);
+    sounds_.SetDevice(audio_.get());
+  }
+  exitRequested_ = false;
+  initDone_ = false;
+  settingsOk_ = false;
+  visible_ = true;
+  firstRunLogged_ = false;
+  clock_.Reset();
+  open_ = true;
+  cursorChanged_ = true;
+  log_.Write(scriptFrame_, "open " + backendName_);
+  return video_ != nullptr;
+}
+
+bool Engine::EngineSettings(int32_t* block) {
+  if (!open_ || !video_) return false;
+  bool fullScreen = block && block[VARNOK_SETTINGS_FULL_SCREEN] != 0;
+  if (!video_->Open(fullScreen, this)) {
+    Warn(std::string("the ") + video_->Name() + " backend cannot open its window");
+    return false;
+  }
+  settingsOk_ = true;
+  RunQueuedWindowCommands();
+  return true;
+}
+
+bool Engine::IsRendering() const { return open_ && settingsOk_ && !exitRequested_; }
+bool Engine::IsActive() const { return visible_; }
+bool Engine::IsReady() const { return settingsOk_; }
+bool Engine::IsExecuting() const { return settingsOk_ && !exitRequested_; }
+bool Engine::IsInitializing() const { return !initDone_; }
+bool Engine::IsSkippingRunPhase() const { return !initDone_; }
+bool Engine::IsSkippingRenderPhase() const { return !initDone_; }
+
+bool Engine::Message(bool wait) {
+  RunQueuedWindowCommands();
+  if (!video_) return false;
+  if (!wait) return video_->HandleEvent(0);
+  if (video_->HandleEvent(kIdleTickMs)) return true;
+  // No frame runs while the window is minimised; the script's frames go on.
+  double now = FrameClock::Now();
+  if (now >= idleTickDue_) {
+    idleTickDue_ = now + clock_.Period();
+    ApplyScriptFrame(++scriptFrame_);
+    pendingShots_.clear();
+  }
+  return false;
+}
+
+void Engine::Main() {
+  RunQueuedWindowCommands();
+  double elapsed = clock_.WaitForFrame();
+  float dt = static_cast<float>(clock_.Period() > 0 ? clock_.Period() : elapsed);
+  StepParticles(dt);
+}
+
+void Engine::InitBegin() {}
+
+void Engine::InitEnd() { initDone_ = true; }
+
+void Engine::RunBegin() {
+  uint64_t frame = ++scriptFrame_;
+  ApplyScriptFrame(frame);
+  input_.BeginFrame();
+  if (!firstRunLogged_) {
+    firstRunLogged_ = true;
+    log_.Write(frame, "gamestate " + std::to_string(gameState_.load()));
+  }
+}
+
+void Engine::RunEnd() {}
+
+void Engine::GameStateSet(int state) {
+  int old = gameState_.exchange(state);
+  if (old != state && firstRunLogged_) log_.Write(scriptFrame_, "gamestate " + std::to_string(state));
+}
+
+void Engine::DrawAndShow(bool present) {
+  std::lock_guard frameLock(frameMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    RenderScene(scene_, frame_);
+  }
+  if (present && video_) {
+    video_->Present(frame_);
+    framePending_ = false;
+  } else {
+    framePending_ = true;
+  }
+}
+
+void Engine::Render() {
+  if (!open_ || !video_ || !video_->ShowsFrames()) return;
+  DrawAndShow(OnEngineThread());
+}
+
+void Engine::RenderPhase() {
+  if (!video_) return;
+  bool shows = video_->ShowsFrames();
+  if (shows || !pendingShots_.empty()) DrawAndShow(shows);
+  TakePendingShots();
+}
+
+void Engine::FrqSet(float secondsPerFrame) { clock_.SetPeriod(secondsPerFrame); }
+
+void Engine::ExitBegin() {}
+void Engine::ExitEnd() {}
+
+void Engine::EngineClose() {
+  if (!open_) return;
+  sounds_.DestroyAll();
+  {
+    std::lock_guard lock(mutex_);
+    scene_.Clear();
+    mipLevels_ = 1;
+  }
+  if (video_) video_->Close();
+  video_.reset();
+  {
+    std::lock_guard lock(linkMutex_);
+    queuedCommands_.clear();
+  }
+  open_ = false;
+  settingsOk_ = false;
+  initDone_ = false;
+  log_.Write(scriptFrame_, "close");
+}
+
+}  // namespace spriteengine

@@ -1,0 +1,215 @@
+// The engine behind the exported operations: one instance per process (the
+// library's), but constructible with fake platforms in tests.
+//
+// Threads: every operation may be called from any thread (the scene is
+// locked); the phase operations run on the host's engine thread, which
+// owns the window. Window commands the game asks for from other threads are
+// queued to the engine thread. Calls into the game's window link are made
+// with no lock held.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine_log.h"
+#include "frame_clock.h"
+#include "input_state.h"
+#include "platform.h"
+#include "raster.h"
+#include "resources.h"
+#include "scene.h"
+#include "script.h"
+#include "sound_registry.h"
+#include "spriteengine/engine_api.h"
+
+namespace spriteengine {
+
+inline constexpr double kDefaultSecondsPerFrame = 0.015;
+inline constexpr int kMessageWaitMs = 50;  // iEngineMessage(wait) gives up after this
+
+class Engine : public WindowEvents {
+ public:
+  explicit Engine(Platform platform);
+  ~Engine() override;
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // --- camera ---
+  uint32_t CameraCreate(int left, int top, float width, float height);
+  void CameraLocationSet(uint32_t camera, Vec3 location);
+  void CameraFovSet(uint32_t camera, float degrees);
+  // --- sprites ---
+  uint32_t SpriteCreate(const char* meshFile);
+  uint32_t SpriteCreateFromMemory(const void* bytes, int size, int resourceId);
+  void SpriteShow(uint32_t sprite, bool visible);
+  void SpriteDestroy(uint32_t sprite);
+  void SpriteTextureSet(uint32_t sprite, uint32_t texture);
+  void SpriteLocationSet(uint32_t sprite, Vec3 location);
+  Vec3 SpriteLocation(uint32_t sprite);
+  void SpriteScaleSet(uint32_t sprite, Vec2 scale);
+  void SpriteOrientationSet(uint32_t sprite, float degrees);
+  void SpriteColorSet(uint32_t sprite, Color color);
+  void SpritePrioritySet(uint32_t sprite, int priority);
+  void SpriteTextureModeSet(uint32_t sprite, int mode);
+  void SpriteMipFilterModeSet(uint32_t sprite, int mode);
+  // --- textures ---
+  uint32_t TextureCreate(const char* file);
+  uint32_t TextureCreateFromMemory(const void* bytes, int size, int resourceId);
+  void TextureDestroy(uint32_t texture);
+  void TextureMipLevelsSet(int levels);
+  // --- sounds ---
+  SoundRegistry& Sounds() { return sounds_; }
+  // --- text ---
+  uint32_t FontCreate(const char* file);
+  void PrintColorSet(Color color);
+  void Print(const char* text, Vec2 location, Vec2 scale, float spacing, uint32_t font, bool centered);
+  void PrintsHide();
+  // --- input ---
+  InputState& Input() { return input_; }
+  Vec2 Pointer();
+  void MouseReset(Vec2 position);
+  void WindowsMouseHide(bool hide);
+  void EscEnable(bool enable);
+  // --- particles ---
+  uint32_t ParticleCreate(const char* textureFile, int capacity);
+  void ParticleRenderModeSet(uint32_t system, int mode);
+  void ParticleGravitySet(uint32_t system, Vec3 gravity);
+  void ParticleAirResistanceSet(uint32_t system, float resistance);
+  void ParticleColorSet(uint32_t system, Vec3 start, Vec3 end);
+  void ParticleLifeTimeSet(uint32_t system, float seconds);
+  void ParticleEnvMapCasterAdd(uint32_t system);
+  void ParticleShow(uint32_t system, bool visible);
+  void ParticleDestroy(uint32_t system);
+  uint32_t ParticleEmitterCreate(uint32_t system);
+  void EmitterLocationSet(uint32_t emitter, Vec3 location);
+  void EmitterDirectionSet(uint32_t emitter, Vec3 min, Vec3 max);
+  void EmitterSpeedSet(uint32_t emitter, float min, float max);
+  void EmitterScaleSet(uint32_t emitter, Vec2 start, Vec2 end);
+  void EmitterEmit(uint32_t emitter, int count);
+  void EmitterDestroy(uint32_t emitter);
+  Vec3 LocationToScreen(Vec3 world);
+  // --- frame ---
+  void Render();
+  void ScreenWipe(float r, float g, float b);
+  void FrqSet(float secondsPerFrame);
+  double SystemTimer() const { return FrameClock::Now(); }
+  void Exit() { exitRequested_ = true; }
+  void GameStateSet(int state);
+
+  // --- phases (engine thread) ---
+  bool EngineOpen(intptr_t window, int flags);
+  bool EngineSettings(int32_t* block);
+  bool IsRendering() const;
+  bool IsActive() const;
+  bool Message(bool wait);
+  bool IsReady() const;
+  void Main();
+  bool IsExecuting() const;
+  bool IsInitializing() const;
+  void InitBegin();
+  void InitEnd();
+  bool ErrorFlag() const { return false; }
+  bool IsSkippingRunPhase() const;
+  void RunBegin();
+  void RunEnd();
+  bool IsSkippingRenderPhase() const;
+  void RenderPhase();
+  void ExitBegin();
+  void ExitEnd();
+  void EngineClose();
+
+  // --- platform ---
+  void WindowLinkSet(const VarnokWindowLink* link);
+  void WindowCommand(int command);
+
+  // Test access.
+  uint64_t ScriptFrame() const { return scriptFrame_; }
+  int PictureDecodes() const { return resources_.PictureDecodes(); }
+  // Draws the current scene into a copy (any thread).
+  Frame Snapshot();
+  // Steps every particle system by dt seconds (done once per frame by Main).
+  void StepParticles(float dt);
+
+  // WindowEvents (engine thread, from the backend).
+  void OnKey(int dik, bool down) override;
+  void OnPointer(float x, float y) override;
+  void OnMouseButton(int button, bool down) override;
+  void OnWindowCommand(int command) override;
+  void OnVisible(bool visible) override;
+
+ private:
+  void TakeScriptOnce();
+  void ApplyScriptFrame(uint64_t frame);
+  void ForwardToLink(int command);
+  void RunQueuedWindowCommands();
+  void DrawAndShow(bool present);
+  void TakePendingShots();
+  void StartPlaceholder();
+  void StopPlaceholder();
+  void PlaceholderLoop();
+  bool OnEngineThread() const;
+
+  Platform platform_;
+  Resources resources_;
+  SoundRegistry sounds_;
+  std::unique_ptr<AudioDevice> audio_;  // opened at the first engine open, kept for the process
+
+  // Scene and everything drawn; guarded by mutex_.
+  mutable std::mutex mutex_;
+  Scene scene_;
+  int mipLevels_ = 1;  // for later textures (iTextureMipLevelsSet)
+
+  InputState input_;
+  EngineLog log_;
+  FrameClock clock_;
+
+  // Frame buffer; guarded by frameMutex_.
+  std::mutex frameMutex_;
+  Frame frame_{kFrameWidth, kFrameHeight};
+  bool framePending_ = false;  // drawn off the engine thread, not yet shown
+
+  // Script (taken once per process) and the frame count it runs on.
+  std::mutex scriptMutex_;
+  bool scriptTaken_ = false;
+  Script script_;
+  std::atomic<uint64_t> scriptFrame_{0};
+  std::vector<std::string> pendingShots_;  // shots of the frame being run
+  std::vector<int> releaseNextFrame_;      // keys of "tap" to release
+  bool releaseClickNextFrame_ = false;
+
+  // Instance state.
+  std::unique_ptr<VideoBackend> video_;
+  std::string backendName_;
+  std::thread::id engineThread_;
+  std::atomic<bool> open_{false};
+  std::atomic<bool> settingsOk_{false};
+  std::atomic<bool> initDone_{false};
+  std::atomic<bool> exitRequested_{false};
+  std::atomic<bool> visible_{true};
+  bool firstRunLogged_ = false;
+  std::atomic<int> gameState_{-1};
+  std::atomic<bool> escEnabled_{true};
+  std::atomic<bool> cursorHidden_{false};
+  std::atomic<bool> cursorChanged_{false};
+  double idleTickDue_ = 0;  // next script tick while no frame runs
+
+  // Window link and commands queued for the engine thread.
+  std::mutex linkMutex_;
+  VarnokWindowLink link_{nullptr, nullptr};
+  std::deque<int> queuedCommands_;
+
+  // Placeholder window while no engine is open.
+  std::mutex placeholderMutex_;
+  std::thread placeholderThread_;
+  std::atomic<bool> placeholderStop_{false};
+};
+
+}  // namespace spriteengine

@@ -1,0 +1,47 @@
+#include "frame_clock.h"
+
+#include <time.h>
+
+#include <cerrno>
+#include <cmath>
+
+namespace spriteengine {
+
+namespace {
+double MonotonicSeconds() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return ts.tv_sec + ts.tv_nsec * 1e-9;
+}
+const double kProcessStart = MonotonicSeconds();
+}  // namespace
+
+double FrameClock::Now() { return MonotonicSeconds() - kProcessStart; }
+
+void FrameClock::SleepUntil(double seconds) {
+  double absolute = seconds + kProcessStart;
+  timespec ts;
+  ts.tv_sec = static_cast<time_t>(std::floor(absolute));
+  ts.tv_nsec = static_cast<long>((absolute - std::floor(absolute)) * 1e9);
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+void FrameClock::SetPeriod(double secondsPerFrame) { period_ = secondsPerFrame > 0 ? secondsPerFrame : 0; }
+
+void FrameClock::Reset() { next_ = last_ = -1; }
+
+double FrameClock::WaitForFrame() {
+  double now = Now();
+  if (period_ > 0) {
+    if (next_ < 0 || now > next_ + period_) next_ = now;  // first frame, or too late to catch up
+    if (now < next_) SleepUntil(next_);
+    next_ += period_;
+    now = Now();
+  }
+  double elapsed = last_ < 0 ? period_ : now - last_;
+  last_ = now;
+  return elapsed;
+}
+
+}  // namespace spriteengine

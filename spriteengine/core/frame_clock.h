@@ -1,0 +1,30 @@
+// Frame pacing: WaitForFrame sleeps until the next frame is due, with
+// absolute monotonic sleeps, so run phases come at 1 / secondsPerFrame Hz
+// whatever the display does. A late frame moves the schedule instead of
+// bursting to catch up.
+#pragma once
+
+#include <cstdint>
+
+namespace spriteengine {
+
+class FrameClock {
+ public:
+  void SetPeriod(double secondsPerFrame);  // <= 0: no pacing
+  double Period() const { return period_; }
+  // Blocks until the next frame time; returns the seconds since the last frame.
+  double WaitForFrame();
+  void Reset();
+
+  // Seconds on the monotonic clock since the process started.
+  static double Now();
+  // Sleeps until the monotonic time `seconds` (as Now()).
+  static void SleepUntil(double seconds);
+
+ private:
+  double period_ = 0.015;
+  double next_ = -1;  // due time of the next frame; < 0 before the first
+  double last_ = -1;
+};
+
+}  // namespace spriteengine

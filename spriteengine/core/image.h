@@ -1,0 +1,44 @@
+// Decoded pictures: premultiplied ARGB, mip chains, the magenta checker that
+// stands in for a missing picture, and our DDS reader.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace spriteengine {
+
+// One picture level: pixels are 0xAARRGGBB with colour premultiplied by alpha.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;  // width * height, rows top to bottom
+
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// A texture's levels: level 0 is the picture, each next one half the size.
+struct TextureData {
+  std::vector<Image> levels;
+  bool placeholder = false;  // the magenta checker of a missing or corrupt file
+};
+
+// Pixels given as straight (not premultiplied) ARGB become premultiplied.
+void Premultiply(Image& image);
+
+// The 64 x 64 magenta/black checker shown for a missing or corrupt picture.
+Image MakeCheckerImage();
+
+// Levels as iTextureMipLevelsSet asks: 0 = the full chain down to 1 x 1,
+// 1 = the picture alone, n = at most n levels. Box filtered.
+TextureData BuildTexture(Image base, int mipLevels);
+
+// Our uncompressed DDS layout (formats.h); nullopt for anything else.
+std::optional<Image> ReadDds(std::span<const uint8_t> bytes);
+
+// Bytes of a DDS file holding `image` (straight alpha is written back); used
+// by tests to make particle textures.
+std::vector<uint8_t> WriteDds(const Image& straightArgb);
+
+}  // namespace spriteengine

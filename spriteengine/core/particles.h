@@ -1,0 +1,74 @@
+// Particle systems: simulated in 3-D world space, drawn through the camera.
+//
+// A system holds at most `capacity` live particles (extra emissions are
+// dropped); the cost of a step is proportional to the live particles. Each
+// particle moves with dv/dt = gravity + k v, k = air resistance x
+// kAirResistanceScale (so -10 damps gently), lives `lifeTime` seconds, grows
+// from the emitter's start size to its end size (world units) and runs from
+// the start to the end colour while its intensity rises quickly and fades
+// out.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "camera.h"
+#include "geometry.h"
+#include "image.h"
+
+namespace spriteengine {
+
+inline constexpr float kAirResistanceScale = 0.1f;  // per second per unit of resistance
+inline constexpr float kParticleFadeIn = 0.1f;      // fraction of the life spent fading in
+
+struct EmitterSettings {
+  Vec3 location;
+  Vec3 directionMin, directionMax;  // the velocity direction is drawn per component
+  float speedMin = 1, speedMax = 1;
+  Vec2 startSize{1, 1}, endSize{1, 1};  // world units
+};
+
+struct ParticleSettings {
+  Vec3 gravity;
+  float airResistance = 0;
+  Vec3 startColor{1, 1, 1}, endColor{1, 1, 1};
+  float lifeTime = 1;
+  int renderMode = 0;  // 1 additive, otherwise alpha blended
+};
+
+class ParticleSystem {
+ public:
+  ParticleSystem(int capacity, uint32_t seed);
+
+  ParticleSettings settings;
+
+  // Adds up to `count` particles at the emitter (fewer when full).
+  void Emit(const EmitterSettings& emitter, int count);
+  // Moves every particle on by dt seconds and retires the dead.
+  void Step(float dt);
+
+  int Capacity() const { return capacity_; }
+  int Live() const { return static_cast<int>(age_.size()); }
+
+  // What a particle looks like now.
+  struct View {
+    Vec3 position;
+    Vec2 size;           // world units
+    Vec3 color;          // 0..1
+    float intensity;     // 0..1
+  };
+  View ViewOf(int index) const;
+
+ private:
+  float Random01();
+
+  int capacity_;
+  uint32_t rng_;
+  // Structure of arrays, live particles only.
+  std::vector<Vec3> position_, velocity_;
+  std::vector<float> age_, life_;
+  std::vector<Vec2> startSize_, endSize_;
+};
+
+}  // namespace spriteengine

@@ -1,0 +1,50 @@
+// The software rasteriser both backends draw with: textured parallelograms
+// into an 800 x 600 frame, nearest or bilinear sampling, colour modulation,
+// alpha or additive blending. Pure CPU code, so frames are the same on every
+// backend and machine.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "image.h"
+
+namespace spriteengine {
+
+// The frame being drawn: 0x00RRGGBB pixels, rows top to bottom.
+struct Frame {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+
+  Frame() = default;
+  Frame(int w, int h) : width(w), height(h), pixels(static_cast<size_t>(w) * h, 0) {}
+  void Clear(uint32_t rgb) { std::fill(pixels.begin(), pixels.end(), rgb); }
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+enum class Blend { kAlpha, kAdditive };
+enum class Filter { kNearest, kBilinear };
+
+// One textured parallelogram. Texel (u, v) of `image` (u across, v down, in
+// texels) lands on frame point origin + u * uAxis + v * vAxis (pixels); the
+// part u in [u0, u1), v in [v0, v1) is drawn.
+struct QuadDraw {
+  const Image* image = nullptr;
+  float originX = 0, originY = 0;
+  float uAxisX = 1, uAxisY = 0;
+  float vAxisX = 0, vAxisY = 1;
+  float u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+  // Modulation, 0..256 each; red, green and blue already multiplied by alpha.
+  uint32_t modR = 256, modG = 256, modB = 256, modA = 256;
+  Blend blend = Blend::kAlpha;
+  Filter filter = Filter::kBilinear;
+};
+
+// Draws the quad clipped to the frame.
+void DrawQuad(Frame& frame, const QuadDraw& quad);
+
+// Modulation values of a colour (0..1 floats; clamped).
+void SetModulation(QuadDraw& quad, float r, float g, float b, float a);
+
+}  // namespace spriteengine

@@ -1,0 +1,51 @@
+// Pictures, meshes and fonts by file or from memory, each decoded once per
+// process (design.md §3). A missing or corrupt picture gives the magenta
+// checker, a bad mesh the unit quad, a bad font nothing; each with one
+// warning line on standard error.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "decode_cache.h"
+#include "font.h"
+#include "image.h"
+#include "mesh.h"
+
+namespace spriteengine {
+
+class Resources {
+ public:
+  // PNG/JPEG decoder for what is not our DDS (straight alpha out).
+  using PictureDecoder = std::function<std::optional<Image>(std::span<const uint8_t>)>;
+  explicit Resources(PictureDecoder decoder) : decoder_(std::move(decoder)) {}
+
+  std::shared_ptr<const TextureData> PictureFromFile(const std::string& gameFile, int mipLevels);
+  std::shared_ptr<const TextureData> PictureFromMemory(const void* bytes, int size, int resourceId, int mipLevels);
+  std::shared_ptr<const MeshQuad> MeshFromFile(const std::string& gameFile);
+  std::shared_ptr<const MeshQuad> MeshFromMemory(const void* bytes, int size, int resourceId);
+  std::shared_ptr<const Font> FontFromFile(const std::string& gameFile, int mipLevels);
+
+  int PictureDecodes() const { return pictures_.DecodeCount(); }
+
+ private:
+  std::shared_ptr<const Image> DecodePicture(std::span<const uint8_t> bytes, const std::string& what);
+  std::shared_ptr<const TextureData> Texture(const std::string& key, int mipLevels,
+                                             const std::function<std::shared_ptr<const Image>()>& decode);
+  std::shared_ptr<const MeshQuad> Mesh(const std::string& key, const std::string& what,
+                                       const std::function<std::optional<std::vector<uint8_t>>()>& read);
+
+  PictureDecoder decoder_;
+  DecodeOnceCache<Image> pictures_;         // decoded pictures (checker for failures)
+  DecodeOnceCache<TextureData> textures_;   // picture + mip chain
+  DecodeOnceCache<MeshQuad> meshes_;
+  DecodeOnceCache<Font> fonts_;
+};
+
+// Key of in-memory bytes: the resource id, size and a hash of the bytes.
+std::string MemoryKey(const void* bytes, int size, int resourceId);
+
+}  // namespace spriteengine

@@ -1,0 +1,259 @@
+#include "sdl_video.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+
+#include "core/dik_table.h"
+#include "core/game_path.h"
+#include "core/geometry.h"
+#include "core/input_state.h"
+#include "spriteengine/engine_api.h"
+
+namespace spriteengine::sdl {
+
+namespace {
+
+constexpr const char* kTitle = "Varnok";
+
+// The largest 4:3 rectangle centred in w x h.
+SDL_Rect Letterbox(int w, int h) {
+  SDL_Rect r;
+  if (static_cast<int64_t>(w) * kFrameHeight > static_cast<int64_t>(h) * kFrameWidth) {
+    r.h = h;
+    r.w = h * kFrameWidth / kFrameHeight;
+  } else {
+    r.w = w;
+    r.h = w * kFrameHeight / kFrameWidth;
+  }
+  r.x = (w - r.w) / 2;
+  r.y = (h - r.h) / 2;
+  return r;
+}
+
+int ButtonOf(uint8_t sdlButton) {
+  switch (sdlButton) {
+    case SDL_BUTTON_LEFT: return 0;
+    case SDL_BUTTON_RIGHT: return 1;
+    case SDL_BUTTON_MIDDLE: return 2;
+    default: return -1;
+  }
+}
+
+class SdlVideo : public VideoBackend {
+ public:
+  ~SdlVideo() override { Close(); }
+
+  const char* Name() const override { return "sdl"; }
+
+  bool Open(bool fullScreen, WindowEvents* events) override {
+    events_ = events;
+    SetVideoHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      Warn(std::string("SDL video cannot start: ") + SDL_GetError());
+      return false;
+    }
+    videoStarted_ = true;
+    Uint32 flags = SDL_WINDOW_RESIZABLE | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    window_ = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kFrameWidth, kFrameHeight,
+                               flags);
+    if (!window_) {
+      Warn(std::string("SDL cannot make the window: ") + SDL_GetError());
+      Close();
+      return false;
+    }
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) {
+      Warn(std::string("SDL cannot make a renderer: ") + SDL_GetError());
+      Close();
+      return false;
+    }
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kFrameWidth,
+                                 kFrameHeight);
+    if (!texture_) {
+      Warn(std::string("SDL cannot make the frame texture: ") + SDL_GetError());
+      Close();
+      return false;
+    }
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+    return true;
+  }
+
+  void Close() override {
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    texture_ = nullptr, renderer_ = nullptr, window_ = nullptr;
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    videoStarted_ = false;
+  }
+
+  bool HandleEvent(int waitMs) override {
+    SDL_Event e;
+    int got = waitMs > 0 ? SDL_WaitEventTimeout(&e, waitMs) : SDL_PollEvent(&e);
+    if (!got) return false;
+    Dispatch(e);
+    return true;
+  }
+
+  bool ShowsFrames() const override { return true; }
+
+  void Present(const Frame& frame) override {
+    if (!renderer_) return;
+    SDL_UpdateTexture(texture_, nullptr, frame.pixels.data(), frame.width * 4);
+    ShowTexture();
+  }
+
+  void Command(int command) override {
+    if (!window_) return;
+    switch (command) {
+      case VARNOK_WINDOW_MINIMIZE: SDL_MinimizeWindow(window_); break;
+      case VARNOK_WINDOW_RESTORE:
+        SDL_ShowWindow(window_);
+        SDL_RestoreWindow(window_);
+        break;
+      case VARNOK_WINDOW_ACTIVATE: SDL_RaiseWindow(window_); break;
+      case VARNOK_WINDOW_CLOSE: SDL_HideWindow(window_); break;
+      default: break;
+    }
+  }
+
+  void SetSystemCursorHidden(bool hidden) override {
+    if (videoStarted_) SDL_ShowCursor(hidden ? SDL_DISABLE : SDL_ENABLE);
+  }
+
+  void WarpPointer(float x, float y) override {
+    if (!window_ || !(SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS)) return;
+    SDL_Rect r = WindowLetterbox();
+    SDL_WarpMouseInWindow(window_, r.x + static_cast<int>(x * r.w), r.y + static_cast<int>(y * r.h));
+  }
+
+ private:
+  SDL_Rect WindowLetterbox() const {
+    int w = kFrameWidth, h = kFrameHeight;
+    if (window_) SDL_GetWindowSize(window_, &w, &h);
+    return Letterbox(w, h);
+  }
+
+  void ShowTexture() {
+    int w = kFrameWidth, h = kFrameHeight;
+    SDL_GetRendererOutputSize(renderer_, &w, &h);
+    SDL_Rect dst = Letterbox(w, h);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    SDL_RenderPresent(renderer_);
+  }
+
+  void Pointer(int x, int y) {
+    SDL_Rect r = WindowLetterbox();
+    if (r.w <= 0 || r.h <= 0) return;
+    events_->OnPointer(static_cast<float>(x - r.x) / r.w, static_cast<float>(y - r.y) / r.h);
+  }
+
+  void Dispatch(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (int dik = DikOfScancode(e.key.keysym.scancode)) events_->OnKey(dik, e.type == SDL_KEYDOWN);
+        break;
+      case SDL_MOUSEMOTION: Pointer(e.motion.x, e.motion.y); break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        Pointer(e.button.x, e.button.y);
+        if (int b = ButtonOf(e.button.button); b >= 0) events_->OnMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN);
+        break;
+      case SDL_WINDOWEVENT: DispatchWindow(e.window); break;
+      default: break;  // SDL_QUIT included: the game decides when to quit
+    }
+  }
+
+  void DispatchWindow(const SDL_WindowEvent& w) {
+    switch (w.event) {
+      case SDL_WINDOWEVENT_CLOSE: events_->OnWindowCommand(VARNOK_WINDOW_CLOSE); break;
+      case SDL_WINDOWEVENT_MINIMIZED:
+        events_->OnVisible(false);
+        events_->OnWindowCommand(VARNOK_WINDOW_MINIMIZE);
+        break;
+      case SDL_WINDOWEVENT_MAXIMIZED: events_->OnWindowCommand(VARNOK_WINDOW_MAXIMIZE); break;
+      case SDL_WINDOWEVENT_RESTORED:
+        events_->OnVisible(true);
+        events_->OnWindowCommand(VARNOK_WINDOW_RESTORE);
+        break;
+      case SDL_WINDOWEVENT_SHOWN: events_->OnVisible(true); break;
+      case SDL_WINDOWEVENT_FOCUS_GAINED: events_->OnWindowCommand(VARNOK_WINDOW_ACTIVATE); break;
+      case SDL_WINDOWEVENT_FOCUS_LOST: events_->OnWindowCommand(VARNOK_WINDOW_DEACTIVATE); break;
+      case SDL_WINDOWEVENT_LEAVE: events_->OnPointer(kPointerOutside, kPointerOutside); break;
+      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        if (renderer_) ShowTexture();
+        break;
+      default: break;
+    }
+  }
+
+  WindowEvents* events_ = nullptr;
+  bool videoStarted_ = false;
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;  // the last frame shown
+};
+
+class SdlPlaceholder : public PlaceholderWindow {
+ public:
+  bool Create() override {
+    SetVideoHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    window_ = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kFrameWidth, kFrameHeight,
+                               SDL_WINDOW_MINIMIZED);
+    if (!window_) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      return false;
+    }
+    SDL_MinimizeWindow(window_);
+    return true;
+  }
+
+  void Pump(const std::function<void(int)>& forward) override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+      if (e.type != SDL_WINDOWEVENT) continue;
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_RESTORED:
+          forward(VARNOK_WINDOW_ACTIVATE);
+          forward(VARNOK_WINDOW_RESTORE);
+          break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED: forward(VARNOK_WINDOW_ACTIVATE); break;
+        case SDL_WINDOWEVENT_CLOSE: forward(VARNOK_WINDOW_CLOSE); break;
+        default: break;
+      }
+    }
+  }
+
+  void Destroy() override {
+    if (window_) SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+ private:
+  SDL_Window* window_ = nullptr;
+};
+
+}  // namespace
+
+void SetVideoHints() {
+  // Default priority: an SDL_* environment variable of the same name wins.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+}
+
+std::unique_ptr<VideoBackend> MakeSdlVideo() { return std::make_unique<SdlVideo>(); }
+std::unique_ptr<PlaceholderWindow> MakeSdlPlaceholder() { return std::make_unique<SdlPlaceholder>(); }
+
+}  // namespace spriteengine::sdl
