@@ -11,6 +11,7 @@ packages=(
   libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  fonts-dejavu-extra libjpeg62-turbo-dev libfreetype-dev
   xvfb xdotool x11-apps imagemagick
   xdg-utils
 )

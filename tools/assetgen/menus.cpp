@@ -1,0 +1,190 @@
+// Menu pictures: buttons and captions in plain and lit form, frames,
+// screen titles, the dialog, options and high-score panels.
+#include <algorithm>
+#include <cmath>
+
+#include "art.h"
+#include "canvas.h"
+#include "paint.h"
+
+namespace assetgen {
+namespace {
+
+// A dark metal plate with bevelled edges.
+void Plate(cairo_t* cr, double x, double y, double w, double h, double radius, bool lit) {
+  RoundRectPath(cr, x, y, w, h, radius);
+  FillVertical(cr, y, y + h, lit ? Hex(0x4a4438) : palette::kMetal, lit ? Hex(0x2a241c) : palette::kMetalDark, true);
+  SetColor(cr, palette::kOutline);
+  cairo_set_line_width(cr, 3);
+  cairo_stroke(cr);
+  RoundRectPath(cr, x + 4, y + 4, w - 8, h - 8, std::max(1.0, radius - 3));
+  SetColor(cr, lit ? WithAlpha(palette::kAmberLit, 0.9) : WithAlpha(palette::kAmberDim, 0.6));
+  cairo_set_line_width(cr, lit ? 2 : 1.2);
+  cairo_stroke(cr);
+  cairo_rectangle(cr, x + radius, y + 5, w - 2 * radius, 2);
+  SetColor(cr, Hex(0xffffff, 0.12));
+  cairo_fill(cr);
+}
+
+TextStyle CaptionStyle(bool lit, double size) {
+  TextStyle t;
+  t.size = size;
+  t.align = Align::Centre;
+  t.outlineWidth = 2;
+  t.fill = lit ? palette::kAmberLit : palette::kAmberDim;
+  if (lit) {
+    t.glow = std::max(4.0, size * 0.2);
+    t.glowColor = palette::kAmber;
+  }
+  return t;
+}
+
+// Centres a caption vertically on cy, sized to fit maxWidth.
+void Caption(cairo_t* cr, const std::string& text, double cx, double cy, double size, double maxWidth, bool lit) {
+  const double fitted = FitTextSize(cr, text, Face::Display, size, maxWidth);
+  DrawText(cr, text, cx, cy + fitted * 0.36, CaptionStyle(lit, fitted));
+}
+
+// A frame: metal border round a dark, slightly see-through inside.
+void FramePanel(cairo_t* cr, double w, double h, double border) {
+  RoundRectPath(cr, 2, 2, w - 4, h - 4, 16);
+  FillVertical(cr, 2, h - 2, palette::kMetal, palette::kMetalDark, true);
+  SetColor(cr, palette::kOutline);
+  cairo_set_line_width(cr, 3);
+  cairo_stroke(cr);
+  RoundRectPath(cr, border, border, w - 2 * border, h - 2 * border, 8);
+  FillVertical(cr, border, h - border, Hex(0x10121a, 0.9), Hex(0x1a1c26, 0.9), true);
+  SetColor(cr, WithAlpha(palette::kAmberDim, 0.8));
+  cairo_set_line_width(cr, 1.5);
+  cairo_stroke(cr);
+  for (double x : {10.0, w - 10}) {
+    for (double y : {10.0, h - 10}) {
+      EllipsePath(cr, x, y, 3, 3);
+      FillOutlined(cr, palette::kMetalLight, 1);
+    }
+  }
+}
+
+}  // namespace
+
+void DrawMenuButton(Canvas& c, const std::string& caption, bool lit) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  const double inset = std::min(w, h) * 0.1;
+  if (lit) SoftBlob(cr, w / 2, h / 2, w / 2, h / 2, Hex(0xffa020, 0.35));
+  Plate(cr, inset, inset, w - 2 * inset, h - 2 * inset, std::min(14.0, h * 0.2), lit);
+  Caption(cr, caption, w / 2, h / 2, (h - 2 * inset) * 0.55, w - 4 * inset - 12, lit);
+}
+
+void DrawMenuCaption(Canvas& c, const std::string& caption, bool lit) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  // No plate: the options panel sets these values close together.
+  Caption(cr, caption, w / 2, h / 2, h * 0.6, w * 0.8, lit);
+}
+
+void DrawHelpFrame(Canvas& c) { FramePanel(c.cr(), c.width(), c.height(), 22); }
+
+void DrawScreenTitle(Canvas& c, const std::string& title) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  const double size = FitTextSize(cr, title, Face::Display, 96, w - 60);
+  TextStyle t = CaptionStyle(true, size);
+  t.outlineWidth = 4;
+  t.glow = 14;
+  DrawText(cr, title, w / 2, h / 2 + size * 0.36, t);
+  // A rule with a bright middle under the title.
+  cairo_rectangle(cr, 40, h / 2 + size * 0.5, w - 80, 4);
+  cairo_pattern_t* p = cairo_pattern_create_linear(40, 0, w - 40, 0);
+  cairo_pattern_add_color_stop_rgba(p, 0, 1, 0.69, 0.18, 0);
+  cairo_pattern_add_color_stop_rgba(p, 0.5, 1, 0.8, 0.4, 1);
+  cairo_pattern_add_color_stop_rgba(p, 1, 1, 0.69, 0.18, 0);
+  cairo_set_source(cr, p);
+  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+}
+
+void DrawQueryFrame(Canvas& c) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  FramePanel(cr, w, h, 14);
+  RoundRectPath(cr, 14, 14, w - 28, 34, 6);
+  SetColor(cr, Hex(0x4a3a1a, 0.9));
+  cairo_fill(cr);
+  TextStyle t = CaptionStyle(false, 22);
+  t.fill = palette::kAmber;
+  DrawText(cr, "ARE YOU SURE?", w / 2, 39, t);
+  // Warning triangle to the left of the heading.
+  PolygonPath(cr, {30, 40, 42, 20, 54, 40});
+  FillOutlined(cr, palette::kAmber, 1.5);
+  cairo_rectangle(cr, 41, 26, 2, 8);
+  cairo_rectangle(cr, 41, 36, 2, 2);
+  SetColor(cr, palette::kOutline);
+  cairo_fill(cr);
+}
+
+void DrawOptionsPanel(Canvas& c) {
+  cairo_t* cr = c.cr();
+  FramePanel(cr, c.width(), c.height(), 18);
+  // Row labels at the heights where the game puts each row's values.
+  struct Row { const char* label; double y; };
+  const Row rows[] = {{"WINDOW MODE", 60}, {"MUSIC", 106}, {"SOUND", 150}, {"ADD TEXT", 232}, {"HIDE KEY", 322}};
+  for (const Row& r : rows) {
+    TextStyle t = CaptionStyle(false, 17);
+    t.fill = palette::kAmber;
+    t.align = Align::Left;
+    t.size = FitTextSize(cr, r.label, Face::Display, 17, 92);
+    DrawText(cr, r.label, 32, r.y + t.size * 0.36, t);
+    cairo_rectangle(cr, 32, r.y + 14, 90, 1);
+    SetColor(cr, WithAlpha(palette::kAmberDim, 0.6));
+    cairo_fill(cr);
+  }
+  // Field boxes where the add text and the hide key are printed.
+  for (double y : {232.0, 322.0}) {
+    RoundRectPath(cr, 140, y - 20, 220, 40, 6);
+    SetColor(cr, Hex(0x000000, 0.45));
+    cairo_fill_preserve(cr);
+    SetColor(cr, WithAlpha(palette::kAmberDim, 0.7));
+    cairo_set_line_width(cr, 1.2);
+    cairo_stroke(cr);
+  }
+}
+
+void DrawUnderline(Canvas& c) {
+  cairo_t* cr = c.cr();
+  cairo_rectangle(cr, 0, 0, c.width(), c.height());
+  cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, c.width(), 0);
+  cairo_pattern_add_color_stop_rgba(p, 0, 1, 0.69, 0.18, 0.2);
+  cairo_pattern_add_color_stop_rgba(p, 0.5, 1, 0.88, 0.54, 1);
+  cairo_pattern_add_color_stop_rgba(p, 1, 1, 0.69, 0.18, 0.2);
+  cairo_set_source(cr, p);
+  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+}
+
+void DrawScoreTable(Canvas& c) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  FramePanel(cr, w, h, 16);
+  // Ten faint row bands for the ten best scores.
+  const double top = 56, rowH = (h - top - 24) / 10;
+  for (int i = 0; i < 10; ++i) {
+    if (i % 2 == 0) {
+      cairo_rectangle(cr, 24, top + i * rowH, w - 48, rowH);
+      SetColor(cr, Hex(0xffb02e, 0.06));
+      cairo_fill(cr);
+    }
+  }
+  TextStyle t = CaptionStyle(false, 18);
+  t.fill = palette::kAmber;
+  t.align = Align::Left;
+  DrawText(cr, "#", 34, 44, t);
+  DrawText(cr, "NAME", 80, 44, t);
+  t.align = Align::Right;
+  DrawText(cr, "SCORE", w - 34, 44, t);
+  cairo_rectangle(cr, 24, 52, w - 48, 2);
+  SetColor(cr, WithAlpha(palette::kAmberDim, 0.8));
+  cairo_fill(cr);
+}
+
+}  // namespace assetgen
