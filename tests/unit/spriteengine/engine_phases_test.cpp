@@ -1,0 +1,212 @@
+// The phase state machine driven by the host's thread body, with a fake
+// window: one init, paced run phases, iExit, script input and window
+// commands, the game-state log.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "core/engine.h"
+#include "fake_platform.h"
+#include "test_assets.h"
+
+namespace spriteengine {
+namespace {
+
+struct Counts {
+  int inits = 0, runs = 0, exits = 0;
+};
+
+// The host's engine thread body (spec Part 1.2) over Engine.
+bool Host(Engine& e, Counts& c, const std::function<void(int)>& onRun, const std::function<void()>& onInit = {}) {
+  int32_t block[6] = {0, 0, 15360000, 0, 0, -1};
+  e.EngineOpen(1, 0);
+  bool ok = e.EngineSettings(block);
+  if (ok) {
+    while (e.IsRendering()) {
+      if (e.IsActive() ? e.Message(false) : e.Message(true)) continue;
+      if (!e.IsActive() || !e.IsReady()) continue;
+      e.Main();
+      if (e.IsExecuting() && e.IsInitializing()) {
+        e.InitBegin();
+        ++c.inits;
+        if (onInit) onInit();
+        e.InitEnd();
+      }
+      if (!e.IsRendering()) break;
+      if (!e.IsSkippingRunPhase()) {
+        e.RunBegin();
+        onRun(++c.runs);
+        e.RunEnd();
+      }
+      if (!e.IsSkippingRenderPhase()) e.RenderPhase();
+    }
+  }
+  e.ExitBegin();
+  ++c.exits;
+  e.ExitEnd();
+  e.EngineClose();
+  return ok;
+}
+
+class PhasesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testing::MakeTempFolder("phases");
+    ::unsetenv("VARNOK_ENGINE_SCRIPT");
+    ::unsetenv("VARNOK_ENGINE_LOG");
+  }
+  void TearDown() override {
+    ::unsetenv("VARNOK_ENGINE_SCRIPT");
+    ::unsetenv("VARNOK_ENGINE_LOG");
+  }
+  std::string dir;
+  std::shared_ptr<testing::FakeRecord> record = std::make_shared<testing::FakeRecord>();
+};
+
+TEST_F(PhasesTest, OneInitThenRunPhasesUntilExit) {
+  Engine e(testing::MakeFakePlatform(record));
+  Counts c;
+  Host(e, c, [&](int run) {
+    if (run == 10) e.Exit();
+  });
+  EXPECT_EQ(c.inits, 1);
+  EXPECT_EQ(c.runs, 10);
+  EXPECT_EQ(c.exits, 1);
+  EXPECT_FALSE(e.IsRendering());
+}
+
+TEST_F(PhasesTest, RunPhasesArePacedByFrqSet) {
+  Engine e(testing::MakeFakePlatform(record));
+  Counts c;
+  std::vector<double> times;
+  Host(e, c, [&](int run) {
+    times.push_back(e.SystemTimer());
+    if (run == 41) e.Exit();
+  }, [&] { e.FrqSet(0.015f); });
+  std::vector<double> gaps;
+  for (size_t i = 1; i < times.size(); ++i) gaps.push_back(times[i] - times[i - 1]);
+  std::sort(gaps.begin(), gaps.end());
+  EXPECT_NEAR(gaps[gaps.size() / 2], 0.015, 0.002);
+}
+
+TEST_F(PhasesTest, ScriptKeysAreSeenOncePerPressAndHeldUntilReleased) {
+  testing::WriteFile(dir + "/s.txt", std::string("2 tap 30\n4 down 0x1C\n6 up 28\n"));
+  ::setenv("VARNOK_ENGINE_SCRIPT", (dir + "/s.txt:" + dir + "/next.txt").c_str(), 1);
+  Engine e(testing::MakeFakePlatform(record));
+  Counts c;
+  std::vector<int> clicksA, downA, clicksEnter, downEnter;
+  Host(e, c, [&](int run) {
+    if (e.Input().TakeKeyClick(30)) clicksA.push_back(run);
+    if (e.Input().TakeKeyClick(30)) clicksA.push_back(-run);  // only once
+    if (e.Input().IsKeyDown(30)) downA.push_back(run);
+    if (e.Input().TakeKeyClick(28)) clicksEnter.push_back(run);
+    if (e.Input().IsKeyDown(28)) downEnter.push_back(run);
+    if (run == 8) e.Exit();
+  });
+  EXPECT_EQ(clicksA, std::vector<int>{2});
+  EXPECT_EQ(downA, std::vector<int>{2});
+  EXPECT_EQ(clicksEnter, std::vector<int>{4});
+  EXPECT_EQ(downEnter, (std::vector<int>{4, 5}));
+  EXPECT_STREQ(std::getenv("VARNOK_ENGINE_SCRIPT"), (dir + "/next.txt").c_str());
+}
+
+TEST_F(PhasesTest, ScriptWindowCommandsGoToTheWindowLink) {
+  testing::WriteFile(dir + "/s.txt", std::string("3 close\n3 maximize\n5 quit\n"));
+  ::setenv("VARNOK_ENGINE_SCRIPT", (dir + "/s.txt").c_str(), 1);
+  Engine e(testing::MakeFakePlatform(record));
+  static std::vector<int> received;
+  received.clear();
+  VarnokWindowLink link{nullptr, [](void*, int32_t cmd) { received.push_back(cmd); }};
+  e.WindowLinkSet(&link);
+  Counts c;
+  Host(e, c, [&](int run) {
+    if (run == 6) e.Exit();
+  });
+  EXPECT_EQ(received, (std::vector<int>{VARNOK_WINDOW_CLOSE, VARNOK_WINDOW_MAXIMIZE, VARNOK_WINDOW_QUIT}));
+  EXPECT_EQ(c.runs, 6);  // the engine never quits on its own
+}
+
+TEST_F(PhasesTest, MinimisedEngineRunsNoFramesButTheScriptClockGoesOn) {
+  Engine e(testing::MakeFakePlatform(record));
+  Counts c;
+  uint64_t frameAtMinimise = 0;
+  std::thread game;
+  Host(e, c, [&](int run) {
+    if (run == 2) {
+      frameAtMinimise = e.ScriptFrame();
+      e.WindowCommand(VARNOK_WINDOW_MINIMIZE);  // from the game's main thread, after 150 ms restore
+      game = std::thread([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        e.WindowCommand(VARNOK_WINDOW_RESTORE);
+      });
+    }
+    if (run == 3) e.Exit();
+  });
+  game.join();
+  EXPECT_EQ(c.runs, 3);
+  EXPECT_GE(e.ScriptFrame() - frameAtMinimise, 6u);  // ~10 ticks at 15 ms while minimised
+}
+
+TEST_F(PhasesTest, GameStateIsLoggedAtTheFirstRunPhaseAndOnEveryChange) {
+  ::setenv("VARNOK_ENGINE_LOG", (dir + "/log.txt").c_str(), 1);
+  Engine e(testing::MakeFakePlatform(record));
+  Counts c;
+  Host(e, c, [&](int run) {
+    if (run == 3) e.GameStateSet(5);
+    if (run == 4) e.GameStateSet(5);  // no change, no line
+    if (run == 5) e.Exit();
+  }, [&] { e.GameStateSet(1); });
+  std::ifstream in(dir + "/log.txt");
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string log = text.str();
+  EXPECT_NE(log.find("1 gamestate 1\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("3 gamestate 5\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("4 gamestate"), std::string::npos) << log;
+}
+
+TEST_F(PhasesTest, EscapeEndsTheEngineUnlessDisabled) {
+  Engine e(testing::MakeFakePlatform(record));
+  Counts c;
+  Host(e, c, [&](int run) {
+    if (run == 1) e.OnKey(1, true);
+  });
+  EXPECT_EQ(c.runs, 1);
+  Engine quiet(testing::MakeFakePlatform(record));
+  Counts q;
+  Host(quiet, q, [&](int run) {
+    if (run == 1) quiet.OnKey(1, true);
+    if (run == 3) quiet.Exit();
+  }, [&] { quiet.EscEnable(false); });
+  EXPECT_EQ(q.runs, 3);
+}
+
+TEST_F(PhasesTest, OpenCloseOpenAgainClearsTheScene) {
+  Engine e(testing::MakeFakePlatform(record, true));
+  testing::WriteFile(dir + "/w.dds", WriteDds(testing::SolidImage(4, 4, 0xFFFFFFFF)));
+  testing::WriteFile(dir + "/sprite.x", testing::SpriteMeshText());
+  uint32_t sprite = 0;
+  Counts c;
+  Host(e, c, [&](int run) {
+    if (run == 2) e.Exit();
+  }, [&] {
+    sprite = e.SpriteCreate((dir + "/sprite.x").c_str());
+    e.SpriteTextureSet(sprite, e.TextureCreate((dir + "/w.dds").c_str()));
+    e.SpriteShow(sprite, true);
+  });
+  EXPECT_GT(record->presents, 0);
+  Counts again;
+  Host(e, again, [&](int run) {
+    if (run == 2) e.Exit();
+  });
+  EXPECT_EQ(again.inits, 1);
+  Frame f = e.Snapshot();
+  EXPECT_EQ(f.At(400, 300), 0u);  // the old sprite is gone
+}
+
+}  // namespace
+}  // namespace spriteengine

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/camera.h"
+#include "core/particles.h"
+
+namespace spriteengine {
+namespace {
+
+EmitterSettings At(Vec3 location) {
+  EmitterSettings e;
+  e.location = location;
+  return e;
+}
+
+TEST(Particles, EmitAddsParticlesAtTheEmitter) {
+  ParticleSystem s(100, 7);
+  s.Emit(At({1, 2, 3}), 10);
+  ASSERT_EQ(s.Live(), 10);
+  EXPECT_FLOAT_EQ(s.ViewOf(0).position.x, 1);
+  EXPECT_FLOAT_EQ(s.ViewOf(9).position.z, 3);
+}
+
+TEST(Particles, CapacityIsNeverExceeded) {
+  ParticleSystem s(25, 7);
+  for (int i = 0; i < 10; ++i) s.Emit(At({}), 10);
+  EXPECT_EQ(s.Live(), 25);
+}
+
+TEST(Particles, ParticlesDieAtTheEndOfTheirLife) {
+  ParticleSystem s(100, 7);
+  s.settings.lifeTime = 0.5f;
+  s.Emit(At({}), 5);
+  for (int i = 0; i < 33; ++i) s.Step(0.015f);  // 0.495 s
+  EXPECT_EQ(s.Live(), 5);
+  s.Step(0.015f);
+  EXPECT_EQ(s.Live(), 0);
+}
+
+TEST(Particles, GravityAcceleratesFromRest) {
+  ParticleSystem s(10, 7);
+  s.settings.lifeTime = 10;
+  s.settings.gravity = {0, 2, 0};
+  s.Emit(At({}), 1);
+  for (int i = 0; i < 100; ++i) s.Step(0.01f);  // 1 s
+  EXPECT_NEAR(s.ViewOf(0).position.y, 1.0f, 0.02f);  // g t^2 / 2
+}
+
+TEST(Particles, NegativeAirResistanceSlowsThem) {
+  ParticleSystem free(10, 7), damped(10, 7);
+  for (ParticleSystem* s : {&free, &damped}) {
+    s->settings.lifeTime = 10;
+    s->settings.gravity = {0, 2, 0};
+  }
+  damped.settings.airResistance = -10;
+  free.Emit(At({}), 1);
+  damped.Emit(At({}), 1);
+  for (int i = 0; i < 100; ++i) free.Step(0.01f), damped.Step(0.01f);
+  EXPECT_LT(damped.ViewOf(0).position.y, free.ViewOf(0).position.y);
+  EXPECT_GT(damped.ViewOf(0).position.y, 0.5f * free.ViewOf(0).position.y);
+}
+
+TEST(Particles, DirectionBoxTimesSpeedGivesTheVelocity) {
+  ParticleSystem s(10, 7);
+  s.settings.lifeTime = 10;
+  EmitterSettings e;
+  e.directionMin = e.directionMax = {1, 0, 0};
+  e.speedMin = e.speedMax = 3;
+  s.Emit(e, 1);
+  s.Step(0.5f);
+  EXPECT_NEAR(s.ViewOf(0).position.x, 1.5f, 1e-4f);
+}
+
+TEST(Particles, SizeAndColourRunFromStartToEnd) {
+  ParticleSystem s(10, 7);
+  s.settings.lifeTime = 1;
+  s.settings.startColor = {1, 0.5f, 0};
+  s.settings.endColor = {1, 0, 0};
+  EmitterSettings e;
+  e.startSize = {1, 2};
+  e.endSize = {2, 4};
+  s.Emit(e, 1);
+  s.Step(0.5f);
+  ParticleSystem::View v = s.ViewOf(0);
+  EXPECT_NEAR(v.size.x, 1.5f, 1e-5f);
+  EXPECT_NEAR(v.size.y, 3.0f, 1e-5f);
+  EXPECT_NEAR(v.color.y, 0.25f, 1e-5f);
+  EXPECT_GT(v.intensity, 0);
+}
+
+TEST(Particles, StepCostFollowsLiveParticlesNotCapacity) {
+  // A huge capacity with few particles must not allocate or walk the capacity.
+  ParticleSystem s(100000000, 7);
+  s.Emit(At({}), 3);
+  s.Step(0.01f);
+  EXPECT_EQ(s.Live(), 3);
+}
+
+TEST(Projection, WorldPointAtZeroMapsBackToSpriteUnits) {
+  Camera camera;  // (0, 0, -10), 45 degrees
+  for (float su : {-12.0f, -5.0f, 0.0f, 3.0f, 16.0f}) {
+    std::optional<Projection> p = Project(camera, {su * 5.5f / 16, su * 5.5f / 16, 0});
+    ASSERT_TRUE(p);
+    EXPECT_NEAR(p->screen.x, su, 0.01f * std::max(1.0f, std::fabs(su)));
+    EXPECT_NEAR(p->screen.y, su, 0.01f * std::max(1.0f, std::fabs(su)));
+  }
+}
+
+TEST(Projection, OneWorldUnitAtZeroIsAbout2Point9SpriteUnits) {
+  Camera camera;
+  std::optional<Projection> p = Project(camera, {1, 0, 0});
+  ASSERT_TRUE(p);
+  EXPECT_NEAR(p->screen.x, 2.897f, 0.01f);
+}
+
+TEST(Projection, FollowsTheCamera) {
+  Camera camera;
+  camera.location = {2, 1, -10};
+  std::optional<Projection> p = Project(camera, {2, 1, 5});
+  ASSERT_TRUE(p);
+  EXPECT_NEAR(p->screen.x, 0, 1e-5f);
+  EXPECT_NEAR(p->screen.y, 0, 1e-5f);
+}
+
+TEST(Projection, BehindTheCameraIsNotSeen) {
+  Camera camera;
+  EXPECT_FALSE(Project(camera, {0, 0, -10.5f}));
+}
+
+TEST(Projection, FireGravityKeepsFlamesAboveTheirEmitterOnScreen) {
+  // The fire of design.md §3 at sprite x = 6: its particles keep x on screen.
+  Camera camera;
+  ParticleSystem s(1000, 7);
+  float x = 6, y = -4, g = 1;
+  s.settings.gravity = {x * 4.4f / 16, y * 4.4f / 16 + g, 8};
+  s.settings.airResistance = -10;
+  s.settings.lifeTime = 2;
+  s.Emit(At({x * 5.5f / 16, y * 5.5f / 16, 0}), 1);
+  float lastY = -100;
+  for (int i = 0; i < 120; ++i) {
+    s.Step(0.015f);
+    std::optional<Projection> p = Project(camera, s.ViewOf(0).position);
+    ASSERT_TRUE(p);
+    EXPECT_NEAR(p->screen.x, x, 0.05f);  // 5.5/16 is the camera's factor to 0.4 %
+    EXPECT_GE(p->screen.y, lastY);  // rises
+    lastY = p->screen.y;
+  }
+  EXPECT_GT(lastY, y + 0.5f);
+}
+
+}  // namespace
+}  // namespace spriteengine
