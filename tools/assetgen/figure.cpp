@@ -7,8 +7,8 @@ namespace assetgen {
 namespace {
 
 constexpr double kOutline = 2.0;        // pixels
-constexpr double kUpperArm = 0.62;      // units
-constexpr double kForearm = 0.62;
+constexpr double kUpperArm = 0.68;      // units
+constexpr double kForearm = 0.68;
 constexpr double kThighWidth = 0.44;
 constexpr double kShinWidth = 0.38;
 constexpr double kArmWidth = 0.3;
@@ -208,7 +208,7 @@ void DrawFigureLegs(cairo_t* cr, const Space& s, const Outfit& o, const Pose& p)
 }
 
 void DrawFigureTorso(cairo_t* cr, const Space& s, const Outfit& o, const Pose& p) {
-  const double shoulderHalf = 0.46 * o.bulk, waistHalf = 0.38 * o.bulk;
+  const double shoulderHalf = 0.4 * o.bulk, waistHalf = 0.33 * o.bulk;
   const Pt top = p.neck, bottom = p.hip;
   // Widths run across the spine, so a falling or lying torso keeps its shape.
   const double len = std::max(0.01, std::hypot(top.x - bottom.x, top.y - bottom.y));
@@ -307,8 +307,8 @@ void SetAim(Pose& p, int aim) {
   p.gunAngle = a.angleDeg * M_PI / 180;
   const double c = std::cos(p.gunAngle), s = std::sin(p.gunAngle);
   p.gunButt = {a.muzzle.x - c * p.gunLength, a.muzzle.y - s * p.gunLength};
-  p.handFar = {p.gunButt.x + c * p.gunLength * 0.36 + s * 0.12, p.gunButt.y + s * p.gunLength * 0.36 - c * 0.12};
-  p.handNear = {p.gunButt.x + c * p.gunLength * 0.72 - s * 0.02, p.gunButt.y + s * p.gunLength * 0.72 + c * 0.02};
+  p.handFar = {p.gunButt.x + c * p.gunLength * 0.3 + s * 0.12, p.gunButt.y + s * p.gunLength * 0.3 - c * 0.12};
+  p.handNear = {p.gunButt.x + c * p.gunLength * 0.62 - s * 0.02, p.gunButt.y + s * p.gunLength * 0.62 + c * 0.02};
   p.headTilt = a.headTilt;
 }
 

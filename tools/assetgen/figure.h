@@ -41,7 +41,7 @@ struct Pose {
   Pt handNear{0.9, 0.4}, handFar{0.55, 0.42};
   Pt gunButt{-0.15, 0.4};
   double gunAngle = 0;       // radians, 0 ahead, positive up
-  double gunLength = 2.1;
+  double gunLength = 1.8;
   bool showGun = true;
 };
 

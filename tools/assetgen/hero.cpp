@@ -22,7 +22,7 @@ Outfit HeroOutfit() {
   o.boots = Hex(0x2a2018);
   o.skin = palette::kSkin;
   o.hat = Hex(0x4a6030);
-  o.accent = Hex(0x6a6a3a);
+  o.accent = Hex(0x5a6634);
   o.headgear = Headgear::Helmet;
   o.weapon = Weapon::Rifle;
   o.vest = true;
@@ -47,8 +47,12 @@ Pose AimedPose(int aim) {
 
 }  // namespace
 
+// The body sprite is drawn over the arms sprite, so it repeats the arms and
+// gun where they cross the torso; both pictures put identical pixels there.
 void DrawHeroBody(Canvas& c, int aim) {
-  DrawFigureTorso(c.cr(), kBodySpace, HeroOutfit(), AimedPose(aim));
+  const Pose p = AimedPose(aim);
+  DrawFigureTorso(c.cr(), kBodySpace, HeroOutfit(), p);
+  DrawFigureArms(c.cr(), kBodySpace, HeroOutfit(), p);
 }
 
 void DrawHeroArms(Canvas& c, int aim) {

@@ -137,7 +137,13 @@ void DrawPickupBurst(Canvas& c, int frame) {
   const double t = (std::clamp(frame, 1, 16) - 1) / 15.0;
   const double radius = 10 + 50 * std::sqrt(t);
   const double heat = std::max(0.0, 1.0 - t * 1.6);
-  SoftBlob(cr, cx, cy - t * 10, radius * 1.1, radius, Hex(0x3a3640, 0.55 * std::min(1.0, t * 3) * (1 - t)));
+  // Smoke lingers after the fire and thins out by the last frame.
+  const double smoke = std::min(1.0, t * 2.5) * (1.15 - t);
+  for (int k = 0; k < 5; ++k) {
+    const double a = k * 2 * M_PI / 5 + t;
+    SoftBlob(cr, cx + std::cos(a) * radius * 0.45, cy - t * 14 + std::sin(a) * radius * 0.35, radius * 0.6,
+             radius * 0.55, Hex(0x4a4650, 0.7 * smoke));
+  }
   if (heat > 0) {
     SoftBlob(cr, cx, cy, radius, radius, Mix(Hex(0xff4010), Hex(0xffe060), heat)); 
     SoftBlob(cr, cx, cy, radius * 0.5 * heat, radius * 0.5 * heat, Hex(0xffffff, heat));
