@@ -68,6 +68,9 @@ void DrawGun(cairo_t* cr, const Space& s, const Outfit& o, const Pose& p) {
   cairo_save(cr);
   cairo_translate(cr, s.X(p.gunButt), s.Y(p.gunButt));
   cairo_rotate(cr, -p.gunAngle);
+  // Guns are drawn a little chunkier than life so they read at sprite size.
+  constexpr double kGunThickness = 1.3;
+  cairo_scale(cr, 1.0, kGunThickness);
   const double L = s.L(p.gunLength);
   const Color metal = Hex(0x2c2e34), wood = Hex(0x6a4022), light = Hex(0x6a7080);
   switch (o.weapon) {

@@ -79,8 +79,9 @@ void DrawMenuButton(Canvas& c, const std::string& caption, bool lit) {
 void DrawMenuCaption(Canvas& c, const std::string& caption, bool lit) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  // No plate: the options panel sets these values close together.
-  Caption(cr, caption, w / 2, h / 2, h * 0.6, w * 0.8, lit);
+  // No plate and a narrow caption: the options panel sets WINDOW and FULL
+  // SCREEN (and ON and OFF) closer together than their pictures are wide.
+  Caption(cr, caption, w / 2, h / 2, h * 0.6, w * 0.5, lit);
 }
 
 void DrawHelpFrame(Canvas& c) { FramePanel(c.cr(), c.width(), c.height(), 22); }

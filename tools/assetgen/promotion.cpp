@@ -34,11 +34,11 @@ void DrawPromotionScreen(Canvas& c) {
   SetColor(cr, Hex(0x0c0d14, 0.55));
   cairo_fill(cr);
   TextStyle title;
-  title.size = 64;
+  title.size = 50;
   title.align = Align::Centre;
   title.outlineWidth = 3;
   title.glow = 10;
-  DrawText(cr, "THANKS FOR PLAYING", 400, 90, title);
+  DrawText(cr, "THANKS FOR PLAYING", 400, 100, title);
   title.size = 96;
   title.fill = palette::kAmberLit;
   DrawText(cr, "VARNOK", 400, 250, title);

@@ -246,19 +246,38 @@ void DrawLoadingScreen(Canvas& c, bool train) {
     cairo_scale(cr, 1.0, 600.0 / 460.0);
     DrawTrainLandscape(c, 1);
     cairo_restore(cr);
-    // A train crossing the foreground, in silhouette.
-    for (double x = -40; x < 820; x += 210) {
-      RoundRectPath(cr, x, 330, 200, 90, 6);
+    // A train crossing the foreground, in silhouette: locomotive and cars
+    // with lit windows, on bogies.
+    const double top = 340, bottom = 418;
+    for (double x = 20; x < 820; x += 196) {
+      RoundRectPath(cr, x, top, 186, bottom - top, 8);
       SetColor(cr, Hex(0x14121a));
       cairo_fill(cr);
-      for (double wx = x + 16; wx < x + 190; wx += 36) {
-        cairo_rectangle(cr, wx, 350, 22, 20);
+      for (double wx = x + 14; wx < x + 170; wx += 34) {
+        cairo_rectangle(cr, wx, top + 14, 22, 20);
         SetColor(cr, Hex(0xffc070, 0.9));
         cairo_fill(cr);
       }
+      for (double bx : {x + 36, x + 150}) {
+        for (double dx : {-13.0, 13.0}) {
+          EllipsePath(cr, bx + dx, bottom + 6, 10, 10);
+          SetColor(cr, Hex(0x0c0b10));
+          cairo_fill(cr);
+        }
+      }
+      cairo_rectangle(cr, x + 186, bottom - 22, 10, 6);
+      SetColor(cr, Hex(0x0c0b10));
+      cairo_fill(cr);
     }
-    cairo_rectangle(cr, 0, 420, 800, 180);
-    FillVertical(cr, 420, 600, Hex(0x14121a), Hex(0x08080c));
+    // The locomotive's nose on the left, its headlight beam ahead.
+    PolygonPath(cr, {-10, 300, 14, 300, 14, 418, -10, 418});
+    SetColor(cr, Hex(0x14121a));
+    cairo_fill(cr);
+    cairo_rectangle(cr, 0, 428, 800, 172);
+    FillVertical(cr, 428, 600, Hex(0x14121a), Hex(0x08080c));
+    cairo_rectangle(cr, 0, 424, 800, 4);
+    SetColor(cr, Hex(0x8a7080));
+    cairo_fill(cr);
   } else {
     PaintDuskScene(c);
   }
@@ -282,7 +301,7 @@ void DrawLoadingScreen(Canvas& c, bool train) {
   sub.size = 18;
   sub.outlineWidth = 0;
   sub.fill = palette::kAmberDim;
-  DrawText(cr, "LOADING", 400, 434, sub);
+  DrawText(cr, "LOADING", 400, 426, sub);
 }
 
 }  // namespace assetgen
