@@ -71,7 +71,8 @@ ParticleSystem::View ParticleSystem::ViewOf(int index) const {
   auto mix = [t](float a, float b) { return a + (b - a) * t; };
   View v;
   v.position = position_[index];
-  v.size = {mix(startSize_[index].x, endSize_[index].x), mix(startSize_[index].y, endSize_[index].y)};
+  v.size = {mix(startSize_[index].x, endSize_[index].x) * kParticleSizeUnit,
+            mix(startSize_[index].y, endSize_[index].y) * kParticleSizeUnit};
   const Vec3 &c0 = settings.startColor, &c1 = settings.endColor;
   v.color = {mix(c0.x, c1.x), mix(c0.y, c1.y), mix(c0.z, c1.z)};
   v.intensity = std::min(1.0f, t / kParticleFadeIn) * (1 - t);

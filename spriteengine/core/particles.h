@@ -4,7 +4,8 @@
 // dropped); the cost of a step is proportional to the live particles. Each
 // particle moves with dv/dt = gravity + k v, k = air resistance x
 // kAirResistanceScale (so -10 damps gently), lives `lifeTime` seconds, grows
-// from the emitter's start size to its end size (world units) and runs from
+// from the emitter's start size to its end size (x kParticleSizeUnit world
+// units, so the fires' (1, 2)..(2, 4) make flames ~40 px wide) and runs from
 // the start to the end colour while its intensity rises quickly and fades
 // out.
 #pragma once
@@ -19,14 +20,15 @@
 
 namespace spriteengine {
 
-inline constexpr float kAirResistanceScale = 0.1f;  // per second per unit of resistance
-inline constexpr float kParticleFadeIn = 0.1f;      // fraction of the life spent fading in
+inline constexpr float kAirResistanceScale = 0.05f;  // per second per unit of resistance
+inline constexpr float kParticleFadeIn = 0.05f;     // fraction of the life spent fading in
+inline constexpr float kParticleSizeUnit = 0.3f;   // world units per unit of emitter scale
 
 struct EmitterSettings {
   Vec3 location;
   Vec3 directionMin, directionMax;  // the velocity direction is drawn per component
   float speedMin = 1, speedMax = 1;
-  Vec2 startSize{1, 1}, endSize{1, 1};  // world units
+  Vec2 startSize{1, 1}, endSize{1, 1};  // units of kParticleSizeUnit
 };
 
 struct ParticleSettings {
@@ -54,7 +56,7 @@ class ParticleSystem {
   // What a particle looks like now.
   struct View {
     Vec3 position;
-    Vec2 size;           // world units
+    Vec2 size;           // world units (emitter scale x kParticleSizeUnit)
     Vec3 color;          // 0..1
     float intensity;     // 0..1
   };
