@@ -83,8 +83,8 @@ TEST(Particles, SizeAndColourRunFromStartToEnd) {
   s.Emit(e, 1);
   s.Step(0.5f);
   ParticleSystem::View v = s.ViewOf(0);
-  EXPECT_NEAR(v.size.x, 1.5f, 1e-5f);
-  EXPECT_NEAR(v.size.y, 3.0f, 1e-5f);
+  EXPECT_NEAR(v.size.x, 1.5f * kParticleSizeUnit, 1e-5f);
+  EXPECT_NEAR(v.size.y, 3.0f * kParticleSizeUnit, 1e-5f);
   EXPECT_NEAR(v.color.y, 0.25f, 1e-5f);
   EXPECT_GT(v.intensity, 0);
 }
