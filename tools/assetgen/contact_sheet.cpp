@@ -14,7 +14,7 @@ constexpr int kCellWidth = 160;
 constexpr int kCellHeight = 150;
 constexpr int kImageTop = 4;
 constexpr int kImageBox = 112;
-constexpr int kChecker = 8;
+constexpr int kChecker = 16;
 constexpr double kLabelSize = 10.5;
 
 // Transparent pictures sit on a checkerboard so their outlines show.
@@ -22,9 +22,9 @@ void Checkerboard(cairo_t* cr, double x, double y, double w, double h) {
   cairo_save(cr);
   cairo_rectangle(cr, x, y, w, h);
   cairo_clip(cr);
-  SetColor(cr, Hex(0x8a8a8a));
+  SetColor(cr, Hex(0x909090));
   cairo_paint(cr);
-  SetColor(cr, Hex(0xb0b0b0));
+  SetColor(cr, Hex(0xa4a4a4));
   for (int cy = 0; cy * kChecker < h; ++cy) {
     for (int cx = 0; cx * kChecker < w; ++cx) {
       if ((cx + cy) % 2) cairo_rectangle(cr, x + cx * kChecker, y + cy * kChecker, kChecker, kChecker);

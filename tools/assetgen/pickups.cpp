@@ -142,7 +142,7 @@ void DrawPickupBurst(Canvas& c, int frame) {
   for (int k = 0; k < 5; ++k) {
     const double a = k * 2 * M_PI / 5 + t;
     SoftBlob(cr, cx + std::cos(a) * radius * 0.45, cy - t * 14 + std::sin(a) * radius * 0.35, radius * 0.6,
-             radius * 0.55, Hex(0x4a4650, 0.7 * smoke));
+             radius * 0.55, Hex(0x3e3a46, 0.95 * smoke));
   }
   if (heat > 0) {
     SoftBlob(cr, cx, cy, radius, radius, Mix(Hex(0xff4010), Hex(0xffe060), heat)); 
