@@ -6,8 +6,10 @@
 #include "app/image_sprite.h"
 #include "app/main_form.h"
 #include "app/music.h"
+#include "app/play_screen.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
+#include "world/game.h"
 
 namespace app {
 namespace {
@@ -99,9 +101,14 @@ void TMainForm::EngineInit() {
   SetSpriteScale(res.gameOverPicture, kFullScreenScaleW, kFullScreenScaleH);
   SetSpriteLocation(res.gameOverPicture, 0, 0);
 
-  // 8: a resumed game needs its world; until the world can be rebuilt from a
-  // snapshot, a resumed game goes back to the main menu.
-  if (GameInProgress(GameState()) || GameState() == gsGameOver) {
+  // 8: a game resumed between levels builds its next level at once. Other
+  // resumed games need the world snapshot; until it can be read back they go
+  // to the main menu.
+  if (GameState() == gsLevelIntro) {
+    ctx.game->CreateWorldResources();
+    ctx.game->StartNextLevel();
+    SetGameState(gsPlaying);
+  } else if (GameInProgress(GameState()) || GameState() == gsGameOver) {
     SetGameState(gsMainMenu);
     ctx.musicChoice = 1;
   }
@@ -131,8 +138,12 @@ void TMainForm::EngineInit() {
   // 12.
   ctx.PendingSettings = ctx.ActiveSettings;
 
-  // 13-14: the screen of the resumed state is shown by the menus; the play
-  // screen comes back with the world.
+  // 13: the screen of a resumed menu state is shown by the menus.
+  // 14: a resumed game shows the play screen without the pointer.
+  if (PlayScreenState(GameState())) {
+    ShowPlayScreen();
+    iSpriteHide(res.cursorSprite);
+  }
 
   // 15.
   if (ctx.musicChoice != 0) iSpriteShow(res.menuBackground);

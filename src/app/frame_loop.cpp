@@ -1,15 +1,37 @@
 // EngineRun: the work of one frame, chosen by GameState.
+#include <string>
+
 #include "app/game_context.h"
 #include "app/main_form.h"
+#include "actors/fire.h"
 #include "app/music.h"
 #include "platform/tick_clock.h"
+#include "world/game.h"
 
 namespace app {
 namespace {
 
 constexpr uint32_t kCursorStepMs = 20;
 
+// The play screen's captions, in the font's glyph code (ASCII).
+constexpr const char* kLevelLabel = "LEVEL: ";  // 7 bytes, then the number
+constexpr EngineVec kLevelTextAt{9, 8.9f, 0};
+constexpr EngineVec kScoreTextAt{9.5f, 9.7f, 0};
+constexpr EngineVec kHudTextScale{0.35f, 0.35f, 0};
+
+bool FiresBurn(uint8_t state) { return state == gsPlaying || state == gsPaused || state == gsGameExitConfirm; }
+
 }  // namespace
+
+void TMainForm::PlayScreenTexts() {
+  const GameContext& ctx = Ctx();
+  iPrintColorSet(0, 1, 0, 1);
+  const std::string level = kLevelLabel + std::to_string(ctx.game->Level());
+  iPrint(level.c_str(), &kLevelTextAt, &kHudTextScale, 0, ctx.res.mainFont);
+  const std::string score = std::to_string(ctx.game->Score());
+  iPrint(score.c_str(), &kScoreTextAt, &kHudTextScale, 0, ctx.res.mainFont);
+  iPrintColorSet(1, 1, 1, 1);
+}
 
 void TMainForm::CursorAnimationStep() {
   GameContext& ctx = Ctx();
@@ -49,7 +71,34 @@ void TMainForm::EngineRun() {
   }
   if (state == gsShareScreen) return;
 
+  // Texts stay until they are hidden: the play screen's are printed anew
+  // every frame, so last frame's go first.
+  if (hudTextsShown_) {
+    iPrintsHide();
+    hudTextsShown_ = false;
+  }
+
   SoundUpkeep();
+
+  world::TGame* game = Ctx().game.get();
+  if (game && GameState() == gsLevelBuild) {
+    // The main menu's start makes the world's resources first; a build
+    // reached any other way must not run without them.
+    if (!game->worldActive) game->CreateWorldResources();
+    game->StartNextLevel();
+    SetGameState(gsPlaying);
+  }
+  if (game && game->worldActive && GameState() == gsPlaying) game->WorldStep();
+  if (game && FiresBurn(GameState())) {
+    for (const auto& thing : game->foregroundObjects) {
+      if (thing->IsFire()) static_cast<actors::TFire&>(*thing).Emit();
+    }
+  }
+  if (game && game->worldActive && FiresBurn(GameState())) {
+    PlayScreenTexts();
+    hudTextsShown_ = true;
+  }
+
   SoundRestoreAfterHide();
 }
 

@@ -1,5 +1,7 @@
 #include "app/game_context.h"
 
+#include "world/game.h"
+
 namespace app {
 namespace {
 
@@ -7,6 +9,10 @@ GameContext processContext;
 GameContext* current = &processContext;
 
 }  // namespace
+
+GameContext::GameContext() = default;
+
+GameContext::~GameContext() = default;
 
 GameContext& Ctx() { return *current; }
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/game_state.h"
@@ -13,6 +14,10 @@
 #include "app/restart_record.h"
 #include "engine/engine_calls.h"
 #include "menus/player_files.h"
+
+namespace world {
+class TGame;
+}
 
 namespace app {
 
@@ -46,6 +51,12 @@ struct SharedResources {
 };
 
 struct GameContext {
+  // Out of line: the world is only forward-declared here.
+  GameContext();
+  ~GameContext();
+  GameContext(const GameContext&) = delete;
+  GameContext& operator=(const GameContext&) = delete;
+
   GameStateCell gameState;
   menus::TSettings ActiveSettings;      // values in force
   menus::TSettings PendingSettings;     // the copy the options menu edits
@@ -61,6 +72,7 @@ struct GameContext {
   SharedResources res;
   int cursorFrame = 1;                  // 1..15
   uint32_t cursorTick = 0;              // tick of the last cursor step
+  std::unique_ptr<world::TGame> game;   // the game world, made with the main window
 };
 
 // The current context.

@@ -6,6 +6,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/shell.h"
+#include "world/game.h"
 
 namespace app {
 
@@ -32,6 +33,8 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   Timer2 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
   Timer3 = window_.AddTimer(kRestartDelayMs, [this] { window_.Close(); });
   Timer4 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
+  Timer5 = window_.AddTimer(kLevelTransitionMs, [this] { Timer5Timer(); });
+  Timer6 = window_.AddTimer(kGameOverMs, [this] { Timer6Timer(); });
 }
 
 TMainForm::~TMainForm() {
@@ -73,6 +76,12 @@ void TMainForm::ReadStartupFiles() {
   } else {
     ctx.restarted = false;
   }
+
+  // The world lives as long as the window; its resources come with the engine.
+  ctx.game = std::make_unique<world::TGame>();
+  ctx.game->worldActive = 0;
+  ctx.game->startLevelTransition = [this] { window_.SetTimerEnabled(Timer5, true); };
+  ctx.game->startGameOver = [this] { window_.SetTimerEnabled(Timer6, true); };
 }
 
 void TMainForm::StartEngineOnWindow() {
@@ -177,6 +186,28 @@ void TMainForm::HideGame() {
   ctx.ActiveSettings.SoundOn = 0;
   ctx.ActiveSettings.MusicOn = 0;
   StopMusic("");
+}
+
+void TMainForm::Timer5Timer() {
+  window_.SetTimerEnabled(Timer5, false);
+  // The loading screen belongs to the frame thread's scene work.
+  PostToFrame([] {
+    GameContext& ctx = Ctx();
+    SharedResources& res = ctx.res;
+    const bool trainNext = ctx.game && (ctx.game->Level() + 1) % world::kTrainLevelEvery == 0;
+    iSpriteShow(trainNext ? res.loadingPicture2 : res.loadingPicture1);
+    iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[kLoadingBarStages]);
+    iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[1]);
+    iSpriteShow(res.loadingBar);
+    iRender();
+    SetGameState(gsLevelBuild);
+  });
+}
+
+void TMainForm::Timer6Timer() {
+  window_.SetTimerEnabled(Timer7, true);
+  SetGameState(gsGameOverWait);
+  window_.SetTimerEnabled(Timer6, false);
 }
 
 void TMainForm::PostToFrame(std::function<void()> task) {

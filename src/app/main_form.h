@@ -20,6 +20,8 @@ inline constexpr const char* kRelaunchAfterExit = "fscommand/wgame.exe";
 inline constexpr const char* kMoreGamesLink = "moregames.url";
 inline constexpr const char* kPlayLink = "play.url";
 inline constexpr uint32_t kRestartDelayMs = 100;  // Timer1..4
+inline constexpr uint32_t kLevelTransitionMs = 2000;  // Timer5: pause before the next level
+inline constexpr uint32_t kGameOverMs = 1000;         // Timer6: game-over picture before the records check
 
 class TMainForm {
  public:
@@ -61,8 +63,15 @@ class TMainForm {
   // Runs `task` on the frame thread at the start of the next run phase.
   void PostToFrame(std::function<void()> task);
 
-  // Timer ids on the main window (Timer1..Timer4 of the restart).
-  int Timer1 = -1, Timer2 = -1, Timer3 = -1, Timer4 = -1;
+  // The pause between levels is over: loading screen of the coming level, then build it.
+  void Timer5Timer();
+  // The game-over pause is over: wait for the records check (Timer7).
+  void Timer6Timer();
+
+  // Timer ids on the main window (Timer1..Timer4 of the restart, Timer5 and
+  // Timer6 of the pauses in a run; Timer7, the records check after a lost
+  // game, stays -1 until the records menu adds it).
+  int Timer1 = -1, Timer2 = -1, Timer3 = -1, Timer4 = -1, Timer5 = -1, Timer6 = -1, Timer7 = -1;
 
  private:
   void StartEngineOnWindow();
@@ -72,12 +81,14 @@ class TMainForm {
   void CursorAnimationStep();
   void SoundUpkeep();
   void SoundRestoreAfterHide();
+  void PlayScreenTexts();
 
   engine::EngineLibrary& library_;
   platform::MainWindow window_;
   bool waitingForActivation_ = false;  // started minimised; the engine opens on activation
   std::mutex frameTasksMutex_;
   std::vector<std::function<void()>> frameTasks_;
+  bool hudTextsShown_ = false;         // the last frame printed the play screen's texts
 };
 
 }  // namespace app
