@@ -3,6 +3,7 @@
 // drawn gutted and sooty, at the fire positions the level generator uses.
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "art.h"
@@ -30,6 +31,8 @@ struct Style {
   bool fireEscape;
   // Window fires of this kind: (offset from centre, height above centre) in units.
   std::vector<std::pair<double, double>> fires;
+  const char* sign = nullptr;  // painted name on the façade, if any
+  bool neon = false;           // the sign is a vertical neon sign instead
 };
 
 Style StyleFor(int kind) {
@@ -37,10 +40,11 @@ Style StyleFor(int kind) {
     case 1: return {Hex(0x4a3438), Hex(0x6a4c48), 70, 6, 26, 36, 58, Roof::Tanks, Ground::Doors, false, false, true,
                     {{5.5, 4.5}, {-5.5, 4.5}}};
     case 2: return {Hex(0x2c3448), Hex(0x4a5670), 40, 7, 44, 30, 62, Roof::Flat, Ground::Shops, true, false, false,
-                    {{-7.5, 2.2}, {-20, 4.5}, {7.5, 2.2}, {20, 4.5}}};
+                    {{-7.5, 2.2}, {-20, 4.5}, {7.5, 2.2}, {20, 4.5}}, "HOTEL", true};
     case 3: return {Hex(0x353a4e), Hex(0x596078), 30, 8, 24, 32, 52, Roof::Stepped, Ground::Doors, false, false, false,
                     {{0, -0.3}, {6.5, -0.3}, {-6.5, -0.3}}};
-    case 4: return {Hex(0x3e3a36), Hex(0x5e5850), 90, 3, 60, 40, 110, Roof::Flat, Ground::Garages, true, false, false, {}};
+    case 4: return {Hex(0x3e3a36), Hex(0x5e5850), 90, 3, 60, 40, 110, Roof::Flat, Ground::Garages, true, false, false, {},
+                    "CITY DEPOT 4"};
     case 5: return {Hex(0x2e3a44), Hex(0x50606c), 50, 5, 50, 40, 80, Roof::Tanks, Ground::Shops, true, false, false,
                     {{-4, -4}, {-11.5, -4}, {-19.5, -4}, {4, -4}, {12, -4}, {19.2, -4}}};
     case 6: return {Hex(0x3a3248), Hex(0x5a4e6c), 45, 7, 30, 36, 64, Roof::Flat, Ground::Doors, false, true, false,
@@ -48,7 +52,8 @@ Style StyleFor(int kind) {
     case 7: return {Hex(0x4a3e34), Hex(0x6c5a48), 130, 4, 30, 42, 70, Roof::Pitched, Ground::Doors, false, false, true,
                     {{1, 1.6}, {-2, 1.6}, {4, 1.6}}};
     default: return {Hex(0x30343c), Hex(0x505660), 110, 4, 40, 34, 76, Roof::Sawtooth, Ground::Garages, true, false, false,
-                     {{-11, -0.5}, {-16.5, -0.5}, {-21.7, -0.5}, {-27.3, -0.5}, {11, -0.5}, {16.5, -0.5}, {21.7, -0.5}, {27.3, -0.5}}};
+                     {{-11, -0.5}, {-16.5, -0.5}, {-21.7, -0.5}, {-27.3, -0.5}, {11, -0.5}, {16.5, -0.5}, {21.7, -0.5}, {27.3, -0.5}},
+                     "VARNOK STEEL WORKS"};
   }
 }
 
@@ -222,6 +227,42 @@ void PaintGroundFloor(cairo_t* cr, const Style& s, double w, double h, double gr
   }
 }
 
+// Where a kind's sign goes; windows leave that area free.
+Box SignBox(const Style& s, double w, double floorH) {
+  if (!s.sign) return {0, 0, 0, 0};
+  if (s.neon) {
+    const double step = 34;
+    return {w - 60 - 22, s.top + 12, 44, step * std::string(s.sign).size() + 12};
+  }
+  return {w * 0.2, s.top + 8, w * 0.6, floorH * 0.55};
+}
+
+// A painted name across the top floor, or a vertical neon sign on the corner.
+void PaintSign(cairo_t* cr, const Style& s, double w, double floorH) {
+  TextStyle t;
+  t.align = Align::Centre;
+  if (s.neon) {
+    const std::string text = s.sign;
+    const Box box = SignBox(s, w, floorH);
+    const double x = box.x + box.w / 2, top = box.y + 8, step = 34;
+    RoundRectPath(cr, box.x, box.y, box.w, box.h, 6);
+    FillOutlined(cr, Hex(0x1a1c24), 2.5);
+    t.size = 30;
+    t.fill = Hex(0xff6ab0);
+    t.glow = 6;
+    t.glowColor = Hex(0xff3090);
+    for (size_t i = 0; i < text.size(); ++i) DrawText(cr, std::string(1, text[i]), x, top + step * (i + 0.85), t);
+    return;
+  }
+  const Box band = SignBox(s, w, floorH);
+  const double bandY = band.y, bandH = band.h;
+  cairo_rectangle(cr, band.x, band.y, band.w, band.h);
+  FillOutlined(cr, Mix(s.body, Hex(0x000000), 0.3), 2);
+  t.size = FitTextSize(cr, s.sign, Face::Display, bandH * 0.75, w * 0.56);
+  t.fill = Hex(0xe8dcc0, 0.85);
+  DrawText(cr, s.sign, w / 2, bandY + bandH / 2 + t.size * 0.36, t);
+}
+
 }  // namespace
 
 void DrawBuilding(Canvas& c, int kind) {
@@ -245,12 +286,16 @@ void DrawBuilding(Canvas& c, int kind) {
   FillOutlined(cr, s.trim, 2);
 
   std::vector<Box> fireBoxes;
+  const double floorH = (groundTop - s.top - 14) / s.floors;
+  if (s.sign) {
+    const Box sign = SignBox(s, w, floorH);
+    fireBoxes.push_back({sign.x - 8, sign.y - 8, sign.w + 16, sign.h + 16});
+  }
   for (const auto& [dx, dy] : s.fires) {
     const double cx = w / 2 + dx * kPixelsPerUnit, cy = h / 2 - dy * kPixelsPerUnit;
     fireBoxes.push_back({cx - s.windowW / 2 - 10, cy - s.windowH / 2 - 10, s.windowW + 20, s.windowH + 20});
   }
   // Window grid, centred across the façade.
-  const double floorH = (groundTop - s.top - 14) / s.floors;
   const int columns = std::max(1, static_cast<int>((w - 40) / s.spacing));
   const double x0 = (w - (columns - 1) * s.spacing) / 2;
   for (int f = 0; f < s.floors; ++f) {
@@ -290,6 +335,7 @@ void DrawBuilding(Canvas& c, int kind) {
     PaintBurntWindow(cr, w / 2 + dx * kPixelsPerUnit, h / 2 - dy * kPixelsPerUnit, s.windowW + 4, s.windowH + 4);
   }
   PaintGroundFloor(cr, s, w, h, groundTop, rng);
+  if (s.sign) PaintSign(cr, s, w, floorH);
   // Drainpipes at both corners.
   for (double x : {10.0, w - 16}) {
     cairo_rectangle(cr, x, s.top + 4, 5, h - s.top - 4);

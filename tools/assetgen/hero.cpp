@@ -102,8 +102,9 @@ void DrawHeroLying(Canvas& c, bool crawling) {
   p.headTilt = 0.15;
   p.shoulder = {0.42, 0.05};
   if (crawling) {
-    p.kneeNear = {-1.25, -0.25};
-    p.footNear = {-2.05, -0.22};
+    // One knee drawn up beside the body, as in a crawl stroke.
+    p.kneeNear = {-1.2, 0.3};
+    p.footNear = {-2.1, -0.2};
     p.kneeFar = {-1.85, -0.2};
     p.footFar = {-2.75, -0.22};
   } else {
