@@ -16,13 +16,9 @@ constexpr double kSkyHorizon = 380;
 
 void PaintSky(cairo_t* cr, double w, double h, double horizon) {
   cairo_rectangle(cr, 0, 0, w, h);
-  cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, horizon);
-  const Color stops[] = {palette::kSkyTop, Hex(0x4a2d66), palette::kSkyMid, Hex(0xd0607a), palette::kSkyLow};
-  const double at[] = {0, 0.3, 0.58, 0.8, 1};
-  for (int i = 0; i < 5; ++i) cairo_pattern_add_color_stop_rgb(p, at[i], stops[i].r, stops[i].g, stops[i].b);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillGradient(cr, 0, 0, 0, horizon,
+               {{0, palette::kSkyTop}, {0.3, Hex(0x4a2d66)}, {0.58, palette::kSkyMid}, {0.8, Hex(0xd0607a)},
+                {1, palette::kSkyLow}});
 }
 
 // Thin glowing cloud streaks lit from below by the low sun.
@@ -205,12 +201,7 @@ void DrawMenuBackground(Canvas& c) {
   cairo_t* cr = c.cr();
   // Darken the right half a little so the menu column reads on top.
   cairo_rectangle(cr, 400, 0, 400, 600);
-  cairo_pattern_t* p = cairo_pattern_create_linear(400, 0, 800, 0);
-  cairo_pattern_add_color_stop_rgba(p, 0, 0, 0, 0, 0);
-  cairo_pattern_add_color_stop_rgba(p, 1, 0.02, 0.02, 0.06, 0.45);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillGradient(cr, 400, 0, 800, 0, {{0, Hex(0x000000, 0)}, {1, Hex(0x05050f, 0.45)}});
   TextStyle title;
   title.size = 92;
   title.outlineWidth = 4;

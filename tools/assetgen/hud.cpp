@@ -230,14 +230,8 @@ void DrawCursor(Canvas& c, int frame) {
 void DrawGameOver(Canvas& c) {
   cairo_t* cr = c.cr();
   cairo_rectangle(cr, 0, 220, 800, 160);
-  cairo_pattern_t* p = cairo_pattern_create_linear(0, 220, 0, 380);
-  cairo_pattern_add_color_stop_rgba(p, 0, 0, 0, 0, 0);
-  cairo_pattern_add_color_stop_rgba(p, 0.3, 0.05, 0.02, 0.04, 0.7);
-  cairo_pattern_add_color_stop_rgba(p, 0.7, 0.05, 0.02, 0.04, 0.7);
-  cairo_pattern_add_color_stop_rgba(p, 1, 0, 0, 0, 0);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillGradient(cr, 0, 220, 0, 380,
+               {{0, Hex(0x000000, 0)}, {0.3, Hex(0x0d050a, 0.7)}, {0.7, Hex(0x0d050a, 0.7)}, {1, Hex(0x000000, 0)}});
   TextStyle t;
   t.size = 110;
   t.fill = Hex(0xff5a2a);

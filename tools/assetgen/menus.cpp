@@ -96,13 +96,8 @@ void DrawScreenTitle(Canvas& c, const std::string& title) {
   DrawText(cr, title, w / 2, h / 2 + size * 0.36, t);
   // A rule with a bright middle under the title.
   cairo_rectangle(cr, 40, h / 2 + size * 0.5, w - 80, 4);
-  cairo_pattern_t* p = cairo_pattern_create_linear(40, 0, w - 40, 0);
-  cairo_pattern_add_color_stop_rgba(p, 0, 1, 0.69, 0.18, 0);
-  cairo_pattern_add_color_stop_rgba(p, 0.5, 1, 0.8, 0.4, 1);
-  cairo_pattern_add_color_stop_rgba(p, 1, 1, 0.69, 0.18, 0);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillGradient(cr, 40, 0, w - 40, 0,
+               {{0, WithAlpha(palette::kAmber, 0)}, {0.5, Hex(0xffcc66)}, {1, WithAlpha(palette::kAmber, 0)}});
 }
 
 void DrawQueryFrame(Canvas& c) {
@@ -154,13 +149,8 @@ void DrawOptionsPanel(Canvas& c) {
 void DrawUnderline(Canvas& c) {
   cairo_t* cr = c.cr();
   cairo_rectangle(cr, 0, 0, c.width(), c.height());
-  cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, c.width(), 0);
-  cairo_pattern_add_color_stop_rgba(p, 0, 1, 0.69, 0.18, 0.2);
-  cairo_pattern_add_color_stop_rgba(p, 0.5, 1, 0.88, 0.54, 1);
-  cairo_pattern_add_color_stop_rgba(p, 1, 1, 0.69, 0.18, 0.2);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillGradient(cr, 0, 0, c.width(), 0,
+               {{0, WithAlpha(palette::kAmber, 0.2)}, {0.5, Hex(0xffe08a)}, {1, WithAlpha(palette::kAmber, 0.2)}});
 }
 
 void DrawScoreTable(Canvas& c) {

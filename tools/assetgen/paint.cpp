@@ -84,6 +84,14 @@ void FillVertical3(cairo_t* cr, double y0, double y1, Color top, Color mid, Colo
   cairo_pattern_destroy(p);
 }
 
+void FillGradient(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<Stop> stops) {
+  cairo_pattern_t* p = cairo_pattern_create_linear(x0, y0, x1, y1);
+  for (const Stop& s : stops) cairo_pattern_add_color_stop_rgba(p, s.at, s.color.r, s.color.g, s.color.b, s.color.a);
+  cairo_set_source(cr, p);
+  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+}
+
 void SoftBlob(cairo_t* cr, double cx, double cy, double rx, double ry, Color centre) {
   if (rx <= 0 || ry <= 0) return;
   cairo_save(cr);

@@ -49,6 +49,12 @@ void FillOutlined(cairo_t* cr, Color fill, double outlineWidth = 2.0, Color outl
 // Fills the current path with a vertical gradient from top to bottom colour.
 void FillVertical(cairo_t* cr, double y0, double y1, Color top, Color bottom, bool keepPath = false);
 void FillVertical3(cairo_t* cr, double y0, double y1, Color top, Color mid, Color bottom);
+struct Stop {
+  double at;    // 0..1 along the gradient
+  Color color;
+};
+// Fills the current path with a linear gradient from (x0, y0) to (x1, y1).
+void FillGradient(cairo_t* cr, double x0, double y0, double x1, double y1, std::initializer_list<Stop> stops);
 // A soft round blob (radial gradient to transparent), for glows and shadows.
 void SoftBlob(cairo_t* cr, double cx, double cy, double rx, double ry, Color centre);
 // A thick line with round caps and an outline, for limbs and barrels.

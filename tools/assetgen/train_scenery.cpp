@@ -79,13 +79,7 @@ void PaintLandscapePeriod(cairo_t* cr) {
 void DrawTrainLandscape(Canvas& c, int tile) {
   cairo_t* cr = c.cr();
   cairo_rectangle(cr, 0, 0, c.width(), c.height());
-  cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, kLandHorizon);
-  cairo_pattern_add_color_stop_rgb(p, 0, 0.16, 0.12, 0.31);
-  cairo_pattern_add_color_stop_rgb(p, 0.5, 0.48, 0.25, 0.47);
-  cairo_pattern_add_color_stop_rgb(p, 1, 0.94, 0.55, 0.3);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillGradient(cr, 0, 0, 0, kLandHorizon, {{0, Hex(0x291f4f)}, {0.5, Hex(0x7a4078)}, {1, Hex(0xf08c4c)}});
   DrawWrapped(cr, kLandscapePeriod, tile * 800.0, PaintLandscapePeriod);
 }
 
