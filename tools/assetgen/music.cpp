@@ -19,6 +19,7 @@ constexpr int kChannels = 2;
 constexpr float kVorbisQuality = 0.3f;
 constexpr int kOggSerial = 0x56524E4B;  // fixed, so every build writes the same bytes
 constexpr float kMasterPeak = 0.85f;
+constexpr float kLimiterDrive = 2.0f;
 
 double Midi(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
 
@@ -303,8 +304,12 @@ Bytes MakeMusic(Tune tune) {
   for (float s : loop.left()) loudest = std::max(loudest, std::fabs(s));
   for (float s : loop.right()) loudest = std::max(loudest, std::fabs(s));
   if (loudest > 0) {
-    for (float& s : loop.left()) s *= kMasterPeak / loudest;
-    for (float& s : loop.right()) s *= kMasterPeak / loudest;
+    // A soft limiter: the drum peaks are tamed so the whole mix can sit
+    // louder, and nothing ever reaches full scale.
+    const float drive = kLimiterDrive / loudest;
+    const float norm = kMasterPeak / std::tanh(kLimiterDrive);
+    for (float& s : loop.left()) s = std::tanh(s * drive) * norm;
+    for (float& s : loop.right()) s = std::tanh(s * drive) * norm;
   }
   return EncodeOgg(loop);
 }
