@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "app/music.h"
 #include "app/play_screen.h"
+#include "menus/front_end.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
 #include "world/game.h"
@@ -41,6 +42,36 @@ void TMainForm::StepLoadingBar(int stage) {
   iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage - 1]);
   iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage]);
   iRender();
+}
+
+void TMainForm::ShowResumedScreen() {
+  menus::TFrontEnd& menus = menus::Menus();
+  switch (GameState()) {
+    case gsMainMenu:
+      menus.mainMenu.Show();
+      break;
+    // The side screens stand beside the main menu column, as when opened from it.
+    case gsOptions: case gsOptionsTextEdit:
+      menus.mainMenu.Show();
+      menus.optMenu.ShowSprites();
+      break;
+    case gsRecords:
+      menus.mainMenu.Show();
+      menus.recordsMenu.ShowSprites();
+      break;
+    case gsHelp:
+      menus.mainMenu.Show();
+      menus.helpMenu.Show();
+      break;
+    case gsExitConfirm: case gsRecordsResetConfirm: case gsSubmitConfirm: case gsSubmitResult:
+      menus.exitMenu.Show();
+      break;
+    case gsRecordButtons: case gsRecordName: case gsRecordAdd:
+      menus.recordInput.Open();
+      break;
+    default:
+      break;
+  }
 }
 
 void TMainForm::EngineInit() {
@@ -113,8 +144,8 @@ void TMainForm::EngineInit() {
     ctx.musicChoice = 1;
   }
 
-  // 9: the menus are built between these steps.
-  for (int stage = 3; stage <= 9; ++stage) StepLoadingBar(stage);
+  // 9: the menus, with the bar stepping between them.
+  menus::Menus().BuildAll([this](int stage) { StepLoadingBar(stage); });
 
   // 10: fonts (no mip levels for their atlases).
   iTextureMipLevelsSet(0);
@@ -138,9 +169,11 @@ void TMainForm::EngineInit() {
   // 12.
   ctx.PendingSettings = ctx.ActiveSettings;
 
-  // 13: the screen of a resumed menu state is shown by the menus.
+  // 13: the screen of a resumed menu state.
+  ShowResumedScreen();
   // 14: a resumed game shows the play screen without the pointer.
   if (PlayScreenState(GameState())) {
+    if (GameState() == gsGameExitConfirm) menus::Menus().exitMenu.Show();
     ShowPlayScreen();
     iSpriteHide(res.cursorSprite);
   }

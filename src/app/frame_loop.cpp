@@ -4,8 +4,12 @@
 #include "app/game_context.h"
 #include "app/main_form.h"
 #include "actors/fire.h"
+#include "app/input_steps.h"
 #include "app/music.h"
+#include "menus/front_end.h"
+#include "menus/world_access.h"
 #include "platform/tick_clock.h"
+#include "services/share_screen.h"
 #include "world/game.h"
 
 namespace app {
@@ -18,6 +22,69 @@ constexpr const char* kLevelLabel = "LEVEL: ";  // 7 bytes, then the number
 constexpr EngineVec kLevelTextAt{9, 8.9f, 0};
 constexpr EngineVec kScoreTextAt{9.5f, 9.7f, 0};
 constexpr EngineVec kHudTextScale{0.35f, 0.35f, 0};
+
+constexpr const char* kLevelCaption = "LEVEL   ";   // 8 bytes ending in a space, then the coming level
+constexpr EngineVec kLevelCaptionAt{-7, 0, 0};
+constexpr EngineVec kLevelCaptionScale{1, 1, 0};
+constexpr const char* kPauseCaption = "PAUSED";
+constexpr EngineVec kPauseCaptionAt{2, 0, 0};
+constexpr EngineVec kPauseCaptionScale{2, 2, 0};
+constexpr float kCaptionSpacing = 0.1f;
+constexpr int32_t kTrainLevel = 3;               // the level whose railway sound loops
+constexpr int32_t kFlameThrower = 4, kLaser = 3; // weapons with sounds of their own
+
+// Loops of the weapons that are not in hand stop; no weapon sounds without Ctrl (fire).
+void WeaponSoundUpkeep() {
+  const SharedResources& res = Ctx().res;
+  const uint8_t state = GameState();
+  if (state == gsPlaying) {
+    const bool firing = iKeyDown(keys::kLeftCtrl) || iKeyDown(keys::kRightCtrl);
+    const int32_t weapon = menus::world::CurrentWeapon();
+    const bool gunInHand = weapon != kFlameThrower && weapon != kLaser;
+    if (!firing || weapon != kFlameThrower) iSoundStop(res.fireSound, 0);
+    if (!firing || weapon != kLaser) iSoundStop(res.laserSound, 0);
+    if (!firing || !gunInHand) iSoundStop(res.gunSound, 0);
+  }
+  if ((state == gsPlaying || state == gsGameExitConfirm) && menus::world::Level() == kTrainLevel &&
+      !iSoundPlaying(res.railwaySound)) {
+    iSoundPlay(res.railwaySound, -1);
+  }
+}
+
+// The active menu's work of the frame.
+void MenuFrameUpdates() {
+  menus::TFrontEnd& menus = menus::Menus();
+  switch (GameState()) {
+    case gsHelp: menus.helpMenu.Update(); break;
+    case gsExitConfirm: case gsRecordsResetConfirm: case gsGameExitConfirm:
+    case gsSubmitConfirm: case gsSubmitResult: case gsSubmitting:
+      menus.exitMenu.Update();
+      break;
+    case gsRecords: menus.recordsMenu.Draw(); break;
+    case gsOptions: case gsOptionsTextEdit: case gsOptionsKeyCapture: menus.optMenu.Draw(); break;
+    case gsRecordButtons: case gsRecordName: case gsRecordAdd: menus.recordInput.Draw(); break;
+    default: break;
+  }
+}
+
+void LevelIntroCaption() {
+  // Printed texts stay until hidden: the caption is drawn afresh each frame.
+  iPrintsHide();
+  iPrintColorSet(1, 1, 1, 1);
+  const std::string caption = kLevelCaption + std::to_string(menus::world::Level() + 1);
+  iPrint(caption.c_str(), &kLevelCaptionAt, &kLevelCaptionScale, kCaptionSpacing, Ctx().res.mainFont);
+  iPrintColorSet(1, 1, 1, 1);
+}
+
+void PauseCaption() {
+  iPrintColorSet(0.65f, 0.2f, 0.6f, 1.0f);
+  iPrintCentered(kPauseCaption, &kPauseCaptionAt, &kPauseCaptionScale, kCaptionSpacing, Ctx().res.mainFont, 0);
+  iPrintColorSet(1, 1, 1, 1);
+}
+
+bool MainMenuBeside(uint8_t state) {
+  return state == gsMainMenu || state == gsOptions || state == gsHelp || state == gsRecords;
+}
 
 bool FiresBurn(uint8_t state) { return state == gsPlaying || state == gsPaused || state == gsGameExitConfirm; }
 
@@ -69,7 +136,17 @@ void TMainForm::EngineRun() {
   if (state != gsPlaying && state != gsPaused && state != gsLevelIntro && state != gsGameOver) {
     CursorAnimationStep();
   }
-  if (state == gsShareScreen) return;
+  if (state == gsShareScreen) {
+    if (auto& screen = menus::Menus().shareScreen) {
+      screen->HoverStep();
+      screen->Draw();
+    }
+    return;
+  }
+
+  KeyboardStep(*this);
+  MouseMoveStep();
+  MouseClickStep();
 
   // Texts stay until they are hidden: the play screen's are printed anew
   // every frame, so last frame's go first.
@@ -79,6 +156,9 @@ void TMainForm::EngineRun() {
   }
 
   SoundUpkeep();
+  WeaponSoundUpkeep();
+  MenuFrameUpdates();
+  if (GameState() == gsLevelIntro) LevelIntroCaption();
 
   world::TGame* game = Ctx().game.get();
   if (game && GameState() == gsLevelBuild) {
@@ -89,11 +169,13 @@ void TMainForm::EngineRun() {
     SetGameState(gsPlaying);
   }
   if (game && game->worldActive && GameState() == gsPlaying) game->WorldStep();
+  if (GameState() == gsPaused) PauseCaption();
   if (game && FiresBurn(GameState())) {
     for (const auto& thing : game->foregroundObjects) {
       if (thing->IsFire()) static_cast<actors::TFire&>(*thing).Emit();
     }
   }
+  if (MainMenuBeside(GameState())) menus::Menus().mainMenu.HighlightFade();
   if (game && game->worldActive && FiresBurn(GameState())) {
     PlayScreenTexts();
     hudTextsShown_ = true;

@@ -1,5 +1,6 @@
 #include "app/game_context.h"
 
+#include "menus/front_end.h"
 #include "world/game.h"
 
 namespace app {

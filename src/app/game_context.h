@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/game_state.h"
+#include "app/input_steps.h"
 #include "app/random.h"
 #include "app/restart_record.h"
 #include "engine/engine_calls.h"
@@ -17,6 +18,9 @@
 
 namespace world {
 class TGame;
+}
+namespace menus {
+struct TFrontEnd;
 }
 
 namespace app {
@@ -73,6 +77,9 @@ struct GameContext {
   int cursorFrame = 1;                  // 1..15
   uint32_t cursorTick = 0;              // tick of the last cursor step
   std::unique_ptr<world::TGame> game;   // the game world, made with the main window
+  std::unique_ptr<menus::TFrontEnd> frontEnd;  // the menus, made with the main window
+  InputMemory input;                    // what the input steps keep between frames
+  TMainForm* form = nullptr;            // the main window while it exists
 };
 
 // The current context.

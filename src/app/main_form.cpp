@@ -2,10 +2,12 @@
 
 #include "app/game_context.h"
 #include "app/music.h"
+#include "menus/front_end.h"
 #include "platform/game_path.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/shell.h"
+#include "services/score_server.h"
 #include "world/game.h"
 
 namespace app {
@@ -35,9 +37,12 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   Timer4 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
   Timer5 = window_.AddTimer(kLevelTransitionMs, [this] { Timer5Timer(); });
   Timer6 = window_.AddTimer(kGameOverMs, [this] { Timer6Timer(); });
+  Timer7 = window_.AddTimer(kRecordsCheckMs, [this] { Timer7Timer(); });
+  Ctx().form = this;
 }
 
 TMainForm::~TMainForm() {
+  if (Ctx().form == this) Ctx().form = nullptr;
   EngineHost.StopEngine();
   library_.phases().iWindowLinkSet(nullptr);
 }
@@ -57,7 +62,7 @@ void TMainForm::FormCreate() {
     window_.Minimize();
   }
   if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
-  // The online score table is opened by the score client's link once it exists.
+  if (ctx.restart.openScoreTable) platform::Shell::Open(services::OnlineTableUrl());
 }
 
 void TMainForm::ReadStartupFiles() {
@@ -77,7 +82,8 @@ void TMainForm::ReadStartupFiles() {
     ctx.restarted = false;
   }
 
-  // The world lives as long as the window; its resources come with the engine.
+  // The menus and the world live as long as the window; their sprites come with the engine.
+  ctx.frontEnd = std::make_unique<menus::TFrontEnd>();
   ctx.game = std::make_unique<world::TGame>();
   ctx.game->worldActive = 0;
   ctx.game->startLevelTransition = [this] { window_.SetTimerEnabled(Timer5, true); };
@@ -121,7 +127,17 @@ bool TMainForm::SystemCommand(int32_t command) {
       switch (GameState()) {
         case gsMainMenu: case gsOptions: case gsHelp: case gsOptionsTextEdit:
         case gsOptionsKeyCapture: case gsRecords: case gsRecordsResetConfirm:
-          PostToFrame([] { SetGameState(gsExitConfirm); });
+          PostToFrame([] {
+            // The state may have moved on before the frame ran.
+            switch (GameState()) {
+              case gsMainMenu: case gsOptions: case gsHelp: case gsOptionsTextEdit:
+              case gsOptionsKeyCapture: case gsRecords: case gsRecordsResetConfirm:
+                menus::Menus().exitMenu.OpenFromCloseBox();
+                break;
+              default:
+                break;
+            }
+          });
           break;
         default:
           break;
@@ -208,6 +224,19 @@ void TMainForm::Timer6Timer() {
   window_.SetTimerEnabled(Timer7, true);
   SetGameState(gsGameOverWait);
   window_.SetTimerEnabled(Timer6, false);
+}
+
+void TMainForm::Timer7Timer() {
+  window_.SetTimerEnabled(Timer7, false);
+  PostToFrame([] {
+    const SharedResources& res = Ctx().res;
+    iSpriteHide(res.gameOverPicture);
+    if (!menus::EndOfRunCheck()) {
+      StopMusic("2");
+      PlayMusic("1");
+    }
+    iSpriteShow(res.cursorSprite);
+  });
 }
 
 void TMainForm::PostToFrame(std::function<void()> task) {

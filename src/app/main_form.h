@@ -22,6 +22,7 @@ inline constexpr const char* kPlayLink = "play.url";
 inline constexpr uint32_t kRestartDelayMs = 100;  // Timer1..4
 inline constexpr uint32_t kLevelTransitionMs = 2000;  // Timer5: pause before the next level
 inline constexpr uint32_t kGameOverMs = 1000;         // Timer6: game-over picture before the records check
+inline constexpr uint32_t kRecordsCheckMs = 2000;     // Timer7: game-over wait before the records check
 
 class TMainForm {
  public:
@@ -67,15 +68,18 @@ class TMainForm {
   void Timer5Timer();
   // The game-over pause is over: wait for the records check (Timer7).
   void Timer6Timer();
+  // The game-over wait is over: a qualifying score opens the name entry,
+  // otherwise the main menu returns.
+  void Timer7Timer();
 
   // Timer ids on the main window (Timer1..Timer4 of the restart, Timer5 and
-  // Timer6 of the pauses in a run; Timer7, the records check after a lost
-  // game, stays -1 until the records menu adds it).
+  // Timer6 of the pauses in a run, Timer7 of the records check after a lost game).
   int Timer1 = -1, Timer2 = -1, Timer3 = -1, Timer4 = -1, Timer5 = -1, Timer6 = -1, Timer7 = -1;
 
  private:
   void StartEngineOnWindow();
   void StepLoadingBar(int stage);
+  void ShowResumedScreen();
   void RunFrameTasks();
   void CloseAndRelaunch();
   void CursorAnimationStep();

@@ -1,0 +1,459 @@
+#include "app/input_steps.h"
+
+#include <initializer_list>
+
+#include "app/game_context.h"
+#include "app/main_form.h"
+#include "menus/front_end.h"
+#include "menus/key_names.h"
+#include "menus/menu_common.h"
+#include "menus/typing.h"
+#include "menus/world_access.h"
+
+namespace app {
+namespace {
+
+using menus::TFrontEnd;
+
+constexpr float kHalfWidth = 16, kHalfHeight = 12;
+
+// An open rectangle in engine units.
+struct Area {
+  float left, right, bottom, top;
+  bool Holds(CursorPoint p) const { return p.x > left && p.x < right && p.y > bottom && p.y < top; }
+};
+
+struct ItemArea {
+  uint8_t item;
+  Area area;
+};
+
+constexpr ItemArea kMainMenuAreas[] = {
+    {1, {3.4f, 15, 2, 3.5f}},      {2, {4.3f, 14.4f, -0.6f, 1}},  {3, {5.1f, 13.7f, -3, -1.3f}},
+    {4, {5.1f, 13.7f, -5.6f, -3.8f}}, {5, {4.3f, 14.4f, -8.1f, -6.3f}}, {6, {3.4f, 15, -10.6f, -8.8f}},
+};
+constexpr ItemArea kOptionsAreas[] = {
+    {1, {-14, 0, 3.2f, 4.1f}}, {2, {-14, 0, 1.2f, 2.4f}}, {3, {-14, 0, -0.8f, 0.2f}},
+    {4, {-14, 0, -4, -2.5f}},  {5, {-13, -1, -7.6f, -6.4f}},
+};
+constexpr ItemArea kHelpAreas[] = {{2, {-13, -7.8f, -9, -6.7f}}, {1, {-7, -2, -9, -6.7f}}};
+constexpr ItemArea kDialogAreas[] = {{1, {-3, 0, -3.3f, -2}}, {2, {1, 4, -3.3f, -2}}};
+constexpr ItemArea kResetDialogClickAreas[] = {{1, {-3, 0, -3, -2}}, {2, {1, 4, -3, -2}}};
+constexpr ItemArea kRecordsAreas[] = {{1, {-13.8f, -8, -9, -7}}, {2, {-6.6f, -1, -9, -7}}};
+constexpr ItemArea kEntryAreas[] = {
+    {1, {-4, 2.5f, -0.3f, 0.3f}}, {2, {-4, 2.5f, -3.4f, -1.8f}}, {3, {-5.8f, -4.2f, -6, -5}}, {4, {-5.8f, -2, -7.8f, -6.5f}},
+};
+constexpr ItemArea kEntryClickAreas[] = {
+    {1, {-2, 2.5f, -0.3f, 0.3f}}, {2, {-3.5f, 2.5f, -3.4f, -1.8f}}, {3, {-5.8f, -4.2f, -6, -5}}, {4, {-5.8f, -2, -7.5f, -6.5f}},
+};
+
+// Option buttons that set a value by a click.
+constexpr Area kWindowOn{-9.1f, -5.8f, 2.9f, 4.4f}, kWindowOff{-5.1f, -1.2f, 2.9f, 4.4f};
+constexpr Area kMusicOn{-7.6f, -6, 0.9f, 2.1f}, kMusicOff{-5.1f, -2.1f, 0.9f, 2.1f};
+constexpr Area kSoundOn{-7.6f, -6, -0.8f, 0.2f}, kSoundOff{-5.1f, -2.1f, -0.8f, 0.2f};
+
+// The item of the last area that holds the point (later areas win), or 0.
+template <size_t N>
+uint8_t HitItem(const ItemArea (&areas)[N], CursorPoint p) {
+  uint8_t hit = 0;
+  for (const ItemArea& a : areas) {
+    if (a.area.Holds(p)) hit = a.item;
+  }
+  return hit;
+}
+
+bool Clicked(int32_t code) { return iKeyClick(code) != 0; }
+bool Held(int32_t code) { return iKeyDown(code) != 0; }
+bool AnyClicked(std::initializer_list<int32_t> codes) {
+  bool any = false;
+  for (int32_t code : codes) any = Clicked(code) || any;  // every click is taken
+  return any;
+}
+
+// The lowest scan code pressed this frame, or 0.
+int32_t LowestPressedKey() {
+  for (int32_t code = keys::kLowestCode; code <= keys::kHighestCode; ++code) {
+    if (Clicked(code)) return code;
+  }
+  return 0;
+}
+
+bool IsDialogState(uint8_t state) {
+  return state == gsExitConfirm || state == gsGameExitConfirm || state == gsRecordsResetConfirm;
+}
+bool IsSubmitState(uint8_t state) { return state == gsSubmitConfirm || state == gsSubmitResult; }
+bool IsOptionsState(uint8_t state) {
+  return state == gsOptions || state == gsOptionsTextEdit || state == gsOptionsKeyCapture;
+}
+bool IsEntryState(uint8_t state) { return state == gsRecordButtons || state == gsRecordName || state == gsRecordAdd; }
+
+// ---- keyboard ----
+
+void GlobalKeys(TMainForm& form, uint8_t modifiers, bool& endStep) {
+  GameContext& ctx = Ctx();
+  const menus::TSettings& active = ctx.ActiveSettings;
+  const uint8_t required = (active.BossKeyAlt ? kAltHeld : 0) | (active.BossKeyShift ? kShiftHeld : 0) |
+                           (active.BossKeyCtrl ? kCtrlHeld : 0);
+  const auto hideAllowed = [] { return GameState() != gsOptionsKeyCapture && GameState() != gsGameOver; };
+  // The modifiers first: a key that is not the hot key's chord stays for the key capture.
+  if (modifiers == required && Clicked(active.BossKey)) {
+    if (hideAllowed()) form.HideGame();
+    if (GameState() == gsOptionsKeyCapture) SetGameState(gsOptions);
+  }
+  // The two Alt chords act once per press, not on every frame they are held.
+  const bool alt = (modifiers & kAltHeld) != 0;
+  const bool altTab = alt && Held(keys::kTab);
+  if (altTab && !ctx.input.altTabHeld && hideAllowed()) form.HideGame();
+  ctx.input.altTabHeld = altTab;
+  const bool altEnter = alt && Held(keys::kEnter);
+  const bool switchNow = altEnter && !ctx.input.altEnterHeld;
+  ctx.input.altEnterHeld = altEnter;
+  if (switchNow) {
+    form.SwitchWindowMode();
+    endStep = true;
+  }
+}
+
+void PlayingKeys() {
+  if (Clicked(keys::kEscape)) {
+    SetGameState(gsGameExitConfirm);
+    iSpriteShow(Ctx().res.cursorSprite);
+    menus::world::LowerActors();
+    menus::Menus().exitMenu.Show();
+  }
+  if (GameState() == gsPlaying && Clicked(keys::kPause)) SetGameState(gsPaused);
+}
+
+void MainMenuKeys() {
+  menus::TMainMenu& menu = menus::Menus().mainMenu;
+  const bool up = Clicked(keys::kUp);
+  const bool down = Clicked(keys::kDown);
+  if (up || down) {
+    menu.Select(up);
+    menu.Hide();
+    menu.Show();
+  }
+  if (Clicked(keys::kEnter)) {
+    menu.RunAction(menu.item());
+  } else if (GameState() == gsMainMenu && Clicked(keys::kEscape)) {
+    menu.Exit();
+  }
+}
+
+void OptionsKeys() {
+  menus::TOptMenu& options = menus::Menus().optMenu;
+  if (Clicked(keys::kEscape)) {
+    options.Leave();
+    return;
+  }
+  const bool up = Clicked(keys::kUp);
+  const bool down = Clicked(keys::kDown);
+  if (up || down) {
+    options.MoveSelection(up);
+    menus::PlayClick();
+  }
+  const bool side = AnyClicked({keys::kLeft, keys::kRight});
+  const bool enter = Clicked(keys::kEnter);
+  if (!side && !enter) return;
+  switch (options.item()) {
+    case menus::TOptMenu::kWindow: options.ToggleWindowed(); break;
+    case menus::TOptMenu::kMusic: options.ToggleMusic(); break;
+    case menus::TOptMenu::kSound: options.ToggleSound(); break;
+    default: break;
+  }
+  if (side) {
+    // The arrows put a change in force at once; Enter leaves it pending.
+    if (options.item() <= menus::TOptMenu::kSound) options.Apply();
+    return;
+  }
+  if (options.item() == menus::TOptMenu::kAddText) SetGameState(gsOptionsTextEdit);
+  if (options.item() == menus::TOptMenu::kHotKey) SetGameState(gsOptionsKeyCapture);
+}
+
+// Up or Down ends typing (or waiting for a key) one item up; Enter in place.
+void EndOptionsEntry(int32_t code) {
+  menus::TOptMenu& options = menus::Menus().optMenu;
+  if (code == keys::kUp || code == keys::kDown) {
+    SetGameState(gsOptions);
+    options.set_item(options.item() - 1);
+    options.Apply();
+  } else if (code == keys::kEnter) {
+    SetGameState(gsOptions);
+    options.Apply();
+  }
+}
+
+void OptionsTextKeys(uint8_t modifiers) {
+  GameContext& ctx = Ctx();
+  if (Clicked(keys::kEscape)) menus::Menus().optMenu.Leave();
+  if (GameState() != gsOptionsTextEdit) return;
+  const int32_t code = LowestPressedKey();
+  if (code == 0) return;
+  std::string text = menus::AddTextOf(ctx.PendingSettings);
+  if (menus::TypeKey(text, code, (modifiers & kShiftHeld) != 0)) menus::SetAddText(ctx.PendingSettings, text);
+  EndOptionsEntry(code);
+}
+
+void KeyCaptureKeys(uint8_t modifiers) {
+  GameContext& ctx = Ctx();
+  const int32_t code = LowestPressedKey();
+  if (code == 0) return;
+  if (menus::IsHotKeyCandidate(code)) {
+    menus::TSettings& pending = ctx.PendingSettings;
+    pending.BossKey = static_cast<uint16_t>(code);
+    pending.BossKeyAlt = (modifiers & kAltHeld) ? 1 : 0;
+    pending.BossKeyShift = (modifiers & kShiftHeld) ? 1 : 0;
+    pending.BossKeyCtrl = (modifiers & kCtrlHeld) ? 1 : 0;
+    SetGameState(gsOptions);
+    menus::Menus().optMenu.Apply();
+  }
+  EndOptionsEntry(code);
+}
+
+void HelpKeys() {
+  menus::THelpMenu& help = menus::Menus().helpMenu;
+  if (AnyClicked({keys::kRight, keys::kLeft})) help.Select();
+  if (Clicked(keys::kEnter)) help.Press();
+  if (GameState() == gsHelp && Clicked(keys::kEscape)) help.Back();
+}
+
+void DialogKeys() {
+  menus::TExitMenu& dialog = menus::Menus().exitMenu;
+  if (AnyClicked({keys::kUp, keys::kDown, keys::kLeft, keys::kRight})) dialog.Switch();
+  const uint8_t state = GameState();
+  if (Clicked(keys::kEnter)) {
+    dialog.Press();
+  } else if (GameState() == state && Clicked(keys::kEscape)) {
+    dialog.No();
+  }
+}
+
+void RecordsKeys() {
+  menus::TRecordsMenu& records = menus::Menus().recordsMenu;
+  if (AnyClicked({keys::kUp, keys::kRight, keys::kDown, keys::kLeft})) records.ToggleItem();
+  if (Clicked(keys::kEnter)) {
+    if (records.item() == menus::TRecordsMenu::kClear) {
+      records.AskClear();
+    } else {
+      records.ViewOnline();
+    }
+  } else if (GameState() == gsRecords && Clicked(keys::kEscape)) {
+    records.Leave();
+  }
+}
+
+void EntryKeys(uint8_t modifiers) {
+  menus::TRecordInputMenu& entry = menus::Menus().recordInput;
+  const bool up = Clicked(keys::kUp);
+  const bool down = Clicked(keys::kDown);
+  if (up || down) {
+    entry.MoveSelection(up);
+    menus::PlayClick();
+  }
+  if (Clicked(keys::kEscape)) {
+    entry.CancelRecord();
+    return;
+  }
+  const uint8_t state = GameState();
+  if (state == gsRecordButtons) {
+    if (!Clicked(keys::kEnter)) return;
+    switch (entry.item()) {
+      case menus::TRecordInputMenu::kName: SetGameState(gsRecordName); break;
+      case menus::TRecordInputMenu::kAddText: SetGameState(gsRecordAdd); break;
+      case menus::TRecordInputMenu::kSave: entry.SaveRecord(); break;
+      case menus::TRecordInputMenu::kCancel: entry.CancelRecord(); break;
+      default: break;
+    }
+    return;
+  }
+  if (state != gsRecordName && state != gsRecordAdd) return;
+  const int32_t code = LowestPressedKey();
+  if (code == 0) return;
+  std::string& field = state == gsRecordName ? entry.name() : entry.addText();
+  menus::TypeKey(field, code, (modifiers & kShiftHeld) != 0);
+  if (code == keys::kEnter) SetGameState(gsRecordButtons);
+}
+
+// ---- mouse ----
+
+// The main menu's hover beside another screen: no sound.
+void HoverMainMenuQuietly(CursorPoint p) {
+  if (uint8_t item = HitItem(kMainMenuAreas, p)) menus::Menus().mainMenu.SetItem(item);
+}
+
+void HoverTests(CursorPoint p) {
+  TFrontEnd& menus = menus::Menus();
+  const uint8_t state = GameState();
+  if (state == gsMainMenu) {
+    if (uint8_t item = HitItem(kMainMenuAreas, p); item && menus.mainMenu.SetItem(item)) menus::PlayClick();
+    menus.mainMenu.Hide();
+    menus.mainMenu.Show();
+  } else if (IsOptionsState(state)) {
+    if (uint8_t item = HitItem(kOptionsAreas, p); item && menus.optMenu.HoverItem(item)) menus::PlayClick();
+    HoverMainMenuQuietly(p);
+  } else if (state == gsHelp) {
+    if (uint8_t item = HitItem(kHelpAreas, p); item && menus.helpMenu.SetButton(item)) menus::PlayClick();
+    HoverMainMenuQuietly(p);
+  } else if (state == gsRecords) {
+    if (uint8_t item = HitItem(kRecordsAreas, p); item && menus.recordsMenu.SetItem(item)) menus::PlayClick();
+    HoverMainMenuQuietly(p);
+  } else if (IsDialogState(state) || IsSubmitState(state)) {
+    if (uint8_t item = HitItem(kDialogAreas, p)) menus.exitMenu.SetItem(item);
+  } else if (IsEntryState(state)) {
+    if (uint8_t item = HitItem(kEntryAreas, p); item && menus.recordInput.HoverItem(item)) menus::PlayClick();
+  }
+}
+
+// Main menu items clicked beside another screen; `skip` is the item of the screen shown.
+void ClickMainMenu(CursorPoint p, uint8_t skip, bool applyOptionsFirst) {
+  const uint8_t item = HitItem(kMainMenuAreas, p);
+  if (item == 0 || item == skip) return;
+  if (applyOptionsFirst) menus::Menus().optMenu.Apply();
+  menus::Menus().mainMenu.RunAction(item);
+}
+
+void OptionsClick(CursorPoint p) {
+  GameContext& ctx = Ctx();
+  menus::TOptMenu& options = menus::Menus().optMenu;
+  auto setAndApply = [&](uint8_t& field, uint8_t value) {
+    field = value;
+    SetGameState(gsOptions);
+    options.Apply();
+  };
+  if (kWindowOn.Holds(p) || kWindowOff.Holds(p)) {
+    options.SetWindowed(kWindowOn.Holds(p) ? 1 : 0);
+    SetGameState(gsOptions);
+    options.Apply();
+  } else if (kMusicOn.Holds(p) || kMusicOff.Holds(p)) {
+    setAndApply(ctx.PendingSettings.MusicOn, kMusicOn.Holds(p) ? 1 : 0);
+  } else if (kSoundOn.Holds(p) || kSoundOff.Holds(p)) {
+    setAndApply(ctx.PendingSettings.SoundOn, kSoundOn.Holds(p) ? 1 : 0);
+  } else if (HitItem(kOptionsAreas, p) == menus::TOptMenu::kAddText) {
+    SetGameState(gsOptionsTextEdit);
+  } else if (HitItem(kOptionsAreas, p) == menus::TOptMenu::kHotKey) {
+    SetGameState(gsOptionsKeyCapture);
+  } else {
+    ClickMainMenu(p, menus::TMainMenu::kOptions, true);
+  }
+}
+
+void EntryClick(CursorPoint p) {
+  menus::TRecordInputMenu& entry = menus::Menus().recordInput;
+  switch (HitItem(kEntryClickAreas, p)) {
+    case menus::TRecordInputMenu::kName: SetGameState(gsRecordName); break;
+    case menus::TRecordInputMenu::kAddText: SetGameState(gsRecordAdd); break;
+    case menus::TRecordInputMenu::kSave: entry.SaveRecord(); break;
+    case menus::TRecordInputMenu::kCancel: entry.CancelRecord(); break;
+    default: break;
+  }
+}
+
+void DialogClick(CursorPoint p, uint8_t state) {
+  menus::TExitMenu& dialog = menus::Menus().exitMenu;
+  const uint8_t item = state == gsRecordsResetConfirm ? HitItem(kResetDialogClickAreas, p) : HitItem(kDialogAreas, p);
+  if (item == menus::TExitMenu::kYes) dialog.Yes();
+  if (item == menus::TExitMenu::kNo) dialog.No();
+}
+
+}  // namespace
+
+uint8_t HeldModifiers() {
+  uint8_t held = 0;
+  if (Held(keys::kLeftShift) || Held(keys::kRightShift)) held |= kShiftHeld;
+  if (Held(keys::kLeftAlt) || Held(keys::kRightAlt)) held |= kAltHeld;
+  if (Held(keys::kLeftCtrl) || Held(keys::kRightCtrl)) held |= kCtrlHeld;
+  return held;
+}
+
+std::optional<CursorPoint> CursorPosition() {
+  const float mx = iMouseX();
+  const float my = iMouseY();
+  // In a window the engine's pointer position is relative to the frame it
+  // draws; outside 0..1 the pointer is outside the window.
+  if (Ctx().ActiveSettings.Windowed == 1 && (mx < 0 || mx > 1 || my < 0 || my > 1)) return std::nullopt;
+  return CursorPoint{mx * 2 * kHalfWidth - kHalfWidth, kHalfHeight - my * 2 * kHalfHeight};
+}
+
+void PlaceCursor(CursorPoint at) {
+  const EngineVec location{at.x, at.y, 0};
+  iSpriteLocationSet(Ctx().res.cursorSprite, &location);
+}
+
+void KeyboardStep(TMainForm& form) {
+  const uint8_t modifiers = HeldModifiers();
+  bool endStep = false;
+  GlobalKeys(form, modifiers, endStep);
+  if (endStep) return;
+
+  const uint8_t state = GameState();
+  switch (state) {
+    case gsPlaying: PlayingKeys(); break;
+    case gsPaused:
+      if (Clicked(keys::kPause)) SetGameState(gsPlaying);
+      break;
+    case gsMainMenu: MainMenuKeys(); break;
+    case gsOptions: OptionsKeys(); break;
+    case gsOptionsTextEdit: OptionsTextKeys(modifiers); break;
+    case gsOptionsKeyCapture: KeyCaptureKeys(modifiers); break;
+    case gsHelp: HelpKeys(); break;
+    case gsExitConfirm: case gsGameExitConfirm: case gsRecordsResetConfirm:
+    case gsSubmitConfirm: case gsSubmitResult:
+      DialogKeys();
+      break;
+    case gsRecords: RecordsKeys(); break;
+    case gsRecordButtons: case gsRecordName: case gsRecordAdd: EntryKeys(modifiers); break;
+    default: break;
+  }
+}
+
+void MouseMoveStep() {
+  const auto at = CursorPosition();
+  if (!at) return;
+  PlaceCursor(*at);
+  InputMemory& memory = Ctx().input;
+  if (at->x == memory.previousX && at->y == memory.previousY) return;
+  HoverTests(*at);
+  memory.previousX = at->x;
+  memory.previousY = at->y;
+}
+
+void MouseClickStep() {
+  const auto at = CursorPosition();
+  // A click is always taken, so one made outside the window is not kept for later.
+  const bool clicked = iMouseButtonClick(0) != 0;
+  if (!at) return;
+  PlaceCursor(*at);
+  if (!clicked) return;
+  const CursorPoint p = *at;
+  TFrontEnd& menus = menus::Menus();
+  const uint8_t state = GameState();
+  if (state == gsMainMenu) {
+    ClickMainMenu(p, 0, false);
+  } else if (IsOptionsState(state)) {
+    OptionsClick(p);
+  } else if (state == gsHelp) {
+    const uint8_t button = HitItem(kHelpAreas, p);
+    if (button == menus::THelpMenu::kPrevious) {
+      menus.helpMenu.TurnPage(false);
+    } else if (button == menus::THelpMenu::kNext) {
+      menus.helpMenu.TurnPage(true);
+    } else {
+      ClickMainMenu(p, menus::TMainMenu::kHelp, false);
+    }
+  } else if (state == gsRecords) {
+    const uint8_t item = HitItem(kRecordsAreas, p);
+    if (item == menus::TRecordsMenu::kClear) {
+      menus.recordsMenu.AskClear();
+    } else if (item == menus::TRecordsMenu::kView) {
+      menus.recordsMenu.ViewOnline();
+    } else {
+      ClickMainMenu(p, 0, false);
+    }
+  } else if (IsDialogState(state) || IsSubmitState(state)) {
+    DialogClick(p, state);
+  } else if (IsEntryState(state)) {
+    EntryClick(p);
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,181 @@
+#include "menus/exit_menu.h"
+
+#include <iterator>
+
+#include "app/game_context.h"
+#include "app/music.h"
+#include "menus/front_end.h"
+#include "menus/menu_common.h"
+#include "menus/world_access.h"
+#include "services/share_screen.h"
+
+namespace menus {
+namespace {
+
+constexpr float kButtonW = 3.2f, kButtonH = 1.6f, kButtonY = -2.5f;
+constexpr float kYesX = -2, kNoX = 2.5f;
+
+struct CaptionLine {
+  const char* text;
+  float x, y;
+};
+struct Caption {
+  uint8_t state;
+  bool alert;               // red: the submission's own messages
+  float scale;
+  CaptionLine lines[4];
+};
+
+constexpr Caption kCaptions[] = {
+    {app::gsExitConfirm, false, 0.5f, {{"QUIT THE GAME?", -3.7f, 1}}},
+    {app::gsGameExitConfirm, false, 0.5f, {{"END THIS RUN?", -3.3f, 1}}},
+    {app::gsSubmitConfirm, false, 0.45f, {{"SUBMIT YOUR SCORE", -4.6f, 1.5f}, {"TO THE ONLINE TABLE?", -5.2f, 0}}},
+    {app::gsRecordsResetConfirm, false, 0.5f, {{"CLEAR THE TABLE?", -4.4f, 1}}},
+    {app::gsSubmitting, true, 0.45f, {{"SENDING...", -2.6f, 1.5f}, {"PLEASE WAIT", -3, 0}}},
+    {app::gsSubmitResult, true, 0.45f,
+     {{"NO ANSWER", -2.3f, 2}, {"FROM SERVER", -2.8f, 1}, {"TRY AGAIN?", -2.2f, 0}, {"ESC: BACK", -2.2f, -1}}},
+};
+
+}  // namespace
+
+void TExitMenu::Build() {
+  frame_ = CreatePicture("data\\Query.png", 8, 6, 0.2f, -1);
+  yes_ = CreatePicture("data\\PEMYes.png", kButtonW, kButtonH, kYesX, kButtonY);
+  yesLit_ = CreatePicture("data\\AEMYes.png", kButtonW, kButtonH, kYesX, kButtonY);
+  no_ = CreatePicture("data\\PEMNo.png", kButtonW, kButtonH, kNoX, kButtonY);
+  noLit_ = CreatePicture("data\\AEMNo.png", kButtonW, kButtonH, kNoX, kButtonY);
+  item_ = kYes;
+  yesOpacity_ = 0;
+  noOpacity_ = 1;
+  SetHighlight(yesLit_, yesOpacity_);
+  SetHighlight(noLit_, noOpacity_);
+}
+
+void TExitMenu::Show() { ShowSprites({frame_, yes_, yesLit_, no_, noLit_}); }
+
+void TExitMenu::Hide() { HideSprites({frame_, yes_, yesLit_, no_, noLit_}); }
+
+void TExitMenu::Switch() {
+  if (item_ == kYes || item_ == kNo) item_ = item_ == kYes ? kNo : kYes;
+  PlayClick();
+}
+
+bool TExitMenu::SetItem(uint8_t item) {
+  if (item == item_) return false;
+  item_ = item;
+  return true;
+}
+
+void TExitMenu::Update() {
+  iPrintsHide();
+  const uint8_t state = app::GameState();
+  for (const Caption& caption : kCaptions) {
+    if (caption.state != state) continue;
+    if (caption.alert) {
+      SetPrintColor(1, 0, 0);
+    } else {
+      SetPrintColor(kDimGrey, kDimGrey, kDimGrey);
+    }
+    for (const CaptionLine& line : caption.lines) {
+      if (line.text) PrintText(line.text, line.x, line.y, caption.scale);
+    }
+  }
+  FadeHighlight(yesLit_, yesOpacity_, item_ == kYes);
+  FadeHighlight(noLit_, noOpacity_, item_ == kNo);
+}
+
+void TExitMenu::Press() {
+  if (item_ == kYes) {
+    Yes();
+  } else if (item_ == kNo) {
+    No();
+  }
+}
+
+void TExitMenu::Yes() {
+  app::GameContext& ctx = app::Ctx();
+  TFrontEnd& menus = Menus();
+  switch (app::GameState()) {
+    case app::gsExitConfirm:
+      menus.shareScreen = std::make_unique<services::TShareScreen>();
+      menus.shareScreen->Load();
+      app::SetGameState(app::gsShareScreen);
+      break;
+    case app::gsGameExitConfirm:
+      EndOfRunCheck();
+      Hide();
+      if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
+      break;
+    case app::gsRecordsResetConfirm:
+      ClearRecords(ctx.records);
+      iPrintsHide();
+      Hide();
+      app::SetGameState(app::gsRecords);
+      menus.recordsMenu.ShowSprites();
+      break;
+    case app::gsSubmitConfirm:
+    case app::gsSubmitResult:
+      StartSubmission();
+      break;
+    default:
+      break;
+  }
+}
+
+void TExitMenu::No() {
+  app::GameContext& ctx = app::Ctx();
+  TFrontEnd& menus = Menus();
+  switch (app::GameState()) {
+    case app::gsExitConfirm:
+      iPrintsHide();
+      Hide();
+      menus.mainMenu.Show();
+      app::SetGameState(app::gsMainMenu);
+      HideSidePanels();
+      break;
+    case app::gsGameExitConfirm:
+      iPrintsHide();
+      Hide();
+      app::SetGameState(app::gsPlaying);
+      world::RaiseActors();
+      iSpriteHide(ctx.res.cursorSprite);
+      break;
+    case app::gsRecordsResetConfirm:
+      iPrintsHide();
+      app::SetGameState(app::gsRecords);
+      Hide();
+      menus.recordsMenu.ShowSprites();
+      break;
+    case app::gsSubmitConfirm:
+    case app::gsSubmitResult:
+      LeaveSubmission();
+      break;
+    default:
+      break;
+  }
+}
+
+void TExitMenu::StartSubmission() {
+  app::SetGameState(app::gsSubmitting);
+  // Without a score client to run, the attempt fails at once and the dialog
+  // offers another try, as after a failed connection.
+  const auto& resume = Menus().resumeScoreClient;
+  if (!resume || !resume()) app::SetGameState(app::gsSubmitResult);
+}
+
+void TExitMenu::LeaveSubmission() {
+  iPrintsHide();
+  Hide();
+  ReturnToMenu();
+  app::SetGameState(app::gsRecords);
+  Menus().recordsMenu.ShowSprites();
+}
+
+void TExitMenu::OpenFromCloseBox() {
+  Menus().mainMenu.Hide();
+  item_ = kNo;
+  Show();
+  app::SetGameState(app::gsExitConfirm);
+}
+
+}  // namespace menus

@@ -1,0 +1,58 @@
+#include "menus/front_end.h"
+
+#include "app/game_context.h"
+#include "menus/typing.h"
+#include "menus/world_access.h"
+#include "app/music.h"
+#include "services/share_screen.h"
+
+namespace menus {
+
+TFrontEnd::TFrontEnd() = default;
+TFrontEnd::~TFrontEnd() = default;
+
+TFrontEnd& Menus() {
+  app::GameContext& ctx = app::Ctx();
+  if (!ctx.frontEnd) ctx.frontEnd = std::make_unique<TFrontEnd>();
+  return *ctx.frontEnd;
+}
+
+void HideSidePanels() {
+  TFrontEnd& menus = Menus();
+  menus.helpMenu.Hide();
+  menus.optMenu.HideSprites();
+  menus.recordsMenu.HideSprites();
+}
+
+void ReturnToMenu() {
+  app::GameContext& ctx = app::Ctx();
+  TFrontEnd& menus = Menus();
+  menus.mainMenu.Show();
+  world::HidePlayScreen();
+  world::ResetForNewGame();
+  app::SetGameState(app::gsMainMenu);
+  menus.mainMenu.Show();
+  ctx.musicChoice = 1;
+  if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
+}
+
+bool EndOfRunCheck() {
+  app::GameContext& ctx = app::Ctx();
+  TFrontEnd& menus = Menus();
+  const int rank = QualifyingRank(ctx.records, world::Score());
+  if (rank != 0) {
+    ctx.pendingRecordRank = rank;
+    app::SetGameState(app::gsRecordButtons);
+    menus.recordInput.addText() = AddTextOf(ctx.ActiveSettings);
+    menus.recordInput.Open();
+    return true;
+  }
+  world::HidePlayScreen();
+  world::ResetForNewGame();
+  app::SetGameState(app::gsMainMenu);
+  menus.mainMenu.Show();
+  ctx.musicChoice = 1;
+  return false;
+}
+
+}  // namespace menus

@@ -1,0 +1,65 @@
+// TFrontEnd: the six menus and the promotion screen, created once with the
+// main window, and the few actions that span several of them (leaving the
+// side screens, returning to the main menu after a run, the high-score check
+// at the end of a run).
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "menus/exit_menu.h"
+#include "menus/help_menu.h"
+#include "menus/main_menu.h"
+#include "menus/options_menu.h"
+#include "menus/record_input_menu.h"
+#include "menus/records_menu.h"
+
+namespace services {
+class TShareScreen;
+}
+
+namespace menus {
+
+struct TFrontEnd {
+  TFrontEnd();
+  ~TFrontEnd();
+
+  TMainMenu mainMenu;
+  THelpMenu helpMenu;
+  TExitMenu exitMenu;
+  TRecordsMenu recordsMenu;
+  TOptMenu optMenu;
+  TRecordInputMenu recordInput;
+  std::unique_ptr<services::TShareScreen> shareScreen;  // made when quitting is confirmed
+  // Resumes the online score client; false when it could not start. Empty
+  // until the score client is built, and then a submission fails at once.
+  std::function<bool()> resumeScoreClient;
+
+  // Engine start: every menu's pictures, with the loading bar stepped between them.
+  template <typename StepBar>
+  void BuildAll(StepBar stepBar) {
+    stepBar(3); mainMenu.Build();
+    stepBar(4); helpMenu.Build();
+    stepBar(5); recordsMenu.Build();
+    stepBar(6); optMenu.Build();
+    stepBar(7); recordInput.Build();
+    stepBar(8); exitMenu.Build();
+    stepBar(9);
+  }
+};
+
+// The front end of the current game context.
+TFrontEnd& Menus();
+
+// Hides the help pages, the options and the high-score table.
+void HideSidePanels();
+
+// After a run or a submission: play screen away, world reset, main menu and menu music.
+void ReturnToMenu();
+
+// End of a run (game over or quit from play): a score that beats a stored one
+// opens the name entry; otherwise the world goes and the main menu returns.
+// True when the name entry was opened.
+bool EndOfRunCheck();
+
+}  // namespace menus

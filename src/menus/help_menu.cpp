@@ -1,0 +1,85 @@
+#include "menus/help_menu.h"
+
+#include <cstdio>
+
+#include "app/game_context.h"
+#include "menus/front_end.h"
+#include "menus/menu_common.h"
+
+namespace menus {
+namespace {
+
+constexpr float kButtonW = 5, kButtonH = 2.5f, kButtonY = -7.8f;
+constexpr float kNextX = -5, kPreviousX = -10;
+
+}  // namespace
+
+void THelpMenu::Build() {
+  frame_ = CreatePicture("data\\Frame.png", 12.5f, 10, -7, -2);
+  label_ = CreatePicture("data\\HelpLabel.png", 11.25f, 5, 8, 8);
+  next_ = CreatePicture("data\\PHMNext.png", kButtonW, kButtonH, kNextX, kButtonY);
+  previous_ = CreatePicture("data\\PHMPrevious.png", kButtonW, kButtonH, kPreviousX, kButtonY);
+  nextLit_ = CreatePicture("data\\AHMNext.png", kButtonW, kButtonH, kNextX, kButtonY);
+  previousLit_ = CreatePicture("data\\AHMPrevious.png", kButtonW, kButtonH, kPreviousX, kButtonY);
+  for (int page = 1; page <= kPages; ++page) {
+    char file[32];
+    std::snprintf(file, sizeof file, "data\\over%d.png", page);
+    pages_[page - 1] = CreatePicture(file, 10, 7, -7, -1);
+  }
+  button_ = kNext;
+  page_ = 1;
+  nextOpacity_ = previousOpacity_ = 1;
+  SetHighlight(nextLit_, nextOpacity_);
+  SetHighlight(previousLit_, previousOpacity_);
+}
+
+void THelpMenu::Show() {
+  iSpriteShow(frame_);
+  ShowPage(1);
+  ShowSprites({label_, next_, previous_, nextLit_, previousLit_});
+}
+
+void THelpMenu::Hide() {
+  HideSprites({frame_, label_, next_, previous_, nextLit_, previousLit_});
+  for (EHandle page : pages_) iSpriteHide(page);
+}
+
+void THelpMenu::Select() {
+  button_ = button_ == kNext ? kPrevious : kNext;
+  PlayClick();
+}
+
+bool THelpMenu::SetButton(uint8_t button) {
+  if (button == button_) return false;
+  button_ = button;
+  return true;
+}
+
+void THelpMenu::TurnPage(bool forward) {
+  uint8_t page = page_;
+  if (forward) {
+    page = page >= kPages ? 1 : page + 1;
+  } else {
+    page = page <= 1 ? kPages : page - 1;
+  }
+  ShowPage(page);
+}
+
+void THelpMenu::ShowPage(uint8_t page) {
+  page_ = page;
+  for (EHandle sprite : pages_) iSpriteHide(sprite);
+  iSpriteShow(pages_[page - 1]);
+}
+
+void THelpMenu::Back() {
+  Hide();
+  Menus().mainMenu.Show();
+  app::SetGameState(app::gsMainMenu);
+}
+
+void THelpMenu::Update() {
+  FadeHighlight(nextLit_, nextOpacity_, button_ == kNext);
+  FadeHighlight(previousLit_, previousOpacity_, button_ == kPrevious);
+}
+
+}  // namespace menus

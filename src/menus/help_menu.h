@@ -1,0 +1,50 @@
+// THelpMenu: eight help pages in a frame beside the main menu, turned with a
+// "next" and a "previous" button whose highlights fade with the selection.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/engine_calls.h"
+
+namespace menus {
+
+class THelpMenu {
+ public:
+  enum Button : uint8_t { kNext = 1, kPrevious = 2 };
+  static constexpr int kPages = 8;
+
+  void Build();
+  // Frame, label, buttons and page 1.
+  void Show();
+  void Hide();
+  // Left and Right both switch between the two buttons.
+  void Select();
+  // Hover: true when the button changed.
+  bool SetButton(uint8_t button);
+  // Wraps: forward from the last page gives the first, backward from the first the last.
+  void TurnPage(bool forward);
+  // Enter: the selected button turns the page its way.
+  void Press() { TurnPage(button_ == kNext); }
+  // Esc: back to the main menu.
+  void Back();
+  // Each frame in the help state: the buttons' highlights.
+  void Update();
+
+  uint8_t button() const { return button_; }
+  uint8_t page() const { return page_; }
+  EHandle PageSprite(int page) const { return pages_[page - 1]; }
+
+ private:
+  void ShowPage(uint8_t page);
+
+  uint8_t button_ = kNext;                 // 1 next, 2 previous
+  uint8_t page_ = 1;                       // 1..8
+  EHandle frame_ = 0, label_ = 0;
+  EHandle next_ = 0, previous_ = 0;        // plain buttons
+  EHandle nextLit_ = 0, previousLit_ = 0;  // their highlights
+  std::array<EHandle, kPages> pages_{};
+  double nextOpacity_ = 1, previousOpacity_ = 1;
+};
+
+}  // namespace menus

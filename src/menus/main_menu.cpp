@@ -1,0 +1,166 @@
+#include "menus/main_menu.h"
+
+#include "app/game_context.h"
+#include "app/main_form.h"
+#include "app/music.h"
+#include "menus/front_end.h"
+#include "menus/menu_common.h"
+#include "menus/world_access.h"
+#include "platform/game_path.h"
+#include "platform/shell.h"
+
+namespace menus {
+namespace {
+
+constexpr float kItemW = 8.75f, kItemH = 2;
+
+struct ItemPictures {
+  TMainMenu::Item item;
+  const char* plain;
+  const char* lit;
+  float x, y;
+};
+// In the order the pictures are made (and faded): start, options, high scores, help, web, exit.
+constexpr ItemPictures kPictures[] = {
+    {TMainMenu::kStart, "data\\PMMStart.png", "data\\AMMStart.png", 9, 3},
+    {TMainMenu::kOptions, "data\\PMMOptions.png", "data\\AMMOptions.png", 9.4f, -2},
+    {TMainMenu::kHighScores, "data\\PMMHigh.png", "data\\AMMHigh.png", 9.4f, -4.5f},
+    {TMainMenu::kHelp, "data\\PMMHelp.png", "data\\AMMHelp.png", 9.25f, 0.5f},
+    {TMainMenu::kWeb, "data\\PMMWeb.png", "data\\AMMWeb.png", 9.25f, -7},
+    {TMainMenu::kExit, "data\\PMMExit.png", "data\\AMMExit.png", 9, -9.5f},
+};
+
+}  // namespace
+
+void TMainMenu::Build() {
+  for (const ItemPictures& p : kPictures) plain_[p.item - 1] = CreatePicture(p.plain, kItemW, kItemH, p.x, p.y);
+  for (const ItemPictures& p : kPictures) lit_[p.item - 1] = CreatePicture(p.lit, kItemW, kItemH, p.x, p.y);
+  item_ = kStart;
+  // The options highlight starts lit and fades out over the first frames.
+  for (int i = 0; i < kItems; ++i) opacity_[i] = i + 1 == kOptions ? 1.0 : 0.0;
+  for (int i = 0; i < kItems; ++i) SetHighlight(lit_[i], opacity_[i]);
+}
+
+void TMainMenu::Show() {
+  for (int i = 0; i < kItems; ++i) {
+    iSpriteShow(plain_[i]);
+    iSpriteShow(lit_[i]);
+  }
+  if (world::WorldActive()) world::HideTiles();
+}
+
+void TMainMenu::Hide() {
+  for (int i = 0; i < kItems; ++i) {
+    iSpriteHide(plain_[i]);
+    iSpriteHide(lit_[i]);
+  }
+}
+
+void TMainMenu::Select(bool up) {
+  if (up) {
+    item_ = item_ <= kStart ? kExit : item_ - 1;
+  } else {
+    item_ = item_ >= kExit ? kStart : item_ + 1;
+  }
+  PlayClick();
+  if (item_ == kStart || item_ == kWeb || item_ == kExit) HideSidePanels();
+}
+
+bool TMainMenu::SetItem(uint8_t item) {
+  if (item == item_) return false;
+  item_ = item;
+  return true;
+}
+
+void TMainMenu::HighlightFade() {
+  for (const ItemPictures& p : kPictures) FadeHighlight(lit_[p.item - 1], opacity_[p.item - 1], p.item == item_);
+}
+
+void TMainMenu::RunAction(uint8_t item) {
+  switch (item) {
+    case kStart: Start(); break;
+    case kHelp: Help(); break;
+    case kOptions: Options(); break;
+    case kHighScores: HighScores(); break;
+    case kWeb: Web(); break;
+    case kExit: Exit(); break;
+    default: break;
+  }
+}
+
+void TMainMenu::Start() {
+  app::GameContext& ctx = app::Ctx();
+  app::SharedResources& res = ctx.res;
+  iSpriteHide(res.cursorSprite);
+  Hide();
+  iPrintsHide();
+  app::SetGameState(app::gsLevelBuild);
+  iSpriteHide(res.menuBackground);
+  iSpriteShow(res.loadingPicture1);
+  iSpriteShow(res.loadingBar);
+  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[app::kLoadingBarStages]);
+  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[1]);
+  iRender();
+  app::StopMusic("2");
+  if (!world::WorldActive()) world::CreateWorldResources();
+  HideSidePanels();
+  ctx.musicChoice = 0;
+}
+
+void TMainMenu::Help() {
+  TFrontEnd& menus = Menus();
+  menus.optMenu.HideSprites();
+  menus.recordsMenu.HideSprites();
+  Hide();
+  Show();
+  menus.helpMenu.Show();
+  app::SetGameState(app::gsHelp);
+}
+
+void TMainMenu::Options() {
+  TFrontEnd& menus = Menus();
+  menus.helpMenu.Hide();
+  menus.recordsMenu.HideSprites();
+  Hide();
+  Show();
+  menus.optMenu.ShowSprites();
+  app::SetGameState(app::gsOptions);
+  app::Ctx().PendingSettings = app::Ctx().ActiveSettings;
+}
+
+void TMainMenu::HighScores() {
+  TFrontEnd& menus = Menus();
+  menus.helpMenu.Hide();
+  menus.optMenu.HideSprites();
+  Hide();
+  Show();
+  menus.recordsMenu.ShowSprites();
+  app::SetGameState(app::gsRecords);
+  item_ = kHighScores;
+}
+
+void TMainMenu::Web() {
+  app::GameContext& ctx = app::Ctx();
+  app::TMainForm* form = ctx.form;
+  if (!form) return;
+  if (ctx.ActiveSettings.Windowed == 1) {
+    form->Window().Minimize();
+    form->Window().Post([] { platform::Shell::Open(platform::GamePath(app::kMoreGamesLink)); });
+    return;
+  }
+  // Full screen cannot show a browser over it: restart, and the new process opens the page.
+  ctx.restart.gameState = app::GameState();
+  ctx.restart.musicChoice = 1;
+  ctx.restart.openMoreGames = 1;
+  app::WriteRestartRecord(ctx.restart);
+  form->Interrupt(4);
+}
+
+void TMainMenu::Exit() {
+  Hide();
+  Show();
+  Menus().exitMenu.Show();
+  app::SetGameState(app::gsExitConfirm);
+}
+
+}  // namespace menus

@@ -1,0 +1,57 @@
+#include "menus/menu_common.h"
+
+#include <string>
+
+#include "app/game_context.h"
+#include "app/image_sprite.h"
+#include "app/main_form.h"
+
+namespace menus {
+
+EHandle CreatePicture(const char* textureFile, float w, float h, float x, float y) {
+  const EHandle sprite = app::CreateImageSprite(app::kSpriteMesh, textureFile, w, h);
+  app::SetSpriteLocation(sprite, x, y);
+  return sprite;
+}
+
+void FadeHighlight(EHandle highlight, double& opacity, bool lit) {
+  if (lit) {
+    if (opacity < 1) opacity += kFadeStep;
+  } else if (opacity > 0) {
+    opacity -= kFadeStep;
+  }
+  SetHighlight(highlight, opacity);
+}
+
+void SetHighlight(EHandle highlight, double opacity) {
+  iSpriteColorSet(highlight, 1, 1, 1, static_cast<float>(opacity));
+}
+
+void PlayClick(bool restart) {
+  const app::GameContext& ctx = app::Ctx();
+  if (!ctx.ActiveSettings.SoundOn) return;
+  if (restart) {
+    iSoundPlayNow(ctx.res.clickSound, 0);
+  } else {
+    iSoundPlay(ctx.res.clickSound, 0);
+  }
+}
+
+void ShowSprites(std::initializer_list<EHandle> sprites) {
+  for (EHandle sprite : sprites) iSpriteShow(sprite);
+}
+
+void HideSprites(std::initializer_list<EHandle> sprites) {
+  for (EHandle sprite : sprites) iSpriteHide(sprite);
+}
+
+void SetPrintColor(float r, float g, float b, float a) { iPrintColorSet(r, g, b, a); }
+
+void PrintText(std::string_view text, float x, float y, float scale) {
+  const std::string copy(text);  // the engine takes a terminated string
+  const EngineVec location{x, y, 0};
+  const EngineVec size{scale, scale, 0};
+  iPrint(copy.c_str(), &location, &size, kTextSpacing, app::Ctx().res.mainFont);
+}
+
+}  // namespace menus

@@ -1,0 +1,197 @@
+#include "menus/options_menu.h"
+
+#include <algorithm>
+
+#include "app/game_context.h"
+#include "app/main_form.h"
+#include "app/music.h"
+#include "menus/front_end.h"
+#include "menus/key_names.h"
+#include "menus/menu_common.h"
+
+namespace menus {
+namespace {
+
+constexpr float kOnOffW = 2.5f, kModeW = 5, kChoiceH = 1.25f;
+constexpr float kOnX = -7.12f, kOffX = -4.4f;
+constexpr float kTextScale = 0.5f;
+constexpr float kCharOffset = 0.3f;          // half a character's advance at the text scale
+constexpr float kTextX = -7;                 // texts are centred on this x
+constexpr float kAddTextY = -3.3f, kHotKeyY = -6.9f;
+constexpr int kRestartIntoNewMode = 2;       // Interrupt kind of a display-mode change
+
+struct Point {
+  float x, y;
+};
+constexpr Point kUnderline[TOptMenu::kItems] = {{-7.8f, 3.1f}, {-7.8f, 1.2f}, {-7.8f, -0.7f}, {-7.1f, -3.9f}, {-7.2f, -7.5f}};
+
+void PrintCentred(const std::string& text, size_t centreLength, float y) {
+  PrintText(text, kTextX - kCharOffset * static_cast<float>(centreLength), y, kTextScale);
+}
+
+void SetWhiteOrGrey(bool white) {
+  if (white) {
+    SetPrintColor(1, 1, 1);
+  } else {
+    SetPrintColor(kDimGrey, kDimGrey, kDimGrey);
+  }
+}
+
+}  // namespace
+
+void TOptMenu::Build() {
+  panel_ = CreatePicture("data\\Options.png", 12.5f, 10, -7, -2);
+  title_ = CreatePicture("data\\OptionsLabel.png", 11.25f, 5, 8, 8);
+  musicOn_ = CreatePicture("data\\POn.png", kOnOffW, kChoiceH, kOnX, 1.75f);
+  musicOff_ = CreatePicture("data\\POff.png", kOnOffW, kChoiceH, kOffX, 1.7f);
+  musicOnLit_ = CreatePicture("data\\AOn.png", kOnOffW, kChoiceH, kOnX, 1.75f);
+  musicOffLit_ = CreatePicture("data\\AOff.png", kOnOffW, kChoiceH, kOffX, 1.7f);
+  soundOn_ = CreatePicture("data\\POn.png", kOnOffW, kChoiceH, kOnX, 0);
+  soundOff_ = CreatePicture("data\\POff.png", kOnOffW, kChoiceH, kOffX, -0.05f);
+  soundOnLit_ = CreatePicture("data\\AOn.png", kOnOffW, kChoiceH, kOnX, 0);
+  soundOffLit_ = CreatePicture("data\\AOff.png", kOnOffW, kChoiceH, kOffX, -0.05f);
+  window_ = CreatePicture("data\\PWindow.png", kModeW, kChoiceH, -8.12f, 3.59f);
+  full_ = CreatePicture("data\\PFull.png", kModeW, kChoiceH, -3.2f, 3.6f);
+  windowLit_ = CreatePicture("data\\AWindow.png", kModeW, kChoiceH, -8.12f, 3.59f);
+  fullLit_ = CreatePicture("data\\AFull.png", kModeW, kChoiceH, -3.2f, 3.6f);
+  underline_ = CreatePicture("data\\Underline.png", 7, 0.05f, kUnderline[0].x, kUnderline[0].y);
+
+  item_ = kWindow;
+  windowModeChanged_ = 0;
+  cursor_ = TextCursor{};
+  const TSettings& active = app::Ctx().ActiveSettings;
+  musicOnLevel_ = active.MusicOn ? 1 : 0;
+  musicOffLevel_ = 1 - musicOnLevel_;
+  soundOnLevel_ = active.SoundOn ? 1 : 0;
+  soundOffLevel_ = 1 - soundOnLevel_;
+  windowLevel_ = active.Windowed ? 1 : 0;
+  fullLevel_ = 1 - windowLevel_;
+  SetHighlight(musicOnLit_, musicOnLevel_);
+  SetHighlight(musicOffLit_, musicOffLevel_);
+  SetHighlight(soundOnLit_, soundOnLevel_);
+  SetHighlight(soundOffLit_, soundOffLevel_);
+  SetHighlight(windowLit_, windowLevel_);
+  SetHighlight(fullLit_, fullLevel_);
+}
+
+void TOptMenu::ShowSprites() {
+  menus::ShowSprites({panel_, title_, musicOn_, musicOff_, musicOnLit_, musicOffLit_, soundOn_, soundOff_, soundOnLit_,
+                      soundOffLit_, window_, full_, windowLit_, fullLit_, underline_});
+}
+
+void TOptMenu::HideSprites() {
+  menus::HideSprites({panel_, title_, musicOn_, musicOff_, musicOnLit_, musicOffLit_, soundOn_, soundOff_, soundOnLit_,
+                      soundOffLit_, window_, full_, windowLit_, fullLit_, underline_});
+}
+
+void TOptMenu::MoveSelection(bool up) {
+  if (up) {
+    item_ = item_ <= kWindow ? kHotKey : item_ - 1;
+  } else {
+    item_ = item_ >= kHotKey ? kWindow : item_ + 1;
+  }
+  PlaceUnderline();
+}
+
+bool TOptMenu::HoverItem(uint8_t item) {
+  const bool changed = item != item_;
+  item_ = item;
+  // Up then down lands on the same item and redraws its underline.
+  MoveSelection(true);
+  MoveSelection(false);
+  return changed;
+}
+
+void TOptMenu::PlaceUnderline() {
+  iSpriteShow(underline_);
+  const Point& at = kUnderline[item_ - 1];
+  const EngineVec location{at.x, at.y, 0};
+  iSpriteLocationSet(underline_, &location);
+}
+
+void TOptMenu::ToggleWindowed() {
+  TSettings& pending = app::Ctx().PendingSettings;
+  pending.Windowed = pending.Windowed ? 0 : 1;
+  windowModeChanged_ = windowModeChanged_ ? 0 : 1;
+}
+
+void TOptMenu::SetWindowed(uint8_t windowed) {
+  app::GameContext& ctx = app::Ctx();
+  ctx.PendingSettings.Windowed = windowed;
+  windowModeChanged_ = windowed != ctx.ActiveSettings.Windowed ? 1 : 0;
+}
+
+void TOptMenu::ToggleMusic() {
+  TSettings& pending = app::Ctx().PendingSettings;
+  pending.MusicOn = pending.MusicOn ? 0 : 1;
+}
+
+void TOptMenu::ToggleSound() {
+  TSettings& pending = app::Ctx().PendingSettings;
+  pending.SoundOn = pending.SoundOn ? 0 : 1;
+}
+
+void TOptMenu::Apply() {
+  app::GameContext& ctx = app::Ctx();
+  SaveSettings(ctx.PendingSettings);
+  if (ctx.PendingSettings.MusicOn == 0) {
+    app::StopMusic("1");
+  } else if (ctx.ActiveSettings.MusicOn == 0) {
+    ctx.ActiveSettings.MusicOn = 1;
+    app::PlayMusic("1");
+  }
+  ctx.ActiveSettings = ctx.PendingSettings;
+  if (windowModeChanged_ && ctx.form) ctx.form->Interrupt(kRestartIntoNewMode);
+  iPrintsHide();
+}
+
+void TOptMenu::Close() {
+  HideSprites();
+  Apply();
+}
+
+void TOptMenu::Leave() {
+  iPrintsHide();
+  Close();
+  app::SetGameState(app::gsMainMenu);
+  Menus().mainMenu.Show();
+}
+
+std::string TOptMenu::HotKeyText(const TSettings& settings) {
+  std::string text = KeyName(settings.BossKey);
+  if (settings.BossKeyShift) text += "+SHIFT";
+  if (settings.BossKeyAlt) text += "+ALT";
+  if (settings.BossKeyCtrl) text += "+CTRL";
+  return text;
+}
+
+void TOptMenu::Draw() {
+  app::GameContext& ctx = app::Ctx();
+  iPrintsHide();
+
+  // The lit choices follow the values in force, not the pending edits.
+  const TSettings& active = ctx.ActiveSettings;
+  FadeHighlight(musicOnLit_, musicOnLevel_, active.MusicOn == 1);
+  FadeHighlight(musicOffLit_, musicOffLevel_, active.MusicOn == 0);
+  FadeHighlight(soundOnLit_, soundOnLevel_, active.SoundOn == 1);
+  FadeHighlight(soundOffLit_, soundOffLevel_, active.SoundOn == 0);
+
+  const uint8_t state = app::GameState();
+  const TSettings& pending = ctx.PendingSettings;
+  const std::string addText(reinterpret_cast<const char*>(pending.AddText),
+                            std::min<size_t>(pending.AddTextLength, kMaxTextLength));
+  if (state == app::gsOptionsTextEdit) {
+    SetPrintColor(1, 1, 1);
+    const bool cursor = cursor_.Tick(iSystemTimer());
+    PrintCentred(cursor ? addText + "I" : addText, addText.size(), kAddTextY);
+  } else {
+    SetWhiteOrGrey(item_ == kAddText);
+    PrintCentred(addText, addText.size(), kAddTextY);
+  }
+
+  const std::string hotKey = state == app::gsOptionsKeyCapture ? "..." : HotKeyText(pending);
+  SetWhiteOrGrey(item_ == kHotKey);
+  PrintCentred(hotKey, hotKey.size(), kHotKeyY);
+}
+
+}  // namespace menus

@@ -1,0 +1,128 @@
+#include "menus/record_input_menu.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/game_context.h"
+#include "app/music.h"
+#include "menus/front_end.h"
+#include "menus/menu_common.h"
+#include "menus/typing.h"
+#include "menus/world_access.h"
+
+namespace menus {
+namespace {
+
+constexpr float kTextX = -5.5f;
+constexpr float kSmallText = 0.3f, kButtonText = 0.5f;
+constexpr float kScoreY = 4.2f, kNameCaptionY = 1.2f, kNameY = 0.2f, kAddCaptionY = -0.8f, kAddY = -1.8f;
+constexpr float kSaveY = -5.3f, kCancelY = -6.8f;
+constexpr const char* kFieldUnderline = "____________________";
+
+void SetColour(bool white) {
+  if (white) {
+    SetPrintColor(1, 1, 1);
+  } else {
+    SetPrintColor(kDimGrey, kDimGrey, kDimGrey);
+  }
+}
+
+}  // namespace
+
+void TRecordInputMenu::Build() {
+  frame_ = CreatePicture("data\\Frame.png", 12, 12, 0, 0);
+  item_ = kName;
+  cursor_ = TextCursor{};
+}
+
+void TRecordInputMenu::Open() {
+  iSpriteShow(frame_);
+  world::LowerActors();
+  app::SetGameState(app::gsRecordName);
+}
+
+void TRecordInputMenu::HideSprites() { iSpriteHide(frame_); }
+
+void TRecordInputMenu::MoveSelection(bool up) {
+  if (up) {
+    item_ = item_ <= kName ? kCancel : item_ - 1;
+  } else {
+    item_ = item_ >= kCancel ? kName : item_ + 1;
+  }
+  FollowItemWithState();
+}
+
+bool TRecordInputMenu::HoverItem(uint8_t item) {
+  const bool changed = item != item_;
+  item_ = item;
+  // Pointing at a field starts typing it; the buttons leave the state alone.
+  if (item_ == kName) app::SetGameState(app::gsRecordName);
+  if (item_ == kAddText) app::SetGameState(app::gsRecordAdd);
+  return changed;
+}
+
+void TRecordInputMenu::FollowItemWithState() {
+  switch (item_) {
+    case kName: app::SetGameState(app::gsRecordName); break;
+    case kAddText: app::SetGameState(app::gsRecordAdd); break;
+    default: app::SetGameState(app::gsRecordButtons); break;
+  }
+}
+
+void TRecordInputMenu::Draw() {
+  iPrintsHide();
+  const uint8_t state = app::GameState();
+  const bool typingName = state == app::gsRecordName;
+  const bool typingAdd = state == app::gsRecordAdd;
+  const bool cursorShown = (typingName || typingAdd) && cursor_.Tick(iSystemTimer());
+
+  SetColour(false);
+  PrintText("YOUR SCORE: " + std::to_string(world::Score()), kTextX, kScoreY, kSmallText);
+  PrintText("YOUR NAME:", kTextX, kNameCaptionY, kSmallText);
+  SetColour(item_ == kName || typingName);
+  PrintText(typingName && cursorShown ? name_ + "I" : name_, kTextX, kNameY, kSmallText);
+  if (item_ == kName) PrintText(kFieldUnderline, kTextX, kNameY, kSmallText);
+  SetColour(false);
+  PrintText("ADD TEXT:", kTextX, kAddCaptionY, kSmallText);
+  SetColour(item_ == kAddText || typingAdd);
+  PrintText(typingAdd && cursorShown ? addText_ + "I" : addText_, kTextX, kAddY, kSmallText);
+  if (item_ == kAddText) PrintText(kFieldUnderline, kTextX, kAddY, kSmallText);
+  SetColour(item_ == kSave);
+  PrintText("OK", kTextX, kSaveY, kButtonText);
+  SetColour(item_ == kCancel);
+  PrintText("CANCEL", kTextX, kCancelY, kButtonText);
+}
+
+void TRecordInputMenu::SaveRecord() {
+  app::GameContext& ctx = app::Ctx();
+  const int rank = ctx.pendingRecordRank;
+  // A rank outside the table (never set by this run) enters nothing.
+  if (rank >= 1 && rank <= kRecordCount) {
+    TRecordsTable& table = ctx.records;
+    for (int r = kRecordCount - 1; r >= rank; --r) table[r] = table[r - 1];
+    TRecordEntry& entry = table[rank - 1];
+    entry = TRecordEntry{};
+    const size_t length = std::min<size_t>(name_.size(), kMaxTextLength);
+    entry.NameLength = static_cast<uint8_t>(length);
+    std::memcpy(entry.Name, name_.data(), length);
+    entry.Score = world::Score();
+  }
+  SetAddText(ctx.ActiveSettings, addText_);
+  app::SetGameState(app::gsSubmitConfirm);
+  HideSprites();
+  Menus().exitMenu.Show();
+  if (rank >= 1 && rank <= kRecordCount) SaveRecords(ctx.records);
+}
+
+void TRecordInputMenu::CancelRecord() {
+  app::GameContext& ctx = app::Ctx();
+  world::HidePlayScreen();
+  HideSprites();
+  world::ResetForNewGame();
+  app::SetGameState(app::gsMainMenu);
+  Menus().mainMenu.Show();
+  ctx.musicChoice = 1;
+  if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
+}
+
+}  // namespace menus

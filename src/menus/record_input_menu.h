@@ -1,0 +1,51 @@
+// TRecordInputMenu: the name-entry screen of a run that entered the
+// high-score table. The player types a name and the add text, then saves the
+// entry (which leads to the online submission question) or cancels it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/engine_calls.h"
+#include "menus/text_cursor.h"
+
+namespace menus {
+
+class TRecordInputMenu {
+ public:
+  enum Item : uint8_t { kName = 1, kAddText = 2, kSave = 3, kCancel = 4 };
+
+  void Build();
+  // Shows the frame over the lowered play screen and starts typing the name.
+  void Open();
+  void HideSprites();
+  // Wraps at both ends; the state follows the item (typing the name, typing
+  // the add text, or the buttons).
+  void MoveSelection(bool up);
+  // Hover: the item under the pointer becomes the selected one; pointing at a
+  // field starts typing it. True when the item changed.
+  bool HoverItem(uint8_t item);
+  uint8_t item() const { return item_; }
+  // Each frame in an entry state: the captions, the fields and the buttons.
+  void Draw();
+
+  // Enters the run at pendingRecordRank, takes the add text into the
+  // settings, asks about the online submission and writes the table.
+  void SaveRecord();
+  // Drops the entry: back to the main menu, nothing written.
+  void CancelRecord();
+
+  std::string& name() { return name_; }        // kept from one entry to the next
+  std::string& addText() { return addText_; }
+
+ private:
+  void FollowItemWithState();
+
+  uint8_t item_ = kName;          // 1 name, 2 add text, 3 save, 4 cancel
+  EHandle frame_ = 0;
+  TextCursor cursor_;             // blinks in the field being typed
+  std::string addText_;           // at most 10 characters
+  std::string name_;              // at most 10 characters
+};
+
+}  // namespace menus

@@ -1,0 +1,115 @@
+#include "services/share_screen.h"
+
+#include <cmath>
+#include <string>
+
+#include "app/game_context.h"
+#include "app/image_sprite.h"
+#include "app/main_form.h"
+
+namespace services {
+namespace {
+
+constexpr const char* kScreenMesh = "data\\Sprite.x";
+constexpr float kFullScreenW = 20, kFullScreenH = 15;
+constexpr float kUnitsPerPixel = 0.04f;
+constexpr float kLeftEdge = -16, kDigitsTop = 12.2f;
+constexpr float kSizeToScale = 0.06f;
+constexpr float kColourDivisor = 256;
+constexpr float kDigitSpacing = 0.1f;
+constexpr int kExitAndOpenPlayLink = 3;  // Interrupt kind: end, close the window, open "play.url"
+
+}  // namespace
+
+void TShareScreen::Load() { Build(LoadShareConfig()); }
+
+void TShareScreen::Build(const ShareConfig& config) {
+  valid_ = config.valid;
+  if (!valid_) return;
+  background_ = iSpriteCreate(kScreenMesh, app::Ctx().res.mainCamera);
+  iSpriteTextureSet(background_, iTextureCreate(config.background.c_str()));
+  app::SetSpriteLocation(background_, 0, 0);
+  app::SetSpriteScale(background_, kFullScreenW, kFullScreenH);
+
+  buttons_.resize(config.buttons.size());
+  for (size_t i = 0; i < config.buttons.size(); ++i) {
+    const ShareButtonSpec& spec = config.buttons[i];
+    buttons_[i].Create(spec.hoverRect, spec.normalRect, spec.disabledRect, spec.hoverImage, spec.normalImage,
+                       spec.action == menus::kExitAction ? spec.disabledImage : std::string(), spec.action);
+  }
+  countdown_ = config.countdownStart;
+  countdownSize_ = config.countdownSize;
+  countdownX_ = config.countdownX;
+  countdownY_ = config.countdownY;
+  red_ = static_cast<float>(config.red) / kColourDivisor;
+  green_ = static_cast<float>(config.green) / kColourDivisor;
+  blue_ = static_cast<float>(config.blue) / kColourDivisor;
+}
+
+void TShareScreen::HoverStep() {
+  if (!valid_) {
+    Quit();
+    return;
+  }
+  for (menus::TButton& button : buttons_) button.Hover();
+}
+
+void TShareScreen::Draw() {
+  if (!valid_) return;
+  if (iMouseButtonClick(0)) {
+    for (menus::TButton& button : buttons_) {
+      if (!button.hovered()) continue;
+      if (!button.IsExit()) {
+        button.Click();
+      } else if (countdown_ <= 0) {
+        ExitGame();
+        return;
+      }
+    }
+  }
+
+  iSpriteShow(background_);
+  for (menus::TButton& button : buttons_) button.Draw();
+
+  if (countdown_ > 0) countdown_ -= kCountdownStep;
+  // The digits are drawn afresh each frame; printed texts otherwise stay.
+  iPrintsHide();
+  if (countdown_ <= 0) {
+    for (menus::TButton& button : buttons_) {
+      if (button.IsExit()) button.set_enabled(true);
+    }
+    return;
+  }
+  const std::string digits = std::to_string(std::llround(countdown_ + 1));
+  iPrintColorSet(red_, green_, blue_, 1);
+  const EngineVec location{static_cast<float>(countdownX_) * kUnitsPerPixel + kLeftEdge,
+                           kDigitsTop - static_cast<float>(countdownY_) * kUnitsPerPixel, 0};
+  const float scale = static_cast<float>(countdownSize_) * kSizeToScale;
+  const EngineVec size{scale, scale, 0};
+  iPrint(digits.c_str(), &location, &size, kDigitSpacing, app::Ctx().res.secondFont);
+}
+
+void TShareScreen::Quit() {
+  if (quitting_) return;
+  quitting_ = true;
+  app::TMainForm* form = app::Ctx().form;
+  if (!form) {
+    iExit();
+    return;
+  }
+  // As the exit button does, but without opening the play link.
+  form->EngineExit();
+  form->Window().SetTimerEnabled(form->Timer3, true);
+}
+
+void TShareScreen::ExitGame() {
+  if (quitting_) return;
+  quitting_ = true;
+  if (app::TMainForm* form = app::Ctx().form) {
+    form->Interrupt(kExitAndOpenPlayLink);
+  } else {
+    iExit();
+  }
+}
+
+}  // namespace services

@@ -1,0 +1,152 @@
+// Help pages, the in-play dialogs and captions through whole frames.
+#include <gtest/gtest.h>
+
+#include "menu_driver.h"
+#include "world/game.h"
+
+namespace {
+
+using namespace menus_test;
+using testing_support::GameHarness;
+using Help = menus::THelpMenu;
+
+class HelpAndDialogHarness : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game.Start();
+    game.Frame();
+  }
+  GameHarness game;
+};
+
+TEST_F(HelpAndDialogHarness, NextOnPage8ShowsPage1AndPreviousOnPage1ShowsPage8) {
+  Menus().mainMenu.Help();
+  game.Frame();
+  Help& help = Menus().helpMenu;
+  for (int i = 0; i < 7; ++i) Press(game, keys::kEnter);
+  EXPECT_EQ(help.page(), 8);
+  EXPECT_TRUE(Shown(game, "data\\over8.png"));
+  Press(game, keys::kEnter);
+  EXPECT_EQ(help.page(), 1);
+  EXPECT_FALSE(Shown(game, "data\\over8.png"));
+  Press(game, keys::kLeft);  // to "previous"
+  EXPECT_EQ(help.button(), Help::kPrevious);
+  Press(game, keys::kEnter);
+  EXPECT_EQ(help.page(), 8);
+}
+
+TEST_F(HelpAndDialogHarness, ClickingTheButtonsTurnsPagesWithoutChangingTheSelectedButton) {
+  Menus().mainMenu.Help();
+  game.Frame();
+  ClickAt(game, -10, -7.8f);  // previous
+  EXPECT_EQ(Menus().helpMenu.page(), 8);
+  ClickAt(game, -5, -7.8f);  // next
+  ClickAt(game, -5, -7.8f);
+  EXPECT_EQ(Menus().helpMenu.page(), 2);
+}
+
+TEST_F(HelpAndDialogHarness, EscLeavesHelpForTheMainMenu) {
+  Menus().mainMenu.Help();
+  game.Frame();
+  Press(game, keys::kEscape);
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_FALSE(Shown(game, "data\\Frame.png"));
+}
+
+TEST_F(HelpAndDialogHarness, QuitDialogPrintsItsQuestionAndFadesTowardTheSelection) {
+  Menus().mainMenu.Exit();
+  game.Frame(25);
+  EXPECT_TRUE(Printed(game, "QUIT THE GAME?"));
+  const EHandle yesLit = game.engine().SpritesShowing("data\\AEMYes.png").front();
+  const EHandle noLit = game.engine().SpritesShowing("data\\AEMNo.png").front();
+  const bool yesSelected = Menus().exitMenu.item() == menus::TExitMenu::kYes;
+  EXPECT_EQ(game.engine().sprites[yesLit].color[3] >= 1.0f, yesSelected);
+  EXPECT_EQ(game.engine().sprites[noLit].color[3] >= 1.0f, !yesSelected);
+}
+
+TEST_F(HelpAndDialogHarness, ArrowsSwitchTheDialogAndHoverSelectsSilently) {
+  Menus().mainMenu.Exit();
+  game.Frame();
+  const uint8_t first = Menus().exitMenu.item();
+  Press(game, keys::kRight);
+  EXPECT_NE(Menus().exitMenu.item(), first);
+  const int clicks = game.engine().SoundFor("sound\\mainmenuchg.WAV")->playCount;
+  PointAt(game, 2.5f, -2.6f);
+  EXPECT_EQ(Menus().exitMenu.item(), menus::TExitMenu::kNo);
+  PointAt(game, -1.5f, -2.6f);
+  EXPECT_EQ(Menus().exitMenu.item(), menus::TExitMenu::kYes);
+  EXPECT_EQ(game.engine().SoundFor("sound\\mainmenuchg.WAV")->playCount, clicks);
+}
+
+TEST_F(HelpAndDialogHarness, EscDuringPlayOpensTheDialogAndNoResumesPlay) {
+  app::SetGameState(app::gsPlaying);
+  Press(game, keys::kEscape);
+  EXPECT_EQ(app::GameState(), app::gsGameExitConfirm);
+  const EHandle cursor = game.context().res.cursorSprite;
+  EXPECT_TRUE(game.engine().sprites[cursor].shown);
+  EXPECT_TRUE(Printed(game, "END THIS RUN?"));
+  Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kNo);
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_FALSE(game.engine().sprites[cursor].shown);
+  EXPECT_FALSE(Shown(game, "data\\Query.png"));
+}
+
+TEST_F(HelpAndDialogHarness, EndingARunThatBeatsNoScoreGoesToTheMenuWithMenuMusic) {
+  app::SetGameState(app::gsPlaying);
+  game.context().musicChoice = 0;
+  Press(game, keys::kEscape);
+  ClickAt(game, -1.5f, -2.6f);  // yes
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(game.context().musicChoice, 1);
+  EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
+}
+
+TEST_F(HelpAndDialogHarness, EndingARunWithAQualifyingScoreOpensTheNameEntry) {
+  app::SetGameState(app::gsPlaying);
+  Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
+  game.context().game->SetScore(650);
+  Press(game, keys::kEscape);
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsRecordName);
+  EXPECT_EQ(game.context().pendingRecordRank, 5);
+}
+
+TEST_F(HelpAndDialogHarness, PauseKeyPausesWithItsCaptionAndResumes) {
+  app::SetGameState(app::gsPlaying);
+  Press(game, keys::kPause);
+  EXPECT_EQ(app::GameState(), app::gsPaused);
+  const fake::Print* caption = FindPrint(game, "PAUSED");
+  ASSERT_NE(caption, nullptr);
+  EXPECT_TRUE(caption->centered);
+  EXPECT_FLOAT_EQ(caption->color[0], 0.65f);
+  Press(game, keys::kPause);
+  EXPECT_EQ(app::GameState(), app::gsPlaying);
+}
+
+TEST_F(HelpAndDialogHarness, LevelIntroShowsTheComingLevelOnce) {
+  app::SetGameState(app::gsLevelIntro);
+  game.Frame(3);
+  EXPECT_TRUE(Printed(game, "LEVEL   1"));
+  EXPECT_EQ(game.engine().prints.size(), 1u) << "the caption is not piled up frame after frame";
+}
+
+TEST_F(HelpAndDialogHarness, AltEnterSwitchesWindowModeOnceAndTakesNoOtherKey) {
+  game.Hold(keys::kLeftAlt);
+  game.Hold(keys::kEnter);
+  game.Tap(keys::kDown);
+  game.Frame(3);
+  EXPECT_EQ(game.context().ActiveSettings.Windowed, 0);
+  EXPECT_EQ(Menus().mainMenu.item(), menus::TMainMenu::kStart);
+  EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2));
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsMainMenu);
+}
+
+TEST_F(HelpAndDialogHarness, CursorAnimationStopsDuringPlay) {
+  app::SetGameState(app::gsPlaying);
+  const int frame = game.context().cursorFrame;
+  game.Frame(10);
+  EXPECT_EQ(game.context().cursorFrame, frame);
+}
+
+}  // namespace

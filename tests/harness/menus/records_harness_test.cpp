@@ -1,0 +1,221 @@
+// The high-score table, the end-of-run check and the name entry through whole frames.
+#include <gtest/gtest.h>
+
+#include "app/main_form.h"
+#include "menu_driver.h"
+#include "menus/player_files.h"
+#include "platform/shell.h"
+#include "world/game.h"
+
+namespace {
+
+using namespace menus_test;
+using testing_support::GameHarness;
+using Entry = menus::TRecordInputMenu;
+
+constexpr int kFramesOfTimer7 = 2000 / 15 + 2;
+
+class RecordsHarness : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::Shell::SetSpawner([this](const std::vector<std::string>& argv, const std::string&) {
+      opened.push_back(argv.back());
+      return true;
+    });
+    game.Start();
+    game.Frame();
+  }
+  void TearDown() override { platform::Shell::SetSpawner(nullptr); }
+
+  // A lost game with `score`: the game-over wait, then the records check.
+  void LoseGameWithScore(int32_t score) {
+    game.context().game->SetScore(score);
+    app::SetGameState(app::gsGameOverWait);
+    game.form().Window().SetTimerEnabled(game.form().Timer7, true);
+    game.Frame(kFramesOfTimer7);
+  }
+  void TypeName(const std::vector<int32_t>& keysToType) {
+    for (int32_t code : keysToType) Chord(game, {keys::kLeftShift}, code);
+  }
+  menus::TRecordsTable RecordsFile() {
+    menus::TRecordsTable table{};
+    EXPECT_TRUE(menus::ParseRecords(game.folder().Read("data/records.dat"), table));
+    return table;
+  }
+  static std::string NameOf(const menus::TRecordEntry& entry) {
+    return std::string(reinterpret_cast<const char*>(entry.Name), entry.NameLength);
+  }
+  void SaveByKeys() {
+    Press(game, keys::kEnter);  // name typed: to the buttons
+    while (Menus().recordInput.item() != Entry::kSave) Press(game, keys::kDown);
+    Press(game, keys::kEnter);
+  }
+
+  GameHarness game;
+  std::vector<std::string> opened;
+};
+
+TEST_F(RecordsHarness, Score950TakesRank2AndPushesTheRestDown) {
+  LoseGameWithScore(950);
+  EXPECT_EQ(game.context().pendingRecordRank, 2);
+  EXPECT_EQ(app::GameState(), app::gsRecordName);
+  TypeName({0x2E, 0x18});  // C O
+  SaveByKeys();
+  EXPECT_EQ(app::GameState(), app::gsSubmitConfirm);
+  const menus::TRecordsTable table = RecordsFile();
+  EXPECT_EQ(table[0].Score, 1000);
+  EXPECT_EQ(NameOf(table[1]), "CO");
+  EXPECT_EQ(table[1].Score, 950);
+  EXPECT_EQ(table[2].Score, 900);
+  EXPECT_EQ(table[9].Score, 200);
+}
+
+TEST_F(RecordsHarness, ScoreEqualToAStoredScoreRanksBelowIt) {
+  LoseGameWithScore(1000);
+  EXPECT_EQ(game.context().pendingRecordRank, 2);
+}
+
+TEST_F(RecordsHarness, ScoreThatBeatsNoEntryReturnsToTheMainMenuWithMenuMusic) {
+  game.engine().SoundFor("sound\\Menu.ogg");
+  LoseGameWithScore(100);
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(game.context().musicChoice, 1);
+  EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
+  EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
+  EXPECT_TRUE(game.engine().sprites[game.context().res.cursorSprite].shown);
+  EXPECT_FALSE(game.form().Window().TimerEnabled(game.form().Timer7));
+}
+
+TEST_F(RecordsHarness, Score1001TakesRank1AndMovesAllNineDown) {
+  LoseGameWithScore(1001);
+  EXPECT_EQ(game.context().pendingRecordRank, 1);
+  SaveByKeys();
+  const menus::TRecordsTable table = RecordsFile();
+  EXPECT_EQ(table[0].Score, 1001);
+  for (int i = 1; i < 10; ++i) EXPECT_EQ(table[i].Score, 1000 - 100 * (i - 1));
+}
+
+TEST_F(RecordsHarness, Rank10OverwritesTheLastEntryOnly) {
+  LoseGameWithScore(150);
+  EXPECT_EQ(game.context().pendingRecordRank, 10);
+  SaveByKeys();
+  const menus::TRecordsTable table = RecordsFile();
+  EXPECT_EQ(table[8].Score, 200);
+  EXPECT_EQ(table[9].Score, 150);
+}
+
+TEST_F(RecordsHarness, TheEntryOffersTheAddTextAndSavesItIntoTheSettings) {
+  menus::SetAddText(game.context().ActiveSettings, "CREW");
+  LoseGameWithScore(500);
+  EXPECT_EQ(Menus().recordInput.addText(), "CREW");
+  Press(game, keys::kDown);  // to the add text
+  EXPECT_EQ(app::GameState(), app::gsRecordAdd);
+  Press(game, 0x1E);
+  SaveByKeys();
+  EXPECT_EQ(menus::AddTextOf(game.context().ActiveSettings), "CREWa");
+}
+
+TEST_F(RecordsHarness, NameEntryShowsTheScoreAndABlinkingCursor) {
+  LoseGameWithScore(700);
+  TypeName({0x1E});
+  int withCursor = 0;
+  for (int i = 0; i < 100; ++i) {
+    game.Frame();
+    withCursor += Printed(game, "AI");
+  }
+  EXPECT_GT(withCursor, 20);
+  EXPECT_LT(withCursor, 80);
+  EXPECT_TRUE(Printed(game, "YOUR SCORE: 700"));
+}
+
+TEST_F(RecordsHarness, CancelReturnsToTheMenuAndWritesNothing) {
+  const auto before = game.folder().Read("data/records.dat");
+  LoseGameWithScore(800);
+  Press(game, keys::kEscape);
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(game.folder().Read("data/records.dat"), before);
+}
+
+TEST_F(RecordsHarness, EntryClicksSaveAndCancel) {
+  LoseGameWithScore(800);
+  ClickAt(game, -5, -5.5f);  // save
+  EXPECT_EQ(app::GameState(), app::gsSubmitConfirm);
+  EXPECT_EQ(RecordsFile()[2].Score, 800);
+}
+
+TEST_F(RecordsHarness, SubmitWithoutAScoreClientOffersAnotherTryAndEscGoesToTheTable) {
+  LoseGameWithScore(800);
+  SaveByKeys();
+  Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsSubmitResult);
+  game.Frame();
+  EXPECT_TRUE(Printed(game, "TRY AGAIN?"));
+  Press(game, keys::kEscape);
+  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_TRUE(Shown(game, "data\\Table.png"));
+  EXPECT_FALSE(Shown(game, "data\\Query.png"));
+}
+
+TEST_F(RecordsHarness, TableLinesUseTheFixedWidthFormat) {
+  Menus().mainMenu.HighScores();
+  game.Frame();
+  const fake::Print* first = FindPrint(game, "      NOVA         1000");
+  ASSERT_NE(first, nullptr);
+  EXPECT_FLOAT_EQ(first->location.x, -10);
+  EXPECT_FLOAT_EQ(first->location.y, 5 - 1.05f);
+  EXPECT_TRUE(Printed(game, "      NOVA          100"));
+}
+
+TEST_F(RecordsHarness, ClearingAfterConfirmationRewritesTheDefaultFile) {
+  game.context().records[0].Score = 5000;
+  menus::SaveRecords(game.context().records);
+  Menus().mainMenu.HighScores();
+  game.Frame();
+  Press(game, keys::kEnter);  // clear
+  EXPECT_EQ(app::GameState(), app::gsRecordsResetConfirm);
+  Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kNo);
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(RecordsFile()[0].Score, 5000);
+  Press(game, keys::kEnter);
+  Press(game, keys::kLeft);  // to "yes"
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(RecordsFile(), menus::DefaultRecords());
+  game.Frame();
+  EXPECT_TRUE(Printed(game, "      NOVA         1000"));
+}
+
+TEST_F(RecordsHarness, ViewOnlineInAWindowMinimisesAndOpensThePage) {
+  Menus().mainMenu.HighScores();
+  game.Frame();
+  Press(game, keys::kDown);
+  EXPECT_EQ(Menus().recordsMenu.item(), menus::TRecordsMenu::kView);
+  Press(game, keys::kEnter);
+  game.Frame();
+  EXPECT_EQ(game.form().Window().State(), platform::WindowState::kMinimized);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_NE(opened[0].find("/cgi/version.pl?prg=Quellix3&show&type=0"), std::string::npos);
+}
+
+TEST_F(RecordsHarness, ViewOnlineInFullScreenRestartsWithThePageRequested) {
+  game.context().ActiveSettings.Windowed = 0;
+  Menus().mainMenu.HighScores();
+  game.Frame();
+  ClickAt(game, -4, -8);
+  const auto record = game.folder().Read("data/boss.dat");
+  ASSERT_EQ(record.size(), 6u);
+  EXPECT_EQ(record[5], 1);
+  EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer4));
+}
+
+TEST_F(RecordsHarness, EscLeavesTheTableForTheMainMenu) {
+  Menus().mainMenu.HighScores();
+  game.Frame();
+  Press(game, keys::kEscape);
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_FALSE(Shown(game, "data\\Table.png"));
+}
+
+}  // namespace
