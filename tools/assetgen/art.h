@@ -3,6 +3,9 @@
 // to file names and sizes.
 #pragma once
 
+#include <cairo.h>
+
+#include <cstdint>
 #include <string>
 
 #include "asset.h"
@@ -16,6 +19,8 @@ void DrawCitySkyline(Canvas& c, int tile);        // tile 0..3 of a seamless ban
 void DrawCityStreet(Canvas& c, int tile);         // tile 0..1
 void DrawMenuBackground(Canvas& c);
 void PaintDuskScene(Canvas& c);                   // sky, skyline and street, no title
+// Cloud streaks over one period of a band, between two heights.
+void PaintClouds(cairo_t* cr, double period, uint64_t seed, double yMin, double yMax);
 // buildings.cpp
 void DrawBuilding(Canvas& c, int kind);           // kind 1..8
 // city_objects.cpp

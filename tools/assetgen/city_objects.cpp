@@ -26,10 +26,15 @@ void GroundShadow(cairo_t* cr, double cx, double cy, double rx, double ry) {
 
 }  // namespace
 
-// The solid crate is the middle 75 x 60 px, raised 5 px above the centre.
+// Obstacles stand on the street 1.9 units below their Y; their pictures are
+// centred on Y plus the sprite's place offset.
+constexpr double kUnit = 25;
+
+// The solid crate is the middle 75 px wide with its top 1.2 units above Y
+// (y 93); it reaches down to the street (y 170).
 void DrawCrate(Canvas& c) {
   cairo_t* cr = c.cr();
-  const double x = 128 - 37.5, y = 93, w = 75, h = 60;
+  const double x = 128 - 37.5, y = 93, w = 75, h = 128 + 1.7 * kUnit - y;
   GroundShadow(cr, 128, y + h, 52, 8);
   cairo_rectangle(cr, x, y, w, h);
   FillVertical(cr, y, y + h, Hex(0xc08a4a), Hex(0x8a5a2a), true);
@@ -76,7 +81,14 @@ void DrawCrate(Canvas& c) {
 // the hero can stand on (y = 39).
 void DrawBlackCar(Canvas& c) {
   cairo_t* cr = c.cr();
-  GroundShadow(cr, 181, 118, 175, 10);
+  const double street = 64 + 1.9 * kUnit;
+  GroundShadow(cr, 181, street, 175, 8);
+  // The body is drawn on a 38..112 frame and squeezed onto 38..98 so the
+  // tyres stand on the street.
+  cairo_save(cr);
+  cairo_translate(cr, 0, 38);
+  cairo_scale(cr, 1, 60.0 / 74.0);
+  cairo_translate(cr, 0, -38);
   cairo_move_to(cr, 10, 100);
   cairo_line_to(cr, 14, 70);
   cairo_line_to(cr, 50, 62);
@@ -113,14 +125,21 @@ void DrawBlackCar(Canvas& c) {
   SetColor(cr, palette::kOutline);
   cairo_set_line_width(cr, 2);
   cairo_stroke(cr);
-  Wheel(cr, 78, 108, 18);
-  Wheel(cr, 288, 108, 18);
+  cairo_restore(cr);
+  Wheel(cr, 78, street - 18, 18);
+  Wheel(cr, 288, street - 18, 18);
 }
 
 // Yellow taxi, its cab roof (x 40..140, y 57) the surface to stand on.
 void DrawYellowCar(Canvas& c) {
   cairo_t* cr = c.cr();
-  GroundShadow(cr, 115, 128, 110, 9);
+  const double street = 70 + 1.9 * kUnit;
+  GroundShadow(cr, 115, street, 110, 8);
+  // Drawn on a 57..124 frame, squeezed onto 57..110 above the street.
+  cairo_save(cr);
+  cairo_translate(cr, 0, 57);
+  cairo_scale(cr, 1, 53.0 / 67.0);
+  cairo_translate(cr, 0, -57);
   cairo_move_to(cr, 6, 116);
   cairo_line_to(cr, 8, 90);
   cairo_line_to(cr, 30, 84);
@@ -156,62 +175,79 @@ void DrawYellowCar(Canvas& c) {
   FillOutlined(cr, Hex(0xfff6d0), 1.5);
   cairo_rectangle(cr, 6, 94, 8, 7);
   FillOutlined(cr, Hex(0xd03020), 1.5);
-  Wheel(cr, 52, 122, 16);
-  Wheel(cr, 182, 122, 16);
+  cairo_restore(cr);
+  Wheel(cr, 52, street - 16, 16);
+  Wheel(cr, 182, street - 16, 16);
 }
 
-// Box truck with its cab on the left; the cargo box top (y 73) is walkable.
+// Box truck facing left, towing a burnt-out trailer. Only the cargo box is
+// solid (x 110..261, top y 73); the trailer's wreck burns behind it. The
+// street is 3.5 units below the picture's centre (y 205).
 void DrawTruck(Canvas& c) {
   cairo_t* cr = c.cr();
-  GroundShadow(cr, 260, 226, 255, 10);
+  const double street = 118 + 3.5 * kUnit, chassis = street - 40;
+  GroundShadow(cr, 260, street, 255, 8);
+  // Burnt trailer: a charred deck with bent ribs and scattered cargo.
+  cairo_rectangle(cr, 268, chassis - 14, 244, 14);
+  FillOutlined(cr, Hex(0x2a2420), 2.5);
+  Rng rng(4242);
+  for (double x = 280; x < 505; x += 38) {
+    const double lean = rng.Uniform(-10, 10), top = chassis - rng.Uniform(50, 95);
+    Limb(cr, x, chassis - 12, x + lean, top, 5, Hex(0x3a3430), 1.5);
+  }
+  for (double x : {300.0, 360.0, 440.0}) {
+    const double bw = rng.Uniform(30, 44), bh = rng.Uniform(24, 34);
+    cairo_rectangle(cr, x, chassis - 14 - bh, bw, bh);
+    FillOutlined(cr, Hex(0x3a2a1e), 2);
+    SoftBlob(cr, x + bw / 2, chassis - 14 - bh, bw * 0.6, 8, Hex(0x100c0a, 0.7));
+  }
+  SoftBlob(cr, 330, chassis - 40, 60, 30, Hex(0xff7020, 0.25));
   // Cargo box.
-  cairo_rectangle(cr, 110, 30, 400, 168);
-  FillVertical(cr, 30, 198, Hex(0x8a94a8), Hex(0x5a6276), true);
+  cairo_rectangle(cr, 110, 73, 152, chassis - 73);
+  FillVertical(cr, 73, chassis, Hex(0x8a94a8), Hex(0x5a6276), true);
   SetColor(cr, palette::kOutline);
   cairo_set_line_width(cr, 3);
   cairo_stroke(cr);
-  for (double x = 150; x < 500; x += 40) {
-    cairo_move_to(cr, x, 34);
-    cairo_line_to(cr, x, 194);
+  for (double x = 140; x < 260; x += 30) {
+    cairo_move_to(cr, x, 77);
+    cairo_line_to(cr, x, chassis - 4);
   }
   SetColor(cr, Hex(0x4a5264, 0.8));
   cairo_set_line_width(cr, 2);
   cairo_stroke(cr);
-  RoundRectPath(cr, 200, 80, 220, 56, 6);
+  RoundRectPath(cr, 124, 96, 124, 40, 5);
   FillOutlined(cr, Hex(0xc04a2a), 2.5);
   TextStyle logo;
-  logo.size = 34;
   logo.fill = Hex(0xfff0d0);
   logo.align = Align::Centre;
-  DrawText(cr, "CITY FREIGHT", 310, 120, logo);
-  // Graffiti and a bullet-scarred corner.
-  for (int i = 0; i < 9; ++i) {
-    EllipsePath(cr, 460 + (i % 3) * 12, 60 + (i / 3) * 14, 2.5, 2.5);
-  }
+  logo.size = FitTextSize(cr, "CITY FREIGHT", Face::Display, 22, 112);
+  DrawText(cr, "CITY FREIGHT", 186, 116 + logo.size * 0.36, logo);
+  for (int i = 0; i < 9; ++i) EllipsePath(cr, 226 + (i % 3) * 9, 84 + (i / 3) * 5, 2, 2);
   SetColor(cr, Hex(0x2a2a2e));
   cairo_fill(cr);
-  // Cab.
-  cairo_move_to(cr, 104, 198);
-  cairo_line_to(cr, 104, 76);
-  cairo_line_to(cr, 40, 76);
-  cairo_line_to(cr, 14, 132);
-  cairo_line_to(cr, 10, 198);
+  // Cab, lower than the box.
+  cairo_move_to(cr, 108, chassis);
+  cairo_line_to(cr, 108, 100);
+  cairo_line_to(cr, 46, 100);
+  cairo_line_to(cr, 18, 140);
+  cairo_line_to(cr, 12, chassis);
   cairo_close_path(cr);
-  FillVertical(cr, 76, 198, Hex(0x3a6aa0), Hex(0x1e3a60), true);
+  FillVertical(cr, 100, chassis, Hex(0x3a6aa0), Hex(0x1e3a60), true);
   SetColor(cr, palette::kOutline);
   cairo_set_line_width(cr, 3);
   cairo_stroke(cr);
-  PolygonPath(cr, {44, 84, 96, 84, 96, 128, 24, 128});
-  FillVertical(cr, 84, 128, Hex(0x9ab0d0), Hex(0x3a4a6a));
-  cairo_rectangle(cr, 6, 170, 22, 10);
+  PolygonPath(cr, {50, 107, 100, 107, 100, 138, 28, 138});
+  FillVertical(cr, 107, 138, Hex(0x9ab0d0), Hex(0x3a4a6a));
+  cairo_rectangle(cr, 8, chassis - 24, 20, 9);
   FillOutlined(cr, Hex(0xfff0c0), 2);
-  cairo_rectangle(cr, 0, 190, 120, 14);
+  cairo_rectangle(cr, 4, chassis - 8, 110, 12);
   FillOutlined(cr, Hex(0x303238), 2);
-  cairo_rectangle(cr, 104, 198, 410, 10);
+  cairo_rectangle(cr, 108, chassis - 4, 404, 9);
   FillOutlined(cr, Hex(0x26282e), 2);
-  Wheel(cr, 64, 210, 24);
-  Wheel(cr, 380, 210, 24);
-  Wheel(cr, 440, 210, 24);
+  Wheel(cr, 64, street - 22, 22);
+  Wheel(cr, 222, street - 22, 22);
+  Wheel(cr, 400, street - 22, 22);
+  Wheel(cr, 452, street - 22, 22);
 }
 
 // A steel I-beam on two posts; the beam itself (y 17..43, x 75..825) is the
@@ -219,13 +255,13 @@ void DrawTruck(Canvas& c) {
 void DrawLowBeam(Canvas& c) {
   cairo_t* cr = c.cr();
   for (double x : {120.0, 780.0}) {
-    GroundShadow(cr, x, 204, 40, 6);
-    cairo_rectangle(cr, x - 12, 40, 24, 166);
-    FillVertical(cr, 40, 206, Hex(0x7a4a2a), Hex(0x4a2a18), true);
+    GroundShadow(cr, x, 202, 40, 6);
+    cairo_rectangle(cr, x - 12, 40, 24, 160);
+    FillVertical(cr, 40, 200, Hex(0x7a4a2a), Hex(0x4a2a18), true);
     SetColor(cr, palette::kOutline);
     cairo_set_line_width(cr, 2.5);
     cairo_stroke(cr);
-    cairo_rectangle(cr, x - 22, 196, 44, 10);
+    cairo_rectangle(cr, x - 22, 194, 44, 8);
     FillOutlined(cr, Hex(0x505460), 2);
     // Hazard stripes on the posts.
     cairo_save(cr);

@@ -21,6 +21,8 @@ void PaintSky(cairo_t* cr, double w, double h, double horizon) {
                 {1, palette::kSkyLow}});
 }
 
+}  // namespace
+
 // Thin glowing cloud streaks lit from below by the low sun.
 void PaintClouds(cairo_t* cr, double period, uint64_t seed, double yMin, double yMax) {
   Rng rng(seed);
@@ -34,6 +36,8 @@ void PaintClouds(cairo_t* cr, double period, uint64_t seed, double yMin, double 
     cairo_fill(cr);
   }
 }
+
+namespace {
 
 // A row of simple tower silhouettes with lit windows, standing on `base`.
 void PaintTowerRow(cairo_t* cr, double period, uint64_t seed, double base, double minH, double maxH, Color body,

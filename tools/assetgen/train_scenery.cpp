@@ -1,5 +1,6 @@
 // The train levels: the landscape rushing past, the track bed, the four
 // wagons, and both loading screens.
+#include <algorithm>
 #include <cmath>
 
 #include "art.h"
@@ -27,6 +28,7 @@ void RidgePath(cairo_t* cr, double period, double base, double amplitude, double
 }
 
 void PaintLandscapePeriod(cairo_t* cr) {
+  PaintClouds(cr, kLandscapePeriod, 9, 30, 200);
   SoftBlob(cr, 2100, kLandHorizon - 30, 280, 150, Hex(0xffd090, 0.7));
   SoftBlob(cr, 2100, kLandHorizon - 30, 55, 55, Hex(0xfff0c0, 0.95));
   RidgePath(cr, kLandscapePeriod, kLandHorizon - 40, 60, 0.3, 3, 460);
@@ -85,20 +87,22 @@ void DrawTrainLandscape(Canvas& c, int tile) {
 
 namespace {
 
-constexpr double kRailTop = 96;
+// The rail head is 11.4 units below the screen centre, where every wagon's
+// wheels run (the track tile spans y -6.4 to -12).
+constexpr double kRailTop = 125;
 
 void PaintTrackPeriod(cairo_t* cr) {
   Rng rng(505);
   // Ballast stones.
   for (int i = 0; i < 500; ++i) {
-    const double x = rng.Uniform(0, kTrackPeriod), y = rng.Uniform(kRailTop + 12, 140);
+    const double x = rng.Uniform(0, kTrackPeriod), y = rng.Uniform(60, 140);
     EllipsePath(cr, x, y, rng.Uniform(2, 4.5), rng.Uniform(1.5, 3));
     SetColor(cr, Mix(Hex(0x4a4650), Hex(0x7a7480), rng.Uniform()));
     cairo_fill(cr);
   }
   // Sleeper ends every 50 px (divides both tile widths).
   for (double x = 10; x < kTrackPeriod; x += 50) {
-    cairo_rectangle(cr, x, kRailTop + 10, 30, 12);
+    cairo_rectangle(cr, x, kRailTop + 8, 30, 7);
     FillOutlined(cr, Hex(0x4a3222), 1.5);
   }
   // Weeds on the embankment.
@@ -126,7 +130,7 @@ void DrawTrackBed(Canvas& c, int tile) {
   // The rail: a bright polished head over a darker web.
   cairo_rectangle(cr, 0, kRailTop, c.width(), 6);
   FillVertical(cr, kRailTop, kRailTop + 6, Hex(0xe0d8d0), Hex(0x8a8490));
-  cairo_rectangle(cr, 0, kRailTop + 6, c.width(), 5);
+  cairo_rectangle(cr, 0, kRailTop + 6, c.width(), 3);
   SetColor(cr, Hex(0x3a3440));
   cairo_fill(cr);
 }
@@ -161,7 +165,11 @@ void DrawWagon(Canvas& c, int kind) {
   if (kind == 2) roof = 52;
   if (kind == 3) { left = 90; right = 710; }
   if (kind == 4) { left = 75; right = 1225; }
-  const double frameY = h - 62;
+  // Wheels stand on the rail 11.4 units below the screen centre; the wagon
+  // picture is centred at its y (-8.3, -6.1, -6.3, -6.0 for kinds 1..4).
+  const double centreY[4] = {-8.3, -6.1, -6.3, -6.0};
+  const double wheelBottom = h / 2 + (centreY[std::clamp(kind, 1, 4) - 1] + 11.4) * 25;
+  const double frameY = wheelBottom - 54;
   for (double cx : {left + 110, right - 110}) Bogie(cr, cx, frameY + 6);
   cairo_rectangle(cr, left, frameY - 10, right - left, 18);
   FillOutlined(cr, Hex(0x2a2a30), 2.5);
