@@ -2,6 +2,7 @@
 // screen titles, the dialog, options and high-score panels.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "art.h"
 #include "canvas.h"
@@ -100,21 +101,20 @@ void DrawScreenTitle(Canvas& c, const std::string& title) {
                {{0, WithAlpha(palette::kAmber, 0)}, {0.5, Hex(0xffcc66)}, {1, WithAlpha(palette::kAmber, 0)}});
 }
 
+// The dialog's question is printed by the game in its upper half and the
+// YES and NO buttons sit in the lower half, so the frame itself carries no
+// words: only a warning sign at the top.
 void DrawQueryFrame(Canvas& c) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   FramePanel(cr, w, h, 14);
-  RoundRectPath(cr, 14, 14, w - 28, 34, 6);
-  SetColor(cr, Hex(0x4a3a1a, 0.9));
-  cairo_fill(cr);
-  TextStyle t = CaptionStyle(false, 22);
-  t.fill = palette::kAmber;
-  DrawText(cr, "ARE YOU SURE?", w / 2, 39, t);
-  // Warning triangle to the left of the heading.
-  PolygonPath(cr, {30, 40, 42, 20, 54, 40});
+  const double cx = w / 2;
+  RoundRectPath(cr, cx - 26, 4, 52, 30, 6);
+  FillOutlined(cr, palette::kMetal, 2);
+  PolygonPath(cr, {cx - 11, 29, cx, 9, cx + 11, 29});
   FillOutlined(cr, palette::kAmber, 1.5);
-  cairo_rectangle(cr, 41, 26, 2, 8);
-  cairo_rectangle(cr, 41, 36, 2, 2);
+  cairo_rectangle(cr, cx - 1, 15, 2, 8);
+  cairo_rectangle(cr, cx - 1, 25, 2, 2);
   SetColor(cr, palette::kOutline);
   cairo_fill(cr);
 }
@@ -153,27 +153,33 @@ void DrawUnderline(Canvas& c) {
                {{0, WithAlpha(palette::kAmber, 0.2)}, {0.5, Hex(0xffe08a)}, {1, WithAlpha(palette::kAmber, 0.2)}});
 }
 
+// The game prints row i (1..10) as a 10-character name, seven spaces and a
+// 6-digit score, centred vertically 26.25 px lower per row from y = 37.5,
+// starting at x = 175; the name column ends at x = 295 and the score at 450.
 void DrawScoreTable(Canvas& c) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
+  constexpr double kFirstRowY = 37.5, kRowStep = 26.25, kNameRight = 295, kScoreRight = 450;
   FramePanel(cr, w, h, 16);
-  // Ten faint row bands for the ten best scores.
-  const double top = 56, rowH = (h - top - 24) / 10;
-  for (int i = 0; i < 10; ++i) {
-    if (i % 2 == 0) {
-      cairo_rectangle(cr, 24, top + i * rowH, w - 48, rowH);
-      SetColor(cr, Hex(0xffb02e, 0.06));
+  TextStyle rank;
+  rank.size = 16;
+  rank.fill = palette::kAmberDim;
+  rank.align = Align::Right;
+  for (int i = 1; i <= 10; ++i) {
+    const double cy = kFirstRowY + kRowStep * i;
+    if (i % 2 == 1) {
+      cairo_rectangle(cr, 24, cy - kRowStep / 2, w - 48, kRowStep);
+      SetColor(cr, Hex(0xffb02e, 0.07));
       cairo_fill(cr);
     }
+    DrawText(cr, std::to_string(i) + ".", 160, cy + rank.size * 0.36, rank);
   }
-  TextStyle t = CaptionStyle(false, 18);
+  TextStyle t = CaptionStyle(false, 16);
   t.fill = palette::kAmber;
-  t.align = Align::Left;
-  DrawText(cr, "#", 34, 44, t);
-  DrawText(cr, "NAME", 80, 44, t);
   t.align = Align::Right;
-  DrawText(cr, "SCORE", w - 34, 44, t);
-  cairo_rectangle(cr, 24, 52, w - 48, 2);
+  DrawText(cr, "NAME", kNameRight, 42, t);
+  DrawText(cr, "SCORE", kScoreRight, 42, t);
+  cairo_rectangle(cr, 24, 47, w - 48, 1.5);
   SetColor(cr, WithAlpha(palette::kAmberDim, 0.8));
   cairo_fill(cr);
 }
