@@ -78,7 +78,8 @@ void DrawCursor(Canvas& c, int frame);            // 1..15
 void DrawGameOver(Canvas& c);
 
 // menus.cpp
-void DrawMenuButton(Canvas& c, const std::string& caption, bool lit);   // caption on a plate
+// Caption on a plate plateWidth pixels wide (0: the picture's width less a margin).
+void DrawMenuButton(Canvas& c, const std::string& caption, bool lit, double plateWidth = 0);
 void DrawMenuCaption(Canvas& c, const std::string& caption, bool lit);  // caption alone
 void DrawHelpFrame(Canvas& c);
 void DrawScreenTitle(Canvas& c, const std::string& title);

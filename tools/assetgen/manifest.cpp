@@ -78,24 +78,27 @@ void AddStartupAndMenus(Builder& b) {
   b.Png("data/OptionsLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "OPTIONS"); });
   b.Png("data/HighScore.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "HIGH SCORES"); });
 
-  // Option values sit close together on the options panel: captions without plates.
-  struct Button { const char* file; const char* caption; int w, h; bool plate; };
+  // Menus set these closer than their pictures are wide: plates narrower
+  // than the picture (NEXT and PREVIOUS sit 125 px apart, YES and NO 112,
+  // CLEAR and VIEW ONLINE 175); option values are captions without plates.
+  struct Button { const char* file; const char* caption; int w, h; int plateWidth; };
+  constexpr int kNoPlate = -1;
   const Button buttons[] = {
-      {"HMNext", "NEXT", 200, 100, true},   {"HMPrevious", "PREVIOUS", 200, 100, true},
-      {"EMYes", "YES", 128, 64, true},      {"EMNo", "NO", 128, 64, true},
-      {"Window", "WINDOW", 200, 50, false}, {"Full", "FULL SCREEN", 200, 50, false},
-      {"On", "ON", 100, 50, false},         {"Off", "OFF", 100, 50, false},
-      {"RMClear", "CLEAR", 200, 100, true}, {"RMView", "VIEW ONLINE", 200, 100, true},
+      {"HMNext", "NEXT", 200, 100, 116},        {"HMPrevious", "PREVIOUS", 200, 100, 116},
+      {"EMYes", "YES", 128, 64, 104},           {"EMNo", "NO", 128, 64, 104},
+      {"Window", "WINDOW", 200, 50, kNoPlate},  {"Full", "FULL SCREEN", 200, 50, kNoPlate},
+      {"On", "ON", 100, 50, kNoPlate},          {"Off", "OFF", 100, 50, kNoPlate},
+      {"RMClear", "CLEAR", 200, 100, 164},      {"RMView", "VIEW ONLINE", 200, 100, 164},
   };
   for (const Button& bt : buttons) {
     const std::string caption = bt.caption;
-    const bool plate = bt.plate;
+    const int plateWidth = bt.plateWidth;
     for (bool lit : {false, true}) {
-      b.Png(std::string("data/") + (lit ? "A" : "P") + bt.file + ".png", bt.w, bt.h, [caption, plate, lit](Canvas& c) {
-        if (plate) {
-          DrawMenuButton(c, caption, lit);
-        } else {
+      b.Png(std::string("data/") + (lit ? "A" : "P") + bt.file + ".png", bt.w, bt.h, [caption, plateWidth, lit](Canvas& c) {
+        if (plateWidth == kNoPlate) {
           DrawMenuCaption(c, caption, lit);
+        } else {
+          DrawMenuButton(c, caption, lit, plateWidth);
         }
       });
     }

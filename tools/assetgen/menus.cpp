@@ -68,13 +68,19 @@ void FramePanel(cairo_t* cr, double w, double h, double border) {
 
 }  // namespace
 
-void DrawMenuButton(Canvas& c, const std::string& caption, bool lit) {
+// The plate fills the middle 60% of the picture's height, and plateWidth of
+// its width (0: all but a margin): menus set these pictures closer than
+// their size (the main menu every 62.5 px, NEXT and PREVIOUS 125 px apart
+// just under the page), and the margins keep the plates apart.
+void DrawMenuButton(Canvas& c, const std::string& caption, bool lit, double plateWidth) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  const double inset = std::min(w, h) * 0.1;
-  if (lit) SoftBlob(cr, w / 2, h / 2, w / 2, h / 2, Hex(0xffa020, 0.35));
-  Plate(cr, inset, inset, w - 2 * inset, h - 2 * inset, std::min(14.0, h * 0.2), lit);
-  Caption(cr, caption, w / 2, h / 2, (h - 2 * inset) * 0.55, w - 4 * inset - 12, lit);
+  const double plateH = h * 0.6, plateY = (h - plateH) / 2;
+  const double plateW = plateWidth > 0 ? std::min(plateWidth, w) : w - 0.2 * h;
+  const double plateX = (w - plateW) / 2;
+  if (lit) SoftBlob(cr, w / 2, h / 2, plateW / 2 + h * 0.1, h / 2, Hex(0xffa020, 0.35));
+  Plate(cr, plateX, plateY, plateW, plateH, std::min(12.0, plateH * 0.3), lit);
+  Caption(cr, caption, w / 2, h / 2, plateH * 0.62, plateW - 20, lit);
 }
 
 void DrawMenuCaption(Canvas& c, const std::string& caption, bool lit) {
