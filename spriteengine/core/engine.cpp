@@ -351,7 +351,7 @@ void Engine::DrawAndShow(bool present) {
   std::lock_guard frameLock(frameMutex_);
   {
     std::lock_guard lock(mutex_);
-    RenderScene(scene_, frame_);
+    renderer_.Render(scene_, frame_);
   }
   if (present && video_) {
     video_->Present(frame_);

@@ -26,6 +26,7 @@
 #include "raster.h"
 #include "resources.h"
 #include "scene.h"
+#include "scene_renderer.h"
 #include "script.h"
 #include "sound_registry.h"
 #include "spriteengine/engine_api.h"
@@ -174,6 +175,7 @@ class Engine : public WindowEvents {
   // Frame buffer; guarded by frameMutex_.
   std::mutex frameMutex_;
   Frame frame_{kFrameWidth, kFrameHeight};
+  ParallelRenderer renderer_;  // draws frame_ on two threads
   bool framePending_ = false;  // drawn off the engine thread, not yet shown
 
   // Script (taken once per process) and the frame count it runs on.

@@ -230,10 +230,12 @@ void Engine::ScreenWipe(float r, float g, float b) {
 }
 
 Frame Engine::Snapshot() {
-  Frame frame(kFrameWidth, kFrameHeight);
-  std::lock_guard lock(mutex_);
-  RenderScene(scene_, frame);
-  return frame;
+  std::lock_guard frameLock(frameMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    renderer_.Render(scene_, frame_);
+  }
+  return frame_;
 }
 
 }  // namespace spriteengine

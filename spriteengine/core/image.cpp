@@ -49,6 +49,10 @@ Image HalfSize(const Image& src) {
 
 }  // namespace
 
+void MarkOpacity(Image& image) {
+  image.opaque = std::all_of(image.pixels.begin(), image.pixels.end(), [](uint32_t p) { return (p >> 24) == 255; });
+}
+
 void Premultiply(Image& image) {
   for (uint32_t& p : image.pixels) {
     uint32_t a = p >> 24;
@@ -70,12 +74,14 @@ Image MakeCheckerImage() {
 
 TextureData BuildTexture(Image base, int mipLevels) {
   TextureData data;
+  MarkOpacity(base);
   int limit = mipLevels <= 0 ? 64 : mipLevels;
   data.levels.push_back(std::move(base));
   while (static_cast<int>(data.levels.size()) < limit) {
     const Image& last = data.levels.back();
     if (last.width == 1 && last.height == 1) break;
     data.levels.push_back(HalfSize(last));
+    MarkOpacity(data.levels.back());
   }
   return data;
 }

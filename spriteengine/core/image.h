@@ -14,6 +14,7 @@ struct Image {
   int width = 0;
   int height = 0;
   std::vector<uint32_t> pixels;  // width * height, rows top to bottom
+  bool opaque = false;           // every alpha is 255 (set by MarkOpacity)
 
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
@@ -23,6 +24,9 @@ struct TextureData {
   std::vector<Image> levels;
   bool placeholder = false;  // the magenta checker of a missing or corrupt file
 };
+
+// Sets `opaque`.
+void MarkOpacity(Image& image);
 
 // Pixels given as straight (not premultiplied) ARGB become premultiplied.
 void Premultiply(Image& image);

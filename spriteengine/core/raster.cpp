@@ -27,20 +27,26 @@ inline uint32_t Lerp2(uint32_t a, uint32_t b, uint32_t f) {
   return (((a * (256 - f)) + (b * f)) >> 8) & 0x00FF00FF;
 }
 
-inline uint32_t Bilinear(const Image& img, int32_t u, int32_t v) {
+// The texture as plain locals, so the compiler need not reload it after
+// every store into the frame.
+struct Texels {
+  const uint32_t* data;
+  int width, height;
+};
+
+inline uint32_t Bilinear(const Texels& t, int32_t u, int32_t v) {
   u -= 32768;  // sample between texel centres
   v -= 32768;
   int x0 = u >> 16, y0 = v >> 16;
   uint32_t fx = (static_cast<uint32_t>(u) >> 8) & 0xFF, fy = (static_cast<uint32_t>(v) >> 8) & 0xFF;
-  int x1 = std::min(x0 + 1, img.width - 1), y1 = std::min(y0 + 1, img.height - 1);
-  x0 = std::clamp(x0, 0, img.width - 1);
-  y0 = std::clamp(y0, 0, img.height - 1);
-  x1 = std::max(x1, 0);
-  y1 = std::max(y1, 0);
-  const uint32_t* row0 = img.pixels.data() + static_cast<size_t>(y0) * img.width;
-  const uint32_t* row1 = img.pixels.data() + static_cast<size_t>(y1) * img.width;
+  int x1 = std::clamp(x0 + 1, 0, t.width - 1), y1 = std::clamp(y0 + 1, 0, t.height - 1);
+  x0 = std::clamp(x0, 0, t.width - 1);
+  y0 = std::clamp(y0, 0, t.height - 1);
+  const uint32_t* row0 = t.data + static_cast<size_t>(y0) * t.width;
+  const uint32_t* row1 = t.data + static_cast<size_t>(y1) * t.width;
   uint32_t p00 = row0[x0], p10 = row0[x1], p01 = row1[x0], p11 = row1[x1];
   if ((p00 | p10 | p01 | p11) == 0) return 0;
+  if (p00 == p10 && p00 == p01 && p00 == p11) return p00;
   uint32_t rbTop = Lerp2(p00 & 0x00FF00FF, p10 & 0x00FF00FF, fx);
   uint32_t agTop = Lerp2((p00 >> 8) & 0x00FF00FF, (p10 >> 8) & 0x00FF00FF, fx);
   uint32_t rbBottom = Lerp2(p01 & 0x00FF00FF, p11 & 0x00FF00FF, fx);
@@ -48,9 +54,9 @@ inline uint32_t Bilinear(const Image& img, int32_t u, int32_t v) {
   return Lerp2(rbTop, rbBottom, fy) | (Lerp2(agTop, agBottom, fy) << 8);
 }
 
-inline uint32_t Nearest(const Image& img, int32_t u, int32_t v) {
-  int x = std::clamp(u >> 16, 0, img.width - 1), y = std::clamp(v >> 16, 0, img.height - 1);
-  return img.pixels[static_cast<size_t>(y) * img.width + x];
+inline uint32_t Nearest(const Texels& t, int32_t u, int32_t v) {
+  int x = std::clamp(u >> 16, 0, t.width - 1), y = std::clamp(v >> 16, 0, t.height - 1);
+  return t.data[static_cast<size_t>(y) * t.width + x];
 }
 
 struct Modulation {
@@ -59,7 +65,6 @@ struct Modulation {
 };
 
 inline uint32_t Modulate(uint32_t s, const Modulation& m) {
-  if (m.identity) return s;
   uint32_t a = ((s >> 24) * m.a) >> 8, r = (((s >> 16) & 0xFF) * m.r) >> 8;
   uint32_t g = (((s >> 8) & 0xFF) * m.g) >> 8, b = ((s & 0xFF) * m.b) >> 8;
   return a << 24 | r << 16 | g << 8 | b;
@@ -81,15 +86,79 @@ inline uint32_t BlendAdd(uint32_t d, uint32_t s) {
   return r << 16 | g << 8 | b;
 }
 
+template <Filter kFilter, Blend kBlend, bool kModulate>
+void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_t v, int32_t du, int32_t dv,
+                Modulation m) {
+  if (kFilter == Filter::kBilinear && dv == 0) {
+    // Unrotated: two texture rows and one vertical weight for the span.
+    int32_t vc = v - 32768;
+    int y0 = vc >> 16;
+    uint32_t fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
+    const uint32_t* row0 = t.data + static_cast<size_t>(std::clamp(y0, 0, t.height - 1)) * t.width;
+    const uint32_t* row1 = t.data + static_cast<size_t>(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
+    int last = t.width - 1;
+    for (int i = 0; i < count; ++i, u += du) {
+      int32_t uc = u - 32768;
+      int x0 = uc >> 16;
+      uint32_t fx = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
+      int x1 = std::clamp(x0 + 1, 0, last);
+      x0 = std::clamp(x0, 0, last);
+      uint32_t p00 = row0[x0], p10 = row0[x1], p01 = row1[x0], p11 = row1[x1];
+      uint32_t s;
+      if (p00 == p10 && p00 == p01 && p00 == p11) {
+        s = p00;
+      } else {
+        uint32_t rbTop = Lerp2(p00 & 0x00FF00FF, p10 & 0x00FF00FF, fx);
+        uint32_t agTop = Lerp2((p00 >> 8) & 0x00FF00FF, (p10 >> 8) & 0x00FF00FF, fx);
+        uint32_t rbBottom = Lerp2(p01 & 0x00FF00FF, p11 & 0x00FF00FF, fx);
+        uint32_t agBottom = Lerp2((p01 >> 8) & 0x00FF00FF, (p11 >> 8) & 0x00FF00FF, fx);
+        s = Lerp2(rbTop, rbBottom, fy) | (Lerp2(agTop, agBottom, fy) << 8);
+      }
+      if (s == 0) continue;
+      if (kModulate) s = Modulate(s, m);
+      dst[i] = kBlend == Blend::kAlpha ? BlendAlpha(dst[i], s) : BlendAdd(dst[i], s);
+    }
+    return;
+  }
+  if (kFilter == Filter::kNearest && dv == 0) {
+    // One texture row for the whole span (unrotated quads).
+    int y = std::clamp(v >> 16, 0, t.height - 1);
+    const uint32_t* row = t.data + static_cast<size_t>(y) * t.width;
+    int last = t.width - 1;
+    for (int i = 0; i < count; ++i, u += du) {
+      uint32_t s = row[std::clamp(u >> 16, 0, last)];
+      if (s == 0) continue;
+      if (kModulate) s = Modulate(s, m);
+      dst[i] = kBlend == Blend::kAlpha ? BlendAlpha(dst[i], s) : BlendAdd(dst[i], s);
+    }
+    return;
+  }
+  for (int i = 0; i < count; ++i, u += du, v += dv) {
+    uint32_t s = kFilter == Filter::kNearest ? Nearest(t, u, v) : Bilinear(t, u, v);
+    if (s == 0) continue;
+    if (kModulate) s = Modulate(s, m);
+    dst[i] = kBlend == Blend::kAlpha ? BlendAlpha(dst[i], s) : BlendAdd(dst[i], s);
+  }
+}
+
 template <Filter kFilter, Blend kBlend>
 void DrawSpan(uint32_t* dst, int count, const Image& img, int32_t u, int32_t v, int32_t du, int32_t dv,
               const Modulation& m) {
-  for (int i = 0; i < count; ++i, u += du, v += dv) {
-    uint32_t s = kFilter == Filter::kNearest ? Nearest(img, u, v) : Bilinear(img, u, v);
-    if (s == 0) continue;
-    s = Modulate(s, m);
-    dst[i] = kBlend == Blend::kAlpha ? BlendAlpha(dst[i], s) : BlendAdd(dst[i], s);
+  Texels t{img.pixels.data(), img.width, img.height};
+  if (kFilter == Filter::kNearest && kBlend == Blend::kAlpha && m.identity && img.opaque && dv == 0 &&
+      du == 65536) {
+    // An opaque picture at its own size: copy the texels.
+    int x = u >> 16, y = v >> 16;
+    if (x >= 0 && y >= 0 && y < img.height && x + count <= img.width) {
+      const uint32_t* src = t.data + static_cast<size_t>(y) * img.width + x;
+      for (int i = 0; i < count; ++i) dst[i] = src[i] & 0x00FFFFFF;
+      return;
+    }
   }
+  if (m.identity)
+    DrawSpanOf<kFilter, kBlend, false>(dst, count, t, u, v, du, dv, m);
+  else
+    DrawSpanOf<kFilter, kBlend, true>(dst, count, t, u, v, du, dv, m);
 }
 
 }  // namespace
@@ -103,7 +172,7 @@ void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
   quad.modB = to256(b * alpha);
 }
 
-void DrawQuad(Frame& frame, const QuadDraw& q) {
+void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
   if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return;
   if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) == 0) return;
   float det = q.uAxisX * q.vAxisY - q.vAxisX * q.uAxisY;
@@ -118,8 +187,8 @@ void DrawQuad(Frame& frame, const QuadDraw& q) {
     xs[i] = q.originX + us[i] * q.uAxisX + vs[i] * q.vAxisX;
     ys[i] = q.originY + us[i] * q.uAxisY + vs[i] * q.vAxisY;
   }
-  int yStart = std::max(0, static_cast<int>(std::floor(*std::min_element(ys, ys + 4))));
-  int yEnd = std::min(frame.height, static_cast<int>(std::ceil(*std::max_element(ys, ys + 4))));
+  int yStart = std::max(std::max(0, rowBegin), static_cast<int>(std::floor(*std::min_element(ys, ys + 4))));
+  int yEnd = std::min(std::min(frame.height, rowEnd), static_cast<int>(std::ceil(*std::max_element(ys, ys + 4))));
   float xMinAll = std::max(0.0f, std::floor(*std::min_element(xs, xs + 4)));
   float xMaxAll = std::min(static_cast<float>(frame.width), std::ceil(*std::max_element(xs, xs + 4)));
   if (yStart >= yEnd || xMinAll >= xMaxAll) return;
@@ -163,4 +232,8 @@ void DrawQuad(Frame& frame, const QuadDraw& q) {
   }
 }
 
+}  // namespace spriteengine
+
+namespace spriteengine {
+void DrawQuad(Frame& frame, const QuadDraw& quad) { DrawQuad(frame, quad, 0, frame.height); }
 }  // namespace spriteengine

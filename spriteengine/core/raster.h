@@ -41,8 +41,9 @@ struct QuadDraw {
   Filter filter = Filter::kBilinear;
 };
 
-// Draws the quad clipped to the frame.
+// Draws the quad clipped to the frame (and to rows rowBegin..rowEnd-1).
 void DrawQuad(Frame& frame, const QuadDraw& quad);
+void DrawQuad(Frame& frame, const QuadDraw& quad, int rowBegin, int rowEnd);
 
 // Modulation values of a colour (0..1 floats; clamped).
 void SetModulation(QuadDraw& quad, float r, float g, float b, float a);

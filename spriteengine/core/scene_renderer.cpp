@@ -12,7 +12,7 @@ Filter FilterOf(int textureMode) {
   return textureMode == 0 || textureMode == 1 ? Filter::kNearest : Filter::kBilinear;
 }
 
-void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame) {
+void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowBegin, int rowEnd) {
   const TextureData& tex = *scene.textures.at(s.texture).data;
   const MeshQuad& q = *s.mesh;
   float radians = s.degrees * std::numbers::pi_v<float> / 180;
@@ -46,10 +46,10 @@ void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame) {
   d.v0 = q.vMin * img.height, d.v1 = q.vMax * img.height;
   SetModulation(d, s.color.r, s.color.g, s.color.b, s.color.a);
   d.filter = FilterOf(s.textureMode);
-  DrawQuad(frame, d);
+  DrawQuad(frame, d, rowBegin, rowEnd);
 }
 
-void DrawParticles(const Scene& scene, const ParticleSystemState& p, Frame& frame) {
+void DrawParticles(const Scene& scene, const ParticleSystemState& p, Frame& frame, int rowBegin, int rowEnd) {
   if (!p.texture) return;
   const Camera& camera = scene.ActiveCamera();
   const TextureData& tex = *p.texture;
@@ -63,8 +63,8 @@ void DrawParticles(const Scene& scene, const ParticleSystemState& p, Frame& fram
     if (!proj) continue;
     float w = v.size.x * proj->unitsPerWorld * kPixelsPerUnit, h = v.size.y * proj->unitsPerWorld * kPixelsPerUnit;
     Vec2 centre = UnitsToPixels(proj->screen);
-    if (w < 0.5f || h < 0.5f || centre.x + w / 2 < 0 || centre.x - w / 2 > frame.width || centre.y + h / 2 < 0 ||
-        centre.y - h / 2 > frame.height)
+    if (w < 0.5f || h < 0.5f || centre.x + w / 2 < 0 || centre.x - w / 2 > frame.width || centre.y + h / 2 < rowBegin ||
+        centre.y - h / 2 > rowEnd)
       continue;
     const Image& base = tex.levels.front();
     int level = MipLevelFor(tex, std::max(base.width / w, base.height / h));
@@ -79,11 +79,11 @@ void DrawParticles(const Scene& scene, const ParticleSystemState& p, Frame& fram
     SetModulation(d, v.color.x, v.color.y, v.color.z, a);
     d.blend = blend;
     d.filter = Filter::kNearest;
-    DrawQuad(frame, d);
+    DrawQuad(frame, d, rowBegin, rowEnd);
   }
 }
 
-void DrawText(const PrintItem& item, Frame& frame) {
+void DrawText(const PrintItem& item, Frame& frame, int rowBegin, int rowEnd) {
   const Font& font = *item.font;
   const TextureData& tex = *font.atlas;
   TextLayout layout = LayoutText(font, item.text, item.location, item.scale, item.spacing, item.centered);
@@ -102,7 +102,7 @@ void DrawText(const PrintItem& item, Frame& frame) {
     d.originX = topLeft.x - u0 * d.uAxisX, d.originY = topLeft.y - v0 * d.vAxisY;
     d.u0 = u0, d.u1 = u0 + uw, d.v0 = v0, d.v1 = v0 + vh;
     SetModulation(d, item.color.r, item.color.g, item.color.b, item.color.a);
-    DrawQuad(frame, d);
+    DrawQuad(frame, d, rowBegin, rowEnd);
   }
 }
 
@@ -117,20 +117,67 @@ int MipLevelFor(const TextureData& texture, float texelsPerPixel) {
   return level;
 }
 
-void RenderScene(const Scene& scene, Frame& frame) {
-  frame.Clear(scene.clearColor);
+void RenderSceneRows(const Scene& scene, Frame& frame, int rowBegin, int rowEnd) {
+  rowBegin = std::max(0, rowBegin);
+  rowEnd = std::min(frame.height, rowEnd);
+  std::fill(frame.pixels.begin() + static_cast<size_t>(rowBegin) * frame.width,
+            frame.pixels.begin() + static_cast<size_t>(rowEnd) * frame.width, scene.clearColor);
   for (const DrawItem& item : DrawOrder(scene)) {
     switch (item.kind) {
       case DrawKind::kSprite:
-        DrawSprite(scene, scene.sprites.at(item.id), frame);
+        DrawSprite(scene, scene.sprites.at(item.id), frame, rowBegin, rowEnd);
         break;
       case DrawKind::kParticles:
-        DrawParticles(scene, scene.particleSystems.at(item.id), frame);
+        DrawParticles(scene, scene.particleSystems.at(item.id), frame, rowBegin, rowEnd);
         break;
       case DrawKind::kText:
-        DrawText(scene.prints[item.id], frame);
+        DrawText(scene.prints[item.id], frame, rowBegin, rowEnd);
         break;
     }
+  }
+}
+
+void RenderScene(const Scene& scene, Frame& frame) { RenderSceneRows(scene, frame, 0, frame.height); }
+
+ParallelRenderer::ParallelRenderer() : worker_([this] { Work(); }) {}
+
+ParallelRenderer::~ParallelRenderer() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  worker_.join();
+}
+
+void ParallelRenderer::Render(const Scene& scene, Frame& frame) {
+  int split = frame.height / 2;
+  {
+    std::lock_guard lock(mutex_);
+    scene_ = &scene;
+    frame_ = &frame;
+    rowBegin_ = split;
+    busy_ = true;
+  }
+  wake_.notify_all();
+  RenderSceneRows(scene, frame, 0, split);
+  std::unique_lock lock(mutex_);
+  done_.wait(lock, [this] { return !busy_; });
+}
+
+void ParallelRenderer::Work() {
+  std::unique_lock lock(mutex_);
+  while (true) {
+    wake_.wait(lock, [this] { return stop_ || busy_; });
+    if (stop_) return;
+    const Scene* scene = scene_;
+    Frame* frame = frame_;
+    int begin = rowBegin_;
+    lock.unlock();
+    RenderSceneRows(*scene, *frame, begin, frame->height);
+    lock.lock();
+    busy_ = false;
+    done_.notify_all();
   }
 }
 

@@ -62,30 +62,13 @@ class SdlVideo : public VideoBackend {
       Close();
       return false;
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, 0);
-    if (!renderer_) {
-      Warn(std::string("SDL cannot make a renderer: ") + SDL_GetError());
-      Close();
-      return false;
-    }
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kFrameWidth,
-                                 kFrameHeight);
-    if (!texture_) {
-      Warn(std::string("SDL cannot make the frame texture: ") + SDL_GetError());
-      Close();
-      return false;
-    }
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
+    ShowLastFrame();
     return true;
   }
 
   void Close() override {
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) SDL_DestroyWindow(window_);
-    texture_ = nullptr, renderer_ = nullptr, window_ = nullptr;
+    window_ = nullptr;
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     videoStarted_ = false;
   }
@@ -101,9 +84,8 @@ class SdlVideo : public VideoBackend {
   bool ShowsFrames() const override { return true; }
 
   void Present(const Frame& frame) override {
-    if (!renderer_) return;
-    SDL_UpdateTexture(texture_, nullptr, frame.pixels.data(), frame.width * 4);
-    ShowTexture();
+    lastFrame_ = frame;
+    ShowLastFrame();
   }
 
   void Command(int command) override {
@@ -137,13 +119,27 @@ class SdlVideo : public VideoBackend {
     return Letterbox(w, h);
   }
 
-  void ShowTexture() {
-    int w = kFrameWidth, h = kFrameHeight;
-    SDL_GetRendererOutputSize(renderer_, &w, &h);
-    SDL_Rect dst = Letterbox(w, h);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
-    SDL_RenderPresent(renderer_);
+  // Copies the last frame into the window's surface, letterboxed when the
+  // window is not 800 x 600, and shows it.
+  void ShowLastFrame() {
+    if (!window_) return;
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (!target) return;
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(lastFrame_.pixels.data(), lastFrame_.width,
+                                                             lastFrame_.height, 32, lastFrame_.width * 4,
+                                                             SDL_PIXELFORMAT_RGB888);
+    if (!source) return;
+    if (target->w == lastFrame_.width && target->h == lastFrame_.height) {
+      SDL_BlitSurface(source, nullptr, target, nullptr);
+    } else {
+      SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
+      SDL_Rect dst = Letterbox(target->w, target->h);
+      if (target->format->format != SDL_PIXELFORMAT_RGB888 ||
+          SDL_SoftStretchLinear(source, nullptr, target, &dst) != 0)
+        SDL_BlitScaled(source, nullptr, target, &dst);
+    }
+    SDL_FreeSurface(source);
+    SDL_UpdateWindowSurface(window_);
   }
 
   void Pointer(int x, int y) {
@@ -187,7 +183,7 @@ class SdlVideo : public VideoBackend {
       case SDL_WINDOWEVENT_LEAVE: events_->OnPointer(kPointerOutside, kPointerOutside); break;
       case SDL_WINDOWEVENT_EXPOSED:
       case SDL_WINDOWEVENT_SIZE_CHANGED:
-        if (renderer_) ShowTexture();
+        ShowLastFrame();
         break;
       default: break;
     }
@@ -196,8 +192,7 @@ class SdlVideo : public VideoBackend {
   WindowEvents* events_ = nullptr;
   bool videoStarted_ = false;
   SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;  // the last frame shown
+  Frame lastFrame_{kFrameWidth, kFrameHeight};  // shown again when the window is exposed or resized
 };
 
 class SdlPlaceholder : public PlaceholderWindow {
@@ -245,8 +240,9 @@ class SdlPlaceholder : public PlaceholderWindow {
 
 void SetVideoHints() {
   // Default priority: an SDL_* environment variable of the same name wins.
-  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  // The frame is drawn by our rasteriser and copied to the window surface;
+  // SDL's framebuffer is not to go through a renderer (no vsync, no GPU).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
