@@ -1,0 +1,165 @@
+// The SDL backend in a real window under its own Xvfb: the demo host program
+// opens the window, draws the golden scene with fires, reads keys from the
+// input script and from xdotool, and is paced at 66.7 Hz. Skipped only when
+// Xvfb is not installed.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "test_assets.h"
+
+extern char** environ;
+
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path ? path : "/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(dirs, dir, ':'))
+    if (::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+  return false;
+}
+
+// Starts a program with extra environment entries; stdout to `out` if given.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+            const std::string& out = "") {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) env.push_back(*e);
+  for (const std::string& x : extraEnv) env.push_back(x);
+  std::vector<char*> argv, envp;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!out.empty()) posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+// Runs a program to its end and returns its standard output.
+std::string Capture(const std::vector<std::string>& args, const std::string& display) {
+  std::string out = spriteengine::testing::MakeTempFolder("xdo") + "/out.txt";
+  pid_t pid = Spawn(args, {"DISPLAY=" + display}, out);
+  int status = 0;
+  if (pid > 0) ::waitpid(pid, &status, 0);
+  std::ifstream in(out);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Waits up to `seconds` for a child; kills it on time-out. Returns true if it exited with 0.
+bool Wait(pid_t pid, double seconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  int status = 0;
+  while (std::chrono::steady_clock::now() < end) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return false;
+}
+
+class SdlWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+    ASSERT_TRUE(OnPath("xdotool")) << "xdotool is needed with Xvfb";
+    for (int n = 57; n < 120; ++n) {
+      if (Exists("/tmp/.X11-unix/X" + std::to_string(n)) || Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
+      display_ = ":" + std::to_string(n);
+      xvfb_ = Spawn({"Xvfb", display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+      for (int i = 0; i < 100 && !Exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (Exists("/tmp/.X11-unix/X" + std::to_string(n))) return;
+      ::kill(xvfb_, SIGTERM);
+      ::waitpid(xvfb_, nullptr, 0);
+      xvfb_ = -1;
+    }
+    FAIL() << "no free display for Xvfb";
+  }
+  void TearDown() override {
+    if (xvfb_ > 0) {
+      ::kill(xvfb_, SIGTERM);
+      ::waitpid(xvfb_, nullptr, 0);
+    }
+  }
+  std::string display_;
+  pid_t xvfb_ = -1;
+};
+
+TEST_F(SdlWindowTest, WindowDrawsReadsKeysAndKeepsTheFrameRate) {
+  std::string folder = spriteengine::testing::MakeTempFolder("sdl_window");
+  spriteengine::testing::WriteFile(folder + "/script.txt",
+                                   std::string("60 tap 0x1E\n61 tap 0xC5\n62 tap 0x52\n90 mouse 0.25 0.75\n"
+                                               "91 click\n100 shot window.png\n"));
+  std::string out = folder + "/demo.txt";
+  pid_t demo = Spawn({ENGINE_DEMO, folder, "10", "1"},
+                     {"DISPLAY=" + display_, "VARNOK_ENGINE=sdl", "VARNOK_ENGINE_SCRIPT=" + folder + "/script.txt",
+                      "VARNOK_ENGINE_LOG=" + folder + "/engine.log"},
+                     out);
+  ASSERT_GT(demo, 0);
+  // Keys from the X server, as a player's would come: focus the window, type b and Return.
+  std::string window;
+  for (int i = 0; i < 100 && window.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::string found = Capture({"xdotool", "search", "--name", "^Varnok$"}, display_);
+    window = found.substr(0, found.find('\n'));
+  }
+  ASSERT_FALSE(window.empty()) << "the window did not appear";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  Capture({"xdotool", "windowfocus", window}, display_);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Capture({"xdotool", "key", "--delay", "100", "b", "Return"}, display_);
+  ASSERT_TRUE(Wait(demo, 40)) << "the demo did not end cleanly";
+
+  std::ifstream in(out);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::string report = text.str();
+  std::printf("%s", report.c_str());
+  for (const char* key : {"key 30 frame 60", "key 197 frame 61", "key 82 frame 62", "key 48 ", "key 28 "})
+    EXPECT_NE(report.find(key), std::string::npos) << key << " missing in\n" << report;
+  EXPECT_NE(report.find("click frame 91 x 0.250 y 0.750"), std::string::npos) << report;
+  double median = 0;
+  size_t at = report.find("median_ms ");
+  ASSERT_NE(at, std::string::npos);
+  median = std::atof(report.c_str() + at + 10);
+  EXPECT_NEAR(median, 15.0, 0.3);
+
+  SDL_Surface* shot = IMG_Load((folder + "/window.png").c_str());
+  ASSERT_NE(shot, nullptr) << "no screenshot";
+  EXPECT_EQ(shot->w, 800);
+  EXPECT_EQ(shot->h, 600);
+  SDL_FreeSurface(shot);
+  std::printf("screenshot: %s/window.png\n", folder.c_str());
+}
+
+}  // namespace
