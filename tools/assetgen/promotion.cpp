@@ -13,7 +13,9 @@ struct Rect { int x, y, w, h; };
 constexpr Rect kAboutButton{250, 318, kPromoButtonWidth, kPromoButtonHeight};
 constexpr Rect kMoreButton{250, 398, kPromoButtonWidth, kPromoButtonHeight};
 constexpr Rect kExitButton{290, 490, kPromoExitWidth, kPromoExitHeight};
-constexpr int kCountdownX = 528, kCountdownY = 498;
+// The digits print with their vertical centre 0.2 units above the given
+// row, so this row centres them on the exit button, just right of it.
+constexpr int kCountdownX = 528, kCountdownY = 527;
 constexpr int kCountdownStart = 5;
 constexpr int kCountdownRgb[3] = {255, 176, 46};
 constexpr int kCountdownSize = 16;  // digits about 48 px tall
