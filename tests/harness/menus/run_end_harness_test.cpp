@@ -1,0 +1,70 @@
+// A run started from the main menu on the real world, ended by the in-play
+// dialog or by a lost game, back to the menus.
+#include <gtest/gtest.h>
+
+#include "app/main_form.h"
+#include "menu_driver.h"
+#include "world/game.h"
+
+namespace {
+
+using namespace menus_test;
+using testing_support::GameHarness;
+
+class RunEndHarness : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    game.Start();
+    game.Frame();
+    Press(game, keys::kEnter);  // start
+    ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsPlaying; }, 5));
+    game.Frame(5);
+  }
+  bool MenuBackgroundShown() { return game.engine().sprites[game.context().res.menuBackground].shown; }
+  bool TileShown() {
+    const EHandle tile = game.context().game->backgroundTiles[0].sprite;
+    return tile != 0 && game.engine().sprites[tile].shown;
+  }
+
+  GameHarness game;
+};
+
+TEST_F(RunEndHarness, StartBuildsALevelAndHidesTheMenus) {
+  EXPECT_TRUE(TileShown());
+  EXPECT_FALSE(MenuBackgroundShown());
+  EXPECT_FALSE(Shown(game, "data\\PMMStart.png"));
+  EXPECT_FALSE(game.engine().sprites[game.context().res.cursorSprite].shown);
+}
+
+TEST_F(RunEndHarness, QuittingTheRunWithALowScoreShowsTheMainMenuOverNoPlayScreen) {
+  game.context().game->SetScore(50);
+  Press(game, keys::kEscape);
+  ASSERT_EQ(app::GameState(), app::gsGameExitConfirm);
+  Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_TRUE(MenuBackgroundShown());
+  EXPECT_FALSE(TileShown());
+  EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
+  EXPECT_EQ(game.context().game->Score(), 0) << "the world is reset for the next run";
+  // The next start builds a fresh run.
+  Press(game, keys::kEnter);
+  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsPlaying; }, 5));
+}
+
+TEST_F(RunEndHarness, ALostGameWithAQualifyingScoreOpensTheNameEntryAfterTheTwoPauses) {
+  game.context().game->SetScore(950);
+  app::SetGameState(app::gsGameOver);
+  game.form().Window().SetTimerEnabled(game.form().Timer6, true);
+  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsGameOverWait; }, 1000 / 15 + 3));
+  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsRecordName; }, 2000 / 15 + 3));
+  EXPECT_EQ(game.context().pendingRecordRank, 2);
+  EXPECT_TRUE(Shown(game, "data\\Frame.png"));
+  EXPECT_TRUE(game.engine().sprites[game.context().res.cursorSprite].shown);
+  Press(game, keys::kEscape);  // cancel
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_FALSE(TileShown());
+  EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
+}
+
+}  // namespace
