@@ -7,7 +7,6 @@
 #include "menus/menu_common.h"
 #include "menus/world_access.h"
 #include "platform/game_path.h"
-#include "platform/shell.h"
 
 namespace menus {
 namespace {
@@ -57,11 +56,7 @@ void TMainMenu::Hide() {
 }
 
 void TMainMenu::Select(bool up) {
-  if (up) {
-    item_ = item_ <= kStart ? kExit : item_ - 1;
-  } else {
-    item_ = item_ >= kExit ? kStart : item_ + 1;
-  }
+  item_ = WrapItem(item_, up, kItems);
   PlayClick();
   if (item_ == kStart || item_ == kWeb || item_ == kExit) HideSidePanels();
 }
@@ -140,20 +135,11 @@ void TMainMenu::HighScores() {
 }
 
 void TMainMenu::Web() {
-  app::GameContext& ctx = app::Ctx();
-  app::TMainForm* form = ctx.form;
-  if (!form) return;
-  if (ctx.ActiveSettings.Windowed == 1) {
-    form->Window().Minimize();
-    form->Window().Post([] { platform::Shell::Open(platform::GamePath(app::kMoreGamesLink)); });
-    return;
-  }
-  // Full screen cannot show a browser over it: restart, and the new process opens the page.
-  ctx.restart.gameState = app::GameState();
-  ctx.restart.musicChoice = 1;
-  ctx.restart.openMoreGames = 1;
-  app::WriteRestartRecord(ctx.restart);
-  form->Interrupt(4);
+  OpenOutsideTheGame(platform::GamePath(app::kMoreGamesLink), [](app::RestartRecord& record) {
+    record.gameState = app::GameState();
+    record.musicChoice = 1;
+    record.openMoreGames = 1;
+  });
 }
 
 void TMainMenu::Exit() {

@@ -5,8 +5,14 @@
 #include "app/game_context.h"
 #include "app/image_sprite.h"
 #include "app/main_form.h"
+#include "platform/shell.h"
 
 namespace menus {
+namespace {
+
+constexpr int kRestartAndOpenLink = 4;  // Interrupt kind of a restart whose new process opens a page
+
+}  // namespace
 
 EHandle CreatePicture(const char* textureFile, float w, float h, float x, float y) {
   const EHandle sprite = app::CreateImageSprite(app::kSpriteMesh, textureFile, w, h);
@@ -52,6 +58,34 @@ void PrintText(std::string_view text, float x, float y, float scale) {
   const EngineVec location{x, y, 0};
   const EngineVec size{scale, scale, 0};
   iPrint(copy.c_str(), &location, &size, kTextSpacing, app::Ctx().res.mainFont);
+}
+
+void SetTextSelected(bool selected) {
+  if (selected) {
+    SetPrintColor(1, 1, 1);
+  } else {
+    SetPrintColor(kDimGrey, kDimGrey, kDimGrey);
+  }
+}
+
+uint8_t WrapItem(uint8_t item, bool up, uint8_t count) {
+  if (up) return item <= 1 ? count : item - 1;
+  return item >= count ? 1 : item + 1;
+}
+
+void OpenOutsideTheGame(const std::string& target, const std::function<void(app::RestartRecord&)>& markRestart) {
+  app::GameContext& ctx = app::Ctx();
+  app::TMainForm* form = ctx.form;
+  if (!form) return;
+  if (ctx.ActiveSettings.Windowed == 1) {
+    form->Window().Minimize();
+    // Shell calls belong to the main window's thread.
+    form->Window().Post([target] { platform::Shell::Open(target); });
+    return;
+  }
+  markRestart(ctx.restart);
+  app::WriteRestartRecord(ctx.restart);
+  form->Interrupt(kRestartAndOpenLink);
 }
 
 }  // namespace menus

@@ -3,9 +3,13 @@
 // texts in the main font.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
+#include "app/restart_record.h"
 #include "engine/engine_calls.h"
 
 namespace menus {
@@ -36,5 +40,16 @@ void PrintText(std::string_view text, float x, float y, float scale);
 
 // Grey of texts that are not selected, white of the selected one.
 inline constexpr float kDimGrey = 0.8f;
+// White for the selected text, grey otherwise.
+void SetTextSelected(bool selected);
+
+// The next item of a list 1..count that wraps at both ends.
+uint8_t WrapItem(uint8_t item, bool up, uint8_t count);
+
+// Opens `target` (a game-folder path or a URL) outside the game. In a window the
+// game is minimised and the target opened beside it; full screen cannot show
+// anything over it, so the game restarts (restart kind 4) after `markRestart`
+// has put the request into the restart record, and the new process opens it.
+void OpenOutsideTheGame(const std::string& target, const std::function<void(app::RestartRecord&)>& markRestart);
 
 }  // namespace menus

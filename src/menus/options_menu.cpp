@@ -29,14 +29,6 @@ void PrintCentred(const std::string& text, size_t centreLength, float y) {
   PrintText(text, kTextX - kCharOffset * static_cast<float>(centreLength), y, kTextScale);
 }
 
-void SetWhiteOrGrey(bool white) {
-  if (white) {
-    SetPrintColor(1, 1, 1);
-  } else {
-    SetPrintColor(kDimGrey, kDimGrey, kDimGrey);
-  }
-}
-
 }  // namespace
 
 void TOptMenu::Build() {
@@ -85,11 +77,7 @@ void TOptMenu::HideSprites() {
 }
 
 void TOptMenu::MoveSelection(bool up) {
-  if (up) {
-    item_ = item_ <= kWindow ? kHotKey : item_ - 1;
-  } else {
-    item_ = item_ >= kHotKey ? kWindow : item_ + 1;
-  }
+  item_ = WrapItem(item_, up, kItems);
   PlaceUnderline();
 }
 
@@ -185,12 +173,12 @@ void TOptMenu::Draw() {
     const bool cursor = cursor_.Tick(iSystemTimer());
     PrintCentred(cursor ? addText + "I" : addText, addText.size(), kAddTextY);
   } else {
-    SetWhiteOrGrey(item_ == kAddText);
+    SetTextSelected(item_ == kAddText);
     PrintCentred(addText, addText.size(), kAddTextY);
   }
 
   const std::string hotKey = state == app::gsOptionsKeyCapture ? "..." : HotKeyText(pending);
-  SetWhiteOrGrey(item_ == kHotKey);
+  SetTextSelected(item_ == kHotKey);
   PrintCentred(hotKey, hotKey.size(), kHotKeyY);
 }
 

@@ -19,14 +19,6 @@ constexpr float kScoreY = 4.2f, kNameCaptionY = 1.2f, kNameY = 0.2f, kAddCaption
 constexpr float kSaveY = -5.3f, kCancelY = -6.8f;
 constexpr const char* kFieldUnderline = "____________________";
 
-void SetColour(bool white) {
-  if (white) {
-    SetPrintColor(1, 1, 1);
-  } else {
-    SetPrintColor(kDimGrey, kDimGrey, kDimGrey);
-  }
-}
-
 }  // namespace
 
 void TRecordInputMenu::Build() {
@@ -44,11 +36,7 @@ void TRecordInputMenu::Open() {
 void TRecordInputMenu::HideSprites() { iSpriteHide(frame_); }
 
 void TRecordInputMenu::MoveSelection(bool up) {
-  if (up) {
-    item_ = item_ <= kName ? kCancel : item_ - 1;
-  } else {
-    item_ = item_ >= kCancel ? kName : item_ + 1;
-  }
+  item_ = WrapItem(item_, up, kCancel);
   FollowItemWithState();
 }
 
@@ -76,20 +64,20 @@ void TRecordInputMenu::Draw() {
   const bool typingAdd = state == app::gsRecordAdd;
   const bool cursorShown = (typingName || typingAdd) && cursor_.Tick(iSystemTimer());
 
-  SetColour(false);
+  SetTextSelected(false);
   PrintText("YOUR SCORE: " + std::to_string(world::Score()), kTextX, kScoreY, kSmallText);
   PrintText("YOUR NAME:", kTextX, kNameCaptionY, kSmallText);
-  SetColour(item_ == kName || typingName);
+  SetTextSelected(item_ == kName || typingName);
   PrintText(typingName && cursorShown ? name_ + "I" : name_, kTextX, kNameY, kSmallText);
   if (item_ == kName) PrintText(kFieldUnderline, kTextX, kNameY, kSmallText);
-  SetColour(false);
+  SetTextSelected(false);
   PrintText("ADD TEXT:", kTextX, kAddCaptionY, kSmallText);
-  SetColour(item_ == kAddText || typingAdd);
+  SetTextSelected(item_ == kAddText || typingAdd);
   PrintText(typingAdd && cursorShown ? addText_ + "I" : addText_, kTextX, kAddY, kSmallText);
   if (item_ == kAddText) PrintText(kFieldUnderline, kTextX, kAddY, kSmallText);
-  SetColour(item_ == kSave);
+  SetTextSelected(item_ == kSave);
   PrintText("OK", kTextX, kSaveY, kButtonText);
-  SetColour(item_ == kCancel);
+  SetTextSelected(item_ == kCancel);
   PrintText("CANCEL", kTextX, kCancelY, kButtonText);
 }
 

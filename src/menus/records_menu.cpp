@@ -4,10 +4,8 @@
 #include <cstdio>
 
 #include "app/game_context.h"
-#include "app/main_form.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
-#include "platform/shell.h"
 #include "services/score_server.h"
 
 namespace menus {
@@ -16,7 +14,6 @@ namespace {
 constexpr float kButtonW = 5, kButtonH = 2.5f, kButtonY = -8;
 constexpr float kClearX = -11, kViewX = -4;
 constexpr float kLineX = -10, kFirstLineY = 5, kLineStep = 1.05f, kLineScale = 0.4f;
-constexpr int kRestartAndOpenLink = 4;  // Interrupt kind of a restart that opens a page
 
 }  // namespace
 
@@ -75,19 +72,11 @@ void TRecordsMenu::AskClear() {
 }
 
 void TRecordsMenu::ViewOnline() {
-  app::GameContext& ctx = app::Ctx();
-  app::TMainForm* form = ctx.form;
-  if (!form) return;
-  if (ctx.ActiveSettings.Windowed == 1) {
-    form->Window().Minimize();
-    form->Window().Post([url = services::OnlineTableUrl()] { platform::Shell::Open(url); });
-    return;
-  }
-  ctx.restart.gameState = app::GameState();
-  ctx.restart.musicChoice = ctx.musicChoice;
-  ctx.restart.openScoreTable = 1;
-  app::WriteRestartRecord(ctx.restart);
-  form->Interrupt(kRestartAndOpenLink);
+  OpenOutsideTheGame(services::OnlineTableUrl(), [](app::RestartRecord& record) {
+    record.gameState = app::GameState();
+    record.musicChoice = app::Ctx().musicChoice;
+    record.openScoreTable = 1;
+  });
 }
 
 void TRecordsMenu::Leave() {
