@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -227,6 +228,21 @@ TEST_F(MenusE2E, AltEnterRestartsIntoFullScreenAndBackKeepingTheOptionsScreen) {
   EXPECT_TRUE(Screenshot("full.png"));
   EXPECT_TRUE(Screenshot("back.png"));
   EXPECT_FALSE(fs::exists(dir_ / "data" / "boss.dat"));
+}
+
+TEST_F(MenusE2E, TheWindowModeOptionRestartsIntoFullScreenAndBack) {
+  // Options, item 1, Right: applied at once, the game restarts in the other mode.
+  const std::string toggle = "40 tap 0xD0\n45 tap 0xD0\n50 tap 0x1C\n70 shot options_%s.png\n80 tap 0xCD\n";
+  char first[128], second[128];
+  std::snprintf(first, sizeof first, toggle.c_str(), "window");
+  std::snprintf(second, sizeof second, toggle.c_str(), "full");
+  ASSERT_TRUE(Play({first, second, "60 shot main_again.png\n70 quit\n"}, 3, 60)) << Log();
+  EXPECT_EQ(Count(Log(), " open sdl\n"), 3) << Log();
+  const std::vector<int> expected = {3, 4, 3, 4, 3};
+  EXPECT_EQ(States(), expected) << Log();
+  EXPECT_EQ(Settings().at(0), 1);
+  EXPECT_TRUE(Screenshot("options_full.png"));
+  EXPECT_TRUE(Screenshot("main_again.png"));
 }
 
 }  // namespace
