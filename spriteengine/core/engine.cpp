@@ -291,6 +291,7 @@ bool Engine::EngineSettings(int32_t* block) {
     Warn(std::string("the ") + video_->Name() + " backend cannot open its window");
     return false;
   }
+  showsFrames_ = video_->ShowsFrames();
   settingsOk_ = true;
   RunQueuedWindowCommands();
   return true;
@@ -362,7 +363,9 @@ void Engine::DrawAndShow(bool present) {
 }
 
 void Engine::Render() {
-  if (!open_ || !video_ || !video_->ShowsFrames()) return;
+  // video_ belongs to the engine thread; other threads only draw, and the
+  // engine thread shows the frame at its next render.
+  if (!settingsOk_ || !showsFrames_) return;
   DrawAndShow(OnEngineThread());
 }
 
@@ -386,6 +389,11 @@ void Engine::EngineClose() {
     scene_.Clear();
     mipLevels_ = 1;
   }
+  settingsOk_ = false;
+  {
+    // Wait for a frame another thread may be drawing.
+    std::lock_guard frameLock(frameMutex_);
+  }
   if (video_) video_->Close();
   video_.reset();
   {
@@ -394,6 +402,7 @@ void Engine::EngineClose() {
   }
   open_ = false;
   settingsOk_ = false;
+  showsFrames_ = false;
   initDone_ = false;
   log_.Write(scriptFrame_, "close");
 }

@@ -193,6 +193,7 @@ class Engine : public WindowEvents {
   std::thread::id engineThread_;
   std::atomic<bool> open_{false};
   std::atomic<bool> settingsOk_{false};
+  std::atomic<bool> showsFrames_{false};  // the backend shows frames (set at settings)
   std::atomic<bool> initDone_{false};
   std::atomic<bool> exitRequested_{false};
   std::atomic<bool> visible_{true};

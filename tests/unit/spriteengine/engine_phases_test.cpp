@@ -210,3 +210,48 @@ TEST_F(PhasesTest, OpenCloseOpenAgainClearsTheScene) {
 
 }  // namespace
 }  // namespace spriteengine
+
+namespace spriteengine {
+namespace {
+
+TEST_F(PhasesTest, PlaceholderTicksTheScriptAndForwardsItsWindowCommands) {
+  // A process started minimised: no engine open, the game minimises its window.
+  testing::WriteFile(dir + "/s.txt", std::string("5 activate\n6 restore\n"));
+  ::setenv("VARNOK_ENGINE_SCRIPT", (dir + "/s.txt").c_str(), 1);
+  Engine e(testing::MakeFakePlatform(record));
+  static std::vector<int> received;
+  received.clear();
+  VarnokWindowLink link{nullptr, [](void*, int32_t cmd) { received.push_back(cmd); }};
+  e.WindowLinkSet(&link);
+  e.WindowCommand(VARNOK_WINDOW_MINIMIZE);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // ~13 frames at 66.7 Hz
+  EXPECT_EQ(received, (std::vector<int>{VARNOK_WINDOW_ACTIVATE, VARNOK_WINDOW_RESTORE}));
+  // Opening the engine removes the placeholder; frames go on counting from there.
+  uint64_t before = e.ScriptFrame();
+  EXPECT_GE(before, 6u);
+  Counts c;
+  Host(e, c, [&](int run) {
+    if (run == 2) e.Exit();
+  });
+  EXPECT_EQ(e.ScriptFrame(), before + 2);
+}
+
+TEST_F(PhasesTest, PointerStaysOutsideUntilMovedAndMouseResetFollowsIt) {
+  testing::WriteFile(dir + "/s.txt", std::string("3 mouse 0.25 0.5\n"));
+  ::setenv("VARNOK_ENGINE_SCRIPT", (dir + "/s.txt").c_str(), 1);
+  Engine e(testing::MakeFakePlatform(record));
+  Counts c;
+  std::vector<Vec2> seen;
+  Host(e, c, [&](int run) {
+    e.MouseReset({0.5f, 0.5f});
+    seen.push_back(e.Pointer());
+    if (run == 3) e.MouseReset({0.75f, 0.75f});
+    if (run == 4) e.Exit();
+  });
+  EXPECT_LT(seen[0].x, 0);  // outside the frame: no hover by accident
+  EXPECT_FLOAT_EQ(seen[2].x, 0.5f);  // moved by the script, then reset
+  EXPECT_FLOAT_EQ(seen[3].x, 0.5f);
+}
+
+}  // namespace
+}  // namespace spriteengine
