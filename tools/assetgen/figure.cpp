@@ -143,22 +143,23 @@ void DrawHead(cairo_t* cr, const Space& s, const Outfit& o, const Pose& p) {
     cairo_fill(cr);
   }
   // Eye.
-  EllipsePath(cr, r * 0.55, -r * 0.2, r * 0.12, r * 0.14);
+  EllipsePath(cr, r * 0.56, -r * 0.06, r * 0.17, r * 0.2);
   SetColor(cr, Hex(0x101010));
   cairo_fill(cr);
   switch (o.headgear) {
     case Headgear::Helmet:
     case Headgear::DesertHelmet:
+      // The rim stays above the eye so the face reads under the helmet.
       cairo_new_path(cr);
-      cairo_arc(cr, 0, -r * 0.05, r * 1.12, M_PI, 2 * M_PI);
-      cairo_line_to(cr, r * 1.25, -r * 0.05);
-      cairo_line_to(cr, -r * 1.2, r * 0.1);
+      cairo_arc(cr, 0, -r * 0.3, r * 1.08, M_PI, 2 * M_PI);
+      cairo_line_to(cr, r * 1.2, -r * 0.3);
+      cairo_line_to(cr, -r * 1.15, -r * 0.1);
       cairo_close_path(cr);
       FillOutlined(cr, o.hat, kOutline);
-      cairo_rectangle(cr, -r * 0.9, -r * 0.45, r * 1.7, r * 0.14);
+      cairo_rectangle(cr, -r * 0.9, -r * 0.62, r * 1.7, r * 0.14);
       SetColor(cr, Mix(o.hat, Hex(0x000000), 0.3));
       cairo_fill(cr);
-      Limb(cr, r * 0.1, r * 0.05, r * 0.3, r * 0.9, 1.5, Hex(0x2a2a20), 0);
+      Limb(cr, -r * 0.2, -r * 0.25, -r * 0.05, r * 0.85, 1.2, Hex(0x2a2a20), 0);
       break;
     case Headgear::Cap:
       cairo_new_path(cr);
