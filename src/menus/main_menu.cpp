@@ -104,6 +104,8 @@ void TMainMenu::Start() {
 
 void TMainMenu::Help() {
   TFrontEnd& menus = Menus();
+  // The help pages print nothing of their own, so the table's lines would stay.
+  iPrintsHide();
   menus.optMenu.HideSprites();
   menus.recordsMenu.HideSprites();
   Hide();

@@ -210,6 +210,14 @@ TEST_F(RecordsHarness, ViewOnlineInFullScreenRestartsWithThePageRequested) {
   EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer4));
 }
 
+TEST_F(RecordsHarness, HelpClickedBesideTheTableTakesTheTableLinesAway) {
+  Menus().mainMenu.HighScores();
+  game.Frame();
+  ClickAt(game, 9, 0.2f);  // help
+  EXPECT_EQ(app::GameState(), app::gsHelp);
+  EXPECT_TRUE(game.engine().prints.empty());
+}
+
 TEST_F(RecordsHarness, EscLeavesTheTableForTheMainMenu) {
   Menus().mainMenu.HighScores();
   game.Frame();
