@@ -225,8 +225,9 @@ TEST_F(PhasesTest, PlaceholderTicksTheScriptAndForwardsItsWindowCommands) {
   e.WindowLinkSet(&link);
   e.WindowCommand(VARNOK_WINDOW_MINIMIZE);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // ~13 frames at 66.7 Hz
+  e.WindowCommand(VARNOK_WINDOW_CLOSE);                          // ends the placeholder (joins its thread)
   EXPECT_EQ(received, (std::vector<int>{VARNOK_WINDOW_ACTIVATE, VARNOK_WINDOW_RESTORE}));
-  // Opening the engine removes the placeholder; frames go on counting from there.
+  // Opening the engine later; frames go on counting from there.
   uint64_t before = e.ScriptFrame();
   EXPECT_GE(before, 6u);
   Counts c;
