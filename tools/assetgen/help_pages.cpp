@@ -88,8 +88,8 @@ const Page kPages[kHelpPages] = {
       "hide key  hides the game at once; choose it",
       "  under OPTIONS - HIDE KEY",
       "",
-      "OPTIONS also sets the music, the sound and",
-      "the name text added to your online scores."}},
+      "OPTIONS also switches music and menu sounds",
+      "and sets the ADD TEXT saved with your scores."}},
 };
 
 constexpr double kMargin = 14;
