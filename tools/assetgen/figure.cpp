@@ -305,7 +305,7 @@ void SetAim(Pose& p, int aim) {
   // Muzzles sit just behind where the game launches each aim's shots.
   static constexpr Aim kAims[5] = {
       {0, {1.95, 0.36}, 0}, {45, {1.78, 1.95}, 0.25}, {90, {0.42, 2.62}, 0.45},
-      {-45, {1.12, -1.18}, -0.2}, {-90, {0.5, -1.7}, -0.35},
+      {-45, {1.12, -1.18}, -0.2}, {-90, {0.38, -1.85}, -0.35},
   };
   const Aim& a = kAims[std::clamp(aim, 1, 5) - 1];
   p.gunAngle = a.angleDeg * M_PI / 180;

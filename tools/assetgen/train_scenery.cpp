@@ -198,10 +198,11 @@ void DrawWagon(Canvas& c, int kind) {
   SetColor(cr, palette::kOutline);
   cairo_set_line_width(cr, 3);
   cairo_stroke(cr);
-  // Roof with a lit rim from the low sun.
-  RoundRectPath(cr, left - 6, roof - 8, right - left + 12, 12, 5);
+  // Roof with a lit rim from the low sun; its top is the roof line the
+  // game's collision rectangle puts the walkers on.
+  RoundRectPath(cr, left - 6, roof - 1, right - left + 12, 12, 5);
   FillOutlined(cr, Mix(body, Hex(0x202020), 0.5), 2.5);
-  cairo_rectangle(cr, left - 4, roof - 7, right - left + 8, 2);
+  cairo_rectangle(cr, left - 4, roof, right - left + 8, 2);
   SetColor(cr, Hex(0xffb070, 0.6));
   cairo_fill(cr);
   if (kind == 4) {
