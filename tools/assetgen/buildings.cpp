@@ -17,6 +17,8 @@ constexpr double kPixelsPerUnit = 25;  // engine location unit in the 800 x 600 
 
 enum class Roof { Flat, Tanks, Pitched, Sawtooth, Stepped };
 enum class Ground { Doors, Shops, Garages };
+// Window shapes: two-pane, arched with shutters, factory grid, tall with a transom.
+enum class Pane { Double, Arched, Grid, Tall };
 
 struct Style {
   Color body;
@@ -33,9 +35,10 @@ struct Style {
   std::vector<std::pair<double, double>> fires;
   const char* sign = nullptr;  // painted name on the façade, if any
   bool neon = false;           // the sign is a vertical neon sign instead
+  Pane pane = Pane::Double;
 };
 
-Style StyleFor(int kind) {
+Style BaseStyle(int kind) {
   switch (kind) {
     case 1: return {Hex(0x4a3438), Hex(0x6a4c48), 70, 6, 26, 36, 58, Roof::Tanks, Ground::Doors, false, false, true,
                     {{5.5, 4.5}, {-5.5, 4.5}}};
@@ -57,16 +60,45 @@ Style StyleFor(int kind) {
   }
 }
 
+Style StyleFor(int kind) {
+  Style s = BaseStyle(kind);
+  const Pane panes[8] = {Pane::Double, Pane::Tall, Pane::Tall, Pane::Grid, Pane::Double, Pane::Double, Pane::Arched, Pane::Grid};
+  s.pane = panes[std::clamp(kind, 1, 8) - 1];
+  return s;
+}
+
 struct Box { double x, y, w, h; };
 bool Overlaps(const Box& a, const Box& b) {
   return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-void PaintWindow(cairo_t* cr, const Box& b, bool lit, Rng& rng) {
-  cairo_rectangle(cr, b.x - 3, b.y - 3, b.w + 6, b.h + 6);
+// The glass outline of a window: arched ones get a round top.
+void GlassPath(cairo_t* cr, const Box& b, Pane pane, double grow) {
+  if (pane == Pane::Arched) {
+    const double r = b.w / 2 + grow;
+    cairo_new_sub_path(cr);
+    cairo_move_to(cr, b.x - grow, b.y + b.h + grow);
+    cairo_line_to(cr, b.x - grow, b.y + r);
+    cairo_arc(cr, b.x + b.w / 2, b.y + r - grow, r, M_PI, 2 * M_PI);
+    cairo_line_to(cr, b.x + b.w + grow, b.y + b.h + grow);
+    cairo_close_path(cr);
+  } else {
+    cairo_rectangle(cr, b.x - grow, b.y - grow, b.w + 2 * grow, b.h + 2 * grow);
+  }
+}
+
+void PaintWindow(cairo_t* cr, const Box& b, bool lit, Pane pane, Rng& rng) {
+  if (pane == Pane::Arched) {
+    // Shutters either side.
+    for (double x : {b.x - b.w * 0.45 - 4, b.x + b.w + 4}) {
+      cairo_rectangle(cr, x, b.y + 4, b.w * 0.45, b.h - 4);
+      FillOutlined(cr, Hex(0x3a4a3a), 1.5);
+    }
+  }
+  GlassPath(cr, b, pane, 3);
   SetColor(cr, Hex(0x181b24));
   cairo_fill(cr);
-  cairo_rectangle(cr, b.x, b.y, b.w, b.h);
+  GlassPath(cr, b, pane, 0);
   if (lit) {
     FillVertical(cr, b.y, b.y + b.h, Hex(0xffe0a0), Hex(0xf0a040));
     // A curtain or a shadow of someone inside.
@@ -86,8 +118,19 @@ void PaintWindow(cairo_t* cr, const Box& b, bool lit, Rng& rng) {
     SetColor(cr, Hex(0xd090b0, 0.25));
     cairo_fill(cr);
   }
-  // Mullion and sill.
-  cairo_rectangle(cr, b.x + b.w / 2 - 1, b.y, 2, b.h);
+  // Glazing bars and sill.
+  switch (pane) {
+    case Pane::Grid:
+      for (int k = 1; k < 3; ++k) cairo_rectangle(cr, b.x + b.w * k / 3 - 1, b.y, 2, b.h);
+      cairo_rectangle(cr, b.x, b.y + b.h / 2 - 1, b.w, 2);
+      break;
+    case Pane::Tall:
+      cairo_rectangle(cr, b.x, b.y + b.h * 0.3 - 1, b.w, 2);
+      break;
+    default:
+      cairo_rectangle(cr, b.x + b.w / 2 - 1, b.y, 2, b.h);
+      break;
+  }
   cairo_rectangle(cr, b.x - 4, b.y + b.h + 2, b.w + 8, 4);
   SetColor(cr, Hex(0x1a1d26, 0.9));
   cairo_fill(cr);
@@ -309,7 +352,7 @@ void DrawBuilding(Canvas& c, int kind) {
       const Box b{x0 + col * s.spacing - s.windowW / 2, y, s.windowW, s.windowH};
       const bool lit = rng.Uniform() < 0.3;
       if (std::any_of(fireBoxes.begin(), fireBoxes.end(), [&](const Box& fb) { return Overlaps(fb, b); })) continue;
-      PaintWindow(cr, b, lit, rng);
+      PaintWindow(cr, b, lit, s.pane, rng);
       if (s.balconies && col % 2 == 0) {
         cairo_rectangle(cr, b.x - 8, b.y + b.h + 4, b.w + 16, 10);
         FillOutlined(cr, s.trim, 2);
