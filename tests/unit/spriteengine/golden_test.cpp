@@ -151,7 +151,7 @@ TEST_F(GoldenTest, ParticleBurstGlowsAdditivelyAtItsEmitter) {
   EXPECT_EQ(centre.r, 255);
   EXPECT_GT(centre.g, 100);
   EXPECT_LT(centre.b, 40);
-  ExpectColour(cx + 60, cy, {0, 0, 0});  // particles of 0.5 world units: ~36 px across
+  ExpectColour(cx + 60, cy, {0, 0, 0});  // particles of 0.3 world units: ~22 px across
 }
 
 TEST_F(GoldenTest, EmptyFrameIsBlack) { ExpectColour(300, 520, {0, 0, 0}); }

@@ -123,7 +123,7 @@ EHandle BuildGoldenScene(const EngineApi& api) {
   api.iParticleEmitterLocationSet(emitter, &burstAt);
   api.iParticleEmitterDirectionSet(emitter, &still, &still);
   api.iParticleEmitterSpeedSet(emitter, 1, 1);
-  EngineVec size{0.5f, 0.5f, 0};
+  EngineVec size{1.0f, 1.0f, 0};
   api.iParticleEmitterScaleSet(emitter, &size, &size);
   return emitter;
 }
