@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -14,7 +15,9 @@ namespace menus {
 
 inline constexpr int kMaxTextLength = 10;  // names and the add text
 
-#pragma pack(push, 1)
+// The records' natural layout is exactly the file layout (every field sits at
+// its own alignment), so they need no packing and fields can be referenced.
+
 // One settings record, the same 20 bytes in memory and on disk.
 struct TSettings {
   uint8_t Windowed = 1;                    // 1 = play in a window, 0 = full screen
@@ -40,9 +43,8 @@ struct TRecordEntry {
 
   bool operator==(const TRecordEntry&) const = default;
 };
-#pragma pack(pop)
-static_assert(sizeof(TSettings) == 20);
-static_assert(sizeof(TRecordEntry) == 16);
+static_assert(sizeof(TSettings) == 20 && offsetof(TSettings, BossKey) == 14 && offsetof(TSettings, Padding) == 19);
+static_assert(sizeof(TRecordEntry) == 16 && offsetof(TRecordEntry, Score) == 12);
 
 inline constexpr int kRecordCount = 10;
 using TRecordsTable = std::array<TRecordEntry, kRecordCount>;  // entry 0 is rank 1
