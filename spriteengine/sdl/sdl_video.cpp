@@ -55,8 +55,14 @@ class SdlVideo : public VideoBackend {
     }
     videoStarted_ = true;
     Uint32 flags = SDL_WINDOW_RESIZABLE | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    window_ = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kFrameWidth, kFrameHeight,
-                               flags);
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = kFrameWidth, h = kFrameHeight;
+    SDL_Rect bounds;
+    if (fullScreen && SDL_GetDisplayBounds(0, &bounds) == 0) {
+      // Already the display's size and place: without a window manager nobody
+      // would move or resize it there.
+      x = bounds.x, y = bounds.y, w = bounds.w, h = bounds.h;
+    }
+    window_ = SDL_CreateWindow(kTitle, x, y, w, h, flags);
     if (!window_) {
       Warn(std::string("SDL cannot make the window: ") + SDL_GetError());
       Close();

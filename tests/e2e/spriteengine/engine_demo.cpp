@@ -3,7 +3,8 @@
 // Reports every key it sees and the frame intervals on standard output:
 //   key CODE frame N
 //   frames N median_ms X p99_ms Y
-// Usage: engine_demo FOLDER SECONDS [FIRES]   (FOLDER gets the scene's files)
+// Usage: engine_demo FOLDER SECONDS [FIRES [full]]   (FOLDER gets the scene's files;
+// "full" opens the desktop full screen)
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
   std::string folder = argv[1];
   double seconds = std::atof(argv[2]);
   int fireCount = argc > 3 ? std::atoi(argv[3]) : 2;
+  bool fullScreen = argc > 4 && std::string(argv[4]) == "full";
   WriteGoldenAssets(folder);
   if (::chdir(folder.c_str()) != 0) return 2;
   EngineApi api;
@@ -89,7 +91,7 @@ int main(int argc, char** argv) {
     if (frame % 60 == 1) api.iParticleEmitterEmit(burst, 40, 1);
     if (times.back() - times.front() >= seconds) api.iExit();
   };
-  if (!RunHost(api, cb)) {
+  if (!RunHost(api, cb, fullScreen)) {
     std::printf("refused\n");
     return 1;
   }
