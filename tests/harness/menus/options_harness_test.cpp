@@ -58,7 +58,7 @@ TEST_F(OptionsHarness, KeyCaptureOfF12WithCtrlAndShiftIsShownWithItsSuffixes) {
   game.Frame();
   EXPECT_TRUE(Printed(game, "F12+SHIFT+CTRL"));
   const menus::TSettings saved = SettingsFile();
-  EXPECT_EQ(saved.BossKey, kF12);
+  EXPECT_EQ(static_cast<int>(saved.BossKey), kF12);
   EXPECT_EQ(saved.BossKeyAlt, 0);
   EXPECT_EQ(saved.BossKeyShift, 1);
   EXPECT_EQ(saved.BossKeyCtrl, 1);
@@ -75,7 +75,7 @@ TEST_F(OptionsHarness, ScanCode69IsAcceptedAndShownAsItsSuffixesAlone) {
   Press(game, keys::kEnter);
   Chord(game, {keys::kRightAlt}, 69);
   game.Frame();
-  EXPECT_EQ(game.context().ActiveSettings.BossKey, 69);
+  EXPECT_EQ(static_cast<int>(game.context().ActiveSettings.BossKey), 69);
   EXPECT_TRUE(Printed(game, "+ALT"));
 }
 
@@ -86,7 +86,7 @@ TEST_F(OptionsHarness, TheHotKeyDuringKeyCaptureReturnsWithoutStoringIt) {
   Chord(game, {keys::kLeftAlt}, kF12);
   EXPECT_EQ(app::GameState(), app::gsOptions);
   EXPECT_FALSE(game.context().pendingSoundRestore);
-  EXPECT_EQ(game.context().PendingSettings.BossKey, kF12);
+  EXPECT_EQ(static_cast<int>(game.context().PendingSettings.BossKey), kF12);
   EXPECT_EQ(game.context().PendingSettings.BossKeyAlt, 1);
 }
 
@@ -96,7 +96,7 @@ TEST_F(OptionsHarness, KeysOutsideTheCaptureRangesAreNotTaken) {
   Press(game, keys::kEnter);
   Press(game, 0x39);  // space bar
   EXPECT_EQ(app::GameState(), app::gsOptionsKeyCapture);
-  EXPECT_EQ(game.context().PendingSettings.BossKey, kF12);
+  EXPECT_EQ(static_cast<int>(game.context().PendingSettings.BossKey), kF12);
 }
 
 TEST_F(OptionsHarness, TypingTheAddTextTakesTenCharactersAndIgnoresTheEleventh) {
