@@ -11,6 +11,20 @@
 #include "world/game.h"
 
 namespace app {
+namespace {
+
+// The menu states in which the close box opens the quit dialog; elsewhere it does nothing.
+bool CloseBoxAsksToQuit(uint8_t state) {
+  switch (state) {
+    case gsMainMenu: case gsOptions: case gsHelp: case gsOptionsTextEdit:
+    case gsOptionsKeyCapture: case gsRecords: case gsRecordsResetConfirm:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
 
 TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), library_(library) {
   EngineHost.OnInit = [this] { EngineInit(); };
@@ -124,23 +138,11 @@ bool TMainForm::SystemCommand(int32_t command) {
       SwitchWindowMode();
       return true;
     case VARNOK_WINDOW_CLOSE:
-      switch (GameState()) {
-        case gsMainMenu: case gsOptions: case gsHelp: case gsOptionsTextEdit:
-        case gsOptionsKeyCapture: case gsRecords: case gsRecordsResetConfirm:
-          PostToFrame([] {
-            // The state may have moved on before the frame ran.
-            switch (GameState()) {
-              case gsMainMenu: case gsOptions: case gsHelp: case gsOptionsTextEdit:
-              case gsOptionsKeyCapture: case gsRecords: case gsRecordsResetConfirm:
-                menus::Menus().exitMenu.OpenFromCloseBox();
-                break;
-              default:
-                break;
-            }
-          });
-          break;
-        default:
-          break;
+      if (CloseBoxAsksToQuit(GameState())) {
+        PostToFrame([] {
+          // The state may have moved on before the frame ran.
+          if (CloseBoxAsksToQuit(GameState())) menus::Menus().exitMenu.OpenFromCloseBox();
+        });
       }
       return true;  // the close box never closes the window itself
     case VARNOK_WINDOW_MINIMIZE:
