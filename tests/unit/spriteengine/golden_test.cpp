@@ -17,6 +17,8 @@ namespace spriteengine::testing {
 namespace {
 
 constexpr int kShotFrame = 5;
+constexpr int kFireShotFrame = 80;                  // the fire has burnt for 80 frames
+constexpr float kFireX = -8, kFireY = -8;          // sprite units
 
 struct Rgb {
   int r, g, b;
@@ -27,7 +29,7 @@ class GoldenTest : public ::testing::Test {
   static void SetUpTestSuite() {
     folder_ = new std::string(MakeTempFolder("golden"));
     WriteGoldenAssets(*folder_);
-    WriteFile(*folder_ + "/script.txt", "5 shot golden.png\n");
+    WriteFile(*folder_ + "/script.txt", "5 shot golden.png\n80 shot fire.png\n");
     ASSERT_EQ(::chdir(folder_->c_str()), 0);
     ::setenv("VARNOK_ENGINE", "headless", 1);
     ::setenv("VARNOK_ENGINE_SCRIPT", (*folder_ + "/script.txt").c_str(), 1);
@@ -36,29 +38,38 @@ class GoldenTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(LoadEngine(SPRITEENGINE_DLL, api, &error)) << error;
     EHandle emitter = 0;
+    Fire fire;
     int runs = 0;
     HostCallbacks cb;
     cb.init = [&] { emitter = BuildGoldenScene(api); };
     cb.run = [&] {
       ++runs;
       if (runs == 1) api.iParticleEmitterEmit(emitter, 40, 1);
-      if (runs == kShotFrame + 1) api.iExit();
+      if (runs == kShotFrame + 1) fire = MakeFire(api, kFireX, kFireY, 1.0f);  // after the golden shot
+      if (fire.emitter) api.iParticleEmitterEmit(fire.emitter, 10, 1);
+      if (runs == kFireShotFrame + 1) api.iExit();
     };
     ASSERT_TRUE(RunHost(api, cb));
     SDL_Surface* loaded = IMG_Load((*folder_ + "/golden.png").c_str());
     ASSERT_NE(loaded, nullptr) << IMG_GetError();
     shot_ = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
     SDL_FreeSurface(loaded);
+    SDL_Surface* fireLoaded = IMG_Load((*folder_ + "/fire.png").c_str());
+    ASSERT_NE(fireLoaded, nullptr) << IMG_GetError();
+    fireShot_ = SDL_ConvertSurfaceFormat(fireLoaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(fireLoaded);
   }
   static void TearDownTestSuite() {
     if (shot_) SDL_FreeSurface(shot_);
-    shot_ = nullptr;
+    if (fireShot_) SDL_FreeSurface(fireShot_);
+    shot_ = fireShot_ = nullptr;
   }
 
   void SetUp() override { ASSERT_NE(shot_, nullptr); }
 
-  static Rgb At(int x, int y) {
-    uint32_t p = static_cast<const uint32_t*>(shot_->pixels)[y * shot_->pitch / 4 + x];
+  static Rgb At(int x, int y, SDL_Surface* from = nullptr) {
+    if (!from) from = shot_;
+    uint32_t p = static_cast<const uint32_t*>(from->pixels)[y * from->pitch / 4 + x];
     return {static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF), static_cast<int>(p & 0xFF)};
   }
   static int PixelX(float units) { return static_cast<int>(std::lround((units + 16) * 25)); }
@@ -82,10 +93,12 @@ class GoldenTest : public ::testing::Test {
 
   static std::string* folder_;
   static SDL_Surface* shot_;
+  static SDL_Surface* fireShot_;
 };
 
 std::string* GoldenTest::folder_ = nullptr;
 SDL_Surface* GoldenTest::shot_ = nullptr;
+SDL_Surface* GoldenTest::fireShot_ = nullptr;
 
 TEST_F(GoldenTest, ScreenshotIsTheWholeFrame) {
   EXPECT_EQ(shot_->w, 800);
@@ -152,6 +165,27 @@ TEST_F(GoldenTest, ParticleBurstGlowsAdditivelyAtItsEmitter) {
   EXPECT_GT(centre.g, 100);
   EXPECT_LT(centre.b, 40);
   ExpectColour(cx + 60, cy, {0, 0, 0});  // particles of 0.3 world units: ~22 px across
+}
+
+// The fire of design.md §3 after 80 frames: a flame standing on its emitter,
+// taller than wide, yellow at the base and red at the tip.
+TEST_F(GoldenTest, FireRisesAsANarrowFlameAboveItsEmitter) {
+  int cx = PixelX(kFireX), cy = PixelY(kFireY);
+  int top = cy, bottom = cy, left = cx, right = cx;
+  auto lit = [](Rgb p) { return p.r > 60; };
+  while (top > 0 && lit(At(cx, top - 1, fireShot_))) --top;
+  while (bottom < 599 && lit(At(cx, bottom + 1, fireShot_))) ++bottom;
+  int mid = (top + bottom) / 2;
+  while (left > 0 && lit(At(left - 1, mid, fireShot_))) --left;
+  while (right < 799 && lit(At(right + 1, mid, fireShot_))) ++right;
+  std::printf("fire: x %d..%d, y %d..%d around the emitter at %d,%d\n", left, right, top, bottom, cx, cy);
+  EXPECT_GT(cy - top, 2 * (bottom - cy));        // it rises: most of the flame above the emitter
+  EXPECT_GT(bottom - top, 2 * (right - left));   // taller than wide
+  EXPECT_GT(cy - top, 30);                       // and visibly tall
+  EXPECT_LT(right - left, 60);
+  Rgb base = At(cx, cy, fireShot_), tip = At(cx, top + 3, fireShot_);
+  EXPECT_GT(base.g, 150);  // yellow core
+  EXPECT_GT(tip.r, 2 * tip.g);  // red tip
 }
 
 TEST_F(GoldenTest, EmptyFrameIsBlack) { ExpectColour(300, 520, {0, 0, 0}); }

@@ -128,4 +128,25 @@ EHandle BuildGoldenScene(const EngineApi& api) {
   return emitter;
 }
 
+Fire MakeFire(const EngineApi& api, float x, float y, float g) {
+  Fire f;
+  f.system = api.iParticleCreate("data\\particle.dds", 1000);
+  api.iParticleRenderModeSet(f.system, 1);
+  EngineVec gravity{x * 4.4f / 16, y * 4.4f / 16 + g, 8};
+  api.iParticleGravitySet(f.system, &gravity);
+  api.iParticleAirResistanceSet(f.system, -10);
+  EngineVec c0{1, 0.5f, 0}, c1{1, 0, 0};
+  api.iParticleColorSet(f.system, &c0, &c1);
+  api.iParticleLifeTimeSet(f.system, 2);
+  f.emitter = api.iParticleEmitterCreate(f.system);
+  EngineVec at{x * 5.5f / 16, y * 5.5f / 16, 0}, zero{0, 0, 0};
+  api.iParticleEmitterLocationSet(f.emitter, &at);
+  api.iParticleEmitterDirectionSet(f.emitter, &zero, &zero);
+  api.iParticleEmitterSpeedSet(f.emitter, 1, 1);
+  EngineVec s0{1, 2, 0}, s1{2, 4, 0};
+  api.iParticleEmitterScaleSet(f.emitter, &s0, &s1);
+  api.iParticleShow(f.system);
+  return f;
+}
+
 }  // namespace spriteengine::testing

@@ -41,6 +41,15 @@ void WriteGoldenAssets(const std::string& folder);
 // particle system. Returns the emitter of the particle burst.
 EHandle BuildGoldenScene(const EngineApi& api);
 
+// A fire as the game makes it (spec Part 4.2: particle system, gravity
+// (x 4.4/16, y 4.4/16 + g, 8), air resistance -10, orange to red, life 2,
+// still emitter at (x 5.5/16, y 5.5/16, 0), sizes (1, 2) to (2, 4)), shown.
+// Each frame the caller emits 10 particles from `emitter`.
+struct Fire {
+  EHandle system = 0, emitter = 0;
+};
+Fire MakeFire(const EngineApi& api, float x, float y, float g);
+
 // Expected positions (sprite units) used by the checks.
 struct GoldenLayout {
   static constexpr float kCorners[4][2] = {{-15, 11}, {15, 11}, {-15, -11}, {15, -11}};
