@@ -166,7 +166,7 @@ class Engine : public WindowEvents {
   // Scene and everything drawn; guarded by mutex_.
   mutable std::mutex mutex_;
   Scene scene_;
-  int mipLevels_ = 1;  // for later textures (iTextureMipLevelsSet)
+  int mipLevels_ = 1;  // iTextureMipLevelsSet for later textures: 0 off, 1 on (full chain), n levels
 
   InputState input_;
   EngineLog log_;

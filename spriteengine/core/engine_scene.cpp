@@ -72,11 +72,17 @@ void Engine::SpriteTextureModeSet(uint32_t sprite, int mode) { WITH_SPRITE(sprit
 void Engine::SpriteMipFilterModeSet(uint32_t sprite, int mode) { WITH_SPRITE(sprite, s.mipFilterMode = mode) }
 #undef WITH_SPRITE
 
+namespace {
+// iTextureMipLevelsSet's value (0 = mip-maps off, 1 = on, n = at most n
+// levels) as BuildTexture's level count (0 = the full chain).
+int ChainLevels(int setting) { return setting == 0 ? 1 : setting == 1 ? 0 : setting; }
+}  // namespace
+
 uint32_t Engine::TextureCreate(const char* file) {
   int levels;
   {
     std::lock_guard lock(mutex_);
-    levels = mipLevels_;
+    levels = ChainLevels(mipLevels_);
   }
   std::shared_ptr<const TextureData> data = resources_.PictureFromFile(NameOf(file), levels);
   std::lock_guard lock(mutex_);
@@ -89,7 +95,7 @@ uint32_t Engine::TextureCreateFromMemory(const void* bytes, int size, int resour
   int levels;
   {
     std::lock_guard lock(mutex_);
-    levels = mipLevels_;
+    levels = ChainLevels(mipLevels_);
   }
   std::shared_ptr<const TextureData> data = resources_.PictureFromMemory(bytes, size, resourceId, levels);
   std::lock_guard lock(mutex_);
