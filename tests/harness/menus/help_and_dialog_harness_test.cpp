@@ -142,6 +142,23 @@ TEST_F(HelpAndDialogHarness, AltEnterSwitchesWindowModeOnceAndTakesNoOtherKey) {
   EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsMainMenu);
 }
 
+TEST_F(HelpAndDialogHarness, LeavingPlaySilencesStepsAndWeaponsButTheRailwayRunsOnUnderTheDialog) {
+  const auto& res = game.context().res;
+  game.context().game->SetLevel(3);
+  app::SetGameState(app::gsPlaying);
+  game.Hold(keys::kLeftCtrl);
+  for (EHandle sound : {res.stepSound, res.gunSound}) iSoundPlay(sound, -1);
+  game.Frame();
+  EXPECT_TRUE(game.engine().sounds[res.railwaySound].playing);
+  EXPECT_TRUE(game.engine().sounds[res.gunSound].playing) << "the gun is in hand while firing";
+  Press(game, keys::kEscape);
+  EXPECT_EQ(app::GameState(), app::gsGameExitConfirm);
+  EXPECT_FALSE(game.engine().sounds[res.stepSound].playing);
+  EXPECT_FALSE(game.engine().sounds[res.gunSound].playing);
+  EXPECT_TRUE(game.engine().sounds[res.railwaySound].playing);
+  game.Release(keys::kLeftCtrl);
+}
+
 TEST_F(HelpAndDialogHarness, CursorAnimationStopsDuringPlay) {
   app::SetGameState(app::gsPlaying);
   const int frame = game.context().cursorFrame;
