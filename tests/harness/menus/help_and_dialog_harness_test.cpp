@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "menu_driver.h"
+#include "platform/shell.h"
 #include "world/game.h"
 
 namespace {
@@ -13,9 +14,12 @@ using Help = menus::THelpMenu;
 class HelpAndDialogHarness : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A restart started here must never start a real process.
+    platform::Shell::SetSpawner([](const std::vector<std::string>&, const std::string&) { return true; });
     game.Start();
     game.Frame();
   }
+  void TearDown() override { platform::Shell::SetSpawner(nullptr); }
   GameHarness game;
 };
 
