@@ -194,7 +194,8 @@ void TMainForm::EngineInit() {
   iSpriteHide(res.loadingPicture1);
   iSpriteHide(res.loadingBar);
   iFrqSet(0.015f);
-  PlayMusic("1");
+  // A game resumed in play keeps the game music its level build started.
+  PlayMusic(ctx.musicChoice != 0 ? "1" : "2");
 }
 
 }  // namespace app
