@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "actors/collision.h"
+#include "actors/foreground_object.h"
 #include "engine/engine_calls.h"
 
 namespace world {
@@ -165,6 +166,8 @@ class THero {
   void KeysStep(const Keys& keys);
   bool SupportStep();  // true when the hero was pushed off an end (skip walk and crawl)
   void PushOff(bool leftEnd);
+  // The first solid object whose top (raised by `reach`) his feet stand within.
+  const TFirstPlaneThing* ObjectUnderFeet(long double reach) const;
   void WalkStep(const Keys& keys);
   void CrawlStep();
   void RiseStep(const Keys& keys);

@@ -109,12 +109,14 @@ void THero::KeysStep(const Keys& k) {
 bool THero::SupportStep() {
   const long double drop = Prone ? kProneDrop : 0;
   if (!(Y > GroundY - drop)) return false;
-  const ThingList& things = game_.foregroundObjects;
   const CollisionRect hero = Box();
-  const TFirstPlaneThing* under = FirstSolidOverlap(things, hero, kSupportReach + drop);
+  const TFirstPlaneThing* under = FirstSolidOverlap(game_.foregroundObjects, hero, kSupportReach + drop);
+  // A lying hero is wider than a crate, so the box test (which ignores boxes
+  // crossing like a plus sign) can miss the object he lies on: then the one
+  // under his feet decides. With nothing under him at all he falls.
+  if (under == nullptr) under = ObjectUnderFeet(kSupportReach + drop);
   bool pushed = false;
   if (under == nullptr) {
-    // Above the ground with nothing underneath: he falls where he is.
     Falling = 1;
     Rising = 0;
     AirPose(FacingRight);
@@ -136,6 +138,19 @@ bool THero::SupportStep() {
     StandCooldown = kStandReady;
   }
   return pushed;
+}
+
+const TFirstPlaneThing* THero::ObjectUnderFeet(long double reach) const {
+  const CollisionRect hero = Box();
+  for (const auto& thing : game_.foregroundObjects) {
+    if (thing->IsFire()) continue;
+    const CollisionRect box = thing->Box();
+    const double top = static_cast<double>(box.Top + reach);
+    if (box.Left <= hero.Right && box.Right >= hero.Left && hero.Bottom >= box.Bottom && hero.Bottom <= top) {
+      return thing.get();
+    }
+  }
+  return nullptr;
 }
 
 // A hero hanging mostly over an object's end slides off it, then falls.

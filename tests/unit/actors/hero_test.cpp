@@ -77,6 +77,20 @@ TEST_F(HeroOnLevel, LandingOnALowBeamPutsTheShadowsSevenAndAHalfAboveTheGround) 
                   static_cast<float>(hero().GroundY + 7.5L - 0.75L));
 }
 
+TEST_F(HeroOnLevel, HeLiesOnACrateNarrowerThanHimWithoutFalling) {
+  auto& box = Add<actors::TBox>(0, hero().GroundY);
+  const long double standing = box.Y + box.HalfHeight + hero().HalfHeight + 0.05L;
+  hero().Y = standing;
+  HoldFor({actors::kKeyDown}, 20);
+  EXPECT_TRUE(hero().Prone);
+  EXPECT_FALSE(hero().Falling);
+  EXPECT_EQ(hero().Y, standing - 1.5L);
+  game.Frame();
+  EXPECT_FALSE(hero().Prone);
+  EXPECT_FALSE(hero().Falling);
+  EXPECT_EQ(hero().Y, standing);
+}
+
 TEST_F(HeroOnLevel, WalkingOffABoxPushesHimOffItsEndAndHeFalls) {
   auto& box = Add<actors::TBox>(0, hero().GroundY);
   hero().Y = box.Y + box.HalfHeight + hero().HalfHeight + 0.05L;
