@@ -33,9 +33,9 @@ void TShareScreen::Build(const ShareConfig& config) {
 
   buttons_.resize(config.buttons.size());
   for (size_t i = 0; i < config.buttons.size(); ++i) {
-    const ShareButtonSpec& spec = config.buttons[i];
-    buttons_[i].Create(spec.hoverRect, spec.normalRect, spec.disabledRect, spec.hoverImage, spec.normalImage,
-                       spec.action == menus::kExitAction ? spec.disabledImage : std::string(), spec.action);
+    const ShareButtonSpec& button = config.buttons[i];
+    buttons_[i].Create(button.hoverRect, button.normalRect, button.disabledRect, button.hoverImage, button.normalImage,
+                       button.action == menus::kExitAction ? button.disabledImage : std::string(), button.action);
   }
   countdown_ = config.countdownStart;
   countdownSize_ = config.countdownSize;

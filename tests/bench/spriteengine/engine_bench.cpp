@@ -42,7 +42,7 @@ struct Fire {
   uint32_t system, emitter;
 };
 
-// A fire of the game's numbers (spec Part 4.2) at sprite units (x, y).
+// A fire with the game's own numbers at sprite units (x, y).
 Fire MakeFire(Engine& e, float x, float y, float g) {
   Fire f;
   f.system = e.ParticleCreate("data/particle.dds", 1000);

@@ -20,7 +20,7 @@ struct Counts {
   int inits = 0, runs = 0, exits = 0;
 };
 
-// The host's engine thread body (spec Part 1.2) over Engine.
+// The host's engine thread body, over Engine.
 bool Host(Engine& e, Counts& c, const std::function<void(int)>& onRun, const std::function<void()>& onInit = {}) {
   int32_t block[6] = {0, 0, 15360000, 0, 0, -1};
   e.EngineOpen(1, 0);
