@@ -1,7 +1,9 @@
 // Particle systems: simulated in 3-D world space, drawn through the camera.
 //
-// A system holds at most `capacity` live particles (extra emissions are
-// dropped); the cost of a step is proportional to the live particles. Each
+// A system holds at most `capacity` live particles: when it is full a new
+// particle takes the place of the oldest, so a fire that emits faster than
+// its particles die burns as a steady stream with a shorter life. The cost
+// of a step is proportional to the live particles. Each
 // particle moves with dv/dt = gravity + k v, k = air resistance x
 // kAirResistanceScale (so -10 damps gently), lives `lifeTime` seconds, grows
 // from the emitter's start size to its end size (x kParticleSizeUnit world
@@ -20,9 +22,9 @@
 
 namespace spriteengine {
 
-inline constexpr float kAirResistanceScale = 0.05f;  // per second per unit of resistance
+inline constexpr float kAirResistanceScale = 0.02f;  // per second per unit of resistance
 inline constexpr float kParticleFadeIn = 0.05f;     // fraction of the life spent fading in
-inline constexpr float kParticleSizeUnit = 0.3f;   // world units per unit of emitter scale
+inline constexpr float kParticleSizeUnit = 0.2f;   // world units per unit of emitter scale
 
 struct EmitterSettings {
   Vec3 location;
@@ -45,15 +47,15 @@ class ParticleSystem {
 
   ParticleSettings settings;
 
-  // Adds up to `count` particles at the emitter (fewer when full).
+  // Adds `count` particles at the emitter (the oldest make room when full).
   void Emit(const EmitterSettings& emitter, int count);
   // Moves every particle on by dt seconds and retires the dead.
   void Step(float dt);
 
   int Capacity() const { return capacity_; }
-  int Live() const { return static_cast<int>(age_.size()); }
+  int Live() const { return static_cast<int>(count_); }
 
-  // What a particle looks like now.
+  // What a particle looks like now; index 0 is the oldest.
   struct View {
     Vec3 position;
     Vec2 size;           // world units (emitter scale x kParticleSizeUnit)
@@ -65,9 +67,12 @@ class ParticleSystem {
  private:
   float Random01();
 
+  size_t Slot(size_t index) const { return (head_ + index) % age_.size(); }
+
   int capacity_;
   uint32_t rng_;
-  // Structure of arrays, live particles only.
+  // Structure of arrays used as a ring, oldest at head_; grows up to the capacity.
+  size_t head_ = 0, count_ = 0;
   std::vector<Vec3> position_, velocity_;
   std::vector<float> age_, life_;
   std::vector<Vec2> startSize_, endSize_;

@@ -11,7 +11,7 @@
 
 namespace spriteengine {
 
-inline constexpr float kParticleBrightness = 0.12f;  // per-particle intensity of additive fire
+inline constexpr float kParticleBrightness = 0.1f;  // per-particle intensity of additive fire
 
 // Clears the frame to the scene's clear colour and draws DrawOrder(scene).
 void RenderScene(const Scene& scene, Frame& frame);

@@ -52,6 +52,9 @@ bool OpenWithDummyDriver() {
 class MixerAudio : public AudioDevice {
  public:
   explicit MixerAudio(bool forceDummy) {
+    // Before the first SDL_Init: SDL must not take SIGINT/SIGTERM from the
+    // game (it would turn them into SDL_QUIT events nobody reads).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     bool ok = false;
     if (!forceDummy) {
       ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(kFrequency, AUDIO_S16SYS, 2, kChunkBytes) == 0;

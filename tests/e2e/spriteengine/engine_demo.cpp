@@ -42,9 +42,12 @@ int main(int argc, char** argv) {
   cb.init = [&] {
     burst = BuildGoldenScene(api);
     // Fires along the bottom, like window and round fires on a street.
+    // The game's shapes (spec Part 2.3): default, wide window, car, ember.
+    const EngineVec shapes[4][2] = {{{1, 2, 0}, {2, 4, 0}}, {{1.5f, 3, 0}, {4, 8, 0}}, {{2, 2, 0}, {4, 4, 0}},
+                                    {{1.4f, 1.4f, 0}, {2.8f, 2.8f, 0}}};
     for (int i = 0; i < fireCount; ++i) {
       float x = fireCount == 1 ? 0 : -12 + 24.0f * i / (fireCount - 1);
-      fires.push_back(MakeFire(api, x, -9, i % 2 ? 0.5f : 1.0f));
+      fires.push_back(MakeFire(api, x, -9, i % 2 ? 0.5f : 1.0f, shapes[i % 4][0], shapes[i % 4][1]));
     }
     api.iFrqSet(0.015f);
     std::printf("init\n");

@@ -28,6 +28,33 @@ TEST(Particles, CapacityIsNeverExceeded) {
   EXPECT_EQ(s.Live(), 25);
 }
 
+TEST(Particles, WhenFullTheOldestMakeRoom) {
+  ParticleSystem s(3, 7);
+  s.settings.lifeTime = 10;
+  for (float x : {1.0f, 2.0f, 3.0f, 4.0f, 5.0f}) {
+    s.Emit(At({x, 0, 0}), 1);
+    s.Step(0.01f);
+  }
+  ASSERT_EQ(s.Live(), 3);
+  EXPECT_FLOAT_EQ(s.ViewOf(0).position.x, 3);  // oldest left
+  EXPECT_FLOAT_EQ(s.ViewOf(2).position.x, 5);  // newest
+}
+
+TEST(Particles, GrowsAgainAfterDeathsUpToTheCapacity) {
+  ParticleSystem s(6, 7);
+  s.settings.lifeTime = 0.05f;
+  s.Emit(At({1, 0, 0}), 4);
+  for (int i = 0; i < 4; ++i) s.Step(0.015f);  // 0.06 s: all dead
+  EXPECT_EQ(s.Live(), 0);
+  s.settings.lifeTime = 10;
+  s.Emit(At({2, 0, 0}), 3);
+  s.Step(0.01f);
+  s.Emit(At({3, 0, 0}), 3);  // beyond the 4 places used so far
+  EXPECT_EQ(s.Live(), 6);
+  EXPECT_FLOAT_EQ(s.ViewOf(0).position.x, 2);
+  EXPECT_FLOAT_EQ(s.ViewOf(5).position.x, 3);
+}
+
 TEST(Particles, ParticlesDieAtTheEndOfTheirLife) {
   ParticleSystem s(100, 7);
   s.settings.lifeTime = 0.5f;

@@ -128,7 +128,7 @@ EHandle BuildGoldenScene(const EngineApi& api) {
   return emitter;
 }
 
-Fire MakeFire(const EngineApi& api, float x, float y, float g) {
+Fire MakeFire(const EngineApi& api, float x, float y, float g, EngineVec startSize, EngineVec endSize) {
   Fire f;
   f.system = api.iParticleCreate("data\\particle.dds", 1000);
   api.iParticleRenderModeSet(f.system, 1);
@@ -143,8 +143,7 @@ Fire MakeFire(const EngineApi& api, float x, float y, float g) {
   api.iParticleEmitterLocationSet(f.emitter, &at);
   api.iParticleEmitterDirectionSet(f.emitter, &zero, &zero);
   api.iParticleEmitterSpeedSet(f.emitter, 1, 1);
-  EngineVec s0{1, 2, 0}, s1{2, 4, 0};
-  api.iParticleEmitterScaleSet(f.emitter, &s0, &s1);
+  api.iParticleEmitterScaleSet(f.emitter, &startSize, &endSize);
   api.iParticleShow(f.system);
   return f;
 }

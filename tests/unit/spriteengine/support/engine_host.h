@@ -48,7 +48,8 @@ EHandle BuildGoldenScene(const EngineApi& api);
 struct Fire {
   EHandle system = 0, emitter = 0;
 };
-Fire MakeFire(const EngineApi& api, float x, float y, float g);
+Fire MakeFire(const EngineApi& api, float x, float y, float g, EngineVec startSize = {1, 2, 0},
+              EngineVec endSize = {2, 4, 0});
 
 // Expected positions (sprite units) used by the checks.
 struct GoldenLayout {
