@@ -76,13 +76,22 @@ TextureData BuildTexture(Image base, int mipLevels) {
   TextureData data;
   MarkOpacity(base);
   int limit = mipLevels <= 0 ? 64 : mipLevels;
-  data.levels.push_back(std::move(base));
+  data.levels.push_back(std::make_shared<Image>(std::move(base)));
   while (static_cast<int>(data.levels.size()) < limit) {
-    const Image& last = data.levels.back();
+    const Image& last = *data.levels.back();
     if (last.width == 1 && last.height == 1) break;
-    data.levels.push_back(HalfSize(last));
-    MarkOpacity(data.levels.back());
+    auto half = std::make_shared<Image>(HalfSize(last));
+    MarkOpacity(*half);
+    data.levels.push_back(std::move(half));
   }
+  return data;
+}
+
+TextureData FirstLevels(const TextureData& chain, int mipLevels) {
+  TextureData data;
+  data.placeholder = chain.placeholder;
+  size_t count = mipLevels <= 0 ? chain.levels.size() : std::min<size_t>(mipLevels, chain.levels.size());
+  data.levels.assign(chain.levels.begin(), chain.levels.begin() + static_cast<std::ptrdiff_t>(count));
   return data;
 }
 

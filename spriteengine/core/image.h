@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -20,8 +21,13 @@ struct Image {
 };
 
 // A texture's levels: level 0 is the picture, each next one half the size.
+// Levels are shared: textures of one file with different mip settings hold
+// the same pictures.
 struct TextureData {
-  std::vector<Image> levels;
+  std::vector<std::shared_ptr<const Image>> levels;
+
+  const Image& Level(size_t i) const { return *levels[i]; }
+  size_t LevelCount() const { return levels.size(); }
   bool placeholder = false;  // the magenta checker of a missing or corrupt file
 };
 
@@ -37,6 +43,9 @@ Image MakeCheckerImage();
 // Levels as iTextureMipLevelsSet asks: 0 = the full chain down to 1 x 1,
 // 1 = the picture alone, n = at most n levels. Box filtered.
 TextureData BuildTexture(Image base, int mipLevels);
+
+// The first `mipLevels` levels (as BuildTexture counts them) of a chain.
+TextureData FirstLevels(const TextureData& chain, int mipLevels);
 
 // Our uncompressed DDS layout (formats.h); nullopt for anything else.
 std::optional<Image> ReadDds(std::span<const uint8_t> bytes);

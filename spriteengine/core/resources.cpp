@@ -17,7 +17,7 @@ std::string MemoryKey(const void* bytes, int size, int resourceId) {
   return "mem:" + std::to_string(resourceId) + ":" + std::to_string(size) + ":" + std::to_string(hash);
 }
 
-std::shared_ptr<const Image> Resources::DecodePicture(std::span<const uint8_t> bytes, const std::string& what) {
+std::shared_ptr<const TextureData> Resources::DecodePicture(std::span<const uint8_t> bytes, const std::string& what) {
   std::optional<Image> image = ReadDds(bytes);
   if (!image && decoder_ && !bytes.empty()) {
     image = decoder_(bytes);
@@ -27,27 +27,27 @@ std::shared_ptr<const Image> Resources::DecodePicture(std::span<const uint8_t> b
     Warn("cannot decode picture " + what + "; showing a checker");
     return nullptr;
   }
-  return std::make_shared<Image>(std::move(*image));
+  return std::make_shared<TextureData>(BuildTexture(std::move(*image), 0));
 }
 
-std::shared_ptr<const TextureData> Resources::Texture(const std::string& key, int mipLevels,
-                                                      const std::function<std::shared_ptr<const Image>()>& decode) {
+std::shared_ptr<const TextureData> Resources::Texture(
+    const std::string& key, int mipLevels, const std::function<std::shared_ptr<const TextureData>()>& decode) {
   std::string textureKey = key + "#mips=" + std::to_string(mipLevels);
   return textures_.Get(textureKey, [&]() -> std::shared_ptr<const TextureData> {
-    std::shared_ptr<const Image> image = pictures_.Get(key, decode);
-    if (!image) {
+    std::shared_ptr<const TextureData> chain = pictures_.Get(key, decode);
+    if (!chain) {
       auto checker = std::make_shared<TextureData>(BuildTexture(MakeCheckerImage(), mipLevels));
       checker->placeholder = true;
       return checker;
     }
-    return std::make_shared<TextureData>(BuildTexture(*image, mipLevels));
+    return std::make_shared<TextureData>(FirstLevels(*chain, mipLevels));
   });
 }
 
 std::shared_ptr<const TextureData> Resources::PictureFromFile(const std::string& gameFile, int mipLevels) {
   std::optional<std::string> path = ResolveGamePath(gameFile);
   std::string key = "file:" + (path ? *path : SlashPath(gameFile));
-  return Texture(key, mipLevels, [&]() -> std::shared_ptr<const Image> {
+  return Texture(key, mipLevels, [&]() -> std::shared_ptr<const TextureData> {
     std::optional<std::vector<uint8_t>> bytes = path ? ReadWholeFile(*path) : std::nullopt;
     if (!bytes) {
       Warn("cannot read picture '" + gameFile + "'; showing a checker");

@@ -32,15 +32,15 @@ class Resources {
   int PictureDecodes() const { return pictures_.DecodeCount(); }
 
  private:
-  std::shared_ptr<const Image> DecodePicture(std::span<const uint8_t> bytes, const std::string& what);
+  std::shared_ptr<const TextureData> DecodePicture(std::span<const uint8_t> bytes, const std::string& what);
   std::shared_ptr<const TextureData> Texture(const std::string& key, int mipLevels,
-                                             const std::function<std::shared_ptr<const Image>()>& decode);
+                                             const std::function<std::shared_ptr<const TextureData>()>& decode);
   std::shared_ptr<const MeshQuad> Mesh(const std::string& key, const std::string& what,
                                        const std::function<std::optional<std::vector<uint8_t>>()>& read);
 
   PictureDecoder decoder_;
-  DecodeOnceCache<Image> pictures_;         // decoded pictures (checker for failures)
-  DecodeOnceCache<TextureData> textures_;   // picture + mip chain
+  DecodeOnceCache<TextureData> pictures_;  // decoded pictures with their full mip chain (nullptr: failed)
+  DecodeOnceCache<TextureData> textures_;  // the levels one mip setting uses, shared with pictures_
   DecodeOnceCache<MeshQuad> meshes_;
   DecodeOnceCache<Font> fonts_;
 };

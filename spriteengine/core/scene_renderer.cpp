@@ -26,7 +26,7 @@ void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowB
   Vec2 origin = toPixels(q.origin);
   Vec2 centre = UnitsToPixels({s.location.x, s.location.y});
   Vec2 uAxis = toPixels(q.uAxis), vAxis = toPixels(q.vAxis);  // pixels per whole texture
-  const Image& base = tex.levels.front();
+  const Image& base = tex.Level(0);
   float uLength = std::hypot(uAxis.x, uAxis.y), vLength = std::hypot(vAxis.x, vAxis.y);
   if (uLength < 1e-6f || vLength < 1e-6f) return;
   int level = 0;
@@ -35,7 +35,7 @@ void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowB
                          base.height * (q.vMax - q.vMin) / (vLength * (q.vMax - q.vMin)));
     level = MipLevelFor(tex, rho);
   }
-  const Image& img = tex.levels[level];
+  const Image& img = tex.Level(level);
   QuadDraw d;
   d.image = &img;
   d.originX = centre.x + origin.x;
@@ -140,9 +140,9 @@ void DrawParticles(const Scene& scene, const ParticleSystemState& p, Frame& fram
       continue;
     if (blend == Blend::kAdditive)
       layer.Touch(centre.x - w / 2, centre.y - h / 2, centre.x + w / 2, centre.y + h / 2);
-    const Image& base = tex.levels.front();
+    const Image& base = tex.Level(0);
     int level = MipLevelFor(tex, std::max(base.width / w, base.height / h));
-    const Image& img = tex.levels[level];
+    const Image& img = tex.Level(level);
     QuadDraw d;
     d.image = &img;
     d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
@@ -164,8 +164,8 @@ void DrawText(const PrintItem& item, Frame& frame, int rowBegin, int rowEnd) {
   float linePixels = kLineHeightUnits * std::fabs(item.scale.y) * kPixelsPerUnit;
   if (linePixels < 0.5f) return;
   int level = MipLevelFor(tex, font.header.lineHeight / linePixels);
-  const Image& img = tex.levels[level];
-  float shrink = static_cast<float>(img.width) / tex.levels.front().width;
+  const Image& img = tex.Level(level);
+  float shrink = static_cast<float>(img.width) / tex.Level(0).width;
   for (const GlyphPlacement& g : layout.glyphs) {
     Vec2 topLeft = UnitsToPixels({g.left, g.top}), bottomRight = UnitsToPixels({g.right, g.bottom});
     QuadDraw d;
@@ -184,7 +184,7 @@ void DrawText(const PrintItem& item, Frame& frame, int rowBegin, int rowEnd) {
 
 int MipLevelFor(const TextureData& texture, float texelsPerPixel) {
   int level = 0;
-  while (level + 1 < static_cast<int>(texture.levels.size()) && texelsPerPixel >= 2.0f) {
+  while (level + 1 < static_cast<int>(texture.LevelCount()) && texelsPerPixel >= 2.0f) {
     texelsPerPixel /= 2;
     ++level;
   }

@@ -55,7 +55,7 @@ TEST(WidReader, ReadsTheBlockFont) {
   std::optional<Font> font = ParseWid(bytes, 1);
   ASSERT_TRUE(font);
   EXPECT_EQ(font->glyphs.size(), 95u);
-  EXPECT_EQ(font->atlas->levels[0].width, 384);
+  EXPECT_EQ(font->atlas->Level(0).width, 384);
 }
 
 TEST(WidReader, RefusesShortFilesAndCellsOutsideTheAtlas) {

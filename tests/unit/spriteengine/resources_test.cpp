@@ -42,7 +42,7 @@ TEST_F(ResourcesTest, DestroyingOneTextureLeavesTheOthersDrawable) {
   EXPECT_EQ(a.get(), b.get());  // shared data
   a.reset();
   ASSERT_TRUE(b);
-  EXPECT_EQ(b->levels[0].At(0, 0), 0xFF00FF00u);
+  EXPECT_EQ(b->Level(0).At(0, 0), 0xFF00FF00u);
 }
 
 TEST_F(ResourcesTest, NamesMatchCaseInsensitivelyWithBackslashes) {
@@ -59,7 +59,7 @@ TEST_F(ResourcesTest, MissingPictureGivesACheckerAndOneWarning) {
   std::string err = ::testing::internal::GetCapturedStderr();
   ASSERT_TRUE(a);
   EXPECT_TRUE(a->placeholder);
-  EXPECT_EQ(a->levels[0].At(0, 0), 0xFFFF00FFu);  // magenta
+  EXPECT_EQ(a->Level(0).At(0, 0), 0xFFFF00FFu);  // magenta
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
 }
 
@@ -78,6 +78,9 @@ TEST_F(ResourcesTest, MipLevelsFollowTheSetting) {
   EXPECT_EQ(resources.PictureFromFile(dir + "/Data/Fire.dds", 1)->levels.size(), 1u);
   EXPECT_EQ(resources.PictureFromFile(dir + "/Data/Fire.dds", 0)->levels.size(), 4u);  // 8, 4, 2, 1
   EXPECT_EQ(resources.PictureDecodes(), 1);
+  // Both settings share the picture's pixels.
+  EXPECT_EQ(resources.PictureFromFile(dir + "/Data/Fire.dds", 1)->levels[0].get(),
+            resources.PictureFromFile(dir + "/Data/Fire.dds", 0)->levels[0].get());
 }
 
 TEST_F(ResourcesTest, PicturesFromMemoryAreCachedByContent) {
