@@ -1,5 +1,7 @@
 #include "hero_fixture.h"
 
+#include "app/play_screen.h"
+
 namespace {
 
 using actors::JumpSpeed;
@@ -30,6 +32,7 @@ TEST_F(HeroOnLevel, LastEnergyLostStartsTheDeathAndFurtherHitsDoNothing) {
   EXPECT_TRUE(engine().sprites[hero().DyingSprite].shown);
   EXPECT_FALSE(engine().sprites[hero().BodySprite].shown);
   EXPECT_EQ(engine().SoundFor("sound\\hero_die.WAV")->playCount, 1);
+  EXPECT_EQ(engine().TextureFile(engine().sprites[w().energySprite].texture), "data\\energy0.png");
   hero().TakeHit(1);
   EXPECT_EQ(engine().SoundFor("sound\\hit.WAV")->playCount, 1);
 }
@@ -89,6 +92,16 @@ TEST_F(HeroOnLevel, HeLiesOnACrateNarrowerThanHimWithoutFalling) {
   EXPECT_FALSE(hero().Prone);
   EXPECT_FALSE(hero().Falling);
   EXPECT_EQ(hero().Y, standing);
+}
+
+TEST_F(HeroOnLevel, APausedProneHeroComesBackLying) {
+  HoldFor({actors::kKeyDown}, 1);
+  game.Hold(actors::kKeyDown);
+  app::HidePlayScreen();
+  EXPECT_FALSE(engine().sprites[hero().LyingSprite].shown);
+  app::ShowPlayScreen();
+  EXPECT_TRUE(engine().sprites[hero().LyingSprite].shown);
+  EXPECT_FALSE(engine().sprites[hero().BodySprite].shown);
 }
 
 TEST_F(HeroOnLevel, WalkingOffABoxPushesHimOffItsEndAndHeFalls) {
