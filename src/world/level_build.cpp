@@ -3,6 +3,7 @@
 
 #include "actors/hero.h"
 #include "app/game_context.h"
+#include "app/image_sprite.h"
 #include "app/main_form.h"
 #include "app/music.h"
 #include "app/play_screen.h"
@@ -47,21 +48,11 @@ constexpr HudSpec kLivesCounter{1.6f, 1.6f, -12, 11.0f};
 constexpr HudSpec kGrenadeGauge{11.975f, 1.75f, 6.55f, 10.6f};
 constexpr int32_t kFirstWeapon = 1;
 
-void SetScale(EHandle sprite, float w, float h) {
-  const EngineVec scale{w, h, 0};
-  iSpriteScaleSet(sprite, &scale);
-}
-
-void SetLocation(EHandle sprite, float x, float y) {
-  const EngineVec location{x, y, 0};
-  iSpriteLocationSet(sprite, &location);
-}
-
 // A HUD sprite made anew: the mesh sprite on the main camera, placed and scaled.
-EHandle NewHudSprite(const HudSpec& spec) {
+EHandle NewHudSprite(const HudSpec& hud) {
   const EHandle sprite = iSpriteCreate(app::kSpriteMesh, app::Ctx().res.mainCamera);
-  SetScale(sprite, spec.scaleW, spec.scaleH);
-  SetLocation(sprite, spec.x, spec.y);
+  app::SetSpriteScale(sprite, hud.scaleW, hud.scaleH);
+  app::SetSpriteLocation(sprite, hud.x, hud.y);
   return sprite;
 }
 
@@ -98,10 +89,10 @@ void TGame::StartNextLevel() {
   for (int i = 0; i < kLayerTiles; ++i) {
     ParallaxTile& tile = backgroundTiles[i];
     iSpriteTextureSwap(tile.sprite, iTextureCreate(back.images[i]));
-    SetScale(tile.sprite, back.scaleW, back.scaleH);
+    app::SetSpriteScale(tile.sprite, back.scaleW, back.scaleH);
     tile.x = kTileSpacing * static_cast<float>(i);
     tile.y = back.y;
-    SetLocation(tile.sprite, tile.x, tile.y);
+    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
     iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
     if (i == 0 || i == 2) AdvanceLoadingBar(stage);
   }
@@ -114,10 +105,10 @@ void TGame::StartNextLevel() {
     }
     iSpriteTextureSet(tile.sprite, iTextureCreate(front.images[i]));
     iSpritePrioritySet(tile.sprite, kLayerPriority);
-    SetScale(tile.sprite, front.scaleW, front.scaleH);
+    app::SetSpriteScale(tile.sprite, front.scaleW, front.scaleH);
     tile.x = kTileSpacing * static_cast<float>(i);
     tile.y = front.y;
-    SetLocation(tile.sprite, tile.x, tile.y);
+    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
     iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
     if (i != 1) AdvanceLoadingBar(stage);
   }
