@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   cb.init = [&] {
     burst = BuildGoldenScene(api);
     // Fires along the bottom, like window and round fires on a street.
-    // The game's shapes (spec Part 2.3): default, wide window, car, ember.
+    // The game's fire shapes: default, wide window, car, ember.
     const EngineVec shapes[4][2] = {{{1, 2, 0}, {2, 4, 0}}, {{1.5f, 3, 0}, {4, 8, 0}}, {{2, 2, 0}, {4, 4, 0}},
                                     {{1.4f, 1.4f, 0}, {2.8f, 2.8f, 0}}};
     for (int i = 0; i < fireCount; ++i) {

@@ -1,6 +1,6 @@
 // The engine as the game sees it: SYSTEm.DLL loaded with dlopen, every
-// operation resolved by name, and the host's engine thread body (spec Part
-// 1.2) around init/run/exit callbacks. Used by the golden, e2e and bench
+// operation resolved by name, and the host's engine thread body around
+// init/run/exit callbacks. Used by the golden, e2e and bench
 // programs; also the golden scene they draw.
 #pragma once
 
@@ -41,7 +41,7 @@ void WriteGoldenAssets(const std::string& folder);
 // particle system. Returns the emitter of the particle burst.
 EHandle BuildGoldenScene(const EngineApi& api);
 
-// A fire as the game makes it (spec Part 4.2: particle system, gravity
+// A fire as the game makes it (particle system, gravity
 // (x 4.4/16, y 4.4/16 + g, 8), air resistance -10, orange to red, life 2,
 // still emitter at (x 5.5/16, y 5.5/16, 0), sizes (1, 2) to (2, 4)), shown.
 // Each frame the caller emits 10 particles from `emitter`.
