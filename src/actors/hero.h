@@ -15,6 +15,7 @@
 #include "actors/collision.h"
 #include "actors/foreground_object.h"
 #include "engine/engine_calls.h"
+#include "engine/scan_codes.h"
 
 namespace world {
 class TGame;
@@ -23,11 +24,11 @@ class TGame;
 namespace actors {
 
 // The fixed movement keys (scan codes).
-inline constexpr int32_t kKeyUp = 200;
-inline constexpr int32_t kKeyLeft = 203;
-inline constexpr int32_t kKeyRight = 205;
-inline constexpr int32_t kKeyDown = 208;
-inline constexpr int32_t kKeyAimInPlace = 44;  // Z
+inline constexpr int32_t kKeyUp = keys::kUp;
+inline constexpr int32_t kKeyLeft = keys::kLeft;
+inline constexpr int32_t kKeyRight = keys::kRight;
+inline constexpr int32_t kKeyDown = keys::kDown;
+inline constexpr int32_t kKeyAimInPlace = keys::kZ;
 
 // Aims (also the weapon poses).
 inline constexpr int32_t kAimAhead = 1;

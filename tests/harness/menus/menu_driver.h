@@ -12,7 +12,6 @@
 
 namespace menus_test {
 
-namespace keys = app::keys;
 inline constexpr int32_t kF12 = 0x58;
 
 // Moves the pointer to (x, y) in engine units and runs a frame (the hover test).
