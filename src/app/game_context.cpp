@@ -1,6 +1,7 @@
 #include "app/game_context.h"
 
 #include "menus/front_end.h"
+#include "world/combat_hooks.h"
 #include "world/game.h"
 
 namespace app {

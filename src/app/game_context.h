@@ -18,6 +18,7 @@
 
 namespace world {
 class TGame;
+class CombatHooks;
 }
 namespace menus {
 struct TFrontEnd;
@@ -76,6 +77,7 @@ struct GameContext {
   SharedResources res;
   int cursorFrame = 1;                  // 1..15
   uint32_t cursorTick = 0;              // tick of the last cursor step
+  std::unique_ptr<world::CombatHooks> combat;  // the fight, installed in the world it was made for
   std::unique_ptr<world::TGame> game;   // the game world, made with the main window
   std::unique_ptr<menus::TFrontEnd> frontEnd;  // the menus, made with the main window
   InputMemory input;                    // what the input steps keep between frames

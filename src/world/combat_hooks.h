@@ -33,6 +33,13 @@ class CombatHooks {
   // kind 0 energy, 1..5 weapons A..E, 6 armour.
   virtual void SpawnPickup(int32_t kind, long double x, long double y) = 0;
 
+  // The hero's set-up makes his projectile pools in two parts around his body
+  // sprites, since sprites of equal priority draw in creation order: the pools
+  // drawn under his body first, then (after the body) the ones drawn over it.
+  // A world without combatants has no pools to make.
+  virtual void CreateHeroShotsBeforeBody() {}
+  virtual void CreateHeroShotsAfterBody() {}
+
   // The hero's update: his shots in flight (before the level-end test), the
   // collection of pop-ups and pick-ups (after the crouch phases), and the
   // grenade and fire steps (last).

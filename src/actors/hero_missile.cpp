@@ -1,0 +1,88 @@
+#include "actors/hero_missile.h"
+
+#include <cmath>
+
+#include "actors/battlefield.h"
+#include "actors/enemy.h"
+#include "actors/hero.h"
+#include "actors/pickup.h"
+#include "actors/score_popup.h"
+#include "app/game_context.h"
+#include "app/image_sprite.h"
+
+namespace actors {
+namespace {
+
+// ShotTex entries.
+constexpr int kBulletPicture = 0, kPelletPicture = 1, kLaserPicture = 2, kPlasmaPicture1 = 3, kPlasmaPicture2 = 4;
+// A small sprite covers exactly its box.
+constexpr float kBoxScale = static_cast<float>(kHeroShotHalfSize * 0.625L * 2);
+
+constexpr HeroShotLook kBullet{1000020, kBulletPicture, kBoxScale, kBoxScale, false};
+constexpr HeroShotLook kPellet{1000021, kPelletPicture, kBoxScale, kBoxScale, false};
+constexpr HeroShotLook kLaser{1000021, kLaserPicture, 1.875f, 0.45f, false};
+constexpr HeroShotLook kPlasma{1000021, kPlasmaPicture1, 2.05f, 0.575f, false};
+// A grenade shows the bullet picture until it is thrown.
+constexpr HeroShotLook kGrenade{1000025, kBulletPicture, 3.4f, 3.25f, true};
+
+bool PassesOverObjects(long double direction) {
+  return direction >= kOverObjectsFrom && direction <= kOverObjectsTo;
+}
+
+}  // namespace
+
+THeroMissile::~THeroMissile() { iSpriteDestroy(Sprite); }
+
+void THeroMissile::Init() {
+  const app::SharedResources& res = app::Ctx().res;
+  Sprite = iSpriteCreateFromMemory(res.spriteMesh.data(), static_cast<int32_t>(res.spriteMesh.size()), 0, 0,
+                                   look_.resourceId, res.mainCamera);
+  iSpriteTextureSet(Sprite, field_.Hero().ShotTex[look_.shotTexture]);
+  HalfHeight = HalfWidth = kHeroShotHalfSize;
+  app::SetSpriteScale(Sprite, look_.scaleW, look_.scaleH);
+  X = Y = 0;
+  app::SetSpriteLocation(Sprite, 0, 0);
+  Age = 0;
+  Free = 0;
+  FacingAtInit = field_.Hero().FacingRight;
+}
+
+void THeroMissile::Move() {
+  X += std::cos(Direction) * kMissileStep;
+  Y += std::sin(Direction) * kMissileStep;
+  app::SetSpriteLocation(Sprite, static_cast<float>(X), static_cast<float>(Y));
+  // An old shot still does everything else in the step that frees it.
+  if (++Age > kMissileMaxAge) Free = 1;
+
+  const CollisionRect box = Box();
+  if (TEnemy* enemy = field_.FirstLiveEnemy(box)) {
+    enemy->Damage(kHeroShotDamage);
+    if (!look_.throughEnemies) Free = 1;
+  } else if (!PassesOverObjects(Direction) && field_.HitsSolid(box)) {
+    Free = 1;
+  } else if (TScore* popup = field_.FirstStartablePopup(box)) {
+    popup->Start();
+  } else if (TBonus* pickup = field_.FirstDroppablePickup(box)) {
+    pickup->Drop();
+  }
+  if (Y < kMissileLowestY || Y > kMissileHighestY) Free = 1;
+}
+
+THeroMissileA::THeroMissileA(TBattlefield& field) : THeroMissile(field, kBullet) {}
+THeroMissileB::THeroMissileB(TBattlefield& field) : THeroMissile(field, kPellet) {}
+THeroMissileC::THeroMissileC(TBattlefield& field) : THeroMissile(field, kLaser) {}
+THeroMissileE::THeroMissileE(TBattlefield& field) : THeroMissile(field, kPlasma) {}
+THeroMissileS::THeroMissileS(TBattlefield& field) : THeroMissile(field, kGrenade) {}
+
+void THeroMissileE::Init() {
+  THeroMissile::Init();
+  FrameIndex = 1;
+}
+
+void THeroMissileE::Move() {
+  FrameIndex = FrameIndex == 1 ? 2 : 1;
+  iSpriteTextureSet(Sprite, field_.Hero().ShotTex[FrameIndex == 1 ? kPlasmaPicture1 : kPlasmaPicture2]);
+  THeroMissile::Move();
+}
+
+}  // namespace actors
