@@ -196,6 +196,9 @@ void THero::ResetForLevel() {
   // A level may end in mid-jump or crouch: the next one starts on his feet.
   JumpPending = Landing = 0;
   JumpCounter = 0;
+  // The level is cleared behind a hidden play screen; standing a lying hero
+  // up must not bring his sprites back over the menus.
+  HideFromPlayScreen();
 }
 
 void THero::ChangeSide(uint8_t d) {

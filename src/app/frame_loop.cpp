@@ -29,7 +29,7 @@ constexpr EngineVec kLevelCaptionScale{1, 1, 0};
 constexpr const char* kPauseCaption = "PAUSED";
 constexpr EngineVec kPauseCaptionAt{2, 0, 0};
 constexpr EngineVec kPauseCaptionScale{2, 2, 0};
-constexpr float kCaptionSpacing = 0.1f;
+constexpr float kPrintSpacing = 0.1f;           // the font's own letter spacing, for every print
 constexpr int32_t kTrainLevel = 3;               // the level whose railway sound loops
 constexpr int32_t kFlameThrower = 4, kLaser = 3; // weapons with sounds of their own
 
@@ -72,13 +72,13 @@ void LevelIntroCaption() {
   iPrintsHide();
   iPrintColorSet(1, 1, 1, 1);
   const std::string caption = kLevelCaption + std::to_string(menus::world::Level() + 1);
-  iPrint(caption.c_str(), &kLevelCaptionAt, &kLevelCaptionScale, kCaptionSpacing, Ctx().res.mainFont);
+  iPrint(caption.c_str(), &kLevelCaptionAt, &kLevelCaptionScale, kPrintSpacing, Ctx().res.mainFont);
   iPrintColorSet(1, 1, 1, 1);
 }
 
 void PauseCaption() {
   iPrintColorSet(0.65f, 0.2f, 0.6f, 1.0f);
-  iPrintCentered(kPauseCaption, &kPauseCaptionAt, &kPauseCaptionScale, kCaptionSpacing, Ctx().res.mainFont, 0);
+  iPrintCentered(kPauseCaption, &kPauseCaptionAt, &kPauseCaptionScale, kPrintSpacing, Ctx().res.mainFont, 0);
   iPrintColorSet(1, 1, 1, 1);
 }
 
@@ -94,9 +94,9 @@ void TMainForm::PlayScreenTexts() {
   const GameContext& ctx = Ctx();
   iPrintColorSet(0, 1, 0, 1);
   const std::string level = kLevelLabel + std::to_string(ctx.game->Level());
-  iPrint(level.c_str(), &kLevelTextAt, &kHudTextScale, 0, ctx.res.mainFont);
+  iPrint(level.c_str(), &kLevelTextAt, &kHudTextScale, kPrintSpacing, ctx.res.mainFont);
   const std::string score = std::to_string(ctx.game->Score());
-  iPrint(score.c_str(), &kScoreTextAt, &kHudTextScale, 0, ctx.res.mainFont);
+  iPrint(score.c_str(), &kScoreTextAt, &kHudTextScale, kPrintSpacing, ctx.res.mainFont);
   iPrintColorSet(1, 1, 1, 1);
 }
 

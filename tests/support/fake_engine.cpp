@@ -127,16 +127,20 @@ void iPrintColorSet(float r, float g, float b, float a) { Guard guard(Mutex());
   FakeEngine& f = F("iPrintColorSet");
   f.printColor[0] = r; f.printColor[1] = g; f.printColor[2] = b; f.printColor[3] = a;
 }
-void AddPrint(FakeEngine& f, const char* text, const EngineVec* loc, const EngineVec* scale, EHandle font, bool centered) {
-  Print p{text ? text : "", Vec(loc), Vec(scale), font, {}, centered};
+void AddPrint(FakeEngine& f, const char* text, const EngineVec* loc, const EngineVec* scale, float spacing, EHandle font,
+              bool centered) {
+  Print p{text ? text : "", Vec(loc), Vec(scale), spacing, font, {}, centered};
   std::copy(std::begin(f.printColor), std::end(f.printColor), p.color);
   f.prints.push_back(p);
 }
-void iPrint(const char* text, const EngineVec* loc, const EngineVec* scale, float, EHandle font) { Guard guard(Mutex());
-  AddPrint(F("iPrint"), text, loc, scale, font, false);
+void iPrint(const char* text, const EngineVec* loc, const EngineVec* scale, float spacing, EHandle font) {
+  Guard guard(Mutex());
+  AddPrint(F("iPrint"), text, loc, scale, spacing, font, false);
 }
-void iPrintCentered(const char* text, const EngineVec* loc, const EngineVec* scale, float, EHandle font, int32_t) { Guard guard(Mutex());
-  AddPrint(F("iPrintCentered"), text, loc, scale, font, true);
+void iPrintCentered(const char* text, const EngineVec* loc, const EngineVec* scale, float spacing, EHandle font,
+                    int32_t) {
+  Guard guard(Mutex());
+  AddPrint(F("iPrintCentered"), text, loc, scale, spacing, font, true);
 }
 void iPrintsHide() { Guard guard(Mutex()); F("iPrintsHide").prints.clear(); }
 

@@ -41,6 +41,7 @@ struct Print {
   std::string text;
   EngineVec location;
   EngineVec scale;
+  float spacing;      // letter spacing
   EHandle font;
   float color[4];
   bool centered;

@@ -130,7 +130,10 @@ TEST(LevelPlayHarness, TheLevelIntroHidesThePlayScreenAndTheHudTexts) {
   world::TGame& w = StartPlaying(game);
   game.Frame();
   bool sawHud = false;
-  for (const auto& print : game.engine().prints) sawHud |= print.text == "LEVEL: 1";
+  for (const auto& print : game.engine().prints) {
+    sawHud |= print.text == "LEVEL: 1";
+    EXPECT_FLOAT_EQ(print.spacing, 0.1f) << "the HUD prints with the font's spacing: " << print.text;
+  }
   EXPECT_TRUE(sawHud);
   w.hero->ScrollPos = actors::kLevelEndPos;
   game.Frame();

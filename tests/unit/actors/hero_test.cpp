@@ -104,6 +104,21 @@ TEST_F(HeroOnLevel, APausedProneHeroComesBackLying) {
   EXPECT_FALSE(engine().sprites[hero().BodySprite].shown);
 }
 
+TEST_F(HeroOnLevel, AHeroKilledLyingDownLeavesNothingStandingOverTheMenu) {
+  game.Hold(actors::kKeyDown);
+  game.Frame(2);
+  ASSERT_TRUE(hero().Prone);
+  hero().TakeHit(5);
+  w().ResetForNewGame();
+  for (EHandle sprite : {hero().BodySprite, hero().WeaponSprite, hero().LegsSprite, hero().BodyShadowSprite,
+                         hero().LegsShadowSprite, hero().LyingSprite, hero().DyingSprite}) {
+    EXPECT_FALSE(engine().sprites[sprite].shown) << "sprite " << sprite;
+  }
+  app::ShowPlayScreen();
+  EXPECT_TRUE(engine().sprites[hero().BodySprite].shown) << "he stands on the next level";
+  EXPECT_FALSE(engine().sprites[hero().LyingSprite].shown);
+}
+
 TEST_F(HeroOnLevel, WalkingOffABoxPushesHimOffItsEndAndHeFalls) {
   auto& box = Add<actors::TBox>(0, hero().GroundY);
   hero().Y = box.Y + box.HalfHeight + hero().HalfHeight + 0.05L;
