@@ -128,6 +128,9 @@ void THero::HeroInit() {
   iSpriteTextureSwap(FlashSpriteABE, FlashTex[0]);
   FlashSpriteC = NewSprite(kFlashCScale);
   iSpriteTextureSwap(FlashSpriteC, FlashTex[1]);
+  // Laser, plasma, grenades and flames draw under his body, bullets and
+  // pellets over it: sprites of equal priority draw in creation order.
+  if (game_.combat) game_.combat->CreateHeroShotsBeforeBody();
 
   ArmourTex = iTextureCreate("data\\armor.png");
   ArmourSprite = NewSprite(kArmourScale);
@@ -136,6 +139,7 @@ void THero::HeroInit() {
 
   CreateBodySprites();
   DeathFrame = 1;
+  if (game_.combat) game_.combat->CreateHeroShotsAfterBody();
   PlaceSprites();
 }
 

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "actors/combat.h"
 #include "app/game_context.h"
 #include "app/music.h"
 #include "menus/front_end.h"
@@ -99,6 +100,10 @@ void TMainForm::ReadStartupFiles() {
   // The menus and the world live as long as the window; their sprites come with the engine.
   ctx.frontEnd = std::make_unique<menus::TFrontEnd>();
   ctx.game = std::make_unique<world::TGame>();
+  // The fight is installed before the world's resources are made: the hero's
+  // set-up makes his projectile pools through it.
+  ctx.combat = std::make_unique<actors::TCombat>(*ctx.game);
+  ctx.game->combat = ctx.combat.get();
   ctx.game->worldActive = 0;
   ctx.game->startLevelTransition = [this] { window_.SetTimerEnabled(Timer5, true); };
   ctx.game->startGameOver = [this] { window_.SetTimerEnabled(Timer6, true); };
