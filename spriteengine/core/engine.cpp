@@ -24,6 +24,7 @@ const char* CommandName(int command) {
     case VARNOK_WINDOW_DEACTIVATE: return "deactivate";
     case VARNOK_WINDOW_CAPTION_DOUBLE_CLICK: return "caption-double-click";
     case VARNOK_WINDOW_QUIT: return "quit";
+    case VARNOK_WINDOW_PAD_REMOVED: return "pad-removed";
     default: return "unknown";
   }
 }
@@ -95,6 +96,8 @@ void Engine::ApplyScriptFrame(uint64_t frame) {
   releaseNextFrame_.clear();
   if (releaseClickNextFrame_) input_.MouseButtonUp(0);
   releaseClickNextFrame_ = false;
+  for (const auto& [pad, button] : releasePadNextFrame_) OnPadButton(pad, button, false);
+  releasePadNextFrame_.clear();
 
   std::vector<ScriptCommand> commands;
   {
@@ -118,6 +121,12 @@ void Engine::ApplyScriptFrame(uint64_t frame) {
         releaseClickNextFrame_ = true;
         break;
       case ScriptOp::kShot: pendingShots_.push_back(c.file); break;
+      case ScriptOp::kPadAdd:
+      case ScriptOp::kPadRemove:
+      case ScriptOp::kPadDown:
+      case ScriptOp::kPadUp:
+      case ScriptOp::kPadTap:
+      case ScriptOp::kPadAxis: ApplyPadScript(c); break;
       default: ForwardToLink(WindowCommandOf(c.op)); break;
     }
   }
@@ -199,7 +208,10 @@ void Engine::OnMouseButton(int button, bool down) {
 }
 
 void Engine::OnWindowCommand(int command) {
-  if (command == VARNOK_WINDOW_DEACTIVATE) input_.ReleaseAll();
+  if (command == VARNOK_WINDOW_DEACTIVATE) {
+    input_.ReleaseAll();
+    ReleasePads();
+  }
   ForwardToLink(command);
 }
 

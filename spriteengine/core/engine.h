@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,6 +131,8 @@ class Engine : public WindowEvents {
   // --- platform ---
   void WindowLinkSet(const VarnokWindowLink* link);
   void WindowCommand(int command);
+  // Game states in which pads press the play keys (see PadMapper).
+  void PadPlayStatesSet(const std::vector<int>& states);
 
   // Test access.
   uint64_t ScriptFrame() const { return scriptFrame_; }
@@ -145,6 +148,11 @@ class Engine : public WindowEvents {
   void OnMouseButton(int button, bool down) override;
   void OnWindowCommand(int command) override;
   void OnVisible(bool visible) override;
+  // Game controllers (engine_pads.cpp): their keys join the keyboard's.
+  void OnPadAdded(int pad) override;
+  void OnPadRemoved(int pad) override;
+  void OnPadButton(int pad, PadButton button, bool down) override;
+  void OnPadAxis(int pad, PadAxis axis, float value) override;
 
  private:
   void TakeScriptOnce();
@@ -157,6 +165,9 @@ class Engine : public WindowEvents {
   void StopPlaceholder();
   void PlaceholderLoop();
   bool OnEngineThread() const;
+  void ApplyPadScript(const ScriptCommand& c);
+  void ReleasePads();
+  PadLayout CurrentPadLayout();
 
   Platform platform_;
   Resources resources_;
@@ -186,6 +197,12 @@ class Engine : public WindowEvents {
   std::vector<std::string> pendingShots_;  // shots of the frame being run
   std::vector<int> releaseNextFrame_;      // keys of "tap" to release
   bool releaseClickNextFrame_ = false;
+  std::vector<std::pair<int, PadButton>> releasePadNextFrame_;  // buttons of "pad N tap"
+
+  // Game controllers; guarded by padMutex_.
+  std::mutex padMutex_;
+  PadMapper pads_;
+  std::set<int> padPlayStates_;
 
   // Instance state.
   std::unique_ptr<VideoBackend> video_;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "image.h"
+#include "pad_mapper.h"
 #include "raster.h"
 
 namespace spriteengine {
@@ -25,6 +26,12 @@ class WindowEvents {
   virtual void OnMouseButton(int button, bool down) = 0;
   virtual void OnWindowCommand(int command) = 0;  // VARNOK_WINDOW_*, for the game's main window
   virtual void OnVisible(bool visible) = 0;       // false while minimised
+  // Game controllers; `pad` names one connection (a pad plugged in again
+  // gets a new id). A receiver that has no use for pads may ignore them.
+  virtual void OnPadAdded(int pad) {}
+  virtual void OnPadRemoved(int pad) {}
+  virtual void OnPadButton(int pad, PadButton button, bool down) {}
+  virtual void OnPadAxis(int pad, PadAxis axis, float value) {}  // -1..1
 };
 
 class VideoBackend {

@@ -50,6 +50,43 @@ std::optional<float> ParseUnit(const std::string& s) {
   return v;
 }
 
+constexpr int kMaxPad = 255;
+
+// "pad N add|remove|down B|up B|tap B|axis A VALUE" from its words (w[1] is
+// "pad"); the message of what is wrong, or empty with `c` filled in.
+std::string ParsePadCommand(const std::vector<std::string>& w, ScriptCommand& c) {
+  static const std::string kUsage = "pad needs N add|remove|down B|up B|tap B|axis A VALUE";
+  if (w.size() < 4) return kUsage;
+  std::optional<uint64_t> pad = ParseFrame(w[2]);
+  if (!pad || *pad > kMaxPad) return "pad number must be 0.." + std::to_string(kMaxPad);
+  c.pad = static_cast<int>(*pad);
+  const std::string& what = w[3];
+  const size_t args = w.size() - 4;
+  if (what == "add" || what == "remove") {
+    if (args) return "pad " + what + " takes no more arguments";
+    c.op = what == "add" ? ScriptOp::kPadAdd : ScriptOp::kPadRemove;
+    return "";
+  }
+  if (what == "down" || what == "up" || what == "tap") {
+    std::optional<PadButton> button = args == 1 ? PadButtonNamed(w[4]) : std::nullopt;
+    if (!button) return "pad " + what + " needs one button (a, b, x, y, back, start, dpup, leftshoulder, ...)";
+    c.op = what == "down" ? ScriptOp::kPadDown : what == "up" ? ScriptOp::kPadUp : ScriptOp::kPadTap;
+    c.button = *button;
+    return "";
+  }
+  if (what == "axis") {
+    std::optional<PadAxis> axis = args == 2 ? PadAxisNamed(w[4]) : std::nullopt;
+    std::optional<float> value = args == 2 ? ParseUnit(w[5]) : std::nullopt;
+    if (!axis || !value || *value < -1 || *value > 1)
+      return "pad axis needs an axis (leftx, lefty, ...) and a value -1..1";
+    c.op = ScriptOp::kPadAxis;
+    c.axis = *axis;
+    c.x = *value;
+    return "";
+  }
+  return kUsage;
+}
+
 }  // namespace
 
 Script ParseScript(std::string_view text) {
@@ -118,6 +155,11 @@ Script ParseScript(std::string_view text) {
           c.file = w[2];
           script.byFrame.emplace(c.frame, c);
         }
+      } else if (op == "pad") {
+        if (std::string problem = ParsePadCommand(w, c); !problem.empty())
+          fail(problem);
+        else
+          script.byFrame.emplace(c.frame, c);
       } else if (auto it = kWindowOps.find(op); it != kWindowOps.end()) {
         if (args) {
           fail(op + " takes no arguments");

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pad_mapper.h"
+
 namespace spriteengine {
 
 enum class ScriptOp {
@@ -27,13 +29,22 @@ enum class ScriptOp {
   kRestore,
   kActivate,
   kQuit,
+  kPadAdd,    // "pad N add": game controller N connected
+  kPadRemove, // "pad N remove": unplugged
+  kPadDown,   // "pad N down BUTTON"
+  kPadUp,     // "pad N up BUTTON"
+  kPadTap,    // "pad N tap BUTTON": down on the frame, up on the next
+  kPadAxis,   // "pad N axis AXIS VALUE", VALUE -1..1
 };
 
 struct ScriptCommand {
   uint64_t frame = 0;
   ScriptOp op = ScriptOp::kDown;
   int code = 0;          // kDown, kUp, kTap
-  float x = 0, y = 0;    // kMouse
+  float x = 0, y = 0;    // kMouse; x is the value of kPadAxis
+  int pad = 0;           // kPad*: which controller
+  PadButton button = PadButton::kA;  // kPadDown, kPadUp, kPadTap
+  PadAxis axis = PadAxis::kLeftX;    // kPadAxis
   std::string file;      // kShot
   int line = 0;          // source line, for messages
 };

@@ -1,6 +1,7 @@
 // The exported operations of SYSTEm.DLL: C linkage, by name, each a thin
 // call into the process's one Engine.
 #include <memory>
+#include <vector>
 
 #pragma GCC visibility push(default)
 #include "spriteengine/engine_api.h"
@@ -188,5 +189,10 @@ void i3DLocationToScreen(const EngineVec* world, EngineVec* screen) {
 }
 void iWindowLinkSet(const VarnokWindowLink* link) { E().WindowLinkSet(link); }
 void iWindowCommand(int32_t command) { E().WindowCommand(command); }
+void iPadPlayStatesSet(const int32_t* states, int32_t count) {
+  std::vector<int> list;
+  for (int32_t i = 0; states && i < count; ++i) list.push_back(states[i]);
+  E().PadPlayStatesSet(list);
+}
 
 }  // extern "C"

@@ -2,6 +2,7 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <map>
@@ -34,6 +35,18 @@ class MusicSample : public Sample {
   Mix_Music* music;
 };
 
+// ALSA's library writes its own lines to standard error when there is no
+// sound card, before SDL can say anything; our one warning says it all.
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+  using SetHandler = int (*)(void (*)(const char*, int, const char*, int, const char*, ...));
+  // Kept loaded: SDL opens the same library when it tries ALSA.
+  void* alsa = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+  if (!alsa) return;
+  if (auto set = reinterpret_cast<SetHandler>(::dlsym(alsa, "snd_lib_error_set_handler"))) set(SilentAlsaError);
+}
+
 // Starts the audio subsystem with SDL_AUDIODRIVER=dummy for the call only,
 // so a relaunched game does not inherit it.
 bool OpenWithDummyDriver() {
@@ -57,6 +70,7 @@ class MixerAudio : public AudioDevice {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     bool ok = false;
     if (!forceDummy) {
+      QuietAlsa();
       ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(kFrequency, AUDIO_S16SYS, 2, kChunkBytes) == 0;
       if (!ok) {
         Warn(std::string("no sound device (") + SDL_GetError() + "); playing silently");

@@ -3,12 +3,17 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
 
 #include "core/dik_table.h"
 #include "core/game_path.h"
 #include "core/geometry.h"
 #include "core/input_state.h"
+#include "sdl_pads.h"
 #include "spriteengine/engine_api.h"
+#include "window_place.h"
 
 namespace spriteengine::sdl {
 
@@ -40,6 +45,25 @@ int ButtonOf(uint8_t sdlButton) {
   }
 }
 
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+// Whether the environment names a display to show the window on (or a video
+// driver chosen by hand, such as kmsdrm on a console).
+bool DisplayNamed() { return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY") || IsSet("SDL_VIDEODRIVER"); }
+
+// SDL falls back on its "offscreen" and "dummy" drivers when no display can
+// be reached; a window there shows nobody anything, so the game would run
+// unseen. They are used only when SDL_VIDEODRIVER asks for them.
+bool DriverShowsNothing() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)) return false;
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  return !asked || std::strcmp(asked, driver) != 0;
+}
+
 class SdlVideo : public VideoBackend {
  public:
   ~SdlVideo() override { Close(); }
@@ -49,18 +73,35 @@ class SdlVideo : public VideoBackend {
   bool Open(bool fullScreen, WindowEvents* events) override {
     events_ = events;
     SetVideoHints();
+    if (!DisplayNamed()) {
+      // SDL would probe every driver (and its libraries would print their
+      // own complaints) before settling on one that shows nothing.
+      Warn("no graphical display: DISPLAY and WAYLAND_DISPLAY are not set");
+      return false;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       Warn(std::string("SDL video cannot start: ") + SDL_GetError());
       return false;
     }
     videoStarted_ = true;
+    if (DriverShowsNothing()) {
+      Warn("no graphical display (DISPLAY and WAYLAND_DISPLAY name none that can be reached)");
+      Close();
+      return false;
+    }
+    fullScreen_ = fullScreen;
     Uint32 flags = SDL_WINDOW_RESIZABLE | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = kFrameWidth, h = kFrameHeight;
+    windowPlace_ = RememberedWindowPlace();
+    std::optional<int> display = windowPlace_ ? DisplayHolding(*windowPlace_) : std::nullopt;
+    if (!display) windowPlace_.reset();  // its monitor has gone: start centred
     SDL_Rect bounds;
-    if (fullScreen && SDL_GetDisplayBounds(0, &bounds) == 0) {
+    if (fullScreen && SDL_GetDisplayBounds(display.value_or(0), &bounds) == 0) {
       // Already the display's size and place: without a window manager nobody
       // would move or resize it there.
       x = bounds.x, y = bounds.y, w = bounds.w, h = bounds.h;
+    } else if (!fullScreen && windowPlace_) {
+      x = windowPlace_->x, y = windowPlace_->y, w = windowPlace_->w, h = windowPlace_->h;
     }
     window_ = SDL_CreateWindow(kTitle, x, y, w, h, flags);
     if (!window_) {
@@ -68,11 +109,17 @@ class SdlVideo : public VideoBackend {
       Close();
       return false;
     }
+    // In full screen the game draws its own pointer; the desktop's never shows.
+    if (fullScreen_) SDL_ShowCursor(SDL_DISABLE);
+    pads_.Open(events);
     ShowLastFrame();
     return true;
   }
 
   void Close() override {
+    pads_.Close();
+    NoteWindowPlace();
+    if (windowPlace_) RememberWindowPlace(*windowPlace_);
     if (window_) SDL_DestroyWindow(window_);
     window_ = nullptr;
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -109,7 +156,7 @@ class SdlVideo : public VideoBackend {
   }
 
   void SetSystemCursorHidden(bool hidden) override {
-    if (videoStarted_) SDL_ShowCursor(hidden ? SDL_DISABLE : SDL_ENABLE);
+    if (videoStarted_) SDL_ShowCursor(hidden || fullScreen_ ? SDL_DISABLE : SDL_ENABLE);
   }
 
   void WarpPointer(float x, float y) override {
@@ -154,7 +201,20 @@ class SdlVideo : public VideoBackend {
     events_->OnPointer(static_cast<float>(x - r.x) / r.w, static_cast<float>(y - r.y) / r.h);
   }
 
+  // Remembers the window's size and place while it is a normal window (not
+  // full screen, maximised or minimised), for the next window made.
+  void NoteWindowPlace() {
+    const Uint32 notNormal = SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_MAXIMIZED |
+                             SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN;
+    if (!window_ || (SDL_GetWindowFlags(window_) & notNormal)) return;
+    SDL_Rect r;
+    SDL_GetWindowPosition(window_, &r.x, &r.y);
+    SDL_GetWindowSize(window_, &r.w, &r.h);
+    if (PlausibleWindowPlace(r)) windowPlace_ = r;
+  }
+
   void Dispatch(const SDL_Event& e) {
+    if (pads_.Handle(e)) return;
     switch (e.type) {
       case SDL_KEYDOWN:
       case SDL_KEYUP:
@@ -187,10 +247,12 @@ class SdlVideo : public VideoBackend {
       case SDL_WINDOWEVENT_FOCUS_GAINED: events_->OnWindowCommand(VARNOK_WINDOW_ACTIVATE); break;
       case SDL_WINDOWEVENT_FOCUS_LOST: events_->OnWindowCommand(VARNOK_WINDOW_DEACTIVATE); break;
       case SDL_WINDOWEVENT_LEAVE: events_->OnPointer(kPointerOutside, kPointerOutside); break;
-      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_MOVED: NoteWindowPlace(); break;
       case SDL_WINDOWEVENT_SIZE_CHANGED:
+        NoteWindowPlace();
         ShowLastFrame();
         break;
+      case SDL_WINDOWEVENT_EXPOSED: ShowLastFrame(); break;
       default: break;
     }
   }
@@ -198,6 +260,9 @@ class SdlVideo : public VideoBackend {
   WindowEvents* events_ = nullptr;
   bool videoStarted_ = false;
   SDL_Window* window_ = nullptr;
+  bool fullScreen_ = false;
+  std::optional<SDL_Rect> windowPlace_;  // last size and place as a normal window
+  SdlPads pads_;
   Frame lastFrame_{kFrameWidth, kFrameHeight};  // shown again when the window is exposed or resized
 };
 

@@ -19,6 +19,7 @@ int main() {
     form.FormCreate();
     engineStarted = form.EngineHost.Running() || form.Window().State() == platform::WindowState::kMinimized;
     form.Window().Run();
+    if (form.WindowRefused()) return EXIT_FAILURE;
   }
 
   if (platform::GameFileExists(app::kRelaunchAfterExit)) {

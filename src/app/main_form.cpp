@@ -25,6 +25,11 @@ bool CloseBoxAsksToQuit(uint8_t state) {
   }
 }
 
+// The states in which a game controller presses the play keys (A jumps, B
+// throws); everywhere else, the quit dialog over play included, it works the
+// menus (A is Enter, B is Esc).
+constexpr int32_t kPadPlayStates[] = {gsPlaying, gsPaused, gsLevelIntro, gsLevelBuild};
+
 }  // namespace
 
 TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), library_(library) {
@@ -36,6 +41,14 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   EngineHost.ActivateWindow = [](intptr_t handle) {
     if (auto* window = platform::MainWindow::FromHandle(handle)) window->PostCommand(VARNOK_WINDOW_ACTIVATE);
   };
+  // Without a window nothing would ever close the main window: say why and end.
+  EngineHost.OnOpenRefused = [this] {
+    window_.Post([this] {
+      windowRefused_ = true;
+      platform::ShowMessageBox("Varnok", kWindowRefusedMessage);
+      window_.Close();
+    });
+  };
 
   window_.OnSystemCommand = [this](int32_t command) { return SystemCommand(command); };
   window_.OnActivate = [this] {
@@ -44,6 +57,7 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   };
   window_.OnShowCommand = [this](int32_t command) { library_.phases().iWindowCommand(command); };
   library_.phases().iWindowLinkSet(window_.Link());
+  library_.phases().iPadPlayStatesSet(kPadPlayStates, std::size(kPadPlayStates));
 
   auto relaunchTimer = [this] { CloseAndRelaunch(); };
   Timer1 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
@@ -153,6 +167,10 @@ bool TMainForm::SystemCommand(int32_t command) {
     case VARNOK_WINDOW_MINIMIZE:
       if (GameState() == gsPlaying) SetGameState(gsPaused);
       return false;
+    case VARNOK_WINDOW_PAD_REMOVED:
+      // A player whose pad came unplugged is not left to die: as on minimise.
+      if (GameState() == gsPlaying) SetGameState(gsPaused);
+      return true;
     default:
       return false;
   }

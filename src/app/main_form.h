@@ -5,6 +5,7 @@
 // run and exit events.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -23,6 +24,8 @@ inline constexpr uint32_t kRestartDelayMs = 100;  // Timer1..4
 inline constexpr uint32_t kLevelTransitionMs = 2000;  // Timer5: pause before the next level
 inline constexpr uint32_t kGameOverMs = 1000;         // Timer6: game-over picture before the records check
 inline constexpr uint32_t kRecordsCheckMs = 2000;     // Timer7: game-over wait before the records check
+inline constexpr const char* kWindowRefusedMessage =
+    "The game window could not be opened: no graphical display can be reached.";
 
 class TMainForm {
  public:
@@ -33,6 +36,9 @@ class TMainForm {
   TMainForm& operator=(const TMainForm&) = delete;
 
   platform::MainWindow& Window() { return window_; }
+  // The engine could not open its window: the message was shown and the
+  // main window closed; the process should end with a failure.
+  bool WindowRefused() const { return windowRefused_; }
   engine::TEngineHost EngineHost;
 
   // Window creation: player files, restart record, engine start.
@@ -93,6 +99,7 @@ class TMainForm {
   std::mutex frameTasksMutex_;
   std::vector<std::function<void()>> frameTasks_;
   bool hudTextsShown_ = false;         // the last frame printed the play screen's texts
+  std::atomic<bool> windowRefused_{false};
 };
 
 }  // namespace app

@@ -39,6 +39,7 @@ void TEngineHost::StartEngine(intptr_t window) {
   config.run = [this] { DoRun(); };
   config.exit = [this] { DoExit(); };
   if (ActivateWindow) config.activateWindow = [this, window] { ActivateWindow(window); };
+  if (OnOpenRefused) config.refused = [this] { OnOpenRefused(); };
   thread_ = std::make_unique<TEngineThread>(library_.phases(), std::move(config));
   thread_->Resume();
 }

@@ -41,6 +41,9 @@ class TEngineHost {
   std::function<bool()> FullScreen;
   // Makes the main window the active one (called on the engine thread).
   std::function<void(intptr_t window)> ActivateWindow;
+  // The engine could not open its window (no display, or the window system
+  // refused it); called on the engine thread after the instance has ended.
+  std::function<void()> OnOpenRefused;
 
   const std::string& GameLibrary() const { return gameLibraryName_; }
   // Ignored while an engine instance is running.

@@ -38,8 +38,10 @@ void TEngineThread::Execute() {
   block[VARNOK_SETTINGS_SKIP_PANEL] = config_.skipSettingsPanel ? -1 : 0;
 
   phases_.iEngineOpen(config_.window, 0);
+  bool opened = false;
   try {
-    if (phases_.iEngineSettings(block)) RunPhases();
+    opened = phases_.iEngineSettings(block) != 0;
+    if (opened) RunPhases();
   } catch (const PhaseError&) {
     // The error stays with the thread; the exit phase still runs.
   } catch (const std::exception&) {
@@ -51,6 +53,7 @@ void TEngineThread::Execute() {
   phases_.iEngineExitEnd();
   phases_.iEngineClose();
   Terminate();
+  if (!opened && config_.refused) config_.refused();
 }
 
 void TEngineThread::RunPhases() {

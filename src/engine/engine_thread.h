@@ -27,6 +27,7 @@ class TEngineThread {
     bool fullScreen = false;          // from the settings' Windowed flag
     Callback init, run, exit;         // the host's DoInit, DoRun, DoExit
     Callback activateWindow;          // makes the main window the active one
+    Callback refused;                 // the engine could not open its window (after the exit phase)
   };
 
   // Created suspended: nothing runs until Resume.

@@ -42,7 +42,8 @@ enum {
   VARNOK_WINDOW_ACTIVATE = 5,              // the window got the input focus
   VARNOK_WINDOW_DEACTIVATE = 6,            // the window lost the input focus
   VARNOK_WINDOW_CAPTION_DOUBLE_CLICK = 7,  // double click on the caption, where reported
-  VARNOK_WINDOW_QUIT = 8                   // the window was destroyed: the process ends normally
+  VARNOK_WINDOW_QUIT = 8,                  // the window was destroyed: the process ends normally
+  VARNOK_WINDOW_PAD_REMOVED = 9            // a game controller was unplugged (its keys are already up)
 };
 
 // How the engine reaches the game's main window (its message loop lives in
@@ -184,7 +185,11 @@ enum {
   /* platform: where window commands go; may be called before iEngineOpen */                     \
   OP(void, iWindowLinkSet, (const VarnokWindowLink* link))                                        \
   /* platform: the game asks the engine's window to minimise, restore or close */                \
-  OP(void, iWindowCommand, (int32_t command))
+  OP(void, iWindowCommand, (int32_t command))                                                     \
+  /* platform: the game states (as iGameStateSet reports them) in which game controllers */     \
+  /* press the play keys (A jumps, B throws); in every other state they work the menus */       \
+  /* (A is Enter, B is Esc). May be called before iEngineOpen; count 0 = menus everywhere. */  \
+  OP(void, iPadPlayStatesSet, (const int32_t* states, int32_t count))
 
 // Declarations of every exported operation. The game calls the engine only
 // through its own call table and defines VARNOK_ENGINE_NO_PROTOTYPES so that
