@@ -10,6 +10,13 @@ void RandomGenerator::SeedFromClock() {
 }
 
 int32_t RandomGenerator::R(int32_t n) {
+  if (!script_.empty()) {
+    const int32_t v = script_.front();
+    script_.pop_front();
+    if (n <= 0) return 0;
+    const int32_t r = v % n;
+    return r < 0 ? r + n : r;
+  }
   seed_ = seed_ * 134775813u + 1u;
   if (n <= 0) return 0;
   return static_cast<int32_t>((static_cast<uint64_t>(seed_) * static_cast<uint32_t>(n)) >> 32);

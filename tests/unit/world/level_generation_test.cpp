@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
+#include <optional>
 #include <set>
+#include <vector>
 
 #include "actors/fire.h"
 #include "actors/hero.h"
@@ -235,6 +238,216 @@ TEST(LevelGeneration, RoundFiresTakeTheirShapeAndStayOutOfCollisions) {
   EXPECT_EQ(fire.Y, -8.5L);
   EXPECT_EQ(gen.game.engine().particles[fire.ParticleSystem].texture, "data\\particle_clot.dds");
   EXPECT_EQ(actors::FirstSolidOverlap(gen.world().foregroundObjects, fire.Box()), nullptr);
+}
+
+// Known draws give one exact layout: a swapped, missing or extra draw moves
+// or changes something pinned here. The generator's script answers the draws
+// in order; every routine must use exactly the values it was given.
+struct ScriptedGeneration : Generation {
+  ScriptedGeneration() : Generation(1) {}
+  void Script(std::vector<int32_t> values) { game.context().random.Script(values); }
+  size_t Left() { return game.context().random.ScriptedLeft(); }
+};
+
+struct PinnedFire {
+  long double x, y;
+};
+
+std::vector<PinnedFire> WindowFires(const world::TGame& w) {
+  std::vector<PinnedFire> fires;
+  for (const auto& t : w.foregroundObjects) {
+    EXPECT_EQ(t->Kind(), ThingKind::kWindowFire);
+    fires.push_back({t->X, t->Y});
+  }
+  return fires;
+}
+
+TEST(LevelGenerationPinned, BuildingsAndWindowFiresFollowTheDrawsInOrder) {
+  ScriptedGeneration gen;
+  // Kind draw, then the kind's fire draw (none for kind 4), per building.
+  gen.Script({0, 1, 1, 3, 0, 4, 2, 2, 8, 1, 5, 1, 6, 1, 7, 1, 8, 0, 8, 2, 8, 0});
+  world::PlaceBuildings(gen.world());
+  EXPECT_EQ(gen.Left(), 0u);
+
+  struct PinnedBuilding {
+    uint8_t kind;
+    float x, y;
+  };
+  const PinnedBuilding expected[] = {{1, 17.2f, 2.4f},   {3, 45.4f, 2.43f},  {4, 78.0f, 3.44f},  {2, 125.6f, 2.16f},
+                                     {8, 183.6f, 2.7f},  {5, 241.6f, 2.3f},  {6, 289.6f, 2.3f},  {7, 327.6f, 3.2f},
+                                     {8, 375.6f, 2.7f},  {8, 439.6f, 2.7f},  {8, 503.6f, 2.7f}};
+  const auto& buildings = gen.world().buildings;
+  ASSERT_EQ(buildings.size(), std::size(expected));
+  for (size_t i = 0; i < buildings.size(); ++i) {
+    EXPECT_EQ(buildings[i].kind, expected[i].kind) << "building " << i;
+    EXPECT_FLOAT_EQ(buildings[i].x, expected[i].x) << "building " << i;
+    EXPECT_FLOAT_EQ(buildings[i].y, expected[i].y) << "building " << i;
+  }
+
+  const PinnedFire fires[] = {
+      {22.7L, 6.9L},                                                               // kind 1, right window
+      {133.1L, 4.36L}, {145.6L, 6.66L},                                            // kind 2, right side
+      {172.6L, 2.2L},  {167.1L, 2.2L},  {161.9L, 2.2L},  {156.3L, 2.2L},           // kind 8, left side
+      {237.6L, -1.7L}, {230.1L, -1.7L}, {222.1L, -1.7L}, {245.6L, -1.7L}, {253.6L, -1.7L}, {260.8L, -1.7L},
+      {276.6L, 4.5L},                                                              // kind 6, left window
+      {328.6L, 4.8L},  {325.6L, 4.8L},  {331.6L, 4.8L},                            // kind 7
+      {450.6L, 2.2L},  {456.1L, 2.2L},  {461.3L, 2.2L},  {466.9L, 2.2L},           // kind 8, right side
+  };
+  const auto placed = WindowFires(gen.world());
+  ASSERT_EQ(placed.size(), std::size(fires));
+  for (size_t i = 0; i < placed.size(); ++i) {
+    EXPECT_NEAR(static_cast<double>(placed[i].x), static_cast<double>(fires[i].x), 1e-9) << "fire " << i;
+    EXPECT_NEAR(static_cast<double>(placed[i].y), static_cast<double>(fires[i].y), 1e-9) << "fire " << i;
+  }
+}
+
+TEST(LevelGenerationPinned, ObstaclesWithTheirFiresAndEnemiesFollowTheDrawsInOrder) {
+  ScriptedGeneration gen;
+  gen.world().hero->GroundY = world::kCityGroundY;
+  // Per obstacle: its kind draw, then its gap draw. The first is a box
+  // whatever is drawn; then a black car, a yellow car, a truck, a low beam,
+  // a box, and low beams with the widest gap to the end.
+  std::vector<int32_t> draws = {3, 25, 1, 7, 2, 50, 3, 99, 4, 0, 0, 10};
+  for (int i = 0; i < 14; ++i) draws.insert(draws.end(), {4, 99});
+  gen.Script(draws);
+  world::PlaceObstacles(gen.world());
+  EXPECT_EQ(gen.Left(), 0u);
+
+  struct PinnedThing {
+    ThingKind kind;
+    long double x, y;
+  };
+  std::vector<PinnedThing> expected = {
+      {ThingKind::kBox, 6.5L, -8},
+      {ThingKind::kBlackCar, 27, -8},       {ThingKind::kRoundFire, 32.5L, -8.5L}, {ThingKind::kRoundFire, 23, -8},
+      {ThingKind::kYellowCar, 39.7L, -8},   {ThingKind::kRoundFire, 39.7L, -10},
+      {ThingKind::kTruck, 57.7L, -8},       {ThingKind::kRoundFire, 62.7L, -4},
+      {ThingKind::kLowBeam, 86.6L, -3},
+      {ThingKind::kBox, 99.1L, -8},
+  };
+  // Low beams from a cursor of 110.1, each 15 + 5 + 9.9 on, the last at 498.8.
+  for (int i = 0; i < 14; ++i) expected.push_back({ThingKind::kLowBeam, 110.1L + 29.9L * i + 15 - 6, -3});
+  const auto& things = gen.world().foregroundObjects;
+  ASSERT_EQ(things.size(), expected.size());
+  for (size_t i = 0; i < things.size(); ++i) {
+    EXPECT_EQ(things[i]->Kind(), expected[i].kind) << "object " << i;
+    EXPECT_NEAR(static_cast<double>(things[i]->X), static_cast<double>(expected[i].x), 1e-9) << "object " << i;
+    EXPECT_NEAR(static_cast<double>(things[i]->Y), static_cast<double>(expected[i].y), 1e-9) << "object " << i;
+  }
+
+  // Per obstacle: the placement draw (drawn for a beam too, which always
+  // carries its enemy on top), then the enemy's class.
+  draws = {0, 2, 1, 6, 0, 0, 1, 4, 0, 3, 1, 5};
+  for (int i = 0; i < 14; ++i) draws.insert(draws.end(), {0, 1});
+  gen.Script(draws);
+  world::PlaceEnemiesAtObstacles(gen.world());
+  EXPECT_EQ(gen.Left(), 0u);
+
+  struct PinnedEnemy {
+    int32_t kind;
+    long double x;
+    std::optional<long double> standOn;
+  };
+  std::vector<PinnedEnemy> enemies = {
+      {3, 10, std::nullopt},     // beside the box: 6.5 + 1.5 + 2
+      {7, 27, -6.9L},            // on the black car: -8 + 1 + 0.1
+      {1, 43.7L, std::nullopt},  // beside the yellow car
+      {5, 57.7L, -4.5L},         // on the truck: -8 + 3.4 + 0.1
+      {4, 86.6L, -2.4L},         // on the beam although 0 was drawn: -3 + 0.5 + 0.1
+      {6, 99.1L, -6.7L},         // on the box: -8 + 1.2 + 0.1
+  };
+  for (int i = 0; i < 14; ++i) enemies.push_back({2, 110.1L + 29.9L * i + 9, -2.4L});
+  const auto& spawned = gen.combat.enemies;
+  ASSERT_EQ(spawned.size(), enemies.size());
+  for (size_t i = 0; i < spawned.size(); ++i) {
+    EXPECT_EQ(spawned[i].terrKind, enemies[i].kind) << "enemy " << i;
+    EXPECT_NEAR(static_cast<double>(spawned[i].x), static_cast<double>(enemies[i].x), 1e-9) << "enemy " << i;
+    ASSERT_EQ(spawned[i].standOnHeight.has_value(), enemies[i].standOn.has_value()) << "enemy " << i;
+    if (enemies[i].standOn) {
+      EXPECT_NEAR(static_cast<double>(*spawned[i].standOnHeight), static_cast<double>(*enemies[i].standOn), 1e-9)
+          << "enemy " << i;
+    }
+  }
+}
+
+TEST(LevelGenerationPinned, PickupsFollowTheDrawsInOrder) {
+  ScriptedGeneration gen;
+  // Per pick-up: kind, height, gap.
+  std::vector<int32_t> draws = {6, 29, 0, 0, 0, 99, 3, 15, 55};
+  for (int i = 0; i < 23; ++i) draws.insert(draws.end(), {1, 10, 99});
+  gen.Script(draws);
+  world::PlacePickups(gen.world());
+  EXPECT_EQ(gen.Left(), 0u);
+
+  std::vector<RecordedPickup> expected = {{6, 20, 6.9L}, {0, 30, 4}, {3, 49.9L, 5.5L}};
+  for (int i = 0; i < 23; ++i) expected.push_back({1, 65.4L + 19.9L * i, 5});  // the last at 503.2
+  const auto& pickups = gen.combat.pickups;
+  ASSERT_EQ(pickups.size(), expected.size());
+  for (size_t i = 0; i < pickups.size(); ++i) {
+    EXPECT_EQ(pickups[i].kind, expected[i].kind) << "pick-up " << i;
+    EXPECT_NEAR(static_cast<double>(pickups[i].x), static_cast<double>(expected[i].x), 1e-9) << "pick-up " << i;
+    EXPECT_NEAR(static_cast<double>(pickups[i].y), static_cast<double>(expected[i].y), 1e-9) << "pick-up " << i;
+  }
+}
+
+TEST(LevelGenerationPinned, WagonsWithTheirRoofsAndEnemiesFollowTheDrawsInOrder) {
+  ScriptedGeneration gen;
+  gen.world().hero->GroundY = world::kTrainGroundY;
+  // Per wagon: the kind draw (ignored for the first and past 450), then the
+  // enemy's class where the wagon carries one.
+  std::vector<int32_t> draws = {2, 0, 1, 3, 0, 5, 2, 0};
+  for (int i = 0; i < 14; ++i) draws.insert(draws.end(), {2, 6});
+  draws.insert(draws.end(), {1, 4, 1, 4});
+  gen.Script(draws);
+  world::PlaceWagons(gen.world());
+  EXPECT_EQ(gen.Left(), 0u);
+
+  struct PinnedWagon {
+    uint8_t kind;
+    long double x;
+  };
+  std::vector<PinnedWagon> wagons = {{1, -7.6L}, {1, 17.2L}, {2, 42}, {1, 66.8L}, {3, 92}};
+  for (int i = 0; i < 14; ++i) wagons.push_back({3, 104.8L + 25.6L * i + 12.8L});
+  wagons.push_back({4, 486.2L});
+  wagons.push_back({4, 532.2L});
+  const auto& placed = gen.world().wagons;
+  ASSERT_EQ(placed.size(), wagons.size());
+  for (size_t i = 0; i < placed.size(); ++i) {
+    EXPECT_EQ(placed[i].kind, wagons[i].kind) << "wagon " << i;
+    EXPECT_FLOAT_EQ(placed[i].x, static_cast<float>(wagons[i].x)) << "wagon " << i;
+  }
+
+  // Roof boxes of the roofed wagons, in order, and the enemies: none on the
+  // two flat cars near the start, a walker on the flat car past 60, and one
+  // standing on every roof.
+  std::vector<long double> roofs = {42, 92};
+  std::vector<world::EnemySpawn> enemies = {{4, 42, -2.5L}, {6, 66.8L, std::nullopt}, {1, 92, -3.2L}};
+  for (int i = 0; i < 14; ++i) {
+    roofs.push_back(104.8L + 25.6L * i + 12.8L);
+    enemies.push_back({7, roofs.back(), -3.2L});
+  }
+  for (long double x : {486.2L, 532.2L}) {
+    roofs.push_back(x);
+    enemies.push_back({5, x, -2.9L});
+  }
+  const auto solids = Solids(gen.world());
+  ASSERT_EQ(solids.size(), roofs.size());
+  for (size_t i = 0; i < solids.size(); ++i) {
+    EXPECT_EQ(solids[i]->Kind(), ThingKind::kVagonRectangle);
+    EXPECT_NEAR(static_cast<double>(solids[i]->X), static_cast<double>(roofs[i]), 1e-9) << "roof " << i;
+  }
+  const auto& spawned = gen.combat.enemies;
+  ASSERT_EQ(spawned.size(), enemies.size());
+  for (size_t i = 0; i < spawned.size(); ++i) {
+    EXPECT_EQ(spawned[i].terrKind, enemies[i].terrKind) << "enemy " << i;
+    EXPECT_NEAR(static_cast<double>(spawned[i].x), static_cast<double>(enemies[i].x), 1e-9) << "enemy " << i;
+    ASSERT_EQ(spawned[i].standOnHeight.has_value(), enemies[i].standOnHeight.has_value()) << "enemy " << i;
+    if (enemies[i].standOnHeight) {
+      // A wagon's height is a float.
+      EXPECT_NEAR(static_cast<double>(*spawned[i].standOnHeight), static_cast<double>(*enemies[i].standOnHeight), 1e-6)
+          << "enemy " << i;
+    }
+  }
 }
 
 }  // namespace
