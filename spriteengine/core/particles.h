@@ -1,24 +1,32 @@
-// Particle systems: simulated in 3-D world space, drawn through the camera.
+// Particle systems: 3-D world space, drawn through the camera.
 //
 // A system holds at most `capacity` live particles: when it is full a new
 // particle takes the place of the oldest, so a fire that emits faster than
 // its particles die burns as a steady stream with a shorter life. The cost
-// of a step is proportional to the live particles. Each
-// particle moves with dv/dt = gravity + k v, k = air resistance x
-// kAirResistanceScale (so -10 damps gently), lives `lifeTime` seconds, grows
-// from the emitter's start size to its end size (x kParticleSizeUnit world
-// units, so the fires' (1, 2)..(2, 4) make flames ~40 px wide) and runs from
-// the start to the end colour while its intensity rises quickly and fades
-// out.
+// of a step is proportional to the live particles.
+//
+// Motion: dv/dt = gravity + k v, k = air resistance x kAirResistanceScale
+// (so -10 damps gently). The gravity is the system's pull as it is *now*:
+// a particle is where it would be had the current gravity pulled it since
+// it left the emitter (its path is kept as its start point, its start
+// velocity and two responses of its age, so a new gravity moves the whole
+// path at once). The game re-aims a fire's gravity every frame at the
+// fire's place on screen, which keeps the flame receding along the line of
+// sight above its emitter while the camera scrolls; a pull integrated into
+// each particle's velocity would instead keep the old aims and trail off
+// sideways. With a gravity that never changes both are the same motion.
+//
+// A particle lives `lifeTime` seconds, grows from the emitter's start size
+// to its end size (x kParticleSizeUnit world units, so the fires' (1, 2)..
+// (2, 4) make flames ~40 px wide) and runs from the start to the end colour
+// while its intensity rises quickly and fades out.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
-#include "camera.h"
 #include "geometry.h"
-#include "image.h"
 
 namespace spriteengine {
 
@@ -63,19 +71,33 @@ class ParticleSystem {
     float intensity;     // 0..1
   };
   View ViewOf(int index) const;
+  // Every live particle that can be seen (intensity above 0), oldest first,
+  // appended to `out`.
+  void AppendViews(std::vector<View>& out) const;
 
  private:
-  float Random01();
+  struct Particle {
+    Vec3 origin;        // where it left the emitter
+    Vec3 velocity;      // its start velocity
+    float age = 0, life = 1;
+    Vec2 startSize, endSize;
+    // Responses to the start velocity and to the gravity: the position is
+    // origin + velocity x carried + gravity x pulled; carrySpeed and
+    // pullSpeed are their rates of change.
+    float carried = 0, carrySpeed = 1;
+    float pulled = 0, pullSpeed = 0;
+  };
 
-  size_t Slot(size_t index) const { return (head_ + index) % age_.size(); }
+  float Random01();
+  View Look(const Particle& p) const;
+
+  size_t Slot(size_t index) const { return (head_ + index) % particles_.size(); }
 
   int capacity_;
   uint32_t rng_;
-  // Structure of arrays used as a ring, oldest at head_; grows up to the capacity.
+  // A ring, oldest at head_; grows up to the capacity.
   size_t head_ = 0, count_ = 0;
-  std::vector<Vec3> position_, velocity_;
-  std::vector<float> age_, life_;
-  std::vector<Vec2> startSize_, endSize_;
+  std::vector<Particle> particles_;
 };
 
 }  // namespace spriteengine

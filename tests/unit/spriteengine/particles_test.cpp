@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/camera.h"
@@ -88,6 +89,31 @@ TEST(Particles, NegativeAirResistanceSlowsThem) {
   EXPECT_GT(damped.ViewOf(0).position.y, 0.5f * free.ViewOf(0).position.y);
 }
 
+TEST(Particles, ANewGravityMovesTheWholePathAtOnce) {
+  // The pull is the system's as it is now: a particle is where the current
+  // gravity would have brought it, whatever pulled it before.
+  ParticleSystem s(10, 7);
+  s.settings.lifeTime = 10;
+  s.settings.gravity = {0, 2, 0};
+  s.Emit(At({}), 1);
+  for (int i = 0; i < 100; ++i) s.Step(0.01f);
+  s.settings.gravity = {3, -2, 0};
+  EXPECT_NEAR(s.ViewOf(0).position.x, 1.5f, 0.03f);
+  EXPECT_NEAR(s.ViewOf(0).position.y, -1.0f, 0.02f);
+}
+
+TEST(Particles, StartVelocityIsDampedLikeThePull) {
+  ParticleSystem s(10, 7);
+  s.settings.lifeTime = 10;
+  s.settings.airResistance = -10;
+  EmitterSettings e;
+  e.directionMin = e.directionMax = {1, 0, 0};
+  s.Emit(e, 1);
+  for (int i = 0; i < 100; ++i) s.Step(0.01f);
+  // dv/dt = -0.2 v: x(1) = (1 - e^-0.2) / 0.2
+  EXPECT_NEAR(s.ViewOf(0).position.x, (1 - std::exp(-0.2f)) / 0.2f, 0.002f);
+}
+
 TEST(Particles, DirectionBoxTimesSpeedGivesTheVelocity) {
   ParticleSystem s(10, 7);
   s.settings.lifeTime = 10;
@@ -174,6 +200,46 @@ TEST(Projection, FireGravityKeepsFlamesAboveTheirEmitterOnScreen) {
     lastY = p->screen.y;
   }
   EXPECT_GT(lastY, y + 0.5f);
+}
+
+}  // namespace
+}  // namespace spriteengine
+
+namespace spriteengine {
+namespace {
+
+// The game's fire while the world scrolls: each step the camera moves
+// 0.06875 right, the fire 0.2 sprite units left, and its gravity is aimed
+// at its new place; the emitter stays where it was first put. Every live
+// particle must stay over the fire on screen, wherever on screen it is.
+void ExpectFlameOverItsPlaceWhileScrolling(float endX) {
+  constexpr float kStep = 0.2f, kCameraStep = 0.06875f, kY = -6, kLift = 1;
+  constexpr int kSteps = 120;
+  Camera camera;
+  ParticleSystem s(1000, 7);
+  s.settings.airResistance = -10;
+  s.settings.lifeTime = 2;
+  float x = endX + kSteps * kStep;
+  EmitterSettings e = At({x * 5.5f / 16, kY * 5.5f / 16, 0});
+  for (int i = 0; i < kSteps; ++i) {
+    camera.location.x += kCameraStep;
+    x -= kStep;
+    s.settings.gravity = {x * 4.4f / 16, kY * 4.4f / 16 + kLift, 8};
+    s.Emit(e, 10);
+    s.Step(0.015f);
+  }
+  float highest = kY;
+  for (int i = 0; i < s.Live(); ++i) {
+    std::optional<Projection> p = Project(camera, s.ViewOf(i).position);
+    ASSERT_TRUE(p);
+    EXPECT_NEAR(p->screen.x, endX, 0.06f) << "particle " << i << " of the fire at " << endX;
+    highest = std::max(highest, p->screen.y);
+  }
+  EXPECT_GT(highest, kY + 1.5f);
+}
+
+TEST(Projection, ScrollingFireStaysOverItsPlaceAtTheLeftCentreAndRight) {
+  for (float x : {-12.0f, 0.0f, 12.0f}) ExpectFlameOverItsPlaceWhileScrolling(x);
 }
 
 }  // namespace
