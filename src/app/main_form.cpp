@@ -4,6 +4,7 @@
 #include "app/game_context.h"
 #include "app/music.h"
 #include "menus/front_end.h"
+#include "menus/typing.h"
 #include "platform/game_path.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
@@ -67,10 +68,18 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   Timer5 = window_.AddTimer(kLevelTransitionMs, [this] { Timer5Timer(); });
   Timer6 = window_.AddTimer(kGameOverMs, [this] { Timer6Timer(); });
   Timer7 = window_.AddTimer(kRecordsCheckMs, [this] { Timer7Timer(); });
+
+  // The HTTP client and the score client; its thread starts with the first submission.
+  IdHTTP1 = std::make_shared<services::TCurlHttpClient>();
+  connThrd_ = std::make_unique<services::TConnThrd>(
+      [this](std::function<void()> task) { PostToFrame(std::move(task)); },
+      [] { menus::Menus().exitMenu.SubmissionRefused(); },
+      [] { menus::Menus().exitMenu.SubmissionSent(); });
   Ctx().form = this;
 }
 
 TMainForm::~TMainForm() {
+  connThrd_.reset();
   if (Ctx().form == this) Ctx().form = nullptr;
   EngineHost.StopEngine();
   library_.phases().iWindowLinkSet(nullptr);
@@ -113,6 +122,7 @@ void TMainForm::ReadStartupFiles() {
 
   // The menus and the world live as long as the window; their sprites come with the engine.
   ctx.frontEnd = std::make_unique<menus::TFrontEnd>();
+  ctx.frontEnd->resumeScoreClient = [this] { return ResumeScoreClient(); };
   ctx.game = std::make_unique<world::TGame>();
   // The fight is installed before the world's resources are made: the hero's
   // set-up makes his projectile pools through it.
@@ -267,6 +277,15 @@ void TMainForm::Timer7Timer() {
 void TMainForm::PostToFrame(std::function<void()> task) {
   std::lock_guard lock(frameTasksMutex_);
   frameTasks_.push_back(std::move(task));
+}
+
+bool TMainForm::ResumeScoreClient() {
+  GameContext& ctx = Ctx();
+  services::ScoreEntry entry;
+  entry.name = menus::Menus().recordInput.name().substr(0, menus::kMaxTextLength);
+  entry.addText = menus::AddTextOf(ctx.ActiveSettings).substr(0, menus::kMaxTextLength);
+  entry.score = ctx.game ? ctx.game->Score() : 0;
+  return connThrd_->Resume(IdHTTP1, services::ScoreServer(), std::move(entry));
 }
 
 void TMainForm::RunFrameTasks() {

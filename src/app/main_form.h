@@ -8,11 +8,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "engine/engine_host.h"
 #include "platform/main_window.h"
+#include "services/http_client.h"
+#include "services/score_client.h"
 
 namespace app {
 
@@ -40,6 +43,8 @@ class TMainForm {
   // main window closed; the process should end with a failure.
   bool WindowRefused() const { return windowRefused_; }
   engine::TEngineHost EngineHost;
+  // The HTTP client of the score client (tests put a fake here).
+  std::shared_ptr<services::THttpClient> IdHTTP1;
 
   // Window creation: player files, restart record, engine start.
   void FormCreate();
@@ -69,6 +74,9 @@ class TMainForm {
 
   // Runs `task` on the frame thread at the start of the next run phase.
   void PostToFrame(std::function<void()> task);
+  // The player confirmed the submission: the score client sends the entry
+  // just saved. False when its thread could not be started.
+  bool ResumeScoreClient();
 
   // The pause between levels is over: loading screen of the coming level, then build it.
   void Timer5Timer();
@@ -100,6 +108,8 @@ class TMainForm {
   std::vector<std::function<void()>> frameTasks_;
   bool hudTextsShown_ = false;         // the last frame printed the play screen's texts
   std::atomic<bool> windowRefused_{false};
+  // Last member: its thread posts to the frame tasks above, so it goes first.
+  std::unique_ptr<services::TConnThrd> connThrd_;
 };
 
 }  // namespace app

@@ -157,10 +157,29 @@ void TExitMenu::No() {
 
 void TExitMenu::StartSubmission() {
   app::SetGameState(app::gsSubmitting);
-  // Without a score client to run, the attempt fails at once and the dialog
-  // offers another try, as after a failed connection.
+  // A client that cannot start fails like a connection that cannot be made:
+  // the dialog offers another try.
   const auto& resume = Menus().resumeScoreClient;
   if (!resume || !resume()) app::SetGameState(app::gsSubmitResult);
+}
+
+void TExitMenu::SubmissionRefused() {
+  if (app::GameState() == app::gsSubmitting) app::SetGameState(app::gsSubmitResult);
+}
+
+void TExitMenu::SubmissionSent() {
+  // Only an attempt the dialog is still waiting for ends it.
+  if (app::GameState() != app::gsSubmitting) return;
+  app::GameContext& ctx = app::Ctx();
+  TFrontEnd& menus = Menus();
+  iPrintsHide();
+  Hide();
+  world::HidePlayScreen();
+  world::ResetForNewGame();
+  app::SetGameState(app::gsMainMenu);
+  menus.mainMenu.Show();
+  ctx.musicChoice = 1;
+  if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
 }
 
 void TExitMenu::LeaveSubmission() {

@@ -37,6 +37,12 @@ class TExitMenu {
   // The window's close box over the menus: quit dialog with "no" selected.
   void OpenFromCloseBox();
 
+  // The score client's outcomes, run on the frame thread once per attempt.
+  // Refused: the version query failed or was refused; the dialog offers
+  // another try. Sent: the dialog closes and the main menu returns.
+  void SubmissionRefused();
+  void SubmissionSent();
+
  private:
   void StartSubmission();
   void LeaveSubmission();

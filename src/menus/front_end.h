@@ -31,8 +31,8 @@ struct TFrontEnd {
   TOptMenu optMenu;
   TRecordInputMenu recordInput;
   std::unique_ptr<services::TShareScreen> shareScreen;  // made when quitting is confirmed
-  // Resumes the online score client; false when it could not start. Empty
-  // until the score client is built, and then a submission fails at once.
+  // Starts the online score client on the entry just saved (set by the main
+  // window); false when it could not start, and then the attempt fails at once.
   std::function<bool()> resumeScoreClient;
 
   // Engine start: every menu's pictures, with the loading bar stepped between them.

@@ -1,10 +1,15 @@
 // The high-score table, the end-of-run check and the name entry through whole frames.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "app/main_form.h"
+#include "fake_http_client.h"
 #include "menu_driver.h"
 #include "menus/player_files.h"
 #include "platform/shell.h"
+#include "services/score_protocol.h"
 #include "world/game.h"
 
 namespace {
@@ -44,6 +49,14 @@ class RecordsHarness : public ::testing::Test {
   }
   static std::string NameOf(const menus::TRecordEntry& entry) {
     return std::string(reinterpret_cast<const char*>(entry.Name), entry.NameLength);
+  }
+  // Runs frames while the score client works on its own thread.
+  bool WaitForState(uint8_t state) {
+    for (int i = 0; i < 2000 && app::GameState() != state; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      game.Frame();
+    }
+    return app::GameState() == state;
   }
   void SaveByKeys() {
     Press(game, keys::kEnter);  // name typed: to the buttons
@@ -143,18 +156,47 @@ TEST_F(RecordsHarness, EntryClicksSaveAndCancel) {
   EXPECT_EQ(RecordsFile()[2].Score, 800);
 }
 
-TEST_F(RecordsHarness, SubmitWithoutAScoreClientOffersAnotherTryAndEscGoesToTheTable) {
+TEST_F(RecordsHarness, ARefusedSubmissionOffersAnotherTryAndEscGoesToTheTable) {
+  auto http = std::make_shared<testing_support::FakeHttpClient>(std::vector<std::optional<std::string>>{"NO"});
+  game.form().IdHTTP1 = http;
   LoseGameWithScore(800);
   SaveByKeys();
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsSubmitResult);
+  EXPECT_TRUE(WaitForState(app::gsSubmitResult));
+  EXPECT_EQ(http->urls().size(), 1u);
   game.Frame();
   EXPECT_TRUE(Printed(game, "TRY AGAIN?"));
   Press(game, keys::kEscape);
   EXPECT_EQ(app::GameState(), app::gsRecords);
   EXPECT_TRUE(Shown(game, "data\\Table.png"));
   EXPECT_FALSE(Shown(game, "data\\Query.png"));
+}
+
+TEST_F(RecordsHarness, ASubmissionSendsTheSavedEntryAndReturnsToTheMainMenu) {
+  auto http = std::make_shared<testing_support::FakeHttpClient>(
+      std::vector<std::optional<std::string>>{std::nullopt, "OK|Quellix3|1|0|p42|", "OK"});
+  game.form().IdHTTP1 = http;
+  LoseGameWithScore(800);
+  TypeName({0x1E, 0x30});  // "AB"
+  SaveByKeys();
+  Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
+  // The first try finds no server; the second goes through.
+  Press(game, keys::kEnter);
+  ASSERT_TRUE(WaitForState(app::gsSubmitResult));
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsSubmitting);
+  game.Frame();
+  EXPECT_TRUE(Printed(game, "SENDING..."));
+  ASSERT_TRUE(WaitForState(app::gsMainMenu));
+  const auto urls = http->urls();
+  ASSERT_EQ(urls.size(), 3u);
+  EXPECT_NE(urls[2].find("inf=" + services::EncodePayload(services::BuildPayload("AB", 800, "p42", ""))),
+            std::string::npos);
+  EXPECT_FALSE(Shown(game, "data\\Query.png"));
+  EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
+  EXPECT_EQ(game.context().musicChoice, 1);
+  EXPECT_EQ(RecordsFile()[game.context().pendingRecordRank - 1].Score, 800);
 }
 
 TEST_F(RecordsHarness, TableLinesUseTheFixedWidthFormat) {

@@ -1,0 +1,73 @@
+// ConnThrd: the score client. After a saved record the player may send the
+// score online; the client asks the server's version query, and when the
+// reply begins "OK" packs the entry with the reply's p value and sends it.
+//
+// The sequence runs on a thread of its own at the lowest priority, so the
+// frame loop keeps drawing the dialog. It never touches game objects: the
+// entry is read on the frame thread when the player confirms, and the outcome
+// is handed back to the frame thread through `post`, exactly once per run.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "services/http_client.h"
+
+namespace services {
+
+// What a submission sends, read when the player confirms.
+struct ScoreEntry {
+  std::string name;     // as typed, at most 10 characters
+  std::string addText;  // the settings' add text, at most 10 characters
+  int32_t score = 0;    // in clear
+};
+
+enum class SubmissionOutcome {
+  kRefused,  // the version query failed or did not begin "OK": offer another try
+  kSent,     // the submission went out (its reply and failure are not looked at)
+};
+
+// The two requests, on the calling thread. `server` is "host[:port]".
+SubmissionOutcome RunScoreSequence(THttpClient& http, const std::string& server, const ScoreEntry& entry);
+
+class TConnThrd {
+ public:
+  using Task = std::function<void()>;
+  // `post` hands a task to the frame thread; `onRefused` and `onSent` are the
+  // frame-thread work of the two outcomes.
+  TConnThrd(std::function<void(Task)> post, Task onRefused, Task onSent);
+  // Gives up a request in flight and waits for the thread.
+  ~TConnThrd();
+  TConnThrd(const TConnThrd&) = delete;
+  TConnThrd& operator=(const TConnThrd&) = delete;
+
+  // Runs the sequence from the start for `entry` with `http` against
+  // `server`. The thread is made on the first call and then waits for the
+  // next; false when it could not be started.
+  bool Resume(std::shared_ptr<THttpClient> http, std::string server, ScoreEntry entry);
+
+ private:
+  struct Request {
+    std::shared_ptr<THttpClient> http;
+    std::string server;
+    ScoreEntry entry;
+  };
+  void Loop();
+
+  std::function<void(Task)> post_;
+  Task onRefused_, onSent_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::optional<Request> pending_;
+  std::shared_ptr<THttpClient> running_;  // the client of the request in flight
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+}  // namespace services
