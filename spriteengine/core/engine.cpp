@@ -52,6 +52,8 @@ Engine::Engine(Platform platform)
     : platform_(std::move(platform)), resources_(platform_.codecs.decodePicture) {
   const char* logPath = std::getenv("VARNOK_ENGINE_LOG");
   log_.SetPath(logPath ? logPath : "");
+  const char* timesPath = std::getenv("VARNOK_ENGINE_FRAME_TIMES");
+  frameTimes_.SetPath(timesPath ? timesPath : "");
   clock_.SetPeriod(kDefaultSecondsPerFrame);
 }
 
@@ -384,8 +386,13 @@ void Engine::Render() {
 void Engine::RenderPhase() {
   if (!video_) return;
   bool shows = video_->ShowsFrames();
-  if (shows || !pendingShots_.empty()) DrawAndShow(shows);
+  double drawStart = FrameClock::Now(), drawMs = 0;
+  if (shows || !pendingShots_.empty()) {
+    DrawAndShow(shows);
+    drawMs = (FrameClock::Now() - drawStart) * 1000;
+  }
   TakePendingShots();
+  if (frameTimes_.On()) frameTimes_.Record(scriptFrame_, FrameClock::Now(), drawMs);
 }
 
 void Engine::FrqSet(float secondsPerFrame) { clock_.SetPeriod(secondsPerFrame); }
@@ -395,6 +402,7 @@ void Engine::ExitEnd() {}
 
 void Engine::EngineClose() {
   if (!open_) return;
+  frameTimes_.Flush();
   sounds_.DestroyAll();
   {
     std::lock_guard lock(mutex_);

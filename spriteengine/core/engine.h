@@ -22,6 +22,7 @@
 
 #include "engine_log.h"
 #include "frame_clock.h"
+#include "frame_times.h"
 #include "input_state.h"
 #include "platform.h"
 #include "raster.h"
@@ -181,6 +182,7 @@ class Engine : public WindowEvents {
 
   InputState input_;
   EngineLog log_;
+  FrameTimes frameTimes_;  // engine thread
   FrameClock clock_;
 
   // Frame buffer; guarded by frameMutex_.

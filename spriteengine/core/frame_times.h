@@ -1,0 +1,33 @@
+// VARNOK_ENGINE_FRAME_TIMES=FILE: one line per finished render phase,
+// "FRAME SECONDS DRAW_MS" (the script's frame number, seconds since the
+// process started, and the milliseconds spent drawing that frame, 0 when the
+// backend drew nothing), for benchmarks that measure frame rate and pacing
+// from outside. Lines are kept in memory and appended in blocks, so the cost
+// per frame is a formatted line; Flush writes what is left.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace spriteengine {
+
+class FrameTimes {
+ public:
+  FrameTimes() = default;
+  ~FrameTimes() { Flush(); }
+  FrameTimes(const FrameTimes&) = delete;
+  FrameTimes& operator=(const FrameTimes&) = delete;
+
+  // Empty path: off.
+  void SetPath(std::string path) { path_ = std::move(path); }
+  bool On() const { return !path_.empty(); }
+  // Engine thread only.
+  void Record(uint64_t frame, double seconds, double drawMs);
+  void Flush();
+
+ private:
+  std::string path_;
+  std::string pending_;
+};
+
+}  // namespace spriteengine
