@@ -20,6 +20,15 @@ const formats::WidGlyph* GlyphOf(const Font& font, unsigned char c) {
   return &font.glyphs[index];
 }
 
+// A byte the font lacks (a name from an old or edited file may hold any
+// byte) is drawn as the replacement mark, or failing that left blank with a
+// space's room, so the columns of a line still hold.
+const formats::WidGlyph* GlyphOrReplacement(const Font& font, unsigned char c) {
+  if (const formats::WidGlyph* g = GlyphOf(font, c)) return g;
+  if (const formats::WidGlyph* mark = GlyphOf(font, kReplacementMark)) return mark;
+  return GlyphOf(font, ' ');
+}
+
 }  // namespace
 
 std::optional<Font> ParseWid(std::span<const uint8_t> bytes, int mipLevels, std::string* error) {
@@ -80,7 +89,7 @@ TextLayout LayoutText(const Font& font, std::string_view text, Vec2 location, Ve
       widths.push_back(0);
       continue;
     }
-    const formats::WidGlyph* g = GlyphOf(font, static_cast<unsigned char>(ch));
+    const formats::WidGlyph* g = GlyphOrReplacement(font, static_cast<unsigned char>(ch));
     float advance = g ? g->advance * unitsPerPixel * scale.x + extra : 0;
     widths.back() += std::max(0.0f, advance);
   }
@@ -96,7 +105,7 @@ TextLayout LayoutText(const Font& font, std::string_view text, Vec2 location, Ve
       pen = centered ? location.x - widths[line] / 2 : location.x;
       continue;
     }
-    const formats::WidGlyph* g = GlyphOf(font, static_cast<unsigned char>(ch));
+    const formats::WidGlyph* g = GlyphOrReplacement(font, static_cast<unsigned char>(ch));
     if (!g) continue;
     if (g->width > 0 && g->height > 0) {
       GlyphPlacement p;

@@ -6,6 +6,8 @@
 // puts the centre of the text there. `spacing` is the letter spacing: 0.1,
 // what every iPrint passes, is the font's own; each glyph advance grows by
 // (spacing - 0.1) x scale.x units. A '\n' starts a new line 2 x scale.y below.
+// Any other byte the font lacks is drawn as kReplacementMark, taking its room
+// (a font without that mark leaves a space's room, one without a space none).
 #pragma once
 
 #include <cstdint>
@@ -30,6 +32,7 @@ struct Font {
 
 inline constexpr float kLineHeightUnits = 2.0f;    // one text line at scale 1
 inline constexpr float kNeutralSpacing = 0.1f;     // the spacing value that adds nothing
+inline constexpr unsigned char kReplacementMark = '?';  // drawn for bytes the font lacks
 
 // Parses a ".wid" file; nullopt (and `error`) for anything malformed.
 std::optional<Font> ParseWid(std::span<const uint8_t> bytes, int mipLevels, std::string* error = nullptr);

@@ -14,6 +14,7 @@ namespace {
 constexpr float kButtonW = 5, kButtonH = 2.5f, kButtonY = -8;
 constexpr float kClearX = -11, kViewX = -4;
 constexpr float kLineX = -10, kFirstLineY = 5, kLineStep = 1.05f, kLineScale = 0.4f;
+constexpr char kUnprintableMark = '?';
 
 }  // namespace
 
@@ -48,7 +49,11 @@ bool TRecordsMenu::SetItem(uint8_t item) {
 
 std::string TRecordsMenu::Line(const TRecordEntry& entry) {
   const size_t length = std::min<size_t>(entry.NameLength, kMaxTextLength);
-  const std::string name(reinterpret_cast<const char*>(entry.Name), length);
+  std::string name(reinterpret_cast<const char*>(entry.Name), length);
+  // A name from an old or edited file may hold any byte. Two of them cannot
+  // be printed in place (a zero ends the text, a line feed breaks it), so
+  // they show as the mark the font draws for bytes it lacks, in their room.
+  std::replace_if(name.begin(), name.end(), [](char c) { return c == '\0' || c == '\n'; }, kUnprintableMark);
   char line[64];
   std::snprintf(line, sizeof line, "%10s       %6d", name.c_str(), static_cast<int>(entry.Score));
   return line;

@@ -18,6 +18,7 @@ class Canvas;
 void DrawCitySkyline(Canvas& c, int tile);        // tile 0..3 of a seamless band
 void DrawCityStreet(Canvas& c, int tile);         // tile 0..1
 void DrawMenuBackground(Canvas& c);
+void DrawMenuLogo(Canvas& c);                     // the logo alone, where the background has it
 void PaintDuskScene(Canvas& c);                   // sky, skyline and street, no title
 // Cloud streaks over one period of a band, between two heights.
 void PaintClouds(cairo_t* cr, double period, uint64_t seed, double yMin, double yMax);
@@ -80,9 +81,11 @@ void DrawGameOver(Canvas& c);
 // menus.cpp
 // Caption on a plate plateWidth pixels wide (0: the picture's width less a margin).
 void DrawMenuButton(Canvas& c, const std::string& caption, bool lit, double plateWidth = 0);
-void DrawMenuCaption(Canvas& c, const std::string& caption, bool lit);  // caption alone
+// An option value on a small plate plateWidth pixels wide.
+void DrawOptionValue(Canvas& c, const std::string& caption, bool lit, double plateWidth);
 void DrawHelpFrame(Canvas& c);
-void DrawScreenTitle(Canvas& c, const std::string& title);
+// A title whose picture the game sets from x = pictureLeft of the frame.
+void DrawScreenTitle(Canvas& c, const std::string& title, double pictureLeft);
 void DrawQueryFrame(Canvas& c);
 void DrawOptionsPanel(Canvas& c);
 void DrawUnderline(Canvas& c);

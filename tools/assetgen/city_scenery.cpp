@@ -5,6 +5,7 @@
 
 #include "art.h"
 #include "canvas.h"
+#include "menu_layout.h"
 #include "paint.h"
 
 namespace assetgen {
@@ -200,19 +201,23 @@ void PaintDuskScene(Canvas& c) {
   FillVertical(cr, horizon + 20, 600, Hex(0x1c2030), Hex(0x0e1018));
 }
 
+void DrawMenuLogo(Canvas& c) {
+  cairo_t* cr = c.cr();
+  TextStyle title;
+  title.size = FitTextSize(cr, "VARNOK", Face::Display, kLogoMaxSize, kLogoMaxWidth);
+  title.outlineWidth = 4;
+  title.glow = 12;
+  title.fill = palette::kAmberLit;
+  DrawText(cr, "VARNOK", kLogoLeft, kLogoBaseline, title);
+}
+
 void DrawMenuBackground(Canvas& c) {
   PaintDuskScene(c);
   cairo_t* cr = c.cr();
   // Darken the right half a little so the menu column reads on top.
   cairo_rectangle(cr, 400, 0, 400, 600);
   FillGradient(cr, 400, 0, 800, 0, {{0, Hex(0x000000, 0)}, {1, Hex(0x05050f, 0.45)}});
-  TextStyle title;
-  title.size = 92;
-  title.outlineWidth = 4;
-  title.glow = 14;
-  title.fill = palette::kAmberLit;
-  title.align = Align::Centre;
-  DrawText(cr, "VARNOK", 200, 120, title);
+  DrawMenuLogo(c);
 }
 
 }  // namespace assetgen

@@ -1,5 +1,11 @@
 // The game's two ".wid" fonts: DejaVu faces rendered by FreeType into the
 // engine's coverage atlas (spriteengine/formats.h).
+//
+// The display face is set on a fixed pitch: the game lays its texts out by
+// character counts (a records line is a 10-character name, seven spaces and a
+// 6-digit score; captions are centred by half an advance per character), so
+// every glyph advances the same. Glyphs wider than the pitch are narrowed to
+// fit it and every glyph is centred in its cell.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include <spriteengine/formats.h>
@@ -25,6 +31,7 @@ constexpr int kPadding = 1;            // empty pixels round each cell, so filte
 // An average capital or digit advances 1.2 units at print scale 1, and a line
 // is 2 units: the line height is the average advance divided by 0.6.
 constexpr double kAdvancePerLine = 0.6;
+constexpr int kPitchMargin = 2;        // atlas pixels between the inks of two wide glyphs
 
 struct Rendered {
   int width = 0, height = 0, left = 0, top = 0, advance = 0;
@@ -53,7 +60,10 @@ class FreeType {
   FreeType(const FreeType&) = delete;
   FreeType& operator=(const FreeType&) = delete;
 
-  Rendered Render(int code) {
+  // Renders `code`, narrowed horizontally by `widthScale` (1: as designed).
+  Rendered Render(int code, double widthScale = 1.0) {
+    FT_Matrix narrow{static_cast<FT_Fixed>(std::lround(widthScale * 0x10000)), 0, 0, 0x10000};
+    FT_Set_Transform(face_, &narrow, nullptr);
     if (FT_Load_Char(face_, static_cast<FT_ULong>(code), FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) {
       throw std::runtime_error("FreeType cannot render character " + std::to_string(code));
     }
@@ -85,6 +95,18 @@ void Append(Bytes& out, const T& value) {
   out.insert(out.end(), p, p + sizeof(T));
 }
 
+// Narrows every glyph whose ink is wider than the pitch allows, then centres
+// each ink in a cell of `pitch` pixels.
+void SetOnPitch(FreeType& ft, std::vector<Rendered>& glyphs, int pitch) {
+  const int widest = pitch - kPitchMargin;
+  for (size_t i = 0; i < glyphs.size(); ++i) {
+    Rendered& r = glyphs[i];
+    if (r.width > widest) r = ft.Render(kFirstChar + static_cast<int>(i), static_cast<double>(widest) / r.width);
+    r.left = (pitch - r.width) / 2;
+    r.advance = pitch;
+  }
+}
+
 }  // namespace
 
 Bytes MakeWidFont(GameFont font) {
@@ -99,7 +121,9 @@ Bytes MakeWidFont(GameFont font) {
       ++capsCount;
     }
   }
-  const int lineHeight = static_cast<int>(std::lround(capsAdvance / capsCount / kAdvancePerLine));
+  const int pitch = static_cast<int>(std::lround(capsAdvance / capsCount));
+  if (font == GameFont::Display) SetOnPitch(ft, glyphs, pitch);
+  const int lineHeight = static_cast<int>(std::lround(pitch / kAdvancePerLine));
   const int ascent = static_cast<int>(std::lround(lineHeight * ft.ascender() / (ft.ascender() + ft.descender())));
 
   // Shelf packing, in character order.

@@ -4,6 +4,7 @@
 
 #include "art.h"
 #include "canvas.h"
+#include "menu_layout.h"
 
 namespace assetgen {
 namespace {
@@ -70,37 +71,40 @@ void AddStartupAndMenus(Builder& b) {
                             {"High", "HIGH SCORES"}, {"Web", "MORE GAMES"}, {"Exit", "EXIT"}};
   for (const Item& it : mainItems) {
     const std::string caption = it.caption;
-    b.Png(std::string("data/PMM") + it.name + ".png", 350, 80, [caption](Canvas& c) { DrawMenuButton(c, caption, false); });
-    b.Png(std::string("data/AMM") + it.name + ".png", 350, 80, [caption](Canvas& c) { DrawMenuButton(c, caption, true); });
+    b.Png(std::string("data/PMM") + it.name + ".png", 350, 80, [caption](Canvas& c) { DrawMenuButton(c, caption, false, kMainMenuPlateWidth); });
+    b.Png(std::string("data/AMM") + it.name + ".png", 350, 80, [caption](Canvas& c) { DrawMenuButton(c, caption, true, kMainMenuPlateWidth); });
   }
   b.Png("data/Frame.png", 500, 400, DrawHelpFrame);
-  b.Png("data/HelpLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "HELP"); });
-  b.Png("data/OptionsLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "OPTIONS"); });
-  b.Png("data/HighScore.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "HIGH SCORES"); });
+  b.Png("data/HelpLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "HELP", kHelpTitleLeft); });
+  b.Png("data/OptionsLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "OPTIONS", kOptionsTitleLeft); });
+  b.Png("data/HighScore.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "HIGH SCORES", kHighScoreTitleLeft); });
 
   // Menus set these closer than their pictures are wide: plates narrower
   // than the picture (NEXT and PREVIOUS sit 125 px apart, YES and NO 112,
-  // CLEAR and VIEW ONLINE 175); option values are captions without plates.
-  struct Button { const char* file; const char* caption; int w, h; int plateWidth; };
-  constexpr int kNoPlate = -1;
+  // CLEAR and VIEW ONLINE 175); option values on small plates of their own.
+  struct Button { const char* file; const char* caption; int w, h; double plateWidth; bool optionValue; };
   const Button buttons[] = {
-      {"HMNext", "NEXT", 200, 100, 116},        {"HMPrevious", "PREVIOUS", 200, 100, 116},
-      {"EMYes", "YES", 128, 64, 104},           {"EMNo", "NO", 128, 64, 104},
-      {"Window", "WINDOW", 200, 50, kNoPlate},  {"Full", "FULL SCREEN", 200, 50, kNoPlate},
-      {"On", "ON", 100, 50, kNoPlate},          {"Off", "OFF", 100, 50, kNoPlate},
-      {"RMClear", "CLEAR", 200, 100, 164},      {"RMView", "VIEW ONLINE", 200, 100, 164},
+      {"HMNext", "NEXT", 200, 100, 116, false},       {"HMPrevious", "PREVIOUS", 200, 100, 116, false},
+      {"EMYes", "YES", 128, 64, 104, false},          {"EMNo", "NO", 128, 64, 104, false},
+      {"Window", "WINDOW", 200, 50, kOptionModePlateWidth, true},
+      {"Full", "FULL SCREEN", 200, 50, kOptionModePlateWidth, true},
+      {"On", "ON", 100, 50, kOptionOnOffPlateWidth, true},
+      {"Off", "OFF", 100, 50, kOptionOnOffPlateWidth, true},
+      {"RMClear", "CLEAR", 200, 100, 164, false},     {"RMView", "VIEW ONLINE", 200, 100, 164, false},
   };
   for (const Button& bt : buttons) {
     const std::string caption = bt.caption;
-    const int plateWidth = bt.plateWidth;
+    const double plateWidth = bt.plateWidth;
+    const bool optionValue = bt.optionValue;
     for (bool lit : {false, true}) {
-      b.Png(std::string("data/") + (lit ? "A" : "P") + bt.file + ".png", bt.w, bt.h, [caption, plateWidth, lit](Canvas& c) {
-        if (plateWidth == kNoPlate) {
-          DrawMenuCaption(c, caption, lit);
-        } else {
-          DrawMenuButton(c, caption, lit, plateWidth);
-        }
-      });
+      b.Png(std::string("data/") + (lit ? "A" : "P") + bt.file + ".png", bt.w, bt.h,
+            [caption, plateWidth, optionValue, lit](Canvas& c) {
+              if (optionValue) {
+                DrawOptionValue(c, caption, lit, plateWidth);
+              } else {
+                DrawMenuButton(c, caption, lit, plateWidth);
+              }
+            });
     }
   }
   for (int i = 1; i <= kHelpPages; ++i) b.Png("data/over" + Num(i) + ".png", 400, 280, [i](Canvas& c) { DrawHelpPage(c, i); });

@@ -6,6 +6,7 @@
 
 #include "art.h"
 #include "canvas.h"
+#include "menu_layout.h"
 #include "paint.h"
 
 namespace assetgen {
@@ -46,25 +47,31 @@ void Caption(cairo_t* cr, const std::string& text, double cx, double cy, double 
   DrawText(cr, text, cx, cy + fitted * 0.36, CaptionStyle(lit, fitted));
 }
 
-// A frame: metal border round a dark, slightly see-through inside.
-void FramePanel(cairo_t* cr, double w, double h, double border) {
-  RoundRectPath(cr, 2, 2, w - 4, h - 4, 16);
-  FillVertical(cr, 2, h - 2, palette::kMetal, palette::kMetalDark, true);
+// A frame: metal border round a dark, slightly see-through inside, filling
+// the rectangle (x0, y0)-(x1, y1) of the picture.
+void FramePanel(cairo_t* cr, double x0, double y0, double x1, double y1, double border) {
+  RoundRectPath(cr, x0, y0, x1 - x0, y1 - y0, 16);
+  FillVertical(cr, y0, y1, palette::kMetal, palette::kMetalDark, true);
   SetColor(cr, palette::kOutline);
   cairo_set_line_width(cr, 3);
   cairo_stroke(cr);
-  RoundRectPath(cr, border, border, w - 2 * border, h - 2 * border, 8);
-  FillVertical(cr, border, h - border, Hex(0x10121a, 0.9), Hex(0x1a1c26, 0.9), true);
+  RoundRectPath(cr, x0 + border, y0 + border, x1 - x0 - 2 * border, y1 - y0 - 2 * border, 8);
+  FillVertical(cr, y0 + border, y1 - border, Hex(0x10121a, 0.9), Hex(0x1a1c26, 0.9), true);
   SetColor(cr, WithAlpha(palette::kAmberDim, 0.8));
   cairo_set_line_width(cr, 1.5);
   cairo_stroke(cr);
-  for (double x : {10.0, w - 10}) {
-    for (double y : {10.0, h - 10}) {
+  for (double x : {x0 + 8, x1 - 8}) {
+    for (double y : {y0 + 8, y1 - 8}) {
       EllipsePath(cr, x, y, 3, 3);
       FillOutlined(cr, palette::kMetalLight, 1);
     }
   }
 }
+
+// The help frame, the options panel and the score table are set with their
+// left 25 px outside the frame (and their right edge near the main-menu
+// column), so each leaves a clear band at both sides.
+constexpr double kPanelSideMargin = 30;
 
 }  // namespace
 
@@ -83,27 +90,40 @@ void DrawMenuButton(Canvas& c, const std::string& caption, bool lit, double plat
   Caption(cr, caption, w / 2, h / 2, plateH * 0.62, plateW - 20, lit);
 }
 
-void DrawMenuCaption(Canvas& c, const std::string& caption, bool lit) {
+// A value of the options screen: a small plate plateWidth pixels wide. The
+// game sets WINDOW and FULL SCREEN 123 px apart and ON and OFF 68 px apart,
+// and the selection underline passes 12 px below their centres, so the plates
+// are narrow and low.
+void DrawOptionValue(Canvas& c, const std::string& caption, bool lit, double plateWidth) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  // No plate and a narrow caption: the options panel sets WINDOW and FULL
-  // SCREEN (and ON and OFF) closer together than their pictures are wide.
-  Caption(cr, caption, w / 2, h / 2, h * 0.6, w * 0.5, lit);
+  const double plateH = h * kOptionPlateHeight, plateY = (h - plateH) / 2;
+  const double plateX = (w - plateWidth) / 2;
+  if (lit) SoftBlob(cr, w / 2, h / 2, plateWidth / 2 + 4, plateH / 2 + 6, Hex(0xffa020, 0.35));
+  Plate(cr, plateX, plateY, plateWidth, plateH, plateH * 0.3, lit);
+  Caption(cr, caption, w / 2, h / 2, plateH * 0.7, plateWidth - 10, lit);
 }
 
-void DrawHelpFrame(Canvas& c) { FramePanel(c.cr(), c.width(), c.height(), 22); }
+void DrawHelpFrame(Canvas& c) {
+  FramePanel(c.cr(), kPanelSideMargin, 2, c.width() - kPanelSideMargin, c.height() - 2, 16);
+}
 
-void DrawScreenTitle(Canvas& c, const std::string& title) {
+void DrawScreenTitle(Canvas& c, const std::string& title, double pictureLeft) {
   cairo_t* cr = c.cr();
-  const double w = c.width(), h = c.height();
-  const double size = FitTextSize(cr, title, Face::Display, 96, w - 60);
+  // Every title has the size at which the longest one fits, and ends at the
+  // same place over the main-menu column.
+  const double size = FitTextSize(cr, kLongestTitle, Face::Display, kTitleMaxSize, kTitleRight - kTitleLeftmost);
+  const double right = kTitleRight - pictureLeft;
+  const double width = TextWidth(cr, title, Face::Display, size);
   TextStyle t = CaptionStyle(true, size);
-  t.outlineWidth = 4;
-  t.glow = 14;
-  DrawText(cr, title, w / 2, h / 2 + size * 0.36, t);
+  t.align = Align::Right;
+  t.outlineWidth = 3;
+  t.glow = kTitleGlow;
+  DrawText(cr, title, right, kTitleBaseline, t);
   // A rule with a bright middle under the title.
-  cairo_rectangle(cr, 40, h / 2 + size * 0.5, w - 80, 4);
-  FillGradient(cr, 40, 0, w - 40, 0,
+  const double ruleY = kTitleBaseline + 9;
+  cairo_rectangle(cr, right - width, ruleY, width, 3);
+  FillGradient(cr, right - width, 0, right, 0,
                {{0, WithAlpha(palette::kAmber, 0)}, {0.5, Hex(0xffcc66)}, {1, WithAlpha(palette::kAmber, 0)}});
 }
 
@@ -113,7 +133,7 @@ void DrawScreenTitle(Canvas& c, const std::string& title) {
 void DrawQueryFrame(Canvas& c) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
-  FramePanel(cr, w, h, 14);
+  FramePanel(cr, 2, 2, w - 2, h - 2, 14);
   const double cx = w / 2;
   RoundRectPath(cr, cx - 26, 4, 52, 30, 6);
   FillOutlined(cr, palette::kMetal, 2);
@@ -127,23 +147,25 @@ void DrawQueryFrame(Canvas& c) {
 
 void DrawOptionsPanel(Canvas& c) {
   cairo_t* cr = c.cr();
-  FramePanel(cr, c.width(), c.height(), 18);
-  // Row labels at the heights where the game puts each row's values.
+  constexpr double kBorder = 14;
+  FramePanel(cr, kPanelSideMargin, 2, c.width() - kPanelSideMargin, c.height() - 2, kBorder);
+  // Row labels at the heights where the game puts each row's values, all at
+  // the size at which the longest fits left of the values.
   struct Row { const char* label; double y; };
-  const Row rows[] = {{"WINDOW MODE", 60}, {"MUSIC", 106}, {"SOUND", 150}, {"ADD TEXT", 232}, {"HIDE KEY", 322}};
+  const Row rows[] = {{"WINDOW MODE", 60}, {"MUSIC", 106}, {"SOUND", 150}, {"ADD TEXT", 232.5}, {"HIDE KEY", 322.5}};
+  constexpr double kLabelLeft = kPanelSideMargin + kBorder + 4, kLabelWidth = 114;
+  double size = 17;
+  for (const Row& r : rows) size = std::min(size, FitTextSize(cr, r.label, Face::Display, 17, kLabelWidth));
   for (const Row& r : rows) {
-    TextStyle t = CaptionStyle(false, 17);
+    TextStyle t = CaptionStyle(false, size);
     t.fill = palette::kAmber;
     t.align = Align::Left;
-    t.size = FitTextSize(cr, r.label, Face::Display, 17, 92);
-    DrawText(cr, r.label, 32, r.y + t.size * 0.36, t);
-    cairo_rectangle(cr, 32, r.y + 14, 90, 1);
-    SetColor(cr, WithAlpha(palette::kAmberDim, 0.6));
-    cairo_fill(cr);
+    DrawText(cr, r.label, kLabelLeft, r.y + size * 0.36, t);
   }
-  // Field boxes where the add text and the hide key are printed.
-  for (double y : {232.0, 322.0}) {
-    RoundRectPath(cr, 140, y - 20, 220, 40, 6);
+  // Field boxes where the add text and the hide key are printed (centred on
+  // x = 250); the selection underline runs along their lower edge.
+  for (double y : {232.5, 322.5}) {
+    RoundRectPath(cr, 150, y - 15, 200, 28, 6);
     SetColor(cr, Hex(0x000000, 0.45));
     cairo_fill_preserve(cr);
     SetColor(cr, WithAlpha(palette::kAmberDim, 0.7));
@@ -160,34 +182,47 @@ void DrawUnderline(Canvas& c) {
 }
 
 // The game prints row i (1..10) as a 10-character name, seven spaces and a
-// 6-digit score, centred vertically 26.25 px lower per row from y = 37.5,
-// starting at x = 175; the name column ends at x = 295 and the score at 450.
+// 6-digit score in its fixed-pitch font, centred vertically 26.25 px lower
+// per row, 12 px a character, starting at x = 175 of this picture.
 void DrawScoreTable(Canvas& c) {
   cairo_t* cr = c.cr();
-  const double w = c.width(), h = c.height();
-  constexpr double kFirstRowY = 37.5, kRowStep = 26.25, kNameRight = 295, kScoreRight = 450;
-  FramePanel(cr, w, h, 16);
+  const double w = c.width();
+  constexpr double kFirstRowY = 63.75, kRowStep = 26.25, kTop = 14, kBottom = 326;
+  FramePanel(cr, kPanelSideMargin, kTop, w - kPanelSideMargin, kBottom, 12);
+  const double stripeLeft = kPanelSideMargin + 16, stripeRight = w - kPanelSideMargin - 16;
+  const Color medals[] = {Hex(0xf2c14e), Hex(0xc8ccd6), Hex(0xc8814a)};
   TextStyle rank;
   rank.size = 16;
   rank.fill = palette::kAmberDim;
   rank.align = Align::Right;
   for (int i = 1; i <= 10; ++i) {
-    const double cy = kFirstRowY + kRowStep * i;
+    const double cy = kFirstRowY + kRowStep * (i - 1);
     if (i % 2 == 1) {
-      cairo_rectangle(cr, 24, cy - kRowStep / 2, w - 48, kRowStep);
+      cairo_rectangle(cr, stripeLeft, cy - kRowStep / 2, stripeRight - stripeLeft, kRowStep);
       SetColor(cr, Hex(0xffb02e, 0.07));
       cairo_fill(cr);
     }
-    DrawText(cr, std::to_string(i) + ".", 160, cy + rank.size * 0.36, rank);
+    if (i <= 3) {
+      EllipsePath(cr, 100, cy, 8, 8);
+      FillOutlined(cr, medals[i - 1], 1.5);
+    }
+    DrawText(cr, std::to_string(i) + ".", 158, cy + rank.size * 0.36, rank);
   }
-  TextStyle t = CaptionStyle(false, 16);
-  t.fill = palette::kAmber;
-  t.align = Align::Right;
-  DrawText(cr, "NAME", kNameRight, 42, t);
-  DrawText(cr, "SCORE", kScoreRight, 42, t);
-  cairo_rectangle(cr, 24, 47, w - 48, 1.5);
-  SetColor(cr, WithAlpha(palette::kAmberDim, 0.8));
-  cairo_fill(cr);
+  // Header cells over the printed columns.
+  constexpr double kHeaderY = 37;
+  for (const ScoreColumn& col : {kScoreNameColumn, kScoreValueColumn}) {
+    RoundRectPath(cr, col.left, kHeaderY - 11, col.right - col.left, 22, 5);
+    SetColor(cr, Hex(0x000000, 0.4));
+    cairo_fill(cr);
+    // Right-aligned, as the names and scores under them are.
+    TextStyle t = CaptionStyle(false, 15);
+    t.fill = palette::kAmber;
+    t.align = Align::Right;
+    DrawText(cr, col.label, col.right - 6, kHeaderY + 15 * 0.36, t);
+    cairo_rectangle(cr, col.left, kHeaderY + 11, col.right - col.left, 2);
+    SetColor(cr, palette::kAmberDim);
+    cairo_fill(cr);
+  }
 }
 
 }  // namespace assetgen

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+
 #include "core/font.h"
 #include "test_assets.h"
 
@@ -56,11 +58,28 @@ TEST(TextLayout, SpaceAdvancesWithoutAGlyph) {
   EXPECT_NEAR(layout.glyphs[1].left, 2.4f, 1e-5f);
 }
 
-TEST(TextLayout, BytesOutsideTheFontAreSkipped) {
+TEST(TextLayout, BytesOutsideTheFontAreDrawnAsTheReplacementMarkInItsRoom) {
   Font font = BlockFont();
   TextLayout layout = LayoutText(font, "A\x01\xff" "B", {0, 0}, {1, 1}, kNeutralSpacing, false);
+  ASSERT_EQ(layout.glyphs.size(), 4u);
+  const TextLayout mark = LayoutText(font, "?", {0, 0}, {1, 1}, kNeutralSpacing, false);
+  for (int i : {1, 2}) {
+    EXPECT_EQ(layout.glyphs[i].atlasX, mark.glyphs[0].atlasX);
+    EXPECT_EQ(layout.glyphs[i].atlasY, mark.glyphs[0].atlasY);
+  }
+  EXPECT_NEAR(layout.glyphs[3].left, 3.6f, 1e-5f);
+  EXPECT_NEAR(layout.width, 4.8f, 1e-5f);
+}
+
+TEST(TextLayout, WithoutAReplacementMarkAMissingByteLeavesASpacesRoom) {
+  // The first 26 characters only: ' ' to '9', no '?'.
+  std::vector<uint8_t> bytes = testing::BlockFontBytes();
+  bytes[offsetof(formats::WidHeader, glyphCount)] = 26;
+  std::optional<Font> font = ParseWid(bytes, 0);
+  ASSERT_TRUE(font.has_value());
+  TextLayout layout = LayoutText(*font, "1\xe9" "2", {0, 0}, {1, 1}, kNeutralSpacing, false);
   ASSERT_EQ(layout.glyphs.size(), 2u);
-  EXPECT_NEAR(layout.glyphs[1].left, 1.2f, 1e-5f);
+  EXPECT_NEAR(layout.glyphs[1].left, 2.4f, 1e-5f);
 }
 
 TEST(TextLayout, NewLineMovesDownOneLine) {
