@@ -1,118 +1,14 @@
-// The real varnok binary in a temporary copy of the game folder, on the
-// headless engine, driven by the engine's input script.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <filesystem>
-#include <functional>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
-
-extern char** environ;
+// The real varnok binary: start-up, files, the engine library, relaunches.
+#include "game_process.h"
 
 namespace {
 
+using process_test::GameProcessTest;
+using process_test::ReadBytes;
+using process_test::ReadText;
+using process_test::RunResult;
+using process_test::WriteText;
 namespace fs = std::filesystem;
-const fs::path kGameDir = VARNOK_GAME_DIR;
-
-struct RunResult {
-  int exitCode = -1;
-  bool timedOut = false;
-  std::string stderrText;
-};
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<uint8_t> ReadBytes(const fs::path& path) {
-  const std::string text = ReadText(path);
-  return {text.begin(), text.end()};
-}
-
-void WriteText(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-class GameProcessTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!fs::exists(kGameDir / "SYSTEm.DLL") || !fs::exists(kGameDir / "data" / "sprite.x")) {
-      GTEST_SKIP() << "the game folder is not complete (engine library or data files missing)";
-    }
-    std::string pattern = (fs::temp_directory_path() / "varnok-game-XXXXXX").string();
-    dir_ = ::mkdtemp(pattern.data());
-    fs::copy(kGameDir, dir_, fs::copy_options::recursive);
-    for (const char* file : {"data/settings.dat", "data/records.dat", "data/boss.dat"}) fs::remove(dir_ / file);
-  }
-  void TearDown() override {
-    std::error_code error;
-    if (!dir_.empty()) fs::remove_all(dir_, error);
-  }
-
-  // Runs the game with the given script files (relative to the folder) and waits.
-  RunResult Run(const std::vector<std::string>& scripts, int timeoutSeconds = 30) {
-    std::string scriptList;
-    for (const std::string& s : scripts) scriptList += (scriptList.empty() ? "" : ":") + (dir_ / s).string();
-    std::vector<std::string> env = {"VARNOK_ENGINE=headless", "VARNOK_ENGINE_SCRIPT=" + scriptList,
-                                    "VARNOK_ENGINE_LOG=" + (dir_ / "engine.log").string(), "VARNOK_NO_DIALOGS=1",
-                                    "SDL_AUDIODRIVER=dummy", "HOME=" + dir_.string(), "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    const fs::path errFile = dir_ / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    // Started from another folder: the game must find its own folder.
-    posix_spawn_file_actions_addchdir_np(&actions, "/");
-    std::string exe = (dir_ / "varnok").string();
-    char* argv[] = {exe.data(), nullptr};
-    pid_t pid = 0;
-    RunResult result;
-    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()) != 0) return result;
-    posix_spawn_file_actions_destroy(&actions);
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        result.timedOut = true;
-        break;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (!result.timedOut && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    result.stderrText = ReadText(errFile);
-    return result;
-  }
-
-  // Waits for a condition that a detached (relaunched) process brings about.
-  bool WaitFor(const std::function<bool()>& done, int seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
-  }
-
-  fs::path dir_;
-};
 
 TEST_F(GameProcessTest, FirstStartCreatesTheDefaultFilesReachesTheMenuAndQuitsCleanly) {
   WriteText(dir_ / "first.script", "60 shot menu.png\n70 quit\n");
