@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -71,6 +72,11 @@ class GameProcessTest : public ::testing::Test {
     std::vector<std::string> env = {"VARNOK_ENGINE=headless", "VARNOK_ENGINE_SCRIPT=" + scriptList,
                                     "VARNOK_ENGINE_LOG=" + (dir_ / "engine.log").string(), "VARNOK_NO_DIALOGS=1",
                                     "SDL_AUDIODRIVER=dummy", "HOME=" + dir_.string(), "PATH=/usr/bin:/bin"};
+    for (const std::string& entry : envOverrides_) {
+      const std::string name = entry.substr(0, entry.find('=') + 1);
+      auto same = std::find_if(env.begin(), env.end(), [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+      if (same != env.end()) *same = entry; else env.push_back(entry);
+    }
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -115,6 +121,7 @@ class GameProcessTest : public ::testing::Test {
   }
 
   fs::path dir_;
+  std::vector<std::string> envOverrides_;  // "NAME=value" entries that Run puts in (or over) its environment
 };
 
 }  // namespace process_test
