@@ -1,0 +1,209 @@
+#!/usr/bin/env bash
+# Every screen of the game in one picture, taken from the real game on the
+# headless engine driven by input scripts: the loading screens, the main menu
+# (in a window and full screen), every help page, the options (each row
+# selected, typing, key capture), the high-score table, every dialog, the name
+# entry, the promotion screen counting down and ready, a city and a train
+# level, pause, the level caption and game over.
+#
+#   scripts/screens.sh [GAME_FOLDER [OUTPUT]]
+#
+# GAME_FOLDER defaults to build/game, OUTPUT to docs/screens.png. The game
+# folder is copied, never changed. Takes about four minutes: the play screens
+# come from a run in which the hero walks, jumps and fires his way right until
+# the game is over; the train level is shown when he gets that far (levels are
+# random, so not every run does) and the script says when he does not.
+# KEEP_SCREENS_WORK=1 keeps the runs' folders, logs and shots for a closer look.
+# Needs ImageMagick (montage, convert).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+game="$(cd "${1:-$root/build/game}" && pwd)"
+output="${2:-$root/docs/screens.png}"
+[ -x "$game/varnok" ] || { echo "no game in $game: build it first (scripts/build.sh)" >&2; exit 1; }
+command -v montage >/dev/null || { echo "ImageMagick's montage is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/varnok-screens-XXXXXX")"
+trap '[ -n "${KEEP_SCREENS_WORK:-}" ] || rm -rf "$work"' EXIT
+shots="$work/shots"
+mkdir -p "$shots"
+
+# Scan codes of the keys the scripts press.
+ESC=1 ENTER=28 LSHIFT=42 LCTRL=29 UP=200 DOWN=208 RIGHT=205 PAUSE=197
+KEY_A=0x1E KEY_C=0x2E KEY_E=0x12 KEY_R=0x13 KEY_X=0x2D
+# The pointer in the bottom right corner, over nothing it could select.
+POINTER_AWAY="0.985 0.985"
+
+# One 16-byte records entry: name length, 10 name bytes, a pad byte, the
+# score as a little-endian 32-bit integer.
+record() {
+  local name="$1" score="$2" i byte
+  printf "\\$(printf %03o "${#name}")"
+  printf '%s' "$name"
+  for ((i = ${#name}; i < 11; i++)); do printf '\000'; done
+  for i in 0 8 16 24; do
+    byte=$(((score >> i) & 255))
+    printf "\\$(printf %03o "$byte")"
+  done
+}
+
+# A table of ten entries, "NAME SCORE" per argument.
+records_file() {
+  local file="$1" entry
+  shift
+  : >"$file"
+  for entry in "$@"; do record "${entry% *}" "${entry##* }" >>"$file"; done
+}
+
+# Runs a copy of the game with the script on standard input; the copy is named
+# after the run, and its engine log is kept as RUN.log.
+run() {
+  local name="$1" settings="$2" records="$3"
+  local dir="$work/$name"
+  cp -r "$game" "$dir"
+  rm -f "$dir/data/settings.dat" "$dir/data/records.dat" "$dir/data/boss.dat"
+  [ -n "$settings" ] && cp "$settings" "$dir/data/settings.dat"
+  [ -n "$records" ] && cp "$records" "$dir/data/records.dat"
+  sed "s|@|$shots/|" >"$dir/input.script"
+  (cd / && env HOME="$dir" VARNOK_ENGINE=headless VARNOK_ENGINE_SCRIPT="$dir/input.script" \
+    VARNOK_ENGINE_LOG="$work/$name.log" VARNOK_NO_DIALOGS=1 SDL_AUDIODRIVER=dummy \
+    VARNOK_SCORE_SERVER=127.0.0.1:9 timeout 600 "$dir/varnok" 2>"$work/$name.err") ||
+    { echo "the $name run failed:" >&2; cat "$work/$name.err" >&2; exit 1; }
+}
+
+records_file "$work/records.dat" "VARGAS 12850" "NOVA 9400" "K.ROSS 7725" "ACE 6010" "MIKA 4420" \
+  "TOMAS 3105" "B 2500" "LUNA 1830" "DREXLER 950" "NOVA 100"
+# The same table with room at its foot for a run that scores nothing.
+records_file "$work/records-open.dat" "VARGAS 12850" "NOVA 9400" "K.ROSS 7725" "ACE 6010" "MIKA 4420" \
+  "TOMAS 3105" "B 2500" "LUNA 1830" "DREXLER 950" "NOVA -1"
+# Full screen, sound and music on, no add text, Alt+F12.
+printf '\000\001\001\000\000\000\000\000\000\000\000\000\000\000\130\000\000\001\000\000' >"$work/full.dat"
+
+echo "menus..."
+{
+  echo "2 mouse $POINTER_AWAY"
+  echo "40 shot @01-main-menu.png"
+  echo "50 tap $DOWN"; echo "55 tap $ENTER"
+  for page in 1 2 3 4 5 6 7 8; do
+    echo "$((70 + 20 * page)) shot @02-help-$page.png"
+    echo "$((80 + 20 * page)) tap $ENTER"
+  done
+  echo "245 tap $ESC"; echo "250 tap $DOWN"; echo "255 tap $ENTER"
+  echo "290 shot @03-options-window-mode.png"; echo "295 tap $DOWN"
+  echo "320 shot @04-options-music.png"; echo "325 tap $DOWN"
+  echo "350 shot @05-options-sound.png"; echo "355 tap $DOWN"
+  echo "380 shot @06-options-add-text.png"; echo "385 tap $ENTER"
+  echo "390 down $LSHIFT"; echo "392 tap $KEY_A"; echo "395 tap $KEY_C"; echo "398 tap $KEY_E"; echo "400 up $LSHIFT"
+  echo "403 tap $KEY_R"
+  echo "420 shot @07-options-typing.png"; echo "425 tap $ENTER"; echo "430 tap $DOWN"
+  echo "455 shot @08-options-hide-key.png"; echo "460 tap $ENTER"
+  echo "480 shot @09-options-key-capture.png"; echo "485 tap $UP"; echo "495 tap $ESC"
+  echo "505 tap $DOWN"; echo "510 tap $ENTER"
+  echo "545 shot @10-high-scores.png"; echo "550 tap $ENTER"
+  echo "580 shot @11-dialog-clear-table.png"; echo "585 tap $ESC"; echo "595 tap $ESC"
+  echo "605 tap $ESC"
+  echo "640 shot @12-dialog-quit.png"; echo "645 tap $ENTER"
+  echo "680 shot @13-promotion-counting-down.png"
+  echo "1060 shot @14-promotion-ready.png"
+  echo "1070 quit"
+} | run menus "" "$work/records.dat"
+
+echo "full screen..."
+{
+  echo "2 mouse $POINTER_AWAY"
+  echo "40 shot @15-main-menu-full-screen.png"
+  echo "50 tap $DOWN"; echo "52 tap $DOWN"; echo "55 tap $ENTER"
+  echo "90 shot @16-options-full-screen.png"
+  echo "100 quit"
+} | run full "$work/full.dat" "$work/records.dat"
+
+echo "name entry..."
+{
+  echo "2 mouse $POINTER_AWAY"
+  echo "20 tap $ENTER"
+  echo "80 tap $ESC"
+  echo "110 shot @17-dialog-quit-play.png"; echo "115 tap $ENTER"
+  echo "130 down $LSHIFT"; echo "132 tap $KEY_R"; echo "135 tap $KEY_E"; echo "138 tap $KEY_X"; echo "140 up $LSHIFT"
+  echo "160 shot @18-name-entry.png"
+  echo "165 tap $ENTER"; echo "170 tap $DOWN"; echo "175 tap $DOWN"; echo "180 tap $ENTER"
+  echo "210 shot @19-dialog-submit.png"; echo "215 tap $ENTER"
+  echo "216 shot @20-dialog-submitting.png"
+  echo "300 shot @21-dialog-submit-result.png"; echo "305 tap $ESC"
+  echo "340 shot @22-high-scores-after-entry.png"
+  echo "350 quit"
+} | run entry "" "$work/records-open.dat"
+
+echo "play (about two minutes)..."
+last=8000
+{
+  echo "20 tap $ENTER"
+  echo "200 tap $PAUSE"; echo "215 shot @pause.png"; echo "230 tap $PAUSE"
+  echo "240 down $RIGHT"; echo "240 down $LCTRL"
+  # Up jumps only while no arrow is held: let go of Right for the jump.
+  for ((f = 260; f < last; f += 30)); do echo "$f up $RIGHT"; echo "$((f + 1)) tap $UP"; echo "$((f + 3)) down $RIGHT"; done
+  for ((f = 30; f < last; f += 30)); do echo "$((f + 10)) shot @play-$((f + 10)).png"; done
+  echo "$last quit"
+} | run play "" ""
+
+# Picks from the play run the first shot (one every 30 frames from frame 40)
+# taken in game state `state`, at least `after` frames into it, once `builds`
+# levels have been built (-1: any number).
+pick() {
+  awk -v want="$1" -v builds="$2" -v after="$3" -v last="$last" '
+    $2 == "gamestate" { k++; at[k] = $1; st[k] = $3 }
+    END {
+      i = 1; cur = -1; built = 0; since = 0
+      for (f = 40; f < last; f += 30) {
+        while (i <= k && at[i] <= f) {
+          if (st[i] != cur) { cur = st[i]; since = at[i]; if (cur == 15) built++ }
+          i++
+        }
+        if (cur == want && (builds < 0 || built == builds) && f - since >= after) { print f; exit }
+      }
+      print 0
+    }' "$work/play.log"
+}
+keep() {
+  local frame="$1" name="$2"
+  if [ "$frame" != 0 ] && [ -f "$shots/play-$frame.png" ]; then
+    cp "$shots/play-$frame.png" "$shots/$name.png"
+  else
+    echo "the play run did not reach the screen $name this time" >&2
+  fi
+}
+# The train level: the first shot in play whose band above the horizon is
+# the bright dusk sky over the hills seen from the train, not the dark
+# façades of the city.
+train_shot() {
+  local f red
+  for ((f = 40; f < last; f += 30)); do
+    [ -f "$shots/play-$f.png" ] || continue
+    [ "$(awk -v f="$f" '$2 == "gamestate" && $1 <= f { s = $3 } END { print s }' "$work/play.log")" = 2 ] || continue
+    red="$(convert "$shots/play-$f.png" -crop 800x80+0+180 -resize '1x1!' -format '%[fx:int(255*r)]' info:)"
+    if [ "$red" -gt 120 ]; then
+      echo "$f"
+      return
+    fi
+  done
+  echo 0
+}
+# States: 2 playing, 13 level caption, 21 game over.
+keep "$(pick 2 1 100)" 24-city-level
+cp "$shots/pause.png" "$shots/25-pause.png"
+keep "$(pick 13 -1 20)" 26-level-caption
+keep "$(train_shot)" 27-train-level
+keep "$(pick 21 -1 20)" 28-game-over
+rm -f "$shots"/play-*.png "$shots/pause.png"
+
+# The loading screens are drawn only between the frames of a level build (the
+# frame that shows them renders at once and goes on building), so they are
+# put together from the game's own pictures where the game sets them: the bar
+# (13 x 1.7 units) centred 7.35 units below the middle.
+for n in 1 2; do
+  convert "$game/data/loading$n.jpg" "$game/data/l6.png" -geometry +140+450 -composite \
+    "$shots/00-loading-$n.png"
+done
+
+mkdir -p "$(dirname "$output")"
+montage -label '%t' -font DejaVu-Sans -pointsize 13 -background '#1b1c22' -fill '#e8e8e8' \
+  "$shots"/*.png -tile 5x -geometry 320x240+6+6 "$output"
+echo "wrote $output ($(ls "$shots" | wc -l) screens)"
