@@ -12,7 +12,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   fonts-dejavu-extra libjpeg62-turbo-dev libfreetype-dev
-  xvfb xdotool x11-apps imagemagick
+  xvfb xdotool x11-apps imagemagick libx11-dev libxfixes-dev
+  desktop-file-utils
   xdg-utils
 )
 
