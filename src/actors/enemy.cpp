@@ -56,30 +56,28 @@ void Locate(EHandle sprite, long double x, long double y) {
   iSpriteLocationSet(sprite, &location);
 }
 
-std::unique_ptr<TMissile> MakeShot(int32_t terrKind, world::TGame& game) {
-  switch (terrKind) {
-    case 2: return std::make_unique<TTerr2Missile>(game);
-    case 3: return std::make_unique<TTerr3Missile>(game);
-    case 4: return std::make_unique<TTerr4Missile>(game);
-    case 5: return std::make_unique<TTerr5Missile>(game);
-    case 6: return std::make_unique<TTerr6Missile>(game);
-    case 7: return std::make_unique<TTerr7Missile>(game);
-    default: return std::make_unique<TTerr1Missile>(game);
-  }
+// Makers of kind K's enemy and shot, indexed by kind (0 stands in for a kind
+// out of range and makes kind 1).
+template <int32_t K>
+std::unique_ptr<TEnemy> NewEnemy(world::TGame& game) {
+  return std::make_unique<TTerrKind<K>>(game);
 }
+template <int32_t K>
+std::unique_ptr<TMissile> NewShot(world::TGame& game) {
+  return std::make_unique<TTerrMissile<K>>(game);
+}
+using EnemyMaker = std::unique_ptr<TEnemy> (*)(world::TGame&);
+using ShotMaker = std::unique_ptr<TMissile> (*)(world::TGame&);
+constexpr EnemyMaker kEnemyMakers[kEnemyKinds + 1] = {NewEnemy<1>, NewEnemy<1>, NewEnemy<2>, NewEnemy<3>,
+                                                     NewEnemy<4>, NewEnemy<5>, NewEnemy<6>, NewEnemy<7>};
+constexpr ShotMaker kShotMakers[kEnemyKinds + 1] = {NewShot<1>, NewShot<1>, NewShot<2>, NewShot<3>,
+                                                   NewShot<4>, NewShot<5>, NewShot<6>, NewShot<7>};
 
 }  // namespace
 
 std::unique_ptr<TEnemy> MakeEnemy(int32_t terrKind, world::TGame& game) {
-  switch (terrKind) {
-    case 2: return std::make_unique<TTerr2>(game);
-    case 3: return std::make_unique<TTerr3>(game);
-    case 4: return std::make_unique<TTerr4>(game);
-    case 5: return std::make_unique<TTerr5>(game);
-    case 6: return std::make_unique<TTerr6>(game);
-    case 7: return std::make_unique<TTerr7>(game);
-    default: return std::make_unique<TTerr1>(game);
-  }
+  const bool known = terrKind >= 1 && terrKind <= kEnemyKinds;
+  return kEnemyMakers[known ? terrKind : 0](game);
 }
 
 TEnemy::TEnemy(world::TGame& game) : game_(game) {}
@@ -118,7 +116,7 @@ void TEnemy::Init() {
   HitPoints = kEnemyHitPoints;
   Missiles.clear();
   for (int i = 0; i < kEnemyShots; ++i) {
-    Missiles.push_back(MakeShot(TerrKind(), game_));
+    Missiles.push_back(kShotMakers[TerrKind()](game_));
     Missiles.back()->Init();
     Missiles.back()->Free = 1;
   }

@@ -118,41 +118,20 @@ class TEnemy {
   bool HidesDeadSprite() const;             // a kind that hides its last death frame has done so
 };
 
-class TTerr1 final : public TEnemy {
+// The seven kinds; everything that tells them apart is in the kind table.
+template <int32_t Kind>
+class TTerrKind final : public TEnemy {
  public:
   using TEnemy::TEnemy;
-  int32_t TerrKind() const override { return 1; }
+  int32_t TerrKind() const override { return Kind; }
 };
-class TTerr2 final : public TEnemy {
- public:
-  using TEnemy::TEnemy;
-  int32_t TerrKind() const override { return 2; }
-};
-class TTerr3 final : public TEnemy {
- public:
-  using TEnemy::TEnemy;
-  int32_t TerrKind() const override { return 3; }
-};
-class TTerr4 final : public TEnemy {
- public:
-  using TEnemy::TEnemy;
-  int32_t TerrKind() const override { return 4; }
-};
-class TTerr5 final : public TEnemy {
- public:
-  using TEnemy::TEnemy;
-  int32_t TerrKind() const override { return 5; }
-};
-class TTerr6 final : public TEnemy {
- public:
-  using TEnemy::TEnemy;
-  int32_t TerrKind() const override { return 6; }
-};
-class TTerr7 final : public TEnemy {
- public:
-  using TEnemy::TEnemy;
-  int32_t TerrKind() const override { return 7; }
-};
+using TTerr1 = TTerrKind<1>;
+using TTerr2 = TTerrKind<2>;
+using TTerr3 = TTerrKind<3>;
+using TTerr4 = TTerrKind<4>;
+using TTerr5 = TTerrKind<5>;
+using TTerr6 = TTerrKind<6>;
+using TTerr7 = TTerrKind<7>;
 
 // A new enemy of kind 1..7 (a kind outside that range gives TTerr1); Init is
 // left to the caller.

@@ -37,33 +37,17 @@ class TEnemyMissile : public TMissile {
   int32_t terrKind_;
 };
 
-class TTerr1Missile final : public TEnemyMissile {
+template <int32_t Kind>
+class TTerrMissile final : public TEnemyMissile {
  public:
-  explicit TTerr1Missile(world::TGame& game) : TEnemyMissile(game, 1) {}
+  explicit TTerrMissile(world::TGame& game) : TEnemyMissile(game, Kind) {}
 };
-class TTerr2Missile final : public TEnemyMissile {
- public:
-  explicit TTerr2Missile(world::TGame& game) : TEnemyMissile(game, 2) {}
-};
-class TTerr3Missile final : public TEnemyMissile {
- public:
-  explicit TTerr3Missile(world::TGame& game) : TEnemyMissile(game, 3) {}
-};
-class TTerr4Missile final : public TEnemyMissile {
- public:
-  explicit TTerr4Missile(world::TGame& game) : TEnemyMissile(game, 4) {}
-};
-class TTerr5Missile final : public TEnemyMissile {
- public:
-  explicit TTerr5Missile(world::TGame& game) : TEnemyMissile(game, 5) {}
-};
-class TTerr6Missile final : public TEnemyMissile {
- public:
-  explicit TTerr6Missile(world::TGame& game) : TEnemyMissile(game, 6) {}
-};
-class TTerr7Missile final : public TEnemyMissile {
- public:
-  explicit TTerr7Missile(world::TGame& game) : TEnemyMissile(game, 7) {}
-};
+using TTerr1Missile = TTerrMissile<1>;
+using TTerr2Missile = TTerrMissile<2>;
+using TTerr3Missile = TTerrMissile<3>;
+using TTerr4Missile = TTerrMissile<4>;
+using TTerr5Missile = TTerrMissile<5>;
+using TTerr6Missile = TTerrMissile<6>;
+using TTerr7Missile = TTerrMissile<7>;
 
 }  // namespace actors

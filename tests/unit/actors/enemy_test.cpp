@@ -388,14 +388,6 @@ TEST_F(EnemyOnLevel, ThePlayScreenBringsBackOnlyWhatIsStillInPlay) {
   EXPECT_TRUE(Shown(gone.Popup->Sprite)) << "still rising";
 }
 
-TEST_F(EnemyOnLevel, PriorityReachesTheSpriteEveryShotAndThePopup) {
-  TEnemy& enemy = Spawn(5, 0);
-  enemy.SetPriority(2);
-  EXPECT_EQ(engine().sprites[enemy.Sprite].priority, 2);
-  for (const auto& shot : enemy.Missiles) EXPECT_EQ(engine().sprites[shot->Sprite].priority, 2);
-  EXPECT_EQ(engine().sprites[enemy.Popup->Sprite].priority, 2);
-}
-
 TEST_F(EnemyOnLevel, FreeingAnEnemyReleasesEverythingItMadeButSharedPictures) {
   TEnemy& enemy = Spawn(4, 0);
   const EHandle sprite = enemy.Sprite, popup = enemy.Popup->Sprite, shot = enemy.Missiles[0]->Sprite;
