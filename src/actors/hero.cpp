@@ -326,7 +326,14 @@ void THero::AirPose(uint8_t d) {
 }
 
 void THero::ShowOnPlayScreen() {
-  if (Prone) {
+  // The one pose his flags describe: dying, crouching before a jump or after
+  // a landing, lying, or standing.
+  if (Dead) {
+    iSpriteShow(DyingSprite);
+  } else if (JumpPending || Landing) {
+    Locate(CrouchSprite, X, Y - 1);
+    iSpriteShow(CrouchSprite);
+  } else if (Prone) {
     iSpriteShow(LyingSprite);
   } else {
     ShowStandingSprites(true);

@@ -74,8 +74,10 @@ class THero {
   // facing right, alive.
   void ResetForLevel();
 
-  // The play screen: the standing sprites, or the lying one when prone (the
-  // armour glow too while he has armour); hiding hides every sprite he owns.
+  // The play screen: the sprites of his pose (dying when dead, crouching
+  // while a jump or landing is pending, lying when prone, else the five
+  // standing ones), and the armour glow while he has armour; hiding hides
+  // every sprite he owns.
   void ShowOnPlayScreen();
   void HideFromPlayScreen();
   void SetPriority(int32_t priority);

@@ -7,9 +7,11 @@
 #include "app/main_form.h"
 #include "app/music.h"
 #include "app/play_screen.h"
+#include "app/world_resume.h"
 #include "menus/front_end.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
+#include "services/share_screen.h"
 #include "world/game.h"
 
 namespace app {
@@ -46,12 +48,18 @@ void TMainForm::StepLoadingBar(int stage) {
 
 void TMainForm::ShowResumedScreen() {
   menus::TFrontEnd& menus = menus::Menus();
-  switch (GameState()) {
+  const uint8_t state = GameState();
+  // The end-of-run screens stand over the lowered world, as the player left them.
+  if (GameInProgress(state) && !PlayScreenState(state)) {
+    ShowPlayScreen();
+    LowerActors();
+  }
+  switch (state) {
     case gsMainMenu:
       menus.mainMenu.Show();
       break;
     // The side screens stand beside the main menu column, as when opened from it.
-    case gsOptions: case gsOptionsTextEdit:
+    case gsOptions: case gsOptionsTextEdit: case gsOptionsKeyCapture:
       menus.mainMenu.Show();
       menus.optMenu.ShowSprites();
       break;
@@ -68,6 +76,16 @@ void TMainForm::ShowResumedScreen() {
       break;
     case gsRecordButtons: case gsRecordName: case gsRecordAdd:
       menus.recordInput.Open();
+      break;
+    case gsGameOverWait:
+      // The records check comes after its wait, counted again from here.
+      iSpriteShow(Ctx().res.gameOverPicture);
+      window_.SetTimerEnabled(Timer7, true);
+      break;
+    case gsShareScreen:
+      // Quitting was confirmed: the promotion screen comes up again.
+      menus.shareScreen = std::make_unique<services::TShareScreen>();
+      menus.shareScreen->Load();
       break;
     default:
       break;
@@ -132,14 +150,10 @@ void TMainForm::EngineInit() {
   SetSpriteScale(res.gameOverPicture, kFullScreenScaleW, kFullScreenScaleH);
   SetSpriteLocation(res.gameOverPicture, 0, 0);
 
-  // 8: a game resumed between levels builds its next level at once. Other
-  // resumed games need the world snapshot; until it can be read back they go
-  // to the main menu.
-  if (GameState() == gsLevelIntro) {
-    ctx.game->CreateWorldResources();
-    ctx.game->StartNextLevel();
-    SetGameState(gsPlaying);
-  } else if (GameInProgress(GameState()) || GameState() == gsGameOver) {
+  // 8: a resumed game's world from its snapshot (between levels, the next
+  // level built at once). The game-over picture carries nothing to resume.
+  ResumeWorld();
+  if (GameState() == gsGameOver) {
     SetGameState(gsMainMenu);
     ctx.musicChoice = 1;
   }
@@ -173,8 +187,11 @@ void TMainForm::EngineInit() {
   ShowResumedScreen();
   // 14: a resumed game shows the play screen without the pointer.
   if (PlayScreenState(GameState())) {
-    if (GameState() == gsGameExitConfirm) menus::Menus().exitMenu.Show();
     ShowPlayScreen();
+    if (GameState() == gsGameExitConfirm) {
+      LowerActors();
+      menus::Menus().exitMenu.Show();
+    }
     iSpriteHide(res.cursorSprite);
   }
 
@@ -185,7 +202,7 @@ void TMainForm::EngineInit() {
   SetSpriteLocation(res.cursorSprite, 0.5f, 0.5f);
   iSpriteShow(res.cursorSprite);
   iSpritePrioritySet(res.cursorSprite, 1);
-  if (PlayScreenState(GameState())) iSpriteHide(res.cursorSprite);
+  if (PlayScreenState(GameState()) || GameState() == gsGameOverWait) iSpriteHide(res.cursorSprite);
 
   // 17: effect sounds.
   for (const EffectSound& sound : kEffectSounds) res.*sound.handle = iSoundCreate(sound.file, 0);

@@ -3,6 +3,7 @@
 #include "actors/combat.h"
 #include "app/game_context.h"
 #include "app/music.h"
+#include "app/world_resume.h"
 #include "menus/front_end.h"
 #include "menus/typing.h"
 #include "platform/game_path.h"
@@ -164,7 +165,12 @@ bool TMainForm::SystemCommand(int32_t command) {
   switch (command) {
     case VARNOK_WINDOW_MAXIMIZE:
     case VARNOK_WINDOW_CAPTION_DOUBLE_CLICK:
-      SwitchWindowMode();
+      // The snapshot reads the world, which belongs to the frame thread while an engine runs.
+      if (EngineHost.Running()) {
+        PostToFrame([this] { SwitchWindowMode(); });
+      } else {
+        SwitchWindowMode();
+      }
       return true;
     case VARNOK_WINDOW_CLOSE:
       if (CloseBoxAsksToQuit(GameState())) {
@@ -197,6 +203,7 @@ void TMainForm::Interrupt(int kind) {
     case 4: timer = Timer4; break;
     default: return;
   }
+  restarting_ = true;
   EngineExit();
   window_.SetTimerEnabled(timer, true);
   if (kind == 3) platform::Shell::Open(platform::GamePath(kPlayLink));
@@ -207,32 +214,54 @@ void TMainForm::CloseAndRelaunch() {
   platform::RelaunchSelf();
 }
 
-void TMainForm::SwitchWindowMode() {
+void TMainForm::WriteRestart(uint8_t openEngine) {
   GameContext& ctx = Ctx();
-  ctx.restart.openEngine = 1;
-  ctx.restart.gameState = GameState();
+  const uint8_t state = StateToResume(GameState());
+  // The snapshot first: a record must never point at a game that was not saved.
+  SaveGameForRestart(state);
+  ctx.restart.openEngine = openEngine;
+  ctx.restart.gameState = state;
   ctx.restart.musicChoice = ctx.musicChoice;
   WriteRestartRecord(ctx.restart);
+}
+
+void TMainForm::SwitchWindowMode() {
+  // Alt+Enter is seen on every frame it is held: one switch per restart.
+  if (restarting_) return;
+  GameContext& ctx = Ctx();
+  WriteRestart(1);
   Interrupt(2);
   ctx.ActiveSettings.Windowed = ctx.ActiveSettings.Windowed == 1 ? 0 : 1;
-  menus::SaveSettings(ctx.ActiveSettings);
+  // Sound muted by the hide key is not the player's setting: the file keeps theirs.
+  menus::TSettings saved = ctx.ActiveSettings;
+  if (ctx.pendingSoundRestore) {
+    saved.MusicOn = ctx.rememberedMusicOn;
+    saved.SoundOn = ctx.rememberedSoundOn;
+  }
+  menus::SaveSettings(saved);
+}
+
+void TMainForm::RestartIntoNewMode() {
+  if (restarting_) return;
+  WriteRestart(1);
+  Interrupt(2);
 }
 
 void TMainForm::HideGame() {
   GameContext& ctx = Ctx();
   const uint8_t state = GameState();
-  if (state == gsOptionsKeyCapture || state == gsGameOver) return;
+  if (state == gsOptionsKeyCapture || state == gsGameOver || restarting_) return;
   if (ctx.ActiveSettings.Windowed == 0) {
-    ctx.restart.openEngine = 0;
-    ctx.restart.gameState = state;
-    ctx.restart.musicChoice = ctx.musicChoice;
-    WriteRestartRecord(ctx.restart);
+    WriteRestart(0);
     Interrupt(1);
     return;
   }
+  // A second press while hidden must not remember the muted values.
+  if (!ctx.pendingSoundRestore) {
+    ctx.rememberedMusicOn = ctx.ActiveSettings.MusicOn;
+    ctx.rememberedSoundOn = ctx.ActiveSettings.SoundOn;
+  }
   ctx.pendingSoundRestore = true;
-  ctx.rememberedMusicOn = ctx.ActiveSettings.MusicOn;
-  ctx.rememberedSoundOn = ctx.ActiveSettings.SoundOn;
   window_.Minimize();
   ctx.ActiveSettings.SoundOn = 0;
   ctx.ActiveSettings.MusicOn = 0;

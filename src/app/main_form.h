@@ -67,9 +67,14 @@ class TMainForm {
   // Ends the engine and, 100 ms later, closes the window and (kinds 1, 2, 4)
   // relaunches the game; kind 3 also opens "play.url".
   void Interrupt(int kind);
-  // Writes the restart record, ends the engine and flips window/full screen.
+  // Saves the world snapshot (a game in progress), writes the restart record,
+  // ends the engine and flips window/full screen. Once per restart.
   void SwitchWindowMode();
-  // The hide hot key: full screen restarts minimised; a window is minimised and muted.
+  // The options applied a new window mode (already in the settings file):
+  // the game restarts into it and comes back where it was.
+  void RestartIntoNewMode();
+  // The hide hot key: full screen saves and restarts minimised; a window is
+  // minimised and muted until it is back to normal.
   void HideGame();
 
   // Runs `task` on the frame thread at the start of the next run phase.
@@ -92,6 +97,8 @@ class TMainForm {
 
  private:
   void StartEngineOnWindow();
+  // The snapshot and the restart record of a self-restart (0: the new process waits minimised).
+  void WriteRestart(uint8_t openEngine);
   void StepLoadingBar(int stage);
   void ShowResumedScreen();
   void RunFrameTasks();
@@ -104,6 +111,7 @@ class TMainForm {
   engine::EngineLibrary& library_;
   platform::MainWindow window_;
   bool waitingForActivation_ = false;  // started minimised; the engine opens on activation
+  bool restarting_ = false;            // Interrupt has ended the engine; the process is on its way out
   std::mutex frameTasksMutex_;
   std::vector<std::function<void()>> frameTasks_;
   bool hudTextsShown_ = false;         // the last frame printed the play screen's texts

@@ -2,6 +2,7 @@
 
 #include "actors/hero.h"
 #include "app/game_context.h"
+#include "menus/front_end.h"
 #include "world/combat_hooks.h"
 #include "world/game.h"
 
@@ -41,6 +42,8 @@ void ShowPlayScreen() {
   if (!game) return;
   ShowWorld(*game, true);
   iSpriteHide(Ctx().res.menuBackground);
+  // Play never shows through the menu column (a game resumed over a menu).
+  if (Ctx().frontEnd) Ctx().frontEnd->mainMenu.Hide();
   game->hero->ShowOnPlayScreen();
 }
 

@@ -13,7 +13,8 @@ inline constexpr int32_t kActorPlayPriority = 0;
 inline constexpr int32_t kActorUnderDialogPriority = 2;
 
 // Layers, buildings (city levels) or wagons, scenery, enemies, the hero, the
-// HUD; hides the menu background. Nothing happens before the world exists.
+// HUD; hides the menu background and the main menu. Nothing happens before
+// the world exists.
 void ShowPlayScreen();
 // Hides the same sprites and every shot and pick-up; shows the menu background.
 void HidePlayScreen();

@@ -84,6 +84,9 @@ void OpenOutsideTheGame(const std::string& target, const std::function<void(app:
     return;
   }
   markRestart(ctx.restart);
+  // The new process waits minimised, so the page opened for the player stays
+  // in view; activating the game brings it back full screen.
+  ctx.restart.openEngine = 0;
   app::WriteRestartRecord(ctx.restart);
   form->Interrupt(kRestartAndOpenLink);
 }

@@ -18,7 +18,6 @@ constexpr float kTextScale = 0.5f;
 constexpr float kCharOffset = 0.3f;          // half a character's advance at the text scale
 constexpr float kTextX = -7;                 // texts are centred on this x
 constexpr float kAddTextY = -3.3f, kHotKeyY = -6.9f;
-constexpr int kRestartIntoNewMode = 2;       // Interrupt kind of a display-mode change
 
 struct Point {
   float x, y;
@@ -129,7 +128,7 @@ void TOptMenu::Apply() {
     app::PlayMusic("1");
   }
   ctx.ActiveSettings = ctx.PendingSettings;
-  if (windowModeChanged_ && ctx.form) ctx.form->Interrupt(kRestartIntoNewMode);
+  if (windowModeChanged_ && ctx.form) ctx.form->RestartIntoNewMode();
   iPrintsHide();
 }
 

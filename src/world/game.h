@@ -15,6 +15,7 @@
 #include "actors/foreground_object.h"
 #include "engine/engine_calls.h"
 #include "world/masked_counter.h"
+#include "world/snapshot_records.h"
 
 namespace actors {
 class THero;
@@ -85,6 +86,11 @@ class TGame {
   void ClearLevel();
   // Builds level Level()+1 behind the loading screen and shows the play screen.
   void StartNextLevel();
+  // A level coming back from a snapshot, Level() and levelKind already set:
+  // the layers of the level kind (and a train level's fresh pick-ups) as the
+  // level start makes them, the tiles moved to the saved places, the HUD
+  // rebuilt showing weapon A, no armour. Its contents are restored after.
+  void StartRestoredLevel(const snapshot::LayerPositions& back, const snapshot::LayerPositions& front);
   // One frame of play: the hero, the combatants, then every sprite placed.
   void WorldStep();
   // Puts every world sprite where its owner says; drifts and wraps the layers.
@@ -131,6 +137,9 @@ class TGame {
 
  private:
   void CreateTileSprites();
+  // The hero's ground and the eight tiles of levelKind at their start places
+  // (a train level's pick-ups placed on the way), stepping the loading bar.
+  void SetUpLayers(int& stage);
   void ReadWallPictures();
   void CreateSharedTextures();
   void RebuildHud(int& stage);

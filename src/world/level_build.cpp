@@ -9,6 +9,7 @@
 #include "app/play_screen.h"
 #include "world/game.h"
 #include "world/level_generation.h"
+#include "world/snapshot_records.h"
 
 namespace world {
 namespace {
@@ -80,38 +81,9 @@ void TGame::StartNextLevel() {
   iRender();
   SetLevel(Level() + 1);
   levelKind = Level() % kTrainLevelEvery == 0 ? kTrainLevel : kCityLevel;
-  hero->GroundY = levelKind == kTrainLevel ? kTrainGroundY : kCityGroundY;
-
   int stage = 1;
+  SetUpLayers(stage);
   const bool train = levelKind == kTrainLevel;
-  const LayerSpec& back = train ? kTrainBackground : kCityBackground;
-  const LayerSpec& front = train ? kTrainForeground : kCityForeground;
-  for (int i = 0; i < kLayerTiles; ++i) {
-    ParallaxTile& tile = backgroundTiles[i];
-    iSpriteTextureSwap(tile.sprite, iTextureCreate(back.images[i]));
-    app::SetSpriteScale(tile.sprite, back.scaleW, back.scaleH);
-    tile.x = kTileSpacing * static_cast<float>(i);
-    tile.y = back.y;
-    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
-    iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
-    if (i == 0 || i == 2) AdvanceLoadingBar(stage);
-  }
-  for (int i = 0; i < kLayerTiles; ++i) {
-    ParallaxTile& tile = foregroundTiles[i];
-    // A train level's pick-ups float over the track between these tiles.
-    if (train && i == 3) {
-      PlacePickups(*this);
-      AdvanceLoadingBar(stage);
-    }
-    iSpriteTextureSet(tile.sprite, iTextureCreate(front.images[i]));
-    iSpritePrioritySet(tile.sprite, kLayerPriority);
-    app::SetSpriteScale(tile.sprite, front.scaleW, front.scaleH);
-    tile.x = kTileSpacing * static_cast<float>(i);
-    tile.y = front.y;
-    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
-    iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
-    if (i != 1) AdvanceLoadingBar(stage);
-  }
 
   if (train) {
     PlaceWagons(*this);
@@ -146,6 +118,55 @@ void TGame::StartNextLevel() {
   app::RaiseActors();
   app::ShowPlayScreen();
   app::PlayMusic("2");
+}
+
+void TGame::StartRestoredLevel(const snapshot::LayerPositions& back, const snapshot::LayerPositions& front) {
+  int stage = 1;
+  SetUpLayers(stage);
+  for (int i = 0; i < kLayerTiles; ++i) {
+    backgroundTiles[i].x = back[i].x;
+    backgroundTiles[i].y = back[i].y;
+    foregroundTiles[i].x = front[i].x;
+    foregroundTiles[i].y = front[i].y;
+    app::SetSpriteLocation(backgroundTiles[i].sprite, back[i].x, back[i].y);
+    app::SetSpriteLocation(foregroundTiles[i].sprite, front[i].x, front[i].y);
+  }
+  RebuildHud(stage);
+  SetArmor(0);
+  iSpriteHide(hero->ArmourSprite);
+}
+
+void TGame::SetUpLayers(int& stage) {
+  hero->GroundY = levelKind == kTrainLevel ? kTrainGroundY : kCityGroundY;
+  const bool train = levelKind == kTrainLevel;
+  const LayerSpec& back = train ? kTrainBackground : kCityBackground;
+  const LayerSpec& front = train ? kTrainForeground : kCityForeground;
+  for (int i = 0; i < kLayerTiles; ++i) {
+    ParallaxTile& tile = backgroundTiles[i];
+    iSpriteTextureSwap(tile.sprite, iTextureCreate(back.images[i]));
+    app::SetSpriteScale(tile.sprite, back.scaleW, back.scaleH);
+    tile.x = kTileSpacing * static_cast<float>(i);
+    tile.y = back.y;
+    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
+    iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
+    if (i == 0 || i == 2) AdvanceLoadingBar(stage);
+  }
+  for (int i = 0; i < kLayerTiles; ++i) {
+    ParallaxTile& tile = foregroundTiles[i];
+    // A train level's pick-ups float over the track between these tiles.
+    if (train && i == 3) {
+      PlacePickups(*this);
+      AdvanceLoadingBar(stage);
+    }
+    iSpriteTextureSet(tile.sprite, iTextureCreate(front.images[i]));
+    iSpritePrioritySet(tile.sprite, kLayerPriority);
+    app::SetSpriteScale(tile.sprite, front.scaleW, front.scaleH);
+    tile.x = kTileSpacing * static_cast<float>(i);
+    tile.y = front.y;
+    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
+    iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
+    if (i != 1) AdvanceLoadingBar(stage);
+  }
 }
 
 void TGame::RebuildHud(int& stage) {

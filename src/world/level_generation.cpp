@@ -152,6 +152,34 @@ void SpawnEnemy(TGame& game, const EnemySpawn& spawn) {
 
 }  // namespace
 
+void EnsureBuildingTexture(TGame& game, int32_t kind) {
+  if (game.buildingTextures[kind] != 0) return;
+  if (!kBuildingTable[kind].mipMaps) iTextureMipLevelsSet(0);
+  game.buildingTextures[kind] = TextureFromMemory(game.buildingImages[kind], kBuildingTextureId + kind);
+}
+
+void AppendBuildingSprite(TGame& game, int32_t kind, float x, float y) {
+  EnsureBuildingTexture(game, kind);
+  const BuildingKind& table = kBuildingTable[kind];
+  game.buildings.push_back(
+      NewPlacedSprite(table.scaleW, table.scaleH, x, y, game.buildingTextures[kind], static_cast<uint8_t>(kind)));
+  // Kinds without mip levels turned them off for their texture only.
+  iTextureMipLevelsSet(1);
+}
+
+void EnsureWagonTexture(TGame& game, int32_t kind) {
+  if (game.wagonTextures[kind] == 0) {
+    game.wagonTextures[kind] = TextureFromMemory(game.wagonImages[kind], kWagonTextureId + kind);
+  }
+}
+
+void AppendWagonSprite(TGame& game, int32_t kind, float x, float y) {
+  EnsureWagonTexture(game, kind);
+  const WagonKind& table = kWagonTable[kind];
+  game.wagons.push_back(
+      NewPlacedSprite(table.scaleW, table.scaleH, x, y, game.wagonTextures[kind], static_cast<uint8_t>(kind)));
+}
+
 void PlaceWindowFire(TGame& game, const FireShape& shape, long double y, long double x) {
   PlaceFire<actors::TWindowFire>(game, shape, y, x);
 }
@@ -169,10 +197,7 @@ void PlaceBuildings(TGame& game) {
       continue;
     }
     const BuildingKind& kind = kBuildingTable[k];
-    if (game.buildingTextures[k] == 0) {
-      if (!kind.mipMaps) iTextureMipLevelsSet(0);
-      game.buildingTextures[k] = TextureFromMemory(game.buildingImages[k], kBuildingTextureId + k);
-    }
+    EnsureBuildingTexture(game, k);
     const long double centre = x0 + kind.centre;
     if (kind.fireDraw > 0) {
       const int32_t choice = app::R(kind.fireDraw);
@@ -183,9 +208,7 @@ void PlaceBuildings(TGame& game) {
       }
     }
     x0 += kind.advance;
-    game.buildings.push_back(NewPlacedSprite(kind.scaleW, kind.scaleH, static_cast<float>(centre), kind.y,
-                                             game.buildingTextures[k], static_cast<uint8_t>(k)));
-    iTextureMipLevelsSet(1);
+    AppendBuildingSprite(game, k, static_cast<float>(centre), kind.y);
   }
 }
 
@@ -277,7 +300,7 @@ void PlaceWagons(TGame& game) {
     const int32_t m = app::R(3);
     const int32_t k = x0 > kLongWagonsFrom ? 4 : (x0 >= 0 ? m + 1 : 1);
     const WagonKind& kind = kWagonTable[k];
-    if (game.wagonTextures[k] == 0) game.wagonTextures[k] = TextureFromMemory(game.wagonImages[k], kWagonTextureId + k);
+    EnsureWagonTexture(game, k);
     const long double centre = x0 + kind.centre;
     x0 += kind.advance;
     if (k == 1) {
@@ -300,8 +323,7 @@ void PlaceWagons(TGame& game) {
       spawn.standOnHeight = kind.y + kind.roofTop;
       SpawnEnemy(game, spawn);
     }
-    game.wagons.push_back(NewPlacedSprite(kind.scaleW, kind.scaleH, static_cast<float>(centre), kind.y,
-                                          game.wagonTextures[k], static_cast<uint8_t>(k)));
+    AppendWagonSprite(game, k, static_cast<float>(centre), kind.y);
   }
 }
 

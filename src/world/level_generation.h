@@ -23,6 +23,15 @@ inline constexpr FireShape kEmberFire{2.8L, 2.8L, 1.4L, 1.4L};
 void PlaceWindowFire(TGame& game, const FireShape& shape, long double y, long double x);
 void PlaceRoundFire(TGame& game, const FireShape& shape, long double y, long double x);
 
+// The picture of a building (kind 1..8) or wagon (kind 1..4) appended to the
+// world's list at (x, y), with the kind's scale and the kind's texture (made
+// from the picture in memory on first use). Nothing else of the kind (fires,
+// roof box, enemies) comes with it.
+void EnsureBuildingTexture(TGame& game, int32_t kind);
+void AppendBuildingSprite(TGame& game, int32_t kind, float x, float y);
+void EnsureWagonTexture(TGame& game, int32_t kind);
+void AppendWagonSprite(TGame& game, int32_t kind, float x, float y);
+
 // City levels: buildings with their window fires from x -20 on, until the
 // cursor reaches 520; empty lots are 20 units.
 void PlaceBuildings(TGame& game);

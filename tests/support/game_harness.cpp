@@ -1,5 +1,7 @@
 #include "game_harness.h"
 
+#include "world/world_snapshot.h"
+
 namespace testing_support {
 
 GameHarness::GameHarness(uint32_t seed) : seed_(seed) {
@@ -20,6 +22,15 @@ void GameHarness::Start() {
   context().random.Seed(seed_);
   if (!context().restarted) app::SetGameState(app::gsMainMenu);
   form_->EngineInit();
+}
+
+void GameHarness::StartPlaying() {
+  world::WorldSnapshot fresh;
+  fresh.header.energy = 5;
+  fresh.header.lives = 3;
+  world::WriteWorldSnapshot(fresh);
+  folder_.Write("data/boss.dat", {1, app::gsLevelIntro, 0, 0, 0, 0});
+  Start();
 }
 
 void GameHarness::Frame(int count) {

@@ -30,6 +30,11 @@ class GameHarness {
   // Start-up as the main window does it (files, restart record), then the
   // engine's init phase, without opening an engine.
   void Start();
+  // Start-up of a game resumed between levels, as a restart after a finished
+  // level does: a new run's snapshot (level 0, score 0, three lives) and a
+  // restart record of the level intro; the init phase builds level 1 at once
+  // and play begins.
+  void StartPlaying();
 
   // One frame: timers that fell due, then the run phase; keys tapped for the
   // frame are released afterwards.

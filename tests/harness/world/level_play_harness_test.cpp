@@ -11,11 +11,9 @@ using testing_support::GameHarness;
 
 constexpr int kTransitionFrames = 2000 / 15 + 5;  // the pause between levels, and a little
 
-// A game started into the level intro, as a restart between levels does:
-// the init phase builds the next level at once and play begins.
+// A new run resumed between levels: the init phase builds level 1 at once.
 world::TGame& StartPlaying(GameHarness& game) {
-  game.folder().Write("data/boss.dat", {1, app::gsLevelIntro, 0, 0, 0, 0});
-  game.Start();
+  game.StartPlaying();
   return *game.context().game;
 }
 

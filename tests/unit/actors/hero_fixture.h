@@ -11,8 +11,7 @@
 
 struct HeroOnLevel : ::testing::Test {
   void SetUp() override {
-    game.folder().Write("data/boss.dat", {1, app::gsLevelIntro, 0, 0, 0, 0});
-    game.Start();
+    game.StartPlaying();
     ASSERT_EQ(app::GameState(), app::gsPlaying);
     w().foregroundObjects.clear();
   }

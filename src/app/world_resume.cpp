@@ -1,0 +1,61 @@
+#include "app/world_resume.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/game_context.h"
+#include "menus/front_end.h"
+#include "world/game.h"
+#include "world/world_snapshot.h"
+
+namespace app {
+
+uint8_t StateToResume(uint8_t state) {
+  switch (state) {
+    case gsSubmitting: return gsSubmitResult;
+    case gsGameOver: return gsGameOverWait;
+    default: return state;
+  }
+}
+
+bool SaveGameForRestart(uint8_t resumedState) {
+  GameContext& ctx = Ctx();
+  if (!GameInProgress(resumedState) || !ctx.game || !ctx.game->worldActive) return true;
+  world::SnapshotExtras extras;
+  extras.pendingRecordRank = ctx.pendingRecordRank;
+  if (ctx.frontEnd) extras.name = ctx.frontEnd->recordInput.name();
+  return world::SaveWorldSnapshot(*ctx.game, extras);
+}
+
+void ResumeWorld() {
+  GameContext& ctx = Ctx();
+  const uint8_t state = GameState();
+  if (!GameInProgress(state) || !ctx.game) return;
+  world::TGame& game = *ctx.game;
+  // An earlier init of this process made and restored the world already.
+  if (game.worldActive) return;
+
+  std::string why;
+  const auto snapshot = world::ReadWorldSnapshot(why);
+  if (!snapshot) {
+    std::fprintf(stderr, "varnok: the game could not be resumed (%s); back to the main menu\n", why.c_str());
+    SetGameState(gsMainMenu);
+    ctx.musicChoice = 1;
+    return;
+  }
+  game.CreateWorldResources();
+  const world::SnapshotExtras extras = world::ExtrasOf(snapshot->header);
+  ctx.pendingRecordRank = extras.pendingRecordRank;
+  if (ctx.frontEnd) ctx.frontEnd->recordInput.name() = extras.name;
+
+  if (state == gsLevelIntro || state == gsLevelBuild) {
+    // The level was already cleared: the next one is built with the run's counters.
+    world::RestoreCounters(game, snapshot->header);
+    game.StartNextLevel();
+    SetGameState(gsPlaying);
+    return;
+  }
+  world::RestoreWorld(game, *snapshot);
+}
+
+}  // namespace app

@@ -1,0 +1,29 @@
+// Carrying a running game across a self-restart: which state the restart
+// record asks the new process to resume, the world snapshot saved by the old
+// process, and the world rebuilt by the new one in its engine's init phase.
+#pragma once
+
+#include <cstdint>
+
+namespace app {
+
+// The state a restart record carries for `state`. A submission under way
+// resumes as its result dialog (nothing could carry the running score client
+// over; the dialog offers another try), and the game-over picture as the wait
+// for the records check, so that both keep the run's score.
+uint8_t StateToResume(uint8_t state);
+
+// Before a restart: saves the world snapshot when `resumedState` has a game
+// in progress. True when nothing needed saving or every file was written.
+bool SaveGameForRestart(uint8_t resumedState);
+
+// The init phase of a resumed game: the world's resources (once per
+// process) and the snapshot. Between levels only the run's counters are taken
+// and the next level is built at once (state gsPlaying); in the other
+// in-progress states the saved level is rebuilt. A snapshot that cannot be
+// read leaves the world as it was and sends the game to the main menu, with
+// the reason on standard error. A world already made in this process is
+// neither made nor restored again.
+void ResumeWorld();
+
+}  // namespace app

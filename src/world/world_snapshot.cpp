@@ -1,0 +1,398 @@
+#include "world/world_snapshot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+#include "actors/combat.h"
+#include "actors/enemy.h"
+#include "actors/fire.h"
+#include "actors/hero.h"
+#include "app/image_sprite.h"
+#include "platform/file_io.h"
+#include "platform/game_path.h"
+#include "world/game.h"
+#include "world/level_generation.h"
+
+namespace world {
+namespace {
+
+using namespace snapshot;
+
+constexpr int32_t kMaxEnergy = 5;
+constexpr int32_t kMaxLivesShown = 9;
+constexpr int32_t kLowestRank = 10;
+constexpr int32_t kLastHeroDeathFrame = 4;
+constexpr int32_t kTopJumpCounter = 19;
+constexpr int32_t kMaxCrawlSteps = 20;
+constexpr long double kDegreesPerRadian = 180 / std::numbers::pi_v<long double>;
+
+// Reading limits: far more than any level holds, small enough to read whole.
+constexpr size_t kMaxPlacedRecords = 4096;
+constexpr size_t kMaxForegroundRecords = 16384;
+constexpr size_t kMaxEnemyRecords = 4096;
+
+// The fight's lists, when the world has the real fight installed (a world
+// without it has no enemies or hero shots to save or restore).
+actors::TCombat* Fight(const TGame& game) { return dynamic_cast<actors::TCombat*>(game.combat); }
+
+// Class codes of the foreground objects, in the order of the code table.
+int32_t CodeOf(actors::ThingKind kind) {
+  switch (kind) {
+    case actors::ThingKind::kBox: return kCodeBox;
+    case actors::ThingKind::kBlackCar: return kCodeBlackCar;
+    case actors::ThingKind::kYellowCar: return kCodeYellowCar;
+    case actors::ThingKind::kTruck: return kCodeTruck;
+    case actors::ThingKind::kLowBeam: return kCodeLowBeam;
+    case actors::ThingKind::kVagonRectangle: return kCodeVagonRectangle;
+    case actors::ThingKind::kWindowFire: return kCodeWindowFire;
+    case actors::ThingKind::kRoundFire: return kCodeRoundFire;
+  }
+  return 0;
+}
+
+std::unique_ptr<actors::TFirstPlaneThing> MakeThing(int32_t code) {
+  switch (code) {
+    case kCodeBox: return std::make_unique<actors::TBox>();
+    case kCodeBlackCar: return std::make_unique<actors::TBlackCar>();
+    case kCodeYellowCar: return std::make_unique<actors::TYellowCar>();
+    case kCodeTruck: return std::make_unique<actors::TTruck>();
+    case kCodeLowBeam: return std::make_unique<actors::TLowBeam>();
+    case kCodeVagonRectangle: return std::make_unique<actors::TVagonRectangle>();
+    case kCodeWindowFire: return std::make_unique<actors::TWindowFire>();
+    case kCodeRoundFire: return std::make_unique<actors::TRoundFire>();
+    default: return nullptr;
+  }
+}
+
+ShotRecord ShotOf(const actors::TMissile& shot) {
+  return ShotRecord{shot.X, shot.Y, shot.Age, shot.Direction, shot.Free};
+}
+
+template <size_t N, class Pool>
+void CaptureShots(std::array<ShotRecord, N>& records, const Pool& pool) {
+  for (size_t i = 0; i < N && i < pool.size(); ++i) records[i] = ShotOf(*pool[i]);
+}
+
+// A saved shot back into its pool entry. An age outside the flight's span
+// (never written by the game) is held to it, so the shot ends as usual.
+void RestoreShot(actors::TMissile& shot, const ShotRecord& record) {
+  shot.X = record.x;
+  shot.Y = record.y;
+  shot.Age = std::clamp(record.age, 0, actors::kMissileMaxAge + 1);
+  shot.Direction = record.direction;
+  shot.Free = record.free != 0 ? 1 : 0;
+  app::SetSpriteLocation(shot.Sprite, static_cast<float>(shot.X), static_cast<float>(shot.Y));
+}
+
+template <size_t N, class Pool>
+void RestoreHeroShots(Pool& pool, const std::array<ShotRecord, N>& records, bool turned) {
+  for (size_t i = 0; i < N && i < pool.size(); ++i) {
+    actors::TMissile& shot = *pool[i];
+    RestoreShot(shot, records[i]);
+    if (shot.Free) continue;
+    // Bolts fly turned along their direction, as when they were fired.
+    if (turned) {
+      const EngineVec orientation{0, 0, static_cast<float>(shot.Direction * kDegreesPerRadian)};
+      iSpriteOrientationSet(shot.Sprite, &orientation);
+    }
+    iSpriteShow(shot.Sprite);
+  }
+}
+
+HeroRecord CaptureHero(const TGame& game) {
+  HeroRecord r;
+  const actors::THero& h = *game.hero;
+  r.x = h.X;
+  r.y = h.Y;
+  r.halfHeight = h.HalfHeight;
+  r.halfWidth = h.HalfWidth;
+  r.legFrame = h.LegFrame;
+  r.aim = h.Aim;
+  r.deathFrame = h.DeathFrame;
+  r.weaponPose = h.WeaponPose;
+  r.crawlFrame = h.CrawlFrame;
+  r.crawlSteps = h.CrawlSteps;
+  r.jumpCounter = h.JumpCounter;
+  r.standCooldown = h.StandCooldown;
+  r.facingRight = h.FacingRight;
+  r.animTick = static_cast<int32_t>(h.AnimTick);
+  r.deathTick = static_cast<int32_t>(h.DeathTick);
+  r.fireTick = static_cast<int32_t>(h.FireTick);
+  r.upPressTick = static_cast<int32_t>(h.UpPressTick);
+  r.scrollPos = h.ScrollPos;
+  r.lineOffset = h.LineOffset;
+  r.walking = h.Walking;
+  r.dead = h.Dead;
+  r.crawling = h.Crawling;
+  r.falling = h.Falling;
+  r.rising = h.Rising;
+  r.prone = h.Prone;
+  r.canCrawl = h.CanCrawl;
+  r.jumpPending = h.JumpPending;
+  r.landing = h.Landing;
+  r.groundY = h.GroundY;
+  r.surfaceHeight = h.SurfaceHeight;
+  if (actors::TCombat* fight = Fight(game)) {
+    const actors::THeroArsenal& arsenal = fight->Arsenal();
+    CaptureShots(r.shotsA, arsenal.ShotsA);
+    CaptureShots(r.shotsB, arsenal.ShotsB);
+    CaptureShots(r.shotsC, arsenal.ShotsC);
+    CaptureShots(r.shotsE, arsenal.ShotsE);
+    CaptureShots(r.grenades, arsenal.Grenades);
+  }
+  return r;
+}
+
+EnemyRecord CaptureEnemy(const actors::TEnemy& e) {
+  EnemyRecord r;
+  r.classCode = e.TerrKind();
+  r.facingRight = e.FacingRight;
+  r.animTick = static_cast<int32_t>(e.AnimTick);
+  r.frame = e.Frame;
+  r.x = e.X;
+  r.y = e.Y;
+  r.halfHeight = e.HalfHeight;
+  r.halfWidth = e.HalfWidth;
+  r.hitPoints = e.HitPoints;
+  r.dead = e.Dead;
+  r.walks = e.Walks;
+  r.fireTick = static_cast<int32_t>(e.FireTick);
+  for (size_t i = 0; i < r.shots.size() && i < e.Missiles.size(); ++i) r.shots[i] = ShotOf(*e.Missiles[i]);
+  return r;
+}
+
+// The hero's saved fields; his legs, aim, crawl frame and facing start afresh.
+void RestoreHero(TGame& game, const HeroRecord& r) {
+  actors::THero& h = *game.hero;
+  h.X = r.x;
+  h.Y = r.y;
+  h.HalfHeight = r.halfHeight;
+  h.HalfWidth = r.halfWidth;
+  h.DeathFrame = std::clamp(r.deathFrame, 1, kLastHeroDeathFrame);  // an index into his death pictures
+  h.CrawlSteps = std::clamp(r.crawlSteps, 0, kMaxCrawlSteps);
+  h.JumpCounter = std::clamp(r.jumpCounter, 0, kTopJumpCounter + 1);
+  h.StandCooldown = std::clamp(r.standCooldown, 0, actors::kStandReady);
+  h.AnimTick = static_cast<uint32_t>(r.animTick);
+  h.DeathTick = static_cast<uint32_t>(r.deathTick);
+  h.FireTick = static_cast<uint32_t>(r.fireTick);
+  h.UpPressTick = static_cast<uint32_t>(r.upPressTick);
+  h.ScrollPos = r.scrollPos;
+  h.LineOffset = r.lineOffset;
+  h.Dead = r.dead != 0;
+  h.Falling = r.falling != 0;
+  h.Rising = r.rising != 0;
+  h.Prone = r.prone != 0;
+  h.CanCrawl = r.canCrawl != 0;
+  h.JumpPending = r.jumpPending != 0;
+  h.Landing = r.landing != 0;
+  h.GroundY = r.groundY;
+  h.SurfaceHeight = r.surfaceHeight;
+
+  if (actors::TCombat* fight = Fight(game)) {
+    actors::THeroArsenal& arsenal = fight->Arsenal();
+    RestoreHeroShots(arsenal.ShotsA, r.shotsA, false);
+    RestoreHeroShots(arsenal.ShotsB, r.shotsB, false);
+    RestoreHeroShots(arsenal.ShotsC, r.shotsC, true);
+    RestoreHeroShots(arsenal.ShotsE, r.shotsE, true);
+    RestoreHeroShots(arsenal.Grenades, r.grenades, false);
+  }
+
+  // The pose the flags describe (the hero faces right after a restore).
+  iSpriteTextureSwap(h.DyingSprite, h.DyingTex[h.FacingRight][h.DeathFrame]);
+  h.ShowOnPlayScreen();
+  h.PlaceSprites();
+}
+
+void RestoreEnemy(TGame& game, actors::TCombat& fight, const EnemyRecord& r) {
+  if (r.classCode < 1 || r.classCode > actors::kEnemyKinds) return;
+  fight.Field().enemies.push_back(actors::MakeEnemy(r.classCode, game));
+  actors::TEnemy& e = *fight.Field().enemies.back();
+  e.Init();
+  e.X = r.x;
+  e.Y = r.y;
+  e.HalfHeight = r.halfHeight;
+  e.HalfWidth = r.halfWidth;
+  e.HitPoints = r.hitPoints;
+  e.Dead = r.dead != 0;
+  e.Walks = r.walks != 0;
+  if (!e.Walks) {
+    // An enemy on an object stands facing left, on its first left picture.
+    e.FacingRight = 0;
+    iSpriteTextureSwap(e.Sprite, e.TexLeft[1]);
+  }
+  if (e.Dead) {
+    // A dead enemy comes back dead: on its saved death picture (bounded to
+    // the pictures its kind has), never walking its death again from the start.
+    int32_t frame = std::clamp(r.frame, actors::kFirstDeathFrame, actors::kEnemyFrameSlots);
+    while (frame > actors::kFirstDeathFrame && e.TexRight[frame] == 0) --frame;
+    e.Frame = frame;
+    iSpriteTextureSwap(e.Sprite, e.FacingRight ? e.TexRight[frame] : e.TexLeft[frame]);
+  }
+  for (size_t i = 0; i < r.shots.size() && i < e.Missiles.size(); ++i) RestoreShot(*e.Missiles[i], r.shots[i]);
+  e.Place();
+}
+
+void Complain(const char* file, const char* what) { std::fprintf(stderr, "varnok: snapshot %s: %s\n", file, what); }
+
+// The file's path where the player's files are kept.
+std::string PathOf(const char* file) { return platform::GamePath(file); }
+
+bool WriteFile(const char* file, const std::vector<uint8_t>& bytes) {
+  if (platform::WriteFileAtomic(PathOf(file), bytes)) return true;
+  Complain(file, "could not be written");
+  return false;
+}
+
+// A list file written when it has records; else an older one is removed.
+bool WriteOptional(const char* file, const std::vector<PlacedRecord>& records) {
+  if (!records.empty()) return WriteFile(file, EncodePlaced(records));
+  const std::string path = PathOf(file);
+  if (platform::GameFileExists(file)) platform::RemoveFile(path);
+  return true;
+}
+
+std::optional<std::vector<uint8_t>> ReadFile(const char* file, size_t maxBytes, std::string& why) {
+  auto bytes = platform::ReadWholeFile(PathOf(file), maxBytes);
+  if (!bytes) why = std::string(file) + ": missing, unreadable or too large";
+  return bytes;
+}
+
+// Parses one file; on a refusal `why` names it.
+template <typename Parse>
+auto ParseFile(const char* file, size_t maxBytes, Parse parse, std::string& why)
+    -> decltype(parse(std::span<const uint8_t>{})) {
+  auto bytes = ReadFile(file, maxBytes, why);
+  if (!bytes) return std::nullopt;
+  auto parsed = parse(*bytes);
+  if (!parsed) why = std::string(file) + ": short or corrupt";
+  return parsed;
+}
+
+}  // namespace
+
+WorldSnapshot CaptureWorld(const TGame& game, const SnapshotExtras& extras) {
+  WorldSnapshot s;
+  SnapshotHeader& h = s.header;
+  h.level = game.Level();
+  h.levelKind = game.levelKind;
+  h.score = game.Score();
+  h.pendingRecordRank = extras.pendingRecordRank;
+  h.energy = game.Energy();
+  h.lives = game.Lives();
+  h.currentWeapon = game.currentWeapon;
+  h.nameLength = static_cast<uint8_t>(std::min<size_t>(extras.name.size(), kNameBytes));
+  std::copy_n(extras.name.begin(), h.nameLength, h.name.begin());
+
+  for (int i = 0; i < kLayerTiles; ++i) {
+    s.background[i] = {game.backgroundTiles[i].x, game.backgroundTiles[i].y};
+    s.foreground[i] = {game.foregroundTiles[i].x, game.foregroundTiles[i].y};
+  }
+  for (const PlacedSprite& b : game.buildings) s.buildings.push_back({b.kind, b.x, b.y});
+  for (const PlacedSprite& w : game.wagons) s.wagons.push_back({w.kind, w.x, w.y});
+  for (const auto& t : game.foregroundObjects) {
+    s.things.push_back({CodeOf(t->Kind()), t->X, t->Y, t->HalfHeight, t->HalfWidth});
+  }
+  if (actors::TCombat* fight = Fight(game)) {
+    for (const auto& e : fight->Field().enemies) s.enemies.push_back(CaptureEnemy(*e));
+  }
+  if (game.hero) s.hero = CaptureHero(game);
+  return s;
+}
+
+bool WriteWorldSnapshot(const WorldSnapshot& s) {
+  return WriteFile(kSnapshotHeaderFile, EncodeHeader(s.header)) &&
+         WriteFile(kSnapshotBackgroundFile, EncodeLayers(s.background)) &&
+         WriteFile(kSnapshotForegroundTilesFile, EncodeLayers(s.foreground)) &&
+         WriteOptional(kSnapshotBuildingsFile, s.buildings) && WriteOptional(kSnapshotWagonsFile, s.wagons) &&
+         WriteFile(kSnapshotThingsFile, EncodeForeground(s.things)) &&
+         WriteFile(kSnapshotEnemiesFile, EncodeEnemies(s.enemies)) &&
+         WriteFile(kSnapshotHeroFile, EncodeHero(s.hero));
+}
+
+bool SaveWorldSnapshot(const TGame& game, const SnapshotExtras& extras) {
+  return WriteWorldSnapshot(CaptureWorld(game, extras));
+}
+
+std::optional<WorldSnapshot> ReadWorldSnapshot(std::string& why) {
+  WorldSnapshot s;
+  auto header = ParseFile(kSnapshotHeaderFile, kHeaderSize, ParseHeader, why);
+  if (!header) return std::nullopt;
+  s.header = *header;
+  for (auto [file, tiles] : {std::pair{kSnapshotBackgroundFile, &s.background},
+                             std::pair{kSnapshotForegroundTilesFile, &s.foreground}}) {
+    auto layers = ParseFile(file, kLayerRecords * kLayerPositionSize, ParseLayers, why);
+    if (!layers) return std::nullopt;
+    *tiles = *layers;
+  }
+  for (auto [file, list] : {std::pair{kSnapshotBuildingsFile, &s.buildings}, std::pair{kSnapshotWagonsFile, &s.wagons}}) {
+    if (!platform::GameFileExists(file)) continue;  // none of them on this level
+    auto placed = ParseFile(file, kMaxPlacedRecords * kPlacedSize, ParsePlaced, why);
+    if (!placed) return std::nullopt;
+    *list = std::move(*placed);
+  }
+  auto things = ParseFile(kSnapshotThingsFile, kMaxForegroundRecords * kForegroundSize, ParseForeground, why);
+  if (!things) return std::nullopt;
+  s.things = std::move(*things);
+  auto enemies = ParseFile(kSnapshotEnemiesFile, kMaxEnemyRecords * kEnemySize, ParseEnemies, why);
+  if (!enemies) return std::nullopt;
+  s.enemies = std::move(*enemies);
+  auto hero = ParseFile(kSnapshotHeroFile, kHeroSize, ParseHero, why);
+  if (!hero) return std::nullopt;
+  s.hero = *hero;
+
+  for (const char* file : {kSnapshotBuildingsFile, kSnapshotWagonsFile}) {
+    if (platform::GameFileExists(file)) platform::RemoveFile(PathOf(file));
+  }
+  return s;
+}
+
+void RestoreCounters(TGame& game, const SnapshotHeader& header) {
+  game.SetLevel(std::max(header.level, 0));
+  game.levelKind = header.levelKind != 0 ? kTrainLevel : kCityLevel;
+  game.SetScore(header.score);
+  game.SetEnergy(std::clamp(header.energy, 0, kMaxEnergy));
+  game.SetLives(std::clamp(header.lives, 0, kMaxLivesShown));
+}
+
+SnapshotExtras ExtrasOf(const SnapshotHeader& header) {
+  SnapshotExtras extras;
+  extras.pendingRecordRank = std::clamp(header.pendingRecordRank, 0, kLowestRank);
+  extras.name.assign(header.name.begin(), header.name.begin() + std::min<int>(header.nameLength, kNameBytes));
+  return extras;
+}
+
+void RestoreWorld(TGame& game, const WorldSnapshot& s) {
+  RestoreCounters(game, s.header);
+  game.StartRestoredLevel(s.background, s.foreground);
+  RestoreHero(game, s.hero);
+  for (const PlacedRecord& b : s.buildings) {
+    if (b.kind >= 1 && b.kind <= kBuildingKinds) {
+      AppendBuildingSprite(game, b.kind, static_cast<float>(b.x), static_cast<float>(b.y));
+    }
+  }
+  // The roof boxes come back with the foreground objects (see the header).
+  for (const PlacedRecord& w : s.wagons) {
+    if (w.kind >= 1 && w.kind <= kWagonKinds) {
+      AppendWagonSprite(game, w.kind, static_cast<float>(w.x), static_cast<float>(w.y));
+    }
+  }
+  for (const ForegroundRecord& r : s.things) {
+    auto thing = MakeThing(r.classCode);
+    if (!thing) continue;
+    actors::TFirstPlaneThing& t = *thing;
+    game.foregroundObjects.push_back(std::move(thing));
+    t.Init();
+    t.X = r.x;
+    t.Y = r.y;
+    t.HalfHeight = r.halfHeight;
+    t.HalfWidth = r.halfWidth;
+    t.Place();
+  }
+  if (actors::TCombat* fight = Fight(game)) {
+    for (const EnemyRecord& r : s.enemies) RestoreEnemy(game, *fight, r);
+  }
+}
+
+}  // namespace world
