@@ -262,6 +262,23 @@ std::vector<PinnedFire> WindowFires(const world::TGame& w) {
   return fires;
 }
 
+// The enemies asked for, against the pinned list: class, X, and the height
+// of the surface a standing enemy is put on (within `tolerance`).
+void ExpectSpawns(const std::vector<world::EnemySpawn>& spawned, const std::vector<world::EnemySpawn>& expected,
+                  double tolerance) {
+  ASSERT_EQ(spawned.size(), expected.size());
+  for (size_t i = 0; i < spawned.size(); ++i) {
+    EXPECT_EQ(spawned[i].terrKind, expected[i].terrKind) << "enemy " << i;
+    EXPECT_NEAR(static_cast<double>(spawned[i].x), static_cast<double>(expected[i].x), 1e-9) << "enemy " << i;
+    ASSERT_EQ(spawned[i].standOnHeight.has_value(), expected[i].standOnHeight.has_value()) << "enemy " << i;
+    if (expected[i].standOnHeight) {
+      EXPECT_NEAR(static_cast<double>(*spawned[i].standOnHeight), static_cast<double>(*expected[i].standOnHeight),
+                  tolerance)
+          << "enemy " << i;
+    }
+  }
+}
+
 TEST(LevelGenerationPinned, BuildingsAndWindowFiresFollowTheDrawsInOrder) {
   ScriptedGeneration gen;
   // Kind draw, then the kind's fire draw (none for kind 4), per building.
@@ -343,12 +360,7 @@ TEST(LevelGenerationPinned, ObstaclesWithTheirFiresAndEnemiesFollowTheDrawsInOrd
   world::PlaceEnemiesAtObstacles(gen.world());
   EXPECT_EQ(gen.Left(), 0u);
 
-  struct PinnedEnemy {
-    int32_t kind;
-    long double x;
-    std::optional<long double> standOn;
-  };
-  std::vector<PinnedEnemy> enemies = {
+  std::vector<world::EnemySpawn> enemies = {
       {3, 10, std::nullopt},     // beside the box: 6.5 + 1.5 + 2
       {7, 27, -6.9L},            // on the black car: -8 + 1 + 0.1
       {1, 43.7L, std::nullopt},  // beside the yellow car
@@ -357,17 +369,7 @@ TEST(LevelGenerationPinned, ObstaclesWithTheirFiresAndEnemiesFollowTheDrawsInOrd
       {6, 99.1L, -6.7L},         // on the box: -8 + 1.2 + 0.1
   };
   for (int i = 0; i < 14; ++i) enemies.push_back({2, 110.1L + 29.9L * i + 9, -2.4L});
-  const auto& spawned = gen.combat.enemies;
-  ASSERT_EQ(spawned.size(), enemies.size());
-  for (size_t i = 0; i < spawned.size(); ++i) {
-    EXPECT_EQ(spawned[i].terrKind, enemies[i].kind) << "enemy " << i;
-    EXPECT_NEAR(static_cast<double>(spawned[i].x), static_cast<double>(enemies[i].x), 1e-9) << "enemy " << i;
-    ASSERT_EQ(spawned[i].standOnHeight.has_value(), enemies[i].standOn.has_value()) << "enemy " << i;
-    if (enemies[i].standOn) {
-      EXPECT_NEAR(static_cast<double>(*spawned[i].standOnHeight), static_cast<double>(*enemies[i].standOn), 1e-9)
-          << "enemy " << i;
-    }
-  }
+  ExpectSpawns(gen.combat.enemies, enemies, 1e-9);
 }
 
 TEST(LevelGenerationPinned, PickupsFollowTheDrawsInOrder) {
@@ -436,18 +438,7 @@ TEST(LevelGenerationPinned, WagonsWithTheirRoofsAndEnemiesFollowTheDrawsInOrder)
     EXPECT_EQ(solids[i]->Kind(), ThingKind::kVagonRectangle);
     EXPECT_NEAR(static_cast<double>(solids[i]->X), static_cast<double>(roofs[i]), 1e-9) << "roof " << i;
   }
-  const auto& spawned = gen.combat.enemies;
-  ASSERT_EQ(spawned.size(), enemies.size());
-  for (size_t i = 0; i < spawned.size(); ++i) {
-    EXPECT_EQ(spawned[i].terrKind, enemies[i].terrKind) << "enemy " << i;
-    EXPECT_NEAR(static_cast<double>(spawned[i].x), static_cast<double>(enemies[i].x), 1e-9) << "enemy " << i;
-    ASSERT_EQ(spawned[i].standOnHeight.has_value(), enemies[i].standOnHeight.has_value()) << "enemy " << i;
-    if (enemies[i].standOnHeight) {
-      // A wagon's height is a float.
-      EXPECT_NEAR(static_cast<double>(*spawned[i].standOnHeight), static_cast<double>(*enemies[i].standOnHeight), 1e-6)
-          << "enemy " << i;
-    }
-  }
+  ExpectSpawns(gen.combat.enemies, enemies, 1e-6);  // a wagon's height is a float
 }
 
 }  // namespace
