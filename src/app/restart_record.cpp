@@ -2,7 +2,7 @@
 
 #include "app/game_state.h"
 #include "platform/file_io.h"
-#include "platform/game_path.h"
+#include "platform/player_path.h"
 
 namespace app {
 
@@ -28,7 +28,7 @@ std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes) 
 }
 
 std::optional<RestartRecord> TakeRestartRecord() {
-  const std::string path = platform::GamePath(kRestartFile);
+  const std::string path = platform::PlayerFilePath(kRestartFile);
   auto bytes = platform::ReadWholeFile(path, 4096);
   if (!bytes) return std::nullopt;
   platform::RemoveFile(path);
@@ -37,7 +37,7 @@ std::optional<RestartRecord> TakeRestartRecord() {
 
 bool WriteRestartRecord(const RestartRecord& record) {
   const auto bytes = record.Bytes();
-  return platform::WriteFileAtomic(platform::GamePath(kRestartFile), bytes);
+  return platform::WriteFileAtomic(platform::PlayerFilePath(kRestartFile), bytes);
 }
 
 }  // namespace app

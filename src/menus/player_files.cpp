@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "platform/file_io.h"
-#include "platform/game_path.h"
+#include "platform/player_path.h"
 
 namespace menus {
 namespace {
@@ -66,7 +66,7 @@ bool ParseRecords(std::span<const uint8_t> bytes, TRecordsTable& out) {
 }
 
 void LoadSettings(TSettings& settings) {
-  const std::string path = platform::GamePath(kSettingsFile);
+  const std::string path = platform::LastingPlayerFilePath(kSettingsFile);
   switch (ReadRecordFile(path, settings, ParseSettings)) {
     case ReadResult::kGood:
       return;
@@ -85,11 +85,11 @@ void LoadSettings(TSettings& settings) {
 }
 
 bool SaveSettings(const TSettings& settings) {
-  return platform::WriteFileAtomic(platform::GamePath(kSettingsFile), BytesOf(settings));
+  return platform::WriteFileAtomic(platform::LastingPlayerFilePath(kSettingsFile), BytesOf(settings));
 }
 
 void LoadRecords(TRecordsTable& records) {
-  const std::string path = platform::GamePath(kRecordsFile);
+  const std::string path = platform::LastingPlayerFilePath(kRecordsFile);
   switch (ReadRecordFile(path, records, ParseRecords)) {
     case ReadResult::kGood:
       return;
@@ -107,12 +107,12 @@ void LoadRecords(TRecordsTable& records) {
 }
 
 bool SaveRecords(const TRecordsTable& records) {
-  return platform::WriteFileAtomic(platform::GamePath(kRecordsFile),
+  return platform::WriteFileAtomic(platform::LastingPlayerFilePath(kRecordsFile),
                                    {reinterpret_cast<const uint8_t*>(records.data()), sizeof(TRecordsTable)});
 }
 
 bool ClearRecords(TRecordsTable& records) {
-  platform::RemoveFile(platform::GamePath(kRecordsFile));
+  platform::RemoveFile(platform::LastingPlayerFilePath(kRecordsFile));
   records = DefaultRecords();
   return SaveRecords(records);
 }

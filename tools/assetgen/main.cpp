@@ -1,5 +1,6 @@
 // assetgen: writes every data file of the game into the game folder.
-//   assetgen --out DIR [--contact-sheet FILE] [--threads N] [--list]
+//   assetgen --out DIR [--contact-sheet FILE] [--icons DIR] [--threads N] [--list]
+// --icons writes the desktop icon theme folder (hicolor/NxN/apps/varnok.png).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 
 #include "contact_sheet.h"
 #include "generator.h"
+#include "icon.h"
 #include "manifest.h"
 
 namespace {
@@ -16,14 +18,14 @@ constexpr int kDefaultThreads = 2;  // the build machine has two cores
 constexpr int kMaxThreads = 64;
 
 int Usage() {
-  std::fprintf(stderr, "usage: assetgen --out DIR [--contact-sheet FILE] [--threads N] [--list]\n");
+  std::fprintf(stderr, "usage: assetgen --out DIR [--contact-sheet FILE] [--icons DIR] [--threads N] [--list]\n");
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string outDir, sheet;
+  std::string outDir, sheet, iconDir;
   int threads = kDefaultThreads;
   bool list = false;
   for (int i = 1; i < argc; ++i) {
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
       outDir = argv[++i];
     } else if (arg == "--contact-sheet" && i + 1 < argc) {
       sheet = argv[++i];
+    } else if (arg == "--icons" && i + 1 < argc) {
+      iconDir = argv[++i];
     } else if (arg == "--threads" && i + 1 < argc) {
       threads = std::atoi(argv[++i]);
       if (threads < 1 || threads > kMaxThreads) return Usage();
@@ -62,6 +66,11 @@ int main(int argc, char** argv) {
               static_cast<double>(report.bytes) / 1e6, seconds, threads);
   if (!sheet.empty() && !assetgen::WriteContactSheet(report.thumbnails, sheet)) {
     std::fprintf(stderr, "assetgen: cannot write %s\n", sheet.c_str());
+    return 1;
+  }
+  std::string iconError;
+  if (!iconDir.empty() && assetgen::WriteIcons(iconDir, &iconError).empty()) {
+    std::fprintf(stderr, "assetgen: %s\n", iconError.c_str());
     return 1;
   }
   return report.errors.empty() ? 0 : 1;

@@ -1,0 +1,31 @@
+# Removes every file the last install listed in MANIFEST, then the game
+# folder's own folders once they are empty; never anything else (the
+# player's files in ~/.local/share/varnok stay).
+if(NOT EXISTS "${MANIFEST}")
+  message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (install first)")
+endif()
+file(STRINGS "${MANIFEST}" files)
+set(folders "")
+foreach(file IN LISTS files)
+  if(IS_SYMLINK "${file}" OR EXISTS "${file}")
+    message(STATUS "Removing: ${file}")
+    file(REMOVE "${file}")
+  endif()
+  get_filename_component(folder "${file}" DIRECTORY)
+  list(APPEND folders "${folder}")
+endforeach()
+# Then the game folder's own folders, deepest first, once they are empty;
+# shared folders (bin, applications, the icon theme) stay.
+list(REMOVE_DUPLICATES folders)
+list(SORT folders)
+list(REVERSE folders)
+foreach(folder IN LISTS folders)
+  while(IS_DIRECTORY "${folder}" AND folder MATCHES "/varnok(/|$)")
+    file(GLOB left "${folder}/*" "${folder}/.*")
+    if(left)
+      break()
+    endif()
+    file(REMOVE_RECURSE "${folder}")
+    get_filename_component(folder "${folder}" DIRECTORY)
+  endwhile()
+endforeach()
