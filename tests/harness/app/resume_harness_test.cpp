@@ -1,0 +1,289 @@
+// A game carried across a self-restart: the old process's restart (the
+// restart record and the world snapshot it leaves) and the new process's
+// start on those files, each driven through whole frames.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "actors/hero.h"
+#include "app/play_screen.h"
+#include "engine/scan_codes.h"
+#include "game_harness.h"
+#include "menus/front_end.h"
+#include "platform/shell.h"
+#include "services/share_screen.h"
+#include "world/game.h"
+#include "world/world_snapshot.h"
+
+namespace {
+
+using testing_support::GameHarness;
+using Files = std::map<std::string, std::vector<uint8_t>>;
+
+constexpr int kRecordsCheckFrames = 2000 / 15 + 5;
+
+const char* const kPlayerFiles[] = {"data/settings.dat", "data/records.dat", "data/boss.dat", "data/game.dat",
+                                    "data/bp.dat",       "data/fp.dat",      "data/bld.dat",  "data/vgn.dat",
+                                    "data/FPT.dat",      "data/E.dat",       "data/hero.dat"};
+
+class ResumeHarness : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A restart started here must never start a real process.
+    platform::Shell::SetSpawner([](const std::vector<std::string>&, const std::string&) { return true; });
+  }
+  void TearDown() override { platform::Shell::SetSpawner(nullptr); }
+
+  // What the old process leaves in the game folder for the new one.
+  static Files Left(GameHarness& game) {
+    Files files;
+    for (const char* f : kPlayerFiles) {
+      if (game.folder().Exists(f)) files[f] = game.folder().Read(f);
+    }
+    return files;
+  }
+  static void StartOn(GameHarness& game, const Files& files) {
+    for (const auto& [name, bytes] : files) game.folder().Write(name, bytes);
+    game.Start();
+  }
+  // The run's counters saved as a game in `state` saves them.
+  static void WriteRun(GameHarness& game, uint8_t state, int32_t level, int32_t score, int32_t lives) {
+    world::WorldSnapshot run;
+    run.header.level = level;
+    run.header.score = score;
+    run.header.lives = lives;
+    run.header.energy = 5;
+    world::WriteWorldSnapshot(run);
+    game.folder().Write("data/boss.dat", {1, state, 0, 0, 0, 0});
+  }
+  // A sprite wearing `texture` is on screen.
+  static bool Shown(GameHarness& game, const std::string& texture) {
+    for (EHandle sprite : game.engine().SpritesShowing(texture)) {
+      if (game.engine().sprites[sprite].shown) return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(ResumeHarness, AltEnterInPlayContinuesTheSameLevelInTheNewProcess) {
+  Files files;
+  int32_t level = 0;
+  long double heroX = 0;
+  int32_t scrolled = 0;
+  {
+    GameHarness game(5);
+    game.StartPlaying();
+    world::TGame& w = *game.context().game;
+    game.Hold(keys::kRight);
+    game.Frame(30);
+    game.Release(keys::kRight);
+    w.SetScore(700);
+    level = w.Level();
+    heroX = w.hero->X;
+    scrolled = w.hero->ScrollPos;
+    game.Hold(keys::kLeftAlt);
+    game.Hold(keys::kEnter);
+    game.Frame(3);  // held over several frames: one switch
+    EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2));
+    files = Left(game);
+  }
+  ASSERT_EQ(files.at("data/boss.dat").at(1), app::gsPlaying);
+  EXPECT_EQ(files.at("data/settings.dat").at(0), 0) << "switched to full screen once";
+
+  GameHarness game(6);
+  StartOn(game, files);
+  const world::TGame& w = *game.context().game;
+  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_FALSE(game.folder().Exists("data/boss.dat"));
+  EXPECT_EQ(w.Level(), level);
+  EXPECT_EQ(w.Score(), 700);
+  EXPECT_EQ(w.hero->X, heroX);
+  EXPECT_EQ(w.hero->ScrollPos, scrolled);
+  game.Frame(5);
+  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_TRUE(game.engine().sprites[w.hero->BodySprite].shown);
+  EXPECT_FALSE(Shown(game, "data\\PMMStart.png")) << "no menu over the play screen";
+}
+
+TEST_F(ResumeHarness, BetweenLevelsTheRunsCountersComeBackAndTheNextLevelIsBuilt) {
+  for (uint8_t state : {app::gsLevelIntro, app::gsLevelBuild}) {
+    GameHarness game;
+    WriteRun(game, state, 4, 1234, 2);
+    game.Start();
+    const world::TGame& w = *game.context().game;
+    EXPECT_EQ(app::GameState(), app::gsPlaying) << int(state);
+    EXPECT_EQ(w.Level(), 5) << int(state);
+    EXPECT_EQ(w.Score(), 1234) << int(state);
+    EXPECT_EQ(w.Lives(), 2) << int(state);
+    EXPECT_FALSE(w.buildings.empty()) << int(state);
+  }
+}
+
+TEST_F(ResumeHarness, BetweenLevelsWithoutASnapshotTheMainMenuComes) {
+  GameHarness game;
+  game.folder().Write("data/boss.dat", {1, app::gsLevelIntro, 0, 0, 0, 0});
+  testing::internal::CaptureStderr();
+  game.Start();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("game.dat"), std::string::npos);
+  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  game.Frame(2);
+  EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
+  EXPECT_EQ(game.context().musicChoice, 1);
+}
+
+TEST_F(ResumeHarness, ASwitchDuringTheSubmissionResumesItsResultDialogWithTheScore) {
+  Files files;
+  {
+    GameHarness game;
+    game.StartPlaying();
+    game.context().game->SetScore(5000);
+    menus::Menus().recordInput.name() = "ADA";
+    app::SetGameState(app::gsSubmitting);
+    game.form().SwitchWindowMode();
+    files = Left(game);
+  }
+  EXPECT_EQ(files.at("data/boss.dat").at(1), app::gsSubmitResult);
+  GameHarness game;
+  StartOn(game, files);
+  EXPECT_EQ(app::GameState(), app::gsSubmitResult);
+  EXPECT_EQ(game.context().game->Score(), 5000);
+  EXPECT_EQ(menus::Menus().recordInput.name(), "ADA") << "the entry to send again";
+  game.Frame();
+  game.Tap(keys::kEscape);
+  game.Frame();
+  EXPECT_EQ(app::GameState(), app::gsRecords) << "the dialog answers its keys";
+}
+
+TEST_F(ResumeHarness, TheGameOverPictureResumesItsWaitAndTheRecordsCheckFollows) {
+  Files files;
+  {
+    GameHarness game;
+    game.StartPlaying();
+    game.context().game->SetScore(5000);
+    app::SetGameState(app::gsGameOver);
+    game.form().SwitchWindowMode();
+    files = Left(game);
+  }
+  EXPECT_EQ(files.at("data/boss.dat").at(1), app::gsGameOverWait) << "the run is carried, not dropped";
+  GameHarness game;
+  StartOn(game, files);
+  EXPECT_EQ(app::GameState(), app::gsGameOverWait);
+  EXPECT_TRUE(game.engine().sprites[game.context().res.gameOverPicture].shown);
+  ASSERT_TRUE(game.RunUntil([] { return app::GameState() != app::gsGameOverWait; }, kRecordsCheckFrames));
+  EXPECT_EQ(app::GameState(), app::gsRecordName) << "5000 beats the table";
+}
+
+TEST_F(ResumeHarness, KeyCaptureResumesWithTheOptionsPanelBesideTheMenuColumn) {
+  GameHarness game;
+  game.folder().Write("data/boss.dat", {1, app::gsOptionsKeyCapture, 1, 0, 0, 0});
+  game.Start();
+  game.Frame();
+  EXPECT_EQ(app::GameState(), app::gsOptionsKeyCapture);
+  EXPECT_TRUE(Shown(game, "data\\Options.png"));
+  EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
+}
+
+TEST_F(ResumeHarness, ThePromotionScreenResumesAndCountsDown) {
+  GameHarness game;
+  const std::string config =
+      "1\nwdata\\back.png\n"
+      "500 500 200 60\n500 500 200 60\n500 500 200 60\nwdata\\n.png\nwdata\\h.png\nwdata\\d.png\n"
+      "40 40\n3\n255 128 0\nFALSE\n";
+  game.folder().Write("wdata/config.ini", std::vector<uint8_t>(config.begin(), config.end()));
+  for (const char* file : {"wdata/back.png", "wdata/n.png", "wdata/h.png", "wdata/d.png"}) {
+    game.folder().Write(file, {'x'});
+  }
+  game.folder().Write("data/boss.dat", {1, app::gsShareScreen, 1, 0, 0, 0});
+  game.Start();
+  game.Frame(2);
+  EXPECT_EQ(app::GameState(), app::gsShareScreen);
+  ASSERT_NE(menus::Menus().shareScreen, nullptr);
+  EXPECT_TRUE(menus::Menus().shareScreen->valid());
+  EXPECT_TRUE(Shown(game, "wdata\\back.png"));
+  const long double before = menus::Menus().shareScreen->countdown();
+  game.Frame(10);
+  EXPECT_LT(menus::Menus().shareScreen->countdown(), before);
+}
+
+TEST_F(ResumeHarness, AnExitConfirmationDuringPlayResumesOverTheLoweredWorld) {
+  Files files;
+  {
+    GameHarness game;
+    game.StartPlaying();
+    game.Tap(keys::kEscape);
+    game.Frame();
+    ASSERT_EQ(app::GameState(), app::gsGameExitConfirm);
+    game.form().SwitchWindowMode();
+    files = Left(game);
+  }
+  GameHarness game;
+  StartOn(game, files);
+  EXPECT_EQ(app::GameState(), app::gsGameExitConfirm);
+  const actors::THero& hero = *game.context().game->hero;
+  EXPECT_EQ(game.engine().sprites[hero.BodySprite].priority, app::kActorUnderDialogPriority);
+  game.Tap(keys::kEscape);
+  game.Frame();
+  EXPECT_EQ(app::GameState(), app::gsPlaying);
+}
+
+TEST_F(ResumeHarness, ThePlayScreenHidesTheMainMenu) {
+  GameHarness game;
+  game.StartPlaying();
+  menus::Menus().mainMenu.Show();
+  app::ShowPlayScreen();
+  EXPECT_FALSE(Shown(game, "data\\PMMStart.png"));
+  EXPECT_FALSE(Shown(game, "data\\PMMExit.png"));
+}
+
+TEST_F(ResumeHarness, LinksOpenedFromFullScreenRestartMinimisedOverThePage) {
+  GameHarness game;
+  game.Start();
+  game.context().ActiveSettings.Windowed = 0;
+  menus::Menus().mainMenu.Web();
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(0), 0);
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(4), 1);
+
+  GameHarness other;
+  other.Start();
+  other.context().ActiveSettings.Windowed = 0;
+  menus::Menus().recordsMenu.ViewOnline();
+  EXPECT_EQ(other.folder().Read("data/boss.dat").at(0), 0);
+  EXPECT_EQ(other.folder().Read("data/boss.dat").at(5), 1);
+}
+
+TEST_F(ResumeHarness, HidingInAWindowMutesUntilTheWindowIsNormalAgain) {
+  GameHarness game;
+  game.Start();
+  game.Frame();
+  const fake::Sound* music = game.engine().SoundFor("sound\\Menu.ogg");
+  ASSERT_TRUE(music->playing);
+  game.form().HideGame();
+  game.form().HideGame();  // pressed again while hidden
+  EXPECT_EQ(game.form().Window().State(), platform::WindowState::kMinimized);
+  game.Frame(3);
+  EXPECT_FALSE(music->playing);
+  EXPECT_EQ(game.context().ActiveSettings.SoundOn, 0);
+  game.form().Window().Restore();
+  game.Frame();
+  EXPECT_TRUE(music->playing);
+  EXPECT_EQ(game.context().ActiveSettings.SoundOn, 1) << "the second press did not remember the muted values";
+  EXPECT_EQ(game.context().ActiveSettings.MusicOn, 1);
+}
+
+TEST_F(ResumeHarness, MaximisingAHiddenWindowSwitchesModeWithoutSavingTheMuting) {
+  GameHarness game;
+  game.Start();
+  game.Frame();
+  game.form().HideGame();
+  game.form().Window().PostCommand(VARNOK_WINDOW_MAXIMIZE);
+  game.Frame();
+  EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2)) << "a maximise switches the window mode";
+  EXPECT_FALSE(game.engine().SoundFor("sound\\Menu.ogg")->playing) << "not while the window is not normal";
+  const auto settings = game.folder().Read("data/settings.dat");
+  EXPECT_EQ(settings.at(0), 0) << "full screen next";
+  EXPECT_EQ(settings.at(1), 1) << "sound stays the player's choice";
+  EXPECT_EQ(settings.at(2), 1) << "music stays the player's choice";
+}
+
+}  // namespace
