@@ -205,5 +205,5 @@ done
 
 mkdir -p "$(dirname "$output")"
 montage -label '%t' -font DejaVu-Sans -pointsize 13 -background '#1b1c22' -fill '#e8e8e8' \
-  "$shots"/*.png -tile 5x -geometry 320x240+6+6 "$output"
+  "$shots"/*.png -tile 5x -geometry 320x240+6+6 -colors 256 "PNG8:$output"
 echo "wrote $output ($(ls "$shots" | wc -l) screens)"
