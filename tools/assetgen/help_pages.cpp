@@ -1,5 +1,6 @@
 // The eight help pages: real instructions for this game, laid out as a
-// heading and lines in which [Key] tokens are drawn as key caps.
+// heading and lines in which [Key] tokens are drawn as key caps and {Button}
+// tokens as a game pad's buttons ({+} is the D-pad or left stick).
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -27,28 +28,28 @@ const Page kPages[kHelpPages] = {
       "them over the wagon roofs - and mind the gaps!",
       "Lose your last life and the city is theirs."}},
     {"MOVING",
-     {"[Left] [Right]  walk left or right",
-      "[Up]  jump - hold it a moment, then he leaps",
-      "[Down]  lie flat; let go to stand up again",
+     {"[Left] [Right] {+}  walk left or right",
+      "[Up] {A}  jump - hold it a moment, then he leaps",
+      "[Down] {+}  lie flat; let go to stand up again",
       "[Down] + [Left] [Right]  crawl while lying",
       "",
       "Jump onto crates, cars and trucks and walk",
       "over them. Crawl under low steel beams.",
       "Lying down also ducks most enemy shots."}},
     {"FIRE AND AIM",
-     {"[Ctrl]  fire the weapon in your hands",
+     {"[Ctrl] {X}  fire the weapon in your hands",
       "[Up] or [Down] while walking: aim diagonally",
-      "[Z] + [Up]  aim straight up, standing still",
-      "[Z] + [Down]  aim straight down",
-      "[Z] + [Up] / [Down] + [Left] / [Right]  aim",
-      "  diagonally without taking a step",
+      "[Z] {Y} {RB}  hold to aim without a step:",
+      "  + [Up]  straight up,  + [Down]  straight down,",
+      "  + [Up] / [Down] + [Left] / [Right]  diagonally",
       "",
       "Five aims reach the roofs, the street and the",
       "foes below you on the train."}},
     {"GRENADES",
-     {"[Num 0]  hold to charge a grenade:",
+     {"[Num 0] or [X] {B}  hold to charge a grenade:",
       "  the GRENADE gauge at the top fills up",
-      "release [Num 0]  to throw it",
+      "let go  to throw it",
+      "  ([X] is for keyboards without a number pad)",
       "",
       "The longer you charge, the bigger the blast",
       "and the farther it flies: full charge throws",
@@ -82,12 +83,12 @@ const Page kPages[kHelpPages] = {
       "Shoot it down and collect the gold coin: +100.",
       "The ten best scores enter the HIGH SCORES table."}},
     {"MENUS AND HOT KEYS",
-     {"[Pause]  pause and resume the game",
-      "[Esc]  leave the game or the current screen",
+     {"[Pause] {Start}  pause and resume the game",
+      "[Esc] {Back}  leave the game or the current screen",
       "[Alt] + [Enter]  window or full screen",
       "hide key  hides the game at once; choose it",
       "  under OPTIONS - HIDE KEY",
-      "",
+      "In menus a pad's {A} is [Enter] and {B} is [Esc].",
       "OPTIONS also switches music and menu sounds",
       "and sets the ADD TEXT saved with your scores."}},
 };
@@ -97,7 +98,59 @@ constexpr double kTitleSize = 26;
 constexpr double kBodySize = 13.5;
 constexpr double kLineGap = 26;
 
-// Draws a line, turning each [Key] into a key cap; returns nothing, clips at the right margin.
+// A key cap with its name; returns its width.
+double DrawKeyCap(cairo_t* cr, const std::string& key, double x, double baseline) {
+  const double keyW = TextWidth(cr, key, Face::SansBold, kBodySize - 2) + 12;
+  RoundRectPath(cr, x, baseline - kBodySize - 1, keyW, kBodySize + 7, 4);
+  FillVertical(cr, baseline - kBodySize - 1, baseline + 6, Hex(0x5a5e6a), Hex(0x2e3038), true);
+  SetColor(cr, palette::kAmberDim);
+  cairo_set_line_width(cr, 1.2);
+  cairo_stroke(cr);
+  TextStyle k;
+  k.face = Face::SansBold;
+  k.size = kBodySize - 2;
+  k.fill = palette::kAmberLit;
+  DrawText(cr, key, x + 6, baseline, k);
+  return keyW;
+}
+
+// A game pad's button: the four face buttons as round caps in their usual
+// colours, the others as dark pills, "+" as the D-pad. Returns its width.
+double DrawPadButton(cairo_t* cr, const std::string& button, double x, double baseline) {
+  const double cy = baseline - kBodySize * 0.35, r = kBodySize * 0.62;
+  if (button == "+") {
+    const double arm = r * 0.42;
+    PolygonPath(cr, {x + r - arm, cy - r, x + r + arm, cy - r, x + r + arm, cy - arm, x + 2 * r, cy - arm,
+                     x + 2 * r, cy + arm, x + r + arm, cy + arm, x + r + arm, cy + r, x + r - arm, cy + r,
+                     x + r - arm, cy + arm, x, cy + arm, x, cy - arm, x + r - arm, cy - arm});
+    FillOutlined(cr, Hex(0x3a3d46), 1.2, palette::kAmberDim);
+    return 2 * r;
+  }
+  const struct {
+    const char* name;
+    Color fill;
+  } kFaces[] = {{"A", Hex(0x3f9a3a)}, {"B", Hex(0xc0392b)}, {"X", Hex(0x2e6fbf)}, {"Y", Hex(0xd9a520)}};
+  TextStyle label;
+  label.face = Face::SansBold;
+  label.size = kBodySize - 3;
+  label.fill = Hex(0xffffff);
+  label.align = Align::Centre;
+  for (const auto& face : kFaces) {
+    if (button != face.name) continue;
+    EllipsePath(cr, x + r, cy, r, r);
+    FillOutlined(cr, face.fill, 1.2);
+    DrawText(cr, button, x + r, cy + label.size * 0.36, label);
+    return 2 * r;
+  }
+  const double w = TextWidth(cr, button, Face::SansBold, label.size) + 10;
+  RoundRectPath(cr, x, cy - r * 0.8, w, r * 1.6, r * 0.8);
+  FillOutlined(cr, Hex(0x3a3d46), 1.2, palette::kAmberDim);
+  DrawText(cr, button, x + w / 2, cy + label.size * 0.36, label);
+  return w;
+}
+
+// Draws a line, turning each [Key] into a key cap and each {Button} into a
+// pad button; clips at the right margin.
 void DrawHelpLine(cairo_t* cr, const std::string& line, double x, double baseline, double maxX) {
   TextStyle body;
   body.face = Face::Sans;
@@ -105,28 +158,18 @@ void DrawHelpLine(cairo_t* cr, const std::string& line, double x, double baselin
   body.fill = Hex(0xe8e2d6);
   size_t pos = 0;
   while (pos < line.size() && x < maxX) {
-    const size_t open = line.find('[', pos);
+    const size_t open = line.find_first_of("[{", pos);
     const std::string plain = line.substr(pos, open == std::string::npos ? std::string::npos : open - pos);
     if (!plain.empty()) {
       DrawText(cr, plain, x, baseline, body);
       x += TextWidth(cr, plain, Face::Sans, kBodySize);
     }
     if (open == std::string::npos) break;
-    const size_t close = line.find(']', open);
+    const bool key = line[open] == '[';
+    const size_t close = line.find(key ? ']' : '}', open);
     if (close == std::string::npos) break;
-    const std::string key = line.substr(open + 1, close - open - 1);
-    const double keyW = TextWidth(cr, key, Face::SansBold, kBodySize - 2) + 12;
-    RoundRectPath(cr, x, baseline - kBodySize - 1, keyW, kBodySize + 7, 4);
-    FillVertical(cr, baseline - kBodySize - 1, baseline + 6, Hex(0x5a5e6a), Hex(0x2e3038), true);
-    SetColor(cr, palette::kAmberDim);
-    cairo_set_line_width(cr, 1.2);
-    cairo_stroke(cr);
-    TextStyle k;
-    k.face = Face::SansBold;
-    k.size = kBodySize - 2;
-    k.fill = palette::kAmberLit;
-    DrawText(cr, key, x + 6, baseline, k);
-    x += keyW + 2;
+    const std::string name = line.substr(open + 1, close - open - 1);
+    x += (key ? DrawKeyCap(cr, name, x, baseline) : DrawPadButton(cr, name, x, baseline)) + 2;
     pos = close + 1;
   }
 }
