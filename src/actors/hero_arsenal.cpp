@@ -82,6 +82,9 @@ void Turn(EHandle sprite, float degrees) {
   iSpriteOrientationSet(sprite, &orientation);
 }
 
+// Read only while playing, so X still types on the name-entry and options screens.
+bool GrenadeKeyHeld() { return iKeyDown(kKeyGrenade) || iKeyDown(kKeyGrenadeLaptop); }
+
 }  // namespace
 
 const THeroArsenal::Muzzle THeroArsenal::kGunMuzzle{2.1L, 1.2L, 0.35L, 2.5L, 3.1L};
@@ -141,7 +144,7 @@ void THeroArsenal::WeaponSteps() {
 
 void THeroArsenal::ChargeGrenade(uint32_t now) {
   THero& hero = field_.Hero();
-  if (!iKeyDown(kKeyGrenade) || now - static_cast<uint32_t>(hero.ChargeTick) <= kGrenadeChargeMs) return;
+  if (!GrenadeKeyHeld() || now - static_cast<uint32_t>(hero.ChargeTick) <= kGrenadeChargeMs) return;
   hero.ChargeTick = static_cast<int32_t>(now);
   const int32_t before = hero.GrenadeCharge;
   hero.GrenadeCharge = std::min(before + 1, kMaxGrenadeCharge);
@@ -150,7 +153,7 @@ void THeroArsenal::ChargeGrenade(uint32_t now) {
 
 void THeroArsenal::ThrowGrenade() {
   THero& hero = field_.Hero();
-  if (hero.GrenadeCharge == 0 || iKeyDown(kKeyGrenade)) return;
+  if (hero.GrenadeCharge == 0 || GrenadeKeyHeld()) return;
   THeroMissileS* grenade = HighestFree(Grenades);
   // With every grenade in the air the throw waits and the charge is kept.
   if (!grenade) return;

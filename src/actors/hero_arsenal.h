@@ -22,6 +22,7 @@ namespace actors {
 class TBattlefield;
 
 inline constexpr int32_t kKeyGrenade = 0x52;          // Numpad 0
+inline constexpr int32_t kKeyGrenadeLaptop = 0x2D;    // X: the same, for keyboards without a number pad
 inline constexpr int kShotsAPool = 15;
 inline constexpr int kShotsBPool = 45;
 inline constexpr int kShotsCPool = 15;

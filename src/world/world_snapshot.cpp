@@ -1,5 +1,7 @@
 #include "world/world_snapshot.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,7 +13,7 @@
 #include "actors/hero.h"
 #include "app/image_sprite.h"
 #include "platform/file_io.h"
-#include "platform/game_path.h"
+#include "platform/player_path.h"
 #include "world/game.h"
 #include "world/level_generation.h"
 
@@ -237,7 +239,12 @@ void RestoreEnemy(TGame& game, actors::TCombat& fight, const EnemyRecord& r) {
 void Complain(const char* file, const char* what) { std::fprintf(stderr, "varnok: snapshot %s: %s\n", file, what); }
 
 // The file's path where the player's files are kept.
-std::string PathOf(const char* file) { return platform::GamePath(file); }
+std::string PathOf(const char* file) { return platform::PlayerFilePath(file); }
+
+bool SnapshotFileExists(const char* file) {
+  struct stat info {};
+  return ::stat(PathOf(file).c_str(), &info) == 0;
+}
 
 bool WriteFile(const char* file, const std::vector<uint8_t>& bytes) {
   if (platform::WriteFileAtomic(PathOf(file), bytes)) return true;
@@ -249,7 +256,7 @@ bool WriteFile(const char* file, const std::vector<uint8_t>& bytes) {
 bool WriteOptional(const char* file, const std::vector<PlacedRecord>& records) {
   if (!records.empty()) return WriteFile(file, EncodePlaced(records));
   const std::string path = PathOf(file);
-  if (platform::GameFileExists(file)) platform::RemoveFile(path);
+  if (SnapshotFileExists(file)) platform::RemoveFile(path);
   return true;
 }
 
@@ -327,7 +334,7 @@ std::optional<WorldSnapshot> ReadWorldSnapshot(std::string& why) {
     *tiles = *layers;
   }
   for (auto [file, list] : {std::pair{kSnapshotBuildingsFile, &s.buildings}, std::pair{kSnapshotWagonsFile, &s.wagons}}) {
-    if (!platform::GameFileExists(file)) continue;  // none of them on this level
+    if (!SnapshotFileExists(file)) continue;  // none of them on this level
     auto placed = ParseFile(file, kMaxPlacedRecords * kPlacedSize, ParsePlaced, why);
     if (!placed) return std::nullopt;
     *list = std::move(*placed);
@@ -343,7 +350,7 @@ std::optional<WorldSnapshot> ReadWorldSnapshot(std::string& why) {
   s.hero = *hero;
 
   for (const char* file : {kSnapshotBuildingsFile, kSnapshotWagonsFile}) {
-    if (platform::GameFileExists(file)) platform::RemoveFile(PathOf(file));
+    if (SnapshotFileExists(file)) platform::RemoveFile(PathOf(file));
   }
   return s;
 }

@@ -191,6 +191,20 @@ TEST_F(HeroWeapons, ReleasingTheKeyThrowsAGrenadeThatGrowsWithTheCharge) {
   }
 }
 
+TEST_F(HeroWeapons, XChargesAndThrowsAGrenadeLikeNumpad0) {
+  game.Hold(actors::kKeyGrenadeLaptop);
+  for (uint32_t t = 0; t < 700; t += testing_support::kFrameMs) {
+    game.clock().Advance(testing_support::kFrameMs);
+    combat().HeroWeapons();
+  }
+  EXPECT_EQ(hero().GrenadeCharge, 3);
+  EXPECT_EQ(InFlight(arsenal().Grenades), 0) << "held: still charging";
+  game.Release(actors::kKeyGrenadeLaptop);
+  combat().HeroWeapons();
+  EXPECT_EQ(InFlight(arsenal().Grenades), 1);
+  EXPECT_EQ(hero().GrenadeCharge, 0);
+}
+
 TEST_F(HeroWeapons, WithEveryGrenadeInTheAirTheThrowWaitsAndTheChargeIsKept) {
   for (const auto& grenade : arsenal().Grenades) grenade->Free = 0;
   hero().GrenadeCharge = 6;
