@@ -25,6 +25,16 @@ TEnemy* TBattlefield::FirstLiveEnemy(const CollisionRect& box) const {
   return nullptr;
 }
 
+int TBattlefield::DamageLiveEnemies(const CollisionRect& box, int32_t amount) const {
+  int hits = 0;
+  for (const auto& enemy : enemies) {
+    if (enemy->Dead || !RectsOverlap(enemy->Box(), box)) continue;
+    enemy->Damage(amount);
+    ++hits;
+  }
+  return hits;
+}
+
 TScore* TBattlefield::FirstStartablePopup(const CollisionRect& box) const {
   for (const auto& enemy : enemies) {
     TScore* popup = enemy->Popup.get();

@@ -7,6 +7,7 @@
 // earlier of two overlapping targets is the one hit.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,9 @@ class TBattlefield {
 
   // The first living enemy whose box overlaps `box`; null if none.
   TEnemy* FirstLiveEnemy(const CollisionRect& box) const;
+  // Damages every living enemy whose box overlaps `box`, in list order;
+  // returns how many were hit.
+  int DamageLiveEnemies(const CollisionRect& box, int32_t amount) const;
   // The first enemy's pop-up that a shot can start (active, not yet falling)
   // whose box overlaps `box`; null if none.
   TScore* FirstStartablePopup(const CollisionRect& box) const;

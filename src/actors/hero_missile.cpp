@@ -55,9 +55,14 @@ void THeroMissile::Move() {
   if (++Age > kMissileMaxAge) Free = 1;
 
   const CollisionRect box = Box();
-  if (TEnemy* enemy = field_.FirstLiveEnemy(box)) {
+  // A grenade flies on through the crowd and hurts everyone it touches;
+  // other shots stop in the first enemy.
+  TEnemy* enemy = look_.throughEnemies ? nullptr : field_.FirstLiveEnemy(box);
+  if (enemy) {
     enemy->Damage(kHeroShotDamage);
-    if (!look_.throughEnemies) Free = 1;
+    Free = 1;
+  } else if (look_.throughEnemies && field_.DamageLiveEnemies(box, kHeroShotDamage) > 0) {
+    // Nothing else is touched in a step that hit.
   } else if (!PassesOverObjects(Direction) && field_.HitsSolid(box)) {
     Free = 1;
   } else if (TScore* popup = field_.FirstStartablePopup(box)) {

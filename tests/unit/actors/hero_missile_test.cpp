@@ -60,14 +60,16 @@ TEST_F(HeroShots, OnlyShotsAimedBetweenATenthAndThreeRadiansPassObjects) {
 TEST_F(HeroShots, AGrenadeHurtsEveryEnemyItOverlapsStepAfterStepAndFliesOn) {
   actors::TEnemy& first = AddEnemy(4);
   actors::TEnemy& second = AddEnemy(4);
+  actors::TEnemy& dead = AddEnemy(4);
+  dead.Damage(20);
   actors::THeroMissile& grenade = Launch(arsenal().Grenades, 0, 3, first.Y);
   grenade.Move();
   EXPECT_EQ(first.HitPoints, 10);
-  EXPECT_EQ(second.HitPoints, 20) << "one enemy per step, the first in the list";
+  EXPECT_EQ(second.HitPoints, 10) << "every enemy it overlaps, not only the first";
+  EXPECT_EQ(dead.HitPoints, 0) << "the dead are passed over";
   grenade.Move();
   EXPECT_TRUE(first.Dead);
-  grenade.Move();
-  EXPECT_EQ(second.HitPoints, 10) << "the dead one is passed over";
+  EXPECT_TRUE(second.Dead);
   EXPECT_EQ(grenade.Free, 0);
 }
 
