@@ -170,16 +170,9 @@ void TExitMenu::SubmissionRefused() {
 void TExitMenu::SubmissionSent() {
   // Only an attempt the dialog is still waiting for ends it.
   if (app::GameState() != app::gsSubmitting) return;
-  app::GameContext& ctx = app::Ctx();
-  TFrontEnd& menus = Menus();
   iPrintsHide();
   Hide();
-  world::HidePlayScreen();
-  world::ResetForNewGame();
-  app::SetGameState(app::gsMainMenu);
-  menus.mainMenu.Show();
-  ctx.musicChoice = 1;
-  if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
+  ReturnToMenu();
 }
 
 void TExitMenu::LeaveSubmission() {

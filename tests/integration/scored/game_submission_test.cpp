@@ -1,12 +1,9 @@
-// The real game on the headless engine, pointed at a real score server: a run
-// ends with a qualifying score, the player types a name, saves it and sends
-// it, and the name and score appear on the online table page.
-#include <gtest/gtest.h>
+// The real game on the headless engine, pointed at a real score server: the
+// enemies end a run, its score enters the table, the player types a name,
+// saves it and sends it, and the name and score appear on the online table.
+#include <sstream>
 
-#include <filesystem>
-#include <fstream>
-
-#include "child_process.h"
+#include "game_process.h"
 #include "menus/player_files.h"
 #include "scored_process.h"
 #include "services/http_client.h"
@@ -14,82 +11,78 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using testing_support::ChildProcess;
-using testing_support::ReadWholeFile;
+using process_test::GameProcessTest;
+using process_test::ReadText;
+using process_test::RunResult;
+using process_test::WriteText;
 using testing_support::ScoredProcess;
 
-const fs::path kGameDir = VARNOK_GAME_DIR;
+constexpr int kEnter = 28, kLeftShift = 42, kA = 0x1E, kB = 0x30, kUp = 200, kRight = 205;
+// A hero who walks right and never fires is shot dead three times well before
+// this frame, and the game-over pause leads to the name entry.
+constexpr int kWalkUntil = 2900, kNameEntryFrom = 3100;
 
-// Frames: start a game, end the run from the quit dialog, type "AB" with
-// Shift, go down to save, save, say yes to the submission, quit later.
-constexpr const char* kScript = R"(# a run that enters the table and is sent online
-30 tap 28
-150 tap 1
-170 tap 28
-200 down 42
-202 tap 0x1E
-204 tap 0x30
-206 up 42
-210 tap 28
-220 tap 208
-230 tap 208
-240 tap 28
-260 tap 28
-400 quit
-)";
+// The pointer at (x, y) in engine units, as the script's 0..1 frame position.
+std::string PointAt(int frame, float x, float y) {
+  std::ostringstream line;
+  line << frame << " mouse " << (x + 16) / 32 << " " << (12 - y) / 24 << "\n";
+  return line.str();
+}
 
-class GameSubmissionTest : public ::testing::Test {
+// New game; walk right, jumping every 100 frames, until the run is lost.
+// The jumps' Up key may have moved the entry's selection, so the entry is
+// worked by clicks: the name field, "AB" typed with Shift, save, then "yes".
+std::string LostRunScript() {
+  std::ostringstream script;
+  script << "60 tap " << kEnter << "\n200 down " << kRight << "\n";
+  for (int f = 300; f < kWalkUntil; f += 100) {
+    script << f << " up " << kRight << "\n" << f << " down " << kUp << "\n";
+    script << f + 8 << " up " << kUp << "\n" << f + 8 << " down " << kRight << "\n";
+  }
+  script << kWalkUntil << " up " << kRight << "\n";
+  const int f = kNameEntryFrom;
+  script << PointAt(f, 0.25f, 0) << f + 5 << " click\n";
+  script << f + 10 << " down " << kLeftShift << "\n" << f + 12 << " tap " << kA << "\n" << f + 14 << " tap " << kB
+         << "\n" << f + 16 << " up " << kLeftShift << "\n";
+  script << PointAt(f + 20, -5, -5.5f) << f + 25 << " click\n";
+  script << PointAt(f + 35, -1.5f, -2.65f) << f + 40 << " click\n";
+  script << f + 200 << " quit\n";
+  return script.str();
+}
+
+class GameSubmissionTest : public GameProcessTest {
  protected:
-  void SetUp() override {
-    if (!fs::exists(kGameDir / "SYSTEm.DLL") || !fs::exists(kGameDir / "data" / "sprite.x")) {
-      GTEST_SKIP() << "the game folder is not complete (engine library or data files missing)";
-    }
-    std::string pattern = (fs::temp_directory_path() / "varnok-online-XXXXXX").string();
-    dir_ = ::mkdtemp(pattern.data());
-    fs::copy(kGameDir, dir_ / "game", fs::copy_options::recursive);
-    for (const char* file : {"data/settings.dat", "data/boss.dat"}) fs::remove(dir_ / "game" / file);
-  }
-  void TearDown() override {
-    std::error_code error;
-    if (!dir_.empty()) fs::remove_all(dir_, error);
-  }
-
-  // A table that any run beats, so the test does not depend on how the run goes.
+  // A table that any run beats (even one of 0 points), so the test does not
+  // depend on how many points the hero made before he fell.
   void SeedBeatableRecords() {
     menus::TRecordsTable table{};
     for (auto& entry : table) entry.Score = -1;
-    std::ofstream(dir_ / "game/data/records.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(table.data()), sizeof(table));
+    WriteText(dir_ / "data/records.dat",
+              std::string(reinterpret_cast<const char*>(table.data()), sizeof(table)));
   }
-
-  fs::path dir_;
 };
 
-TEST_F(GameSubmissionTest, ASavedRunIsSentAndShowsOnTheOnlineTable) {
+TEST_F(GameSubmissionTest, ALostRunIsSavedSentAndShownOnTheOnlineTable) {
   ScoredProcess server(VARNOK_SCORED, dir_ / "scores.db");
   ASSERT_TRUE(server.Start()) << server.ErrorOutput();
   SeedBeatableRecords();
-  std::ofstream(dir_ / "run.script") << kScript;
+  WriteText(dir_ / "lost.script", LostRunScript());
+  envOverrides_.push_back("VARNOK_SCORE_SERVER=" + server.Address());
+  const RunResult result = Run({"lost.script"}, 100);
+  ASSERT_FALSE(result.timedOut) << result.stderrText;
+  ASSERT_EQ(result.exitCode, 0) << result.stderrText;
 
-  ChildProcess game;
-  ASSERT_TRUE(game.Start({(dir_ / "game/varnok").string()},
-                         {"VARNOK_ENGINE=headless", "VARNOK_ENGINE_SCRIPT=" + (dir_ / "run.script").string(),
-                          "VARNOK_ENGINE_LOG=" + (dir_ / "engine.log").string(), "VARNOK_NO_DIALOGS=1",
-                          "SDL_AUDIODRIVER=dummy", "HOME=" + dir_.string(), "PATH=/usr/bin:/bin",
-                          "VARNOK_SCORE_SERVER=" + server.Address()},
-                         dir_ / "game.out", dir_ / "game.err"));
-  ASSERT_EQ(game.Wait(std::chrono::seconds(60)), 0) << ReadWholeFile(dir_ / "game.err");
-
-  // Submitting (24), then straight back to the main menu (3).
-  const std::string log = ReadWholeFile(dir_ / "engine.log");
-  const size_t submitting = log.find("gamestate 24");
+  // Game over (21), the name entry (18), submitting (24), then the main menu (3).
+  const std::string log = ReadText(dir_ / "engine.log");
+  const size_t gameOver = log.find("gamestate 21\n");
+  ASSERT_NE(gameOver, std::string::npos) << log;
+  const size_t submitting = log.find("gamestate 24\n", log.find("gamestate 18\n", gameOver));
   ASSERT_NE(submitting, std::string::npos) << log;
-  EXPECT_NE(log.find("gamestate 3", submitting), std::string::npos) << log;
-  EXPECT_EQ(log.find("gamestate 25"), std::string::npos) << log;
+  EXPECT_NE(log.find("gamestate 3\n", submitting), std::string::npos) << log;
+  EXPECT_EQ(log.find("gamestate 25\n"), std::string::npos) << log;
 
   menus::TRecordsTable table{};
-  const std::string records = ReadWholeFile(dir_ / "game/data/records.dat");
+  const std::string records = ReadText(dir_ / "data/records.dat");
   ASSERT_TRUE(menus::ParseRecords(std::span(reinterpret_cast<const uint8_t*>(records.data()), records.size()), table));
   ASSERT_EQ(std::string(reinterpret_cast<const char*>(table[0].Name), table[0].NameLength), "AB");
 
