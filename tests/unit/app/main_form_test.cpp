@@ -10,11 +10,14 @@
 #include <chrono>
 #include <thread>
 
+#include "actors/combat.h"
 #include "app/game_context.h"
 #include "fake_engine.h"
 #include "platform/shell.h"
 #include "platform/tick_clock.h"
 #include "temp_game_folder.h"
+#include "world/game.h"
+#include "world/world_snapshot.h"
 
 namespace app {
 namespace {
@@ -138,6 +141,57 @@ TEST_F(MainFormTest, ActivatingARunningRestartedGameDoesNotRestartItsEngine) {
   EXPECT_FALSE(form_->EngineHost.Running()) << "a later activation does not reopen it either";
 }
 
+// A saved level with two boxes and one enemy, as a restart in play leaves it.
+void WriteSavedLevel() {
+  world::WorldSnapshot level;
+  level.header.level = 1;
+  level.header.energy = 5;
+  level.header.lives = 3;
+  level.hero.groundY = level.hero.y = -8;
+  level.hero.halfHeight = 1.9L;
+  level.hero.halfWidth = 1.5L;
+  level.things = {{world::snapshot::kCodeBox, 10, -8, 1.5L, 1.5L}, {world::snapshot::kCodeBox, 20, -8, 1.5L, 1.5L}};
+  world::snapshot::EnemyRecord enemy;
+  enemy.classCode = 1;
+  enemy.x = 14;
+  enemy.y = -8.2L;
+  enemy.halfHeight = 1.5L;
+  enemy.halfWidth = 1;
+  enemy.hitPoints = 20;
+  level.enemies = {enemy};
+  ASSERT_TRUE(world::WriteWorldSnapshot(level));
+}
+
+TEST_F(MainFormTest, ARestartedGameMakesAndRestoresItsWorldOnceWhateverTheActivations) {
+  for (uint8_t openEngine : {1, 0}) {
+    SCOPED_TRACE(int(openEngine));
+    ScopedGameContext fresh;
+    fake_.Install();
+    const int cameras = fake_.CountCalls("iCameraCreate");
+    TMainForm form(library_);
+    WriteSavedLevel();
+    WriteRestart({openEngine, gsPlaying, 0, 0, 0, 0});
+    form.FormCreate();
+    for (int i = 0; i < 3; ++i) {
+      form.Window().PostCommand(VARNOK_WINDOW_ACTIVATE);
+      form.Window().RunPending();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(form.EngineHost.Running());
+    const int start = framesRun_();
+    for (int i = 0; i < 1000 && framesRun_() < start + 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    form.EngineHost.StopEngine();
+    EXPECT_EQ(fake_.CountCalls("iCameraCreate") - cameras, 1) << "one init phase";
+    EXPECT_EQ(GameState(), gsPlaying);
+    const world::TGame& w = *Ctx().game;
+    EXPECT_EQ(w.foregroundObjects.size(), 2u);
+    EXPECT_EQ(static_cast<actors::TCombat&>(*Ctx().combat).Field().enemies.size(), 1u);
+    int bodies = 0;
+    for (EHandle sprite : fake_.SpritesShowing("data\\hbr1.png")) bodies += fake_.sprites[sprite].shown;
+    EXPECT_EQ(bodies, 1) << "one hero on screen";
+  }
+}
+
 TEST_F(MainFormTest, RestartRecordOpensMoreGamesAfterStart) {
   std::string url = "[InternetShortcut]\nURL=https://varnok.example.org/more\n";
   folder_.Write("moregames.url", std::vector<uint8_t>(url.begin(), url.end()));
@@ -222,7 +276,6 @@ TEST_F(MainFormTest, HidingAWindowedGameMutesUntilTheWindowIsNormalAgain) {
 
   form_->EngineRun();
   EXPECT_FALSE(fake_.SoundFor("sound\\Menu.ogg")->playing) << "still minimised";
-  form_->Window().PostCommand(VARNOK_WINDOW_MAXIMIZE);  // handled: switches mode
   form_->Window().PostCommand(VARNOK_WINDOW_RESTORE);
   form_->Window().RunPending();
   form_->EngineRun();
