@@ -6,6 +6,7 @@
 #include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <charconv>
 #include <cstdio>
@@ -92,6 +93,14 @@ int main(int argc, char** argv) {
     server.set_read_timeout(kReadTimeoutSeconds, 0);
     server.set_write_timeout(kWriteTimeoutSeconds, 0);
     service.Install(server);
+    // The library listens with a backlog of 5: under a burst of new
+    // connections the rest would wait for the client's SYN to be sent again
+    // a second later. The listening socket is noted to widen it after binding.
+    int listeningSocket = -1;
+    server.set_socket_options([&listeningSocket](socket_t socket) {
+      httplib::default_socket_options(socket);
+      listeningSocket = socket;
+    });
 
     const int port = options.port == 0 ? server.bind_to_any_port(options.host)
                                        : (server.bind_to_port(options.host, options.port) ? options.port : -1);
@@ -99,6 +108,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "scored: cannot listen on %s:%d\n", options.host.c_str(), options.port);
       return 1;
     }
+    if (listeningSocket >= 0) ::listen(listeningSocket, SOMAXCONN);
     std::thread stopper([&server, stopSignals] {
       int received = 0;
       sigwait(&stopSignals, &received);
