@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pixel_ops.h"
+
 namespace spriteengine {
 
 namespace {
@@ -22,11 +24,6 @@ void NarrowSpan(float base, float slope, float loValue, float hiValue, float& lo
   hi = std::min(hi, b);
 }
 
-inline uint32_t Lerp2(uint32_t a, uint32_t b, uint32_t f) {
-  // Two 8-bit channels at bits 0..7 and 16..23 at once; f in 0..256.
-  return (((a * (256 - f)) + (b * f)) >> 8) & 0x00FF00FF;
-}
-
 // The texture as plain locals, so the compiler need not reload it after
 // every store into the frame.
 struct Texels {
@@ -34,7 +31,7 @@ struct Texels {
   int width, height;
 };
 
-inline uint32_t Bilinear(const Texels& t, int32_t u, int32_t v) {
+[[gnu::always_inline]] inline uint32_t Bilinear(const Texels& t, int32_t u, int32_t v) {
   u -= 32768;  // sample between texel centres
   v -= 32768;
   int x0 = u >> 16, y0 = v >> 16;
@@ -47,98 +44,276 @@ inline uint32_t Bilinear(const Texels& t, int32_t u, int32_t v) {
   uint32_t p00 = row0[x0], p10 = row0[x1], p01 = row1[x0], p11 = row1[x1];
   if ((p00 | p10 | p01 | p11) == 0) return 0;
   if (p00 == p10 && p00 == p01 && p00 == p11) return p00;
-  uint32_t rbTop = Lerp2(p00 & 0x00FF00FF, p10 & 0x00FF00FF, fx);
-  uint32_t agTop = Lerp2((p00 >> 8) & 0x00FF00FF, (p10 >> 8) & 0x00FF00FF, fx);
-  uint32_t rbBottom = Lerp2(p01 & 0x00FF00FF, p11 & 0x00FF00FF, fx);
-  uint32_t agBottom = Lerp2((p01 >> 8) & 0x00FF00FF, (p11 >> 8) & 0x00FF00FF, fx);
-  return Lerp2(rbTop, rbBottom, fy) | (Lerp2(agTop, agBottom, fy) << 8);
+  return pixel::Lerp(pixel::Lerp(p00, p10, fx), pixel::Lerp(p01, p11, fx), fy);
 }
 
-inline uint32_t Nearest(const Texels& t, int32_t u, int32_t v) {
+[[gnu::always_inline]] inline uint32_t Nearest(const Texels& t, int32_t u, int32_t v) {
   int x = std::clamp(u >> 16, 0, t.width - 1), y = std::clamp(v >> 16, 0, t.height - 1);
   return t.data[static_cast<size_t>(y) * t.width + x];
 }
 
-struct Modulation {
-  uint32_t r, g, b, a;
-  bool identity;
+using pixel::Modulation;
+
+template <Blend kBlend, bool kModulate>
+[[gnu::always_inline]] inline void Shade1(uint32_t& d, uint32_t s, const Modulation& m) {
+  if (s == 0) return;
+  if (kModulate) s = pixel::Modulate(s, m);
+  d = kBlend == Blend::kAlpha ? pixel::BlendAlpha(d, s) : pixel::BlendAdd(d, s);
+}
+
+#if SPRITEENGINE_SSE2
+template <Blend kBlend, bool kModulate>
+[[gnu::always_inline]] inline void Shade4(uint32_t* dst, __m128i s, __m128i lanes) {
+  if (pixel::AllZero4(s)) return;  // transparent texels leave the frame as it is
+  if (kModulate) s = pixel::Modulate4(s, lanes);
+  __m128i* at = reinterpret_cast<__m128i*>(dst);
+  if (kBlend == Blend::kAdditive) {
+    _mm_storeu_si128(at, pixel::BlendAdd4(_mm_loadu_si128(at), s));
+  } else if (!kModulate && pixel::OpaqueMask4(s) == 0xF) {
+    _mm_storeu_si128(at, _mm_and_si128(s, _mm_set1_epi32(0x00FFFFFF)));
+  } else {
+    _mm_storeu_si128(at, pixel::BlendAlpha4(_mm_loadu_si128(at), s));
+  }
+}
+#endif
+
+// Texel sources of a span: One() gives the next pixel's texel, Four() the
+// next four pixels' (the same values, four at a time where it pays).
+
+// Nearest texels along one texture row (unrotated quads).
+struct RowNearest {
+  const uint32_t* row;
+  int last;
+  int32_t u, du;
+  [[gnu::always_inline]] uint32_t One() {
+    uint32_t s = row[std::clamp(u >> 16, 0, last)];
+    u += du;
+    return s;
+  }
+#if SPRITEENGINE_SSE2
+  [[gnu::always_inline]] __m128i Four() {
+    uint32_t a = One(), b = One(), c = One(), d = One();
+    return _mm_setr_epi32(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c), static_cast<int>(d));
+  }
+#endif
 };
 
-inline uint32_t Modulate(uint32_t s, const Modulation& m) {
-  uint32_t a = ((s >> 24) * m.a) >> 8, r = (((s >> 16) & 0xFF) * m.r) >> 8;
-  uint32_t g = (((s >> 8) & 0xFF) * m.g) >> 8, b = ((s & 0xFF) * m.b) >> 8;
-  return a << 24 | r << 16 | g << 8 | b;
+// Bilinear texels between two texture rows with one vertical weight
+// (unrotated quads).
+struct RowBilinear {
+  const uint32_t* row0;
+  const uint32_t* row1;
+  int last;
+  int32_t uc, du;  // uc: u less half a texel
+  uint32_t fy;
+  [[gnu::always_inline]] uint32_t One() {
+    int x0 = uc >> 16;
+    uint32_t fx = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
+    uc += du;
+    int x1 = std::clamp(x0 + 1, 0, last);
+    x0 = std::clamp(x0, 0, last);
+    uint32_t p00 = row0[x0], p10 = row0[x1], p01 = row1[x0], p11 = row1[x1];
+    if (p00 == p10 && p00 == p01 && p00 == p11) return p00;
+    return pixel::Lerp(pixel::Lerp(p00, p10, fx), pixel::Lerp(p01, p11, fx), fy);
+  }
+#if SPRITEENGINE_SSE2
+  [[gnu::always_inline]] __m128i Four() {
+    uint32_t p00[4], p10[4], p01[4], p11[4], fx[4];
+    bool flat = true;  // each pixel's four texels alike (flat colour): no weighing
+    for (int j = 0; j < 4; ++j) {
+      int x0 = uc >> 16;
+      fx[j] = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
+      uc += du;
+      int x1 = std::clamp(x0 + 1, 0, last);
+      x0 = std::clamp(x0, 0, last);
+      p00[j] = row0[x0], p10[j] = row0[x1], p01[j] = row1[x0], p11[j] = row1[x1];
+      flat = flat && p00[j] == p10[j] && p00[j] == p01[j] && p00[j] == p11[j];
+    }
+    auto four = [](const uint32_t* p) {
+      return _mm_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2]),
+                            static_cast<int>(p[3]));
+    };
+    if (flat) return four(p00);
+    // Weights per 16-bit lane: pixels 0, 1 in wLo, 2, 3 in wHi.
+    auto lanes = [](uint32_t a, uint32_t b) {
+      short sa = static_cast<short>(a), sb = static_cast<short>(b);
+      return _mm_setr_epi16(sa, sa, sa, sa, sb, sb, sb, sb);
+    };
+    __m128i wLo = lanes(fx[0], fx[1]), wHi = lanes(fx[2], fx[3]);
+    __m128i top = pixel::Lerp4(four(p00), four(p10), wLo, wHi);
+    __m128i bottom = pixel::Lerp4(four(p01), four(p11), wLo, wHi);
+    __m128i wy = _mm_set1_epi16(static_cast<short>(fy));
+    return pixel::Lerp4(top, bottom, wy, wy);
+  }
+#endif
+};
+
+// Bilinear texels of an unrotated span, in two passes: the vertical weight
+// is the same all along the span, so the two texture rows are weighed
+// together once per texel column the span crosses; each pixel then weighs
+// two neighbouring columns.
+struct ColumnBilinear {
+  const uint32_t* column;  // column[x - lo] for texel columns lo..hi
+  int lo, hi;
+  int32_t uc, du;  // uc: u less half a texel
+  [[gnu::always_inline]] void Pair(uint32_t& a, uint32_t& b, uint32_t& fx) {
+    int x0 = uc >> 16;
+    fx = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
+    uc += du;
+    a = column[std::clamp(x0, lo, hi) - lo];
+    b = column[std::clamp(x0 + 1, lo, hi) - lo];
+  }
+  [[gnu::always_inline]] uint32_t One() {
+    uint32_t a, b, fx;
+    Pair(a, b, fx);
+    return a == b ? a : pixel::Lerp(a, b, fx);
+  }
+#if SPRITEENGINE_SSE2
+  [[gnu::always_inline]] __m128i Four() {
+    uint32_t a0, b0, f0, a1, b1, f1, a2, b2, f2, a3, b3, f3;
+    Pair(a0, b0, f0);
+    Pair(a1, b1, f1);
+    Pair(a2, b2, f2);
+    Pair(a3, b3, f3);
+    __m128i a = _mm_setr_epi32(static_cast<int>(a0), static_cast<int>(a1), static_cast<int>(a2), static_cast<int>(a3));
+    if (a0 == b0 && a1 == b1 && a2 == b2 && a3 == b3) return a;  // flat colour
+    __m128i b = _mm_setr_epi32(static_cast<int>(b0), static_cast<int>(b1), static_cast<int>(b2), static_cast<int>(b3));
+    auto lanes = [](uint32_t x, uint32_t y) {
+      short sx = static_cast<short>(x), sy = static_cast<short>(y);
+      return _mm_setr_epi16(sx, sx, sx, sx, sy, sy, sy, sy);
+    };
+    return pixel::Lerp4(a, b, lanes(f0, f1), lanes(f2, f3));
+  }
+#endif
+};
+
+// Columns lo..hi of two texture rows weighed together (fy of 256 to the
+// second) into `out`.
+void WeighRows(const uint32_t* row0, const uint32_t* row1, uint32_t fy, int lo, int hi, uint32_t* out) {
+  int x = lo;
+#if SPRITEENGINE_SSE2
+  const __m128i w = _mm_set1_epi16(static_cast<short>(fy));
+  for (; x + 4 <= hi + 1; x += 4) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + x));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row1 + x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (x - lo)), pixel::Lerp4(a, b, w, w));
+  }
+#endif
+  for (; x <= hi; ++x) out[x - lo] = pixel::Lerp(row0[x], row1[x], fy);
 }
 
-inline uint32_t BlendAlpha(uint32_t d, uint32_t s) {
-  uint32_t sa = s >> 24;
-  if (sa == 255) return s & 0x00FFFFFF;
-  uint32_t inv = 256 - sa;
-  uint32_t rb = (((d & 0x00FF00FF) * inv) >> 8) & 0x00FF00FF;
-  uint32_t g = (((d & 0x0000FF00) * inv) >> 8) & 0x0000FF00;
-  return (rb + g + (s & 0x00FFFFFF)) & 0x00FFFFFF;
+constexpr int kMaxSpanColumns = 2048;  // texel columns one span may weigh at once
+
+// Any texel of the picture (rotated quads).
+template <Filter kFilter>
+struct AnyTexel {
+  Texels t;
+  int32_t u, v, du, dv;
+  [[gnu::always_inline]] uint32_t One() {
+    uint32_t s = kFilter == Filter::kNearest ? Nearest(t, u, v) : Bilinear(t, u, v);
+    u += du, v += dv;
+    return s;
+  }
+#if SPRITEENGINE_SSE2
+  [[gnu::always_inline]] __m128i Four() {
+    if (kFilter == Filter::kNearest) {
+      uint32_t a = One(), b = One(), c = One(), d = One();
+      return _mm_setr_epi32(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c), static_cast<int>(d));
+    }
+    uint32_t p00[4], p10[4], p01[4], p11[4], fx[4], fy[4];
+    bool flat = true;  // each pixel's four texels alike: no weighing
+    for (int j = 0; j < 4; ++j) {
+      int32_t uc = u - 32768, vc = v - 32768;  // between texel centres
+      u += du, v += dv;
+      int x0 = uc >> 16, y0 = vc >> 16;
+      fx[j] = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
+      fy[j] = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
+      int x1 = std::clamp(x0 + 1, 0, t.width - 1), y1 = std::clamp(y0 + 1, 0, t.height - 1);
+      x0 = std::clamp(x0, 0, t.width - 1);
+      y0 = std::clamp(y0, 0, t.height - 1);
+      const uint32_t* row0 = t.data + static_cast<size_t>(y0) * t.width;
+      const uint32_t* row1 = t.data + static_cast<size_t>(y1) * t.width;
+      p00[j] = row0[x0], p10[j] = row0[x1], p01[j] = row1[x0], p11[j] = row1[x1];
+      flat = flat && p00[j] == p10[j] && p00[j] == p01[j] && p00[j] == p11[j];
+    }
+    auto four = [](const uint32_t* p) {
+      return _mm_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2]),
+                            static_cast<int>(p[3]));
+    };
+    if (flat) return four(p00);
+    auto lanes = [](uint32_t a, uint32_t b) {
+      short sa = static_cast<short>(a), sb = static_cast<short>(b);
+      return _mm_setr_epi16(sa, sa, sa, sa, sb, sb, sb, sb);
+    };
+    __m128i top = pixel::Lerp4(four(p00), four(p10), lanes(fx[0], fx[1]), lanes(fx[2], fx[3]));
+    __m128i bottom = pixel::Lerp4(four(p01), four(p11), lanes(fx[0], fx[1]), lanes(fx[2], fx[3]));
+    return pixel::Lerp4(top, bottom, lanes(fy[0], fy[1]), lanes(fy[2], fy[3]));
+  }
+#endif
+};
+
+// Shades `count` pixels from the texels of `source`.
+template <Blend kBlend, bool kModulate, typename Source>
+[[gnu::always_inline]] inline void ShadeSpan(uint32_t* __restrict dst, int count, Source source,
+                                             const Modulation& m) {
+  int i = 0;
+#if SPRITEENGINE_SSE2
+  const __m128i lanes = kModulate ? pixel::ModulationLanes(m) : _mm_setzero_si128();
+  for (; i + 4 <= count; i += 4) Shade4<kBlend, kModulate>(dst + i, source.Four(), lanes);
+#endif
+  for (; i < count; ++i) Shade1<kBlend, kModulate>(dst[i], source.One(), m);
 }
 
-inline uint32_t BlendAdd(uint32_t d, uint32_t s) {
-  uint32_t r = std::min<uint32_t>(255, ((d >> 16) & 0xFF) + ((s >> 16) & 0xFF));
-  uint32_t g = std::min<uint32_t>(255, ((d >> 8) & 0xFF) + ((s >> 8) & 0xFF));
-  uint32_t b = std::min<uint32_t>(255, (d & 0xFF) + (s & 0xFF));
-  return r << 16 | g << 8 | b;
+// Shades `count` pixels from consecutive texels (a picture at its own size).
+template <Blend kBlend, bool kModulate>
+[[gnu::always_inline]] inline void ShadeRun(uint32_t* __restrict dst, int count, const uint32_t* src,
+                                            const Modulation& m) {
+  int i = 0;
+#if SPRITEENGINE_SSE2
+  const __m128i lanes = kModulate ? pixel::ModulationLanes(m) : _mm_setzero_si128();
+  for (; i + 4 <= count; i += 4)
+    Shade4<kBlend, kModulate>(dst + i, _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)), lanes);
+#endif
+  for (; i < count; ++i) Shade1<kBlend, kModulate>(dst[i], src[i], m);
 }
 
 template <Filter kFilter, Blend kBlend, bool kModulate>
 void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_t v, int32_t du, int32_t dv,
-                Modulation m) {
+                const Modulation& m) {
   if (kFilter == Filter::kBilinear && dv == 0) {
-    // Unrotated: two texture rows and one vertical weight for the span.
-    int32_t vc = v - 32768;
+    int32_t vc = v - 32768;  // sample between texel centres
     int y0 = vc >> 16;
-    uint32_t fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
     const uint32_t* row0 = t.data + static_cast<size_t>(std::clamp(y0, 0, t.height - 1)) * t.width;
     const uint32_t* row1 = t.data + static_cast<size_t>(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
-    int last = t.width - 1;
-    for (int i = 0; i < count; ++i, u += du) {
-      int32_t uc = u - 32768;
-      int x0 = uc >> 16;
-      uint32_t fx = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
-      int x1 = std::clamp(x0 + 1, 0, last);
-      x0 = std::clamp(x0, 0, last);
-      uint32_t p00 = row0[x0], p10 = row0[x1], p01 = row1[x0], p11 = row1[x1];
-      uint32_t s;
-      if (p00 == p10 && p00 == p01 && p00 == p11) {
-        s = p00;
-      } else {
-        uint32_t rbTop = Lerp2(p00 & 0x00FF00FF, p10 & 0x00FF00FF, fx);
-        uint32_t agTop = Lerp2((p00 >> 8) & 0x00FF00FF, (p10 >> 8) & 0x00FF00FF, fx);
-        uint32_t rbBottom = Lerp2(p01 & 0x00FF00FF, p11 & 0x00FF00FF, fx);
-        uint32_t agBottom = Lerp2((p01 >> 8) & 0x00FF00FF, (p11 >> 8) & 0x00FF00FF, fx);
-        s = Lerp2(rbTop, rbBottom, fy) | (Lerp2(agTop, agBottom, fy) << 8);
+    uint32_t fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
+    int32_t uc = u - 32768;
+    int64_t ucLast = uc + static_cast<int64_t>(count - 1) * du;
+    int lo = std::clamp(static_cast<int>(std::min<int64_t>(uc, ucLast) >> 16), 0, t.width - 1);
+    int hi = std::clamp(static_cast<int>((std::max<int64_t>(uc, ucLast) >> 16) + 1), 0, t.width - 1);
+    if (hi - lo < kMaxSpanColumns) {
+      uint32_t columns[kMaxSpanColumns];
+      const uint32_t* column = row0 + lo;  // no vertical weight: the first row as it is
+      if (fy != 0) {
+        WeighRows(row0, row1, fy, lo, hi, columns);
+        column = columns;
       }
-      if (s == 0) continue;
-      if (kModulate) s = Modulate(s, m);
-      dst[i] = kBlend == Blend::kAlpha ? BlendAlpha(dst[i], s) : BlendAdd(dst[i], s);
+      ShadeSpan<kBlend, kModulate>(dst, count, ColumnBilinear{column, lo, hi, uc, du}, m);
+    } else {
+      ShadeSpan<kBlend, kModulate>(dst, count, RowBilinear{row0, row1, t.width - 1, uc, du, fy}, m);
     }
     return;
   }
   if (kFilter == Filter::kNearest && dv == 0) {
-    // One texture row for the whole span (unrotated quads).
-    int y = std::clamp(v >> 16, 0, t.height - 1);
-    const uint32_t* row = t.data + static_cast<size_t>(y) * t.width;
-    int last = t.width - 1;
-    for (int i = 0; i < count; ++i, u += du) {
-      uint32_t s = row[std::clamp(u >> 16, 0, last)];
-      if (s == 0) continue;
-      if (kModulate) s = Modulate(s, m);
-      dst[i] = kBlend == Blend::kAlpha ? BlendAlpha(dst[i], s) : BlendAdd(dst[i], s);
+    const uint32_t* row = t.data + static_cast<size_t>(std::clamp(v >> 16, 0, t.height - 1)) * t.width;
+    int first = u >> 16;
+    if (du == 65536 && first >= 0 && first + count <= t.width) {
+      ShadeRun<kBlend, kModulate>(dst, count, row + first, m);
+      return;
     }
+    ShadeSpan<kBlend, kModulate>(dst, count, RowNearest{row, t.width - 1, u, du}, m);
     return;
   }
-  for (int i = 0; i < count; ++i, u += du, v += dv) {
-    uint32_t s = kFilter == Filter::kNearest ? Nearest(t, u, v) : Bilinear(t, u, v);
-    if (s == 0) continue;
-    if (kModulate) s = Modulate(s, m);
-    dst[i] = kBlend == Blend::kAlpha ? BlendAlpha(dst[i], s) : BlendAdd(dst[i], s);
-  }
+  ShadeSpan<kBlend, kModulate>(dst, count, AnyTexel<kFilter>{t, u, v, du, dv}, m);
 }
 
 template <Filter kFilter, Blend kBlend>
@@ -159,6 +334,21 @@ void DrawSpan(uint32_t* dst, int count, const Image& img, int32_t u, int32_t v, 
     DrawSpanOf<kFilter, kBlend, false>(dst, count, t, u, v, du, dv, m);
   else
     DrawSpanOf<kFilter, kBlend, true>(dst, count, t, u, v, du, dv, m);
+}
+
+void DrawSpanFor(Filter filter, Blend blend, uint32_t* dst, int count, const Image& img, int32_t u, int32_t v,
+                 int32_t du, int32_t dv, const Modulation& m) {
+  if (filter == Filter::kNearest) {
+    if (blend == Blend::kAlpha)
+      DrawSpan<Filter::kNearest, Blend::kAlpha>(dst, count, img, u, v, du, dv, m);
+    else
+      DrawSpan<Filter::kNearest, Blend::kAdditive>(dst, count, img, u, v, du, dv, m);
+  } else {
+    if (blend == Blend::kAlpha)
+      DrawSpan<Filter::kBilinear, Blend::kAlpha>(dst, count, img, u, v, du, dv, m);
+    else
+      DrawSpan<Filter::kBilinear, Blend::kAdditive>(dst, count, img, u, v, du, dv, m);
+  }
 }
 
 }  // namespace
@@ -201,10 +391,33 @@ void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
     filter = Filter::kNearest;
   int32_t du = static_cast<int32_t>(std::lround(dudx * kFixedOne));
   int32_t dv = static_cast<int32_t>(std::lround(dvdx * kFixedOne));
+  const Image& img = *q.image;
+  float px = 0.5f - q.originX;
+
+  if (q.uAxisY == 0 && q.vAxisX == 0) {
+    // Unrotated: the same columns on every row, and v changes only with the
+    // row, so the span is found once (the sums below are the general path's
+    // with its zero terms left out, so both draw the same pixels).
+    float uBase = px * dudx;
+    float lo = xMinAll, hi = xMaxAll;
+    NarrowSpan(uBase, dudx, q.u0, q.u1, lo, hi);
+    int xStart = std::max(static_cast<int>(std::ceil(lo - 1e-4f)), 0);
+    int xEnd = std::min(static_cast<int>(std::ceil(hi - 1e-4f)), frame.width);
+    if (xStart >= xEnd) return;
+    int32_t u = static_cast<int32_t>(std::lround((uBase + xStart * dudx) * kFixedOne));
+    for (int y = yStart; y < yEnd; ++y) {
+      float vBase = (y + 0.5f - q.originY) * dvdy;
+      if (vBase < q.v0 || vBase >= q.v1) continue;
+      int32_t v = static_cast<int32_t>(std::lround(vBase * kFixedOne));
+      uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + xStart;
+      DrawSpanFor(filter, q.blend, dst, xEnd - xStart, img, u, v, du, 0, m);
+    }
+    return;
+  }
 
   for (int y = yStart; y < yEnd; ++y) {
     // Texel coordinates at the centre of pixel (0, y).
-    float px = 0.5f - q.originX, py = y + 0.5f - q.originY;
+    float py = y + 0.5f - q.originY;
     float uBase = px * dudx + py * dudy, vBase = px * dvdx + py * dvdy;
     float lo = xMinAll, hi = xMaxAll;
     NarrowSpan(uBase, dudx, q.u0, q.u1, lo, hi);
@@ -216,19 +429,7 @@ void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
     int32_t u = static_cast<int32_t>(std::lround((uBase + xStart * dudx) * kFixedOne));
     int32_t v = static_cast<int32_t>(std::lround((vBase + xStart * dvdx) * kFixedOne));
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + xStart;
-    int count = xEnd - xStart;
-    const Image& img = *q.image;
-    if (filter == Filter::kNearest) {
-      if (q.blend == Blend::kAlpha)
-        DrawSpan<Filter::kNearest, Blend::kAlpha>(dst, count, img, u, v, du, dv, m);
-      else
-        DrawSpan<Filter::kNearest, Blend::kAdditive>(dst, count, img, u, v, du, dv, m);
-    } else {
-      if (q.blend == Blend::kAlpha)
-        DrawSpan<Filter::kBilinear, Blend::kAlpha>(dst, count, img, u, v, du, dv, m);
-      else
-        DrawSpan<Filter::kBilinear, Blend::kAdditive>(dst, count, img, u, v, du, dv, m);
-    }
+    DrawSpanFor(filter, q.blend, dst, xEnd - xStart, img, u, v, du, dv, m);
   }
 }
 

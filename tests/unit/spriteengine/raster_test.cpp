@@ -1,0 +1,99 @@
+// The rasteriser's fast paths draw what its general path draws: a scaled
+// picture unrotated (weighed column by column) or mirrored, and pictures at
+// their own size with clear and opaque texels.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "core/image.h"
+#include "core/raster.h"
+
+namespace spriteengine {
+namespace {
+
+Image NoisyPicture(int w, int h, uint32_t seed) {
+  std::mt19937 rng(seed);
+  Image img;
+  img.width = w, img.height = h;
+  for (int i = 0; i < w * h; ++i) img.pixels.push_back(0xFF000000u | (rng() & 0x00FFFFFF));
+  MarkOpacity(img);
+  return img;
+}
+
+int WorstChannelDifference(const Frame& a, const Frame& b) {
+  int worst = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i)
+    for (int shift : {0, 8, 16})
+      worst = std::max(worst, std::abs(static_cast<int>((a.pixels[i] >> shift) & 0xFF) -
+                                       static_cast<int>((b.pixels[i] >> shift) & 0xFF)));
+  return worst;
+}
+
+QuadDraw Scaled(const Image& img, float x, float y, float scale) {
+  QuadDraw q;
+  q.image = &img;
+  q.originX = x, q.originY = y;
+  q.uAxisX = scale, q.vAxisY = scale;
+  q.u1 = static_cast<float>(img.width), q.v1 = static_cast<float>(img.height);
+  q.filter = Filter::kBilinear;
+  return q;
+}
+
+// The same quad with a turn too small to move any pixel centre across a
+// texel, which sends it down the general (rotated) path.
+QuadDraw NearlyUnrotated(QuadDraw q) {
+  q.uAxisY = 1e-6f * q.uAxisX;
+  q.vAxisX = -1e-6f * q.vAxisY;
+  return q;
+}
+
+TEST(Raster, ScaledPictureDrawsAsTheGeneralPathDoes) {
+  Image img = NoisyPicture(64, 48, 3);
+  for (float scale : {1.6f, 0.7f, 3.3f}) {
+    Frame fast(200, 200), general(200, 200);
+    DrawQuad(fast, Scaled(img, 10.3f, 7.8f, scale));
+    DrawQuad(general, NearlyUnrotated(Scaled(img, 10.3f, 7.8f, scale)));
+    // Weighing rows first rounds differently: at most one step per weighing.
+    EXPECT_LE(WorstChannelDifference(fast, general), 2) << "scale " << scale;
+    EXPECT_NE(fast.At(20, 15), 0u);
+  }
+}
+
+TEST(Raster, MirroredScaledPictureDrawsAsTheGeneralPathDoes) {
+  Image img = NoisyPicture(40, 40, 4);
+  QuadDraw q = Scaled(img, 150.2f, 20.6f, 2.2f);
+  q.uAxisX = -2.2f;  // mirrored left to right: u runs from right to left
+  Frame fast(200, 200), general(200, 200);
+  DrawQuad(fast, q);
+  DrawQuad(general, NearlyUnrotated(q));
+  EXPECT_LE(WorstChannelDifference(fast, general), 2);
+  EXPECT_NE(fast.At(100, 60), 0u);
+}
+
+TEST(Raster, PictureAtItsOwnSizeSkipsClearTexelsAndCopiesOpaqueOnes) {
+  // Columns: 5 clear, 6 opaque red, 3 half-transparent white (premultiplied), 5 clear.
+  Image img;
+  img.width = 19, img.height = 3;
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 19; ++x)
+      img.pixels.push_back(x < 5 || x >= 14 ? 0u : x < 11 ? 0xFFFF0000u : 0x80808080u);
+  MarkOpacity(img);
+  Frame frame(40, 10);
+  frame.Clear(0x000000FF);
+  QuadDraw q;
+  q.image = &img;
+  q.originX = 3, q.originY = 2;
+  q.u1 = 19, q.v1 = 3;
+  q.filter = Filter::kNearest;
+  DrawQuad(frame, q);
+  for (int x = 0; x < 40; ++x) {
+    int u = x - 3;
+    uint32_t want = u < 5 || u >= 14 ? 0x0000FFu : u < 11 ? 0xFF0000u : 0x8080FFu;  // half the blue kept, plus the white
+    EXPECT_EQ(frame.At(x, 3), want) << "column " << x;
+  }
+  EXPECT_EQ(frame.At(10, 1), 0x0000FFu);  // above the picture
+}
+
+}  // namespace
+}  // namespace spriteengine
