@@ -111,7 +111,7 @@ class TMainForm {
   engine::EngineLibrary& library_;
   platform::MainWindow window_;
   bool waitingForActivation_ = false;  // started minimised; the engine opens on activation
-  bool restarting_ = false;            // Interrupt has ended the engine; the process is on its way out
+  std::atomic<bool> restarting_{false};  // Interrupt has ended the engine; the process is on its way out
   std::mutex frameTasksMutex_;
   std::vector<std::function<void()>> frameTasks_;
   bool hudTextsShown_ = false;         // the last frame printed the play screen's texts
