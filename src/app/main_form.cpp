@@ -262,6 +262,8 @@ void TMainForm::HideGame() {
     ctx.rememberedSoundOn = ctx.ActiveSettings.SoundOn;
   }
   ctx.pendingSoundRestore = true;
+  // A hidden game does not play on behind the player's back.
+  if (state == gsPlaying) SetGameState(gsPaused);
   window_.Minimize();
   ctx.ActiveSettings.SoundOn = 0;
   ctx.ActiveSettings.MusicOn = 0;

@@ -271,6 +271,39 @@ TEST_F(ResumeHarness, HidingInAWindowMutesUntilTheWindowIsNormalAgain) {
   EXPECT_EQ(game.context().ActiveSettings.MusicOn, 1);
 }
 
+TEST_F(ResumeHarness, HidingAWindowedGameInPlayPausesIt) {
+  GameHarness game;
+  game.StartPlaying();
+  game.form().HideGame();
+  EXPECT_EQ(app::GameState(), app::gsPaused);
+  const long double x = game.context().game->hero->X;
+  game.Hold(keys::kRight);
+  game.Frame(10);
+  EXPECT_EQ(game.context().game->hero->X, x);
+}
+
+TEST_F(ResumeHarness, TheNameEntryResumesWithTheNameTypedSoFar) {
+  Files files;
+  {
+    GameHarness game;
+    game.StartPlaying();
+    game.context().game->SetScore(3000);
+    game.context().pendingRecordRank = 2;
+    menus::Menus().recordInput.name() = "BOB";
+    app::SetGameState(app::gsRecordName);
+    game.form().SwitchWindowMode();
+    files = Left(game);
+  }
+  GameHarness game;
+  StartOn(game, files);
+  EXPECT_EQ(app::GameState(), app::gsRecordName);
+  EXPECT_EQ(menus::Menus().recordInput.name(), "BOB");
+  EXPECT_EQ(game.context().pendingRecordRank, 2);
+  game.Tap(0x1F);  // S
+  game.Frame();
+  EXPECT_EQ(menus::Menus().recordInput.name(), "BOBs");
+}
+
 TEST_F(ResumeHarness, MaximisingAHiddenWindowSwitchesModeWithoutSavingTheMuting) {
   GameHarness game;
   game.Start();
