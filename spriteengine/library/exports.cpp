@@ -12,6 +12,7 @@
 #include "sdl/sdl_audio.h"
 #include "sdl/sdl_codecs.h"
 #include "sdl/sdl_video.h"
+#include "sdl/window_place.h"
 
 namespace spriteengine {
 namespace {
@@ -30,6 +31,9 @@ Platform LibraryPlatform() {
   p.codecs = sdl::MakeSdlCodecs();
   return p;
 }
+
+// At load time, before the game starts any thread.
+[[maybe_unused]] const bool kWindowPlaceReserved = (sdl::ReserveWindowPlaceVariable(), true);
 
 // Never destroyed: the game's threads may still call in while the process ends.
 Engine& E() {

@@ -30,6 +30,8 @@ std::optional<SDL_Rect> RememberedWindowPlace() {
 
 void RememberWindowPlace(const SDL_Rect& r) { ::setenv(kWindowPlaceVariable, FormatWindowPlace(r).c_str(), 1); }
 
+void ReserveWindowPlaceVariable() { ::setenv(kWindowPlaceVariable, "", 0); }
+
 std::optional<int> DisplayHolding(const SDL_Rect& r) {
   const SDL_Point centre{r.x + r.w / 2, r.y + r.h / 2};
   for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {

@@ -29,6 +29,12 @@ std::optional<SDL_Rect> RememberedWindowPlace();
 // Leaves the place for a relaunched process (which inherits the environment).
 void RememberWindowPlace(const SDL_Rect& r);
 
+// Puts the variable in the environment (empty) if it is not there. Called
+// while the process has one thread (when the library is loaded): setenv of a
+// variable that already exists swaps one pointer, where adding one may move
+// the environment under another thread's getenv.
+void ReserveWindowPlaceVariable();
+
 // The display whose bounds hold the centre of `r`; nullopt when none does
 // (a monitor may have gone since the place was remembered). Needs SDL's
 // video subsystem.

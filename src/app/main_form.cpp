@@ -211,17 +211,21 @@ void TMainForm::Interrupt(int kind) {
 
 void TMainForm::CloseAndRelaunch() {
   window_.Close();
+  // The engine's window is gone before the new process opens its own, and
+  // what the engine leaves for it in the environment (the window's place) is there.
+  EngineHost.StopEngine();
   platform::RelaunchSelf();
 }
 
 void TMainForm::WriteRestart(uint8_t openEngine) {
   GameContext& ctx = Ctx();
   const uint8_t state = StateToResume(GameState());
-  // The snapshot first: a record must never point at a game that was not saved.
-  SaveGameForRestart(state);
+  // The snapshot first: a record must never point at a game that was not
+  // saved whole (a part-written one would mix two games); the main menu then.
+  const bool saved = SaveGameForRestart(state);
   ctx.restart.openEngine = openEngine;
-  ctx.restart.gameState = state;
-  ctx.restart.musicChoice = ctx.musicChoice;
+  ctx.restart.gameState = saved ? state : gsMainMenu;
+  ctx.restart.musicChoice = saved ? ctx.musicChoice : 1;
   WriteRestartRecord(ctx.restart);
 }
 
