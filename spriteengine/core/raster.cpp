@@ -153,15 +153,15 @@ struct RowBilinear {
 // together once per texel column the span crosses; each pixel then weighs
 // two neighbouring columns.
 struct ColumnBilinear {
-  const uint32_t* column;  // column[x - lo] for texel columns lo..hi
-  int lo, hi;
+  const uint32_t* column;  // column[x - lo] for every texel column x the span reads (edges repeated)
+  int lo;
   int32_t uc, du;  // uc: u less half a texel
   [[gnu::always_inline]] void Pair(uint32_t& a, uint32_t& b, uint32_t& fx) {
     int x0 = uc >> 16;
     fx = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
     uc += du;
-    a = column[std::clamp(x0, lo, hi) - lo];
-    b = column[std::clamp(x0 + 1, lo, hi) - lo];
+    a = column[x0 - lo];
+    b = column[x0 + 1 - lo];
   }
   [[gnu::always_inline]] uint32_t One() {
     uint32_t a, b, fx;
@@ -187,19 +187,24 @@ struct ColumnBilinear {
 #endif
 };
 
-// Columns lo..hi of two texture rows weighed together (fy of 256 to the
-// second) into `out`.
-void WeighRows(const uint32_t* row0, const uint32_t* row1, uint32_t fy, int lo, int hi, uint32_t* out) {
+// Columns lo..hi of two texture rows of `width` texels weighed together
+// (fy of 256 to the second) into `out`; columns beyond an edge repeat it.
+void WeighRows(const uint32_t* row0, const uint32_t* row1, int width, uint32_t fy, int lo, int hi, uint32_t* out) {
   int x = lo;
+  auto one = [&](int at) {
+    int c = std::clamp(at, 0, width - 1);
+    out[at - lo] = fy == 0 ? row0[c] : pixel::Lerp(row0[c], row1[c], fy);
+  };
+  for (; x <= hi && x < 0; ++x) one(x);
 #if SPRITEENGINE_SSE2
   const __m128i w = _mm_set1_epi16(static_cast<short>(fy));
-  for (; x + 4 <= hi + 1; x += 4) {
+  for (; x + 4 <= std::min(hi + 1, width); x += 4) {
     __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row0 + x));
     __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row1 + x));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (x - lo)), pixel::Lerp4(a, b, w, w));
   }
 #endif
-  for (; x <= hi; ++x) out[x - lo] = pixel::Lerp(row0[x], row1[x], fy);
+  for (; x <= hi; ++x) one(x);
 }
 
 constexpr int kMaxSpanColumns = 2048;  // texel columns one span may weigh at once
@@ -288,16 +293,15 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
     uint32_t fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
     int32_t uc = u - 32768;
     int64_t ucLast = uc + static_cast<int64_t>(count - 1) * du;
-    int lo = std::clamp(static_cast<int>(std::min<int64_t>(uc, ucLast) >> 16), 0, t.width - 1);
-    int hi = std::clamp(static_cast<int>((std::max<int64_t>(uc, ucLast) >> 16) + 1), 0, t.width - 1);
+    int64_t lo = std::min<int64_t>(uc, ucLast) >> 16, hi = (std::max<int64_t>(uc, ucLast) >> 16) + 1;
     if (hi - lo < kMaxSpanColumns) {
       uint32_t columns[kMaxSpanColumns];
-      const uint32_t* column = row0 + lo;  // no vertical weight: the first row as it is
-      if (fy != 0) {
-        WeighRows(row0, row1, fy, lo, hi, columns);
+      const uint32_t* column = row0 + lo;  // inside the picture with no vertical weight: its first row
+      if (fy != 0 || lo < 0 || hi >= t.width) {
+        WeighRows(row0, row1, t.width, fy, static_cast<int>(lo), static_cast<int>(hi), columns);
         column = columns;
       }
-      ShadeSpan<kBlend, kModulate>(dst, count, ColumnBilinear{column, lo, hi, uc, du}, m);
+      ShadeSpan<kBlend, kModulate>(dst, count, ColumnBilinear{column, static_cast<int>(lo), uc, du}, m);
     } else {
       ShadeSpan<kBlend, kModulate>(dst, count, RowBilinear{row0, row1, t.width - 1, uc, du, fy}, m);
     }

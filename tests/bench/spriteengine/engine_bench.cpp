@@ -1,7 +1,7 @@
 // Cost per frame of simulating and drawing particles and sprites, on the
 // headless path (rasterise only) and, with --sdl under a display, also
 // showing the frame in the SDL window. Prints medians in milliseconds.
-//   engine_bench [--sdl] [--frames N]
+//   engine_bench [--sdl] [--frames N] [--only fires|sprites]
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -106,9 +106,11 @@ class NoEvents : public WindowEvents {
 int main(int argc, char** argv) {
   bool sdl = false;
   int frames = 200;
+  std::string only;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--sdl")) sdl = true;
     if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) frames = std::atoi(argv[++i]);
+    if (!std::strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
   }
   std::string folder = testing::MakeTempFolder("engine_bench");
   if (::chdir(folder.c_str()) != 0) return 1;
@@ -131,7 +133,7 @@ int main(int argc, char** argv) {
   const char* backend = sdl ? "sdl" : "headless";
 
   // 1) 20 fires' worth of particles, all in view (worst case) and spread over a level (2 in view).
-  for (int layout = 0; layout < 2; ++layout) {
+  for (int layout = 0; layout < 2 && only != "sprites"; ++layout) {
     Engine e(testing::MakeFakePlatform(std::make_shared<testing::FakeRecord>()));
     std::vector<Fire> fires;
     for (int i = 0; i < 20; ++i) {
@@ -150,6 +152,7 @@ int main(int argc, char** argv) {
   // 2) 300 sprites of 100 x 100 px over a full-screen background: pictures
   // of 128 px (scaled, bilinear) and of 100 px (drawn at their own size).
   for (const char* picture : {"data/tile.dds", "data/tile100.dds"}) {
+    if (only == "fires") break;
     Engine e(testing::MakeFakePlatform(std::make_shared<testing::FakeRecord>()));
     uint32_t back = e.SpriteCreate("data/sprite.x");
     e.SpriteTextureSet(back, e.TextureCreate("data/back.dds"));
