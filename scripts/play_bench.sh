@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# Play benchmark: starts the real game in an 800 x 600 window under Xvfb
+# (SDL dummy audio), rests in the main menu, then plays level 1 from the
+# engine's input script (walking right, jumping, firing all the time, so the
+# level is as busy as the fight makes it) and prints, per run:
+#   menu:  first menu frame (ms after start), median game CPU % of one core
+#   play:  median and highest game CPU %, lowest frames in a one-second
+#          window, frame interval p50 / p99 (ms), peak resident memory (MB),
+#          and the game's processor time per frame (all its threads)
+#
+#   scripts/play_bench.sh [--game DIR] [--seconds N] [--menu-seconds N] [--runs N] [--shots DIR]
+#
+# --shots DIR also saves a screenshot of every second of play into DIR
+# (play-NN.png; each costs the frame it is taken in, so the figures of such
+# a run are a little worse).
+# DIR is a built game folder (default build/game); it is copied, so the
+# player's files there are not touched. Needs Xvfb.
+set -euo pipefail
+
+game_dir="build/game"
+seconds=20
+menu_seconds=5
+runs=1
+shots=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --game) game_dir="$2"; shift 2 ;;
+    --seconds) seconds="$2"; shift 2 ;;
+    --menu-seconds) menu_seconds="$2"; shift 2 ;;
+    --runs) runs="$2"; shift 2 ;;
+    --shots) shots="$2"; shift 2 ;;
+    -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+    *) echo "unknown argument: $1" >&2; exit 2 ;;
+  esac
+done
+for n in "$seconds" "$menu_seconds" "$runs"; do
+  [[ "$n" =~ ^[1-9][0-9]*$ ]] || { echo "counts must be whole numbers above 0" >&2; exit 2; }
+done
+if [ -n "$shots" ]; then mkdir -p "$shots" && shots="$(cd "$shots" && pwd)"; fi
+[ -x "$game_dir/varnok" ] || { echo "no game in '$game_dir' (build it first: scripts/build.sh)" >&2; exit 1; }
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
+
+fps=66.667                        # the game's frame rate (a frame each 15 ms)
+settle=2                          # seconds of play left out at the start (level build, first frames)
+clk_tck=$(getconf CLK_TCK)
+
+work="$(mktemp -d)"
+xvfb_pid=""
+game_pid=""
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A free display number.
+for _ in $(seq 20); do
+  n=$((100 + RANDOM % 400))
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+done
+display=":$n"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+[ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
+
+# The input script: menu, Enter, then play with Right and Left Ctrl held;
+# now and then Right is let go for a jump (Up with Right held would aim).
+write_script() {
+  local start=$(awk -v s="$menu_seconds" -v f="$fps" 'BEGIN { printf "%d", s * f }')
+  local end=$(awk -v s="$menu_seconds" -v p="$seconds" -v z="$settle" -v f="$fps" \
+    'BEGIN { printf "%d", (s + p + z + 2) * f }')
+  {
+    echo "$start tap 28"
+    echo "$((start + 40)) down 205"
+    echo "$((start + 40)) down 29"
+    for ((f = start + 100; f < end; f += 90)); do
+      echo "$f up 205"
+      echo "$((f + 1)) tap 200"
+      echo "$((f + 4)) down 205"
+    done
+    if [ -n "$shots" ]; then
+      local i=0
+      for ((f = start + 67; f < end; f += 67)); do
+        printf '%d shot %s/play-%02d.png\n' "$f" "$shots" "$i"
+        i=$((i + 1))
+      done
+    fi
+    echo "$end quit"
+  } > "$work/input.script"
+}
+
+# Seconds a process has run, and its processor seconds, from /proc.
+proc_sample() {  # pid -> "uptime cpu_seconds hwm_kb"
+  local pid=$1 stat up hwm
+  stat=$(cat "/proc/$pid/stat" 2>/dev/null) || return 1
+  up=$(cut -d' ' -f1 /proc/uptime)
+  hwm=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || echo 0)
+  # Fields after the command name (which may hold spaces): utime is 14, stime 15, starttime 22.
+  awk -v s="${stat##*) }" -v up="$up" -v hz="$clk_tck" -v hwm="${hwm:-0}" 'BEGIN {
+    split(s, f, " "); printf "%s %.3f %s %.3f\n", up, (f[12] + f[13]) / hz, hwm, f[20] / hz }'
+}
+
+run_once() {
+  local run=$1
+  rm -rf "$work/game" "$work/times" "$work/log" "$work/samples"
+  cp -r "$game_dir" "$work/game"
+  rm -f "$work/game/data/settings.dat" "$work/game/data/records.dat" "$work/game/data/boss.dat"
+  write_script
+  (cd "$work/game" && DISPLAY="$display" SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1 \
+    VARNOK_ENGINE_SCRIPT="$work/input.script" VARNOK_ENGINE_LOG="$work/log" \
+    VARNOK_ENGINE_FRAME_TIMES="$work/times" exec ./varnok) >/dev/null 2>"$work/stderr" &
+  game_pid=$!
+  local limit=$((menu_seconds + seconds + settle + 30))
+  local waited=0
+  while kill -0 "$game_pid" 2>/dev/null; do
+    proc_sample "$game_pid" >> "$work/samples" || true
+    sleep 0.5
+    waited=$((waited + 1))
+    if [ "$waited" -gt $((limit * 2)) ]; then
+      echo "run $run: the game did not end in ${limit} s; stopped" >&2
+      kill "$game_pid" 2>/dev/null || true
+      break
+    fi
+  done
+  wait "$game_pid" 2>/dev/null || true
+  game_pid=""
+  [ -s "$work/times" ] || { echo "run $run: no frame times (is the engine built with them?)" >&2; cat "$work/stderr" >&2; return 1; }
+  local play_frame
+  play_frame=$(awk '$2 == "gamestate" && $3 == 2 { print $1; exit }' "$work/log")
+  [ -n "$play_frame" ] || { echo "run $run: the game never reached play" >&2; cat "$work/log" >&2; return 1; }
+
+  awk -v run="$run" -v play_frame="$play_frame" -v settle="$settle" -v seconds="$seconds" \
+      -v menu_seconds="$menu_seconds" '
+    function sort(a, n,   i, j, t) { for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t } }
+    function pct(a, n, p,   k) { if (n == 0) return 0; k = int(p * (n - 1) + 0.5) + 1; return a[k] }
+    FNR == 1 { file++ }
+    file == 1 { t[$1] = $2; if (!first) first = $2; next }            # frame -> seconds since start
+    file == 2 { up[++ns] = $1; cpu[ns] = $2; hwm[ns] = $3; start = $4 }  # samples
+    END {
+      play0 = t[play_frame] + settle; play1 = play0 + seconds
+      menu0 = 1; menu1 = t[play_frame] - 0.5
+      # CPU % over each one-second span of samples, by the part it falls in.
+      nm = np = 0
+      for (i = 1; i <= ns; i++) for (j = i + 1; j <= ns; j++) if (up[j] - up[i] >= 0.99) {
+        c = 100 * (cpu[j] - cpu[i]) / (up[j] - up[i]); at0 = up[i] - start; at1 = up[j] - start
+        if (at0 >= menu0 && at1 <= menu1) m[++nm] = c
+        if (at0 >= play0 && at1 <= play1) p[++np] = c
+        break
+      }
+      sort(m, nm); sort(p, np)
+      # Frames: intervals and one-second counts in the play window.
+      ni = 0; prev = -1; for (w = 0; w < seconds; w++) cnt[w] = 0
+      for (f = play_frame; f in t; f++) {
+        s = t[f]; if (s < play0 || s >= play1) { prev = s; continue }
+        if (prev >= play0) iv[++ni] = 1000 * (s - prev)
+        cnt[int(s - play0)]++; prev = s
+      }
+      sort(iv, ni); low = 1e9; for (w = 0; w < seconds; w++) if (cnt[w] < low) low = cnt[w]
+      peak = 0; for (i = 1; i <= ns; i++) if (hwm[i] > peak) peak = hwm[i]
+      # Processor time per frame over the play window (steadier than % on a busy machine).
+      ia = ib = 0
+      for (i = 1; i <= ns; i++) { at = up[i] - start; if (!ia && at >= play0) ia = i; if (at <= play1) ib = i }
+      frames = 0
+      if (ia && ib > ia) for (f = play_frame; f in t; f++) if (t[f] >= up[ia] - start && t[f] < up[ib] - start) frames++
+      per_frame = frames ? 1000 * (cpu[ib] - cpu[ia]) / frames : 0
+      printf "run %d: menu: first frame %.0f ms, CPU %.1f %% | play %d s: CPU median %.1f %% (highest %.1f %%), " \
+             "lowest %d fps, frame interval p50 %.2f ms p99 %.2f ms, peak RSS %.0f MB, processor time %.2f ms a frame\n",
+             run, 1000 * first, pct(m, nm, 0.5), seconds, pct(p, np, 0.5), pct(p, np, 1), low,
+             pct(iv, ni, 0.5), pct(iv, ni, 0.99), peak / 1024, per_frame
+    }' "$work/times" "$work/samples"
+}
+
+echo "play benchmark: $runs run(s), ${menu_seconds} s in the main menu, then ${seconds} s of level 1 (after ${settle} s), display $display"
+for r in $(seq "$runs"); do run_once "$r"; done
