@@ -224,7 +224,7 @@ void TMainForm::WriteRestart(uint8_t openEngine) {
   // saved whole (a part-written one would mix two games); the main menu then.
   const bool saved = SaveGameForRestart(state);
   ctx.restart.openEngine = openEngine;
-  ctx.restart.gameState = saved ? state : gsMainMenu;
+  ctx.restart.gameState = saved ? state : static_cast<uint8_t>(gsMainMenu);
   ctx.restart.musicChoice = saved ? ctx.musicChoice : 1;
   WriteRestartRecord(ctx.restart);
 }

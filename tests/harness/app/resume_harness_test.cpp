@@ -3,6 +3,7 @@
 // start on those files, each driven through whole frames.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -269,6 +270,20 @@ TEST_F(ResumeHarness, HidingInAWindowMutesUntilTheWindowIsNormalAgain) {
   EXPECT_TRUE(music->playing);
   EXPECT_EQ(game.context().ActiveSettings.SoundOn, 1) << "the second press did not remember the muted values";
   EXPECT_EQ(game.context().ActiveSettings.MusicOn, 1);
+}
+
+TEST_F(ResumeHarness, ASnapshotThatCannotBeWrittenSendsTheNewProcessToTheMainMenu) {
+  GameHarness game;
+  game.StartPlaying();
+  // A folder where the enemies' file belongs: the save stops there.
+  const auto enemies = game.folder().path() / "data" / "E.dat";
+  std::filesystem::remove(enemies);
+  std::filesystem::create_directories(enemies);
+  testing::internal::CaptureStderr();
+  game.form().SwitchWindowMode();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("E.dat"), std::string::npos);
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsMainMenu);
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(2), 1) << "with the menu music";
 }
 
 TEST_F(ResumeHarness, HidingAWindowedGameInPlayPausesIt) {
