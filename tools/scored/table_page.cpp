@@ -12,6 +12,7 @@ constexpr const char* kPageHead = R"html(<!DOCTYPE html>
 <title>Varnok - online high scores</title>
 <style>
 body { font-family: sans-serif; background: #111; color: #ddd; }
+h1 { text-align: center; }
 table { border-collapse: collapse; margin: 2em auto; }
 th, td { padding: 0.3em 1.2em; border-bottom: 1px solid #333; }
 td.score { text-align: right; font-variant-numeric: tabular-nums; }
