@@ -59,6 +59,8 @@ Engine::Engine(Platform platform)
 
 Engine::~Engine() {
   StopPlaceholder();
+  for (const WaitingShot& w : waitingShots_)
+    Warn("screenshot '" + w.file + "' not taken: no run phase drew " + std::to_string(w.picture) + " pictures");
   sounds_.SetDevice(nullptr);
 }
 
@@ -122,7 +124,12 @@ void Engine::ApplyScriptFrame(uint64_t frame) {
         input_.MouseButtonDown(0);
         releaseClickNextFrame_ = true;
         break;
-      case ScriptOp::kShot: pendingShots_.push_back(c.file); break;
+      case ScriptOp::kShot:
+        if (c.picture > 0)
+          waitingShots_.push_back({c.file, c.picture});
+        else
+          pendingShots_.push_back(c.file);
+        break;
       case ScriptOp::kPadAdd:
       case ScriptOp::kPadRemove:
       case ScriptOp::kPadDown:
@@ -135,19 +142,35 @@ void Engine::ApplyScriptFrame(uint64_t frame) {
 }
 
 void Engine::TakePendingShots() {
-  if (pendingShots_.empty()) return;
+  SaveShots(pendingShots_);
+  pendingShots_.clear();
+}
+
+void Engine::SaveShots(const std::vector<std::string>& files) {
+  if (files.empty()) return;
   Frame shot;
   {
     std::lock_guard lock(frameMutex_);
     shot = frame_;
   }
-  for (const std::string& file : pendingShots_) {
+  for (const std::string& file : files) {
     std::string path = ResolveNewFilePath(file);
     bool ok = platform_.codecs.savePng && platform_.codecs.savePng(shot, path);
     if (!ok) Warn("cannot write screenshot '" + path + "'");
     log_.Write(scriptFrame_, "shot " + path);
   }
-  pendingShots_.clear();
+}
+
+std::vector<std::string> Engine::PhasePictureShots() {
+  std::vector<std::string> files;
+  if (!inRunPhase_ || !OnEngineThread()) return files;
+  ++phasePictures_;
+  std::erase_if(waitingShots_, [&](const WaitingShot& w) {
+    if (w.picture != phasePictures_) return false;
+    files.push_back(w.file);
+    return true;
+  });
+  return files;
 }
 
 // ---------------------------------------------------------------------------
@@ -348,6 +371,8 @@ void Engine::InitEnd() { initDone_ = true; }
 void Engine::RunBegin() {
   uint64_t frame = ++scriptFrame_;
   ApplyScriptFrame(frame);
+  inRunPhase_ = true;
+  phasePictures_ = 0;
   input_.BeginFrame();
   if (!firstRunLogged_) {
     firstRunLogged_ = true;
@@ -355,7 +380,7 @@ void Engine::RunBegin() {
   }
 }
 
-void Engine::RunEnd() {}
+void Engine::RunEnd() { inRunPhase_ = false; }
 
 void Engine::GameStateSet(int state) {
   int old = gameState_.exchange(state);
@@ -377,10 +402,14 @@ void Engine::DrawAndShow(bool present) {
 }
 
 void Engine::Render() {
+  if (!settingsOk_) return;
+  std::vector<std::string> shots = PhasePictureShots();
+  // The headless backend draws only for a screenshot.
+  if (!showsFrames_ && shots.empty()) return;
   // video_ belongs to the engine thread; other threads only draw, and the
   // engine thread shows the frame at its next render.
-  if (!settingsOk_ || !showsFrames_) return;
-  DrawAndShow(OnEngineThread());
+  DrawAndShow(showsFrames_ && OnEngineThread());
+  SaveShots(shots);
 }
 
 void Engine::RenderPhase() {

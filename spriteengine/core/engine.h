@@ -162,6 +162,11 @@ class Engine : public WindowEvents {
   void RunQueuedWindowCommands();
   void DrawAndShow(bool present);
   void TakePendingShots();
+  // Saves the frame last drawn under each file name.
+  void SaveShots(const std::vector<std::string>& files);
+  // Counts a picture drawn by iRender inside a run phase and takes from
+  // waitingShots_ the files that want it; empty when none does.
+  std::vector<std::string> PhasePictureShots();
   void StartPlaceholder();
   void StopPlaceholder();
   void PlaceholderLoop();
@@ -197,6 +202,16 @@ class Engine : public WindowEvents {
   Script script_;
   std::atomic<uint64_t> scriptFrame_{0};
   std::vector<std::string> pendingShots_;  // shots of the frame being run
+  // "shot FILE N": the N-th picture drawn inside one run phase (a level build
+  // draws its loading screens between its steps). Waits from its frame until
+  // a run phase draws that many. Engine thread.
+  struct WaitingShot {
+    std::string file;
+    int picture = 0;
+  };
+  std::vector<WaitingShot> waitingShots_;
+  bool inRunPhase_ = false;  // between RunBegin and RunEnd (engine thread)
+  int phasePictures_ = 0;    // pictures iRender drew in the current run phase
   std::vector<int> releaseNextFrame_;      // keys of "tap" to release
   bool releaseClickNextFrame_ = false;
   std::vector<std::pair<int, PadButton>> releasePadNextFrame_;  // buttons of "pad N tap"

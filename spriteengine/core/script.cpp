@@ -10,6 +10,8 @@ namespace spriteengine {
 namespace {
 
 constexpr uint64_t kMaxFrame = 1ull << 40;
+// A run phase draws a handful of pictures at most (a level build about ten).
+constexpr uint64_t kMaxPicture = 1000;
 
 std::vector<std::string> Words(std::string_view line) {
   std::vector<std::string> words;
@@ -28,6 +30,13 @@ std::optional<uint64_t> ParseFrame(const std::string& s) {
   }
   if (v > kMaxFrame) return std::nullopt;
   return v;
+}
+
+// A shot's picture number 1..kMaxPicture; -1 when it is not one.
+int ParsePicture(const std::string& s) {
+  std::optional<uint64_t> n = ParseFrame(s);
+  if (!n || *n < 1 || *n > kMaxPicture) return -1;
+  return static_cast<int>(*n);
 }
 
 // A DirectInput code, decimal or 0x hex, 1..255.
@@ -148,11 +157,13 @@ Script ParseScript(std::string_view text) {
           script.byFrame.emplace(c.frame, c);
         }
       } else if (op == "shot") {
-        if (args != 1) {
-          fail("shot needs one file name");
+        const int picture = args == 2 ? ParsePicture(w[3]) : 0;
+        if (args < 1 || args > 2 || picture < 0) {
+          fail("shot needs one file name and may take a picture number 1.." + std::to_string(kMaxPicture));
         } else {
           c.op = ScriptOp::kShot;
           c.file = w[2];
+          c.picture = picture;
           script.byFrame.emplace(c.frame, c);
         }
       } else if (op == "pad") {

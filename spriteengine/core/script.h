@@ -22,7 +22,7 @@ enum class ScriptOp {
   kTap,       // down on the frame, up on the next
   kMouse,     // pointer to (x, y), 0..1 of the frame
   kClick,     // left button pressed on the frame, released on the next
-  kShot,      // PNG of the frame drawn in that frame
+  kShot,      // PNG of the frame drawn in that frame, or of a picture the game draws in a run phase
   kClose,     // window system commands forwarded to the main window
   kMinimize,
   kMaximize,
@@ -46,6 +46,7 @@ struct ScriptCommand {
   PadButton button = PadButton::kA;  // kPadDown, kPadUp, kPadTap
   PadAxis axis = PadAxis::kLeftX;    // kPadAxis
   std::string file;      // kShot
+  int picture = 0;       // kShot: 0 the frame's own render; N the N-th picture drawn inside one run phase
   int line = 0;          // source line, for messages
 };
 

@@ -214,6 +214,40 @@ TEST_F(PhasesTest, OpenCloseOpenAgainClearsTheScene) {
 namespace spriteengine {
 namespace {
 
+// The colour at the centre of a screenshot, 0xRRGGBB; 1 when there is no
+// such picture.
+uint32_t ShotCentre(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto picture = testing::MakeFakePlatform(std::make_shared<testing::FakeRecord>()).codecs.decodePicture(bytes);
+  if (!picture) return 1;
+  return picture->At(picture->width / 2, picture->height / 2) & 0xFFFFFF;
+}
+
+TEST_F(PhasesTest, ShotWithAPictureNumberTakesThatPictureOfTheRunPhaseThatDrawsIt) {
+  // Frame 2 draws no picture of its own: its numbered shot waits for frame 4,
+  // whose run phase draws red, green, then leaves blue for its render.
+  testing::WriteFile(dir + "/s.txt", "2 shot " + dir + "/second.png 2\n4 shot " + dir + "/own.png\n" + "4 shot " +
+                                         dir + "/first.png 1\n4 shot " + dir + "/never.png 3\n");
+  ::setenv("VARNOK_ENGINE_SCRIPT", (dir + "/s.txt").c_str(), 1);
+  Engine e(testing::MakeFakePlatform(record));  // headless-like: shows no frames
+  Counts c;
+  Host(e, c, [&](int run) {
+    if (run == 4) {
+      e.ScreenWipe(1, 0, 0);
+      e.Render();
+      e.ScreenWipe(0, 1, 0);
+      e.Render();
+      e.ScreenWipe(0, 0, 1);
+    }
+    if (run == 6) e.Exit();
+  });
+  EXPECT_EQ(ShotCentre(dir + "/first.png"), 0xFF0000u);
+  EXPECT_EQ(ShotCentre(dir + "/second.png"), 0x00FF00u);
+  EXPECT_EQ(ShotCentre(dir + "/own.png"), 0x0000FFu);
+  EXPECT_EQ(ShotCentre(dir + "/never.png"), 1u);  // no run phase drew three
+}
+
 TEST_F(PhasesTest, PlaceholderTicksTheScriptAndForwardsItsWindowCommands) {
   // A process started minimised: no engine open, the game minimises its window.
   testing::WriteFile(dir + "/s.txt", std::string("5 activate\n6 restore\n"));

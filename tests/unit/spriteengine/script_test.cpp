@@ -35,6 +35,17 @@ TEST(ScriptParser, ReadsEveryCommand) {
   EXPECT_EQ(At(s, 21)[0].op, ScriptOp::kQuit);
 }
 
+TEST(ScriptParser, ShotTakesAnOptionalPictureNumberFromOne) {
+  Script s = ParseScript("1 shot a.png\n2 shot b.png 3\n3 shot c.png 0\n4 shot d.png x\n5 shot e.png 1 2\n");
+  std::vector<int> lines;
+  for (const ScriptError& e : s.errors) lines.push_back(e.line);
+  EXPECT_EQ(lines, (std::vector<int>{3, 4, 5}));
+  ASSERT_EQ(s.byFrame.size(), 2u);
+  EXPECT_EQ(At(s, 1)[0].picture, 0);
+  EXPECT_EQ(At(s, 2)[0].file, "b.png");
+  EXPECT_EQ(At(s, 2)[0].picture, 3);
+}
+
 TEST(ScriptParser, CommentsBlankLinesAndAnyOrder) {
   Script s = ParseScript("# header\n\n  30 tap 1   # escape\n5 tap 2\n");
   EXPECT_TRUE(s.errors.empty());
