@@ -12,6 +12,7 @@
 #include "core/engine.h"
 #include "fake_platform.h"
 #include "sdl/sdl_pads.h"
+#include "sdl/sdl_video.h"
 #include "test_assets.h"
 
 namespace spriteengine {
@@ -184,6 +185,39 @@ TEST_F(SdlPadsTest, PlayersMappingFileInTheirDataFolderIsRead) {
   ASSERT_NE(mapping, nullptr);
   EXPECT_NE(std::string(mapping).find("Players Pad,a:b1,b:b0"), std::string::npos) << mapping;
   SDL_free(mapping);
+}
+
+// The window's own event loop (SDL's dummy display, asked for by name) hands
+// pad events to the engine. SDL drops pad events while no window of the
+// process has the keyboard focus, which a dummy window never gets.
+TEST(SdlWindowPadsTest, TheWindowsEventLoopHandsPadEventsToTheEngine) {
+  ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+  ::setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+  auto record = std::make_shared<testing::FakeRecord>();
+  Engine engine(testing::MakeFakePlatform(record));
+  std::unique_ptr<VideoBackend> video = sdl::MakeSdlVideo();
+  ASSERT_TRUE(video->Open(false, &engine));
+  const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                              SDL_CONTROLLER_BUTTON_MAX, 0);
+  auto pump = [&] {
+    for (int round = 0; round < 3; ++round) {
+      SDL_PumpEvents();
+      while (video->HandleEvent(0)) {
+      }
+    }
+  };
+  pump();
+  SDL_Joystick* pad = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+  ASSERT_NE(pad, nullptr) << "the window opened the pad when it was plugged in";
+  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, 1);
+  pump();
+  EXPECT_TRUE(engine.Input().IsKeyDown(kEnter));
+  SDL_JoystickDetachVirtual(index);
+  pump();
+  EXPECT_FALSE(engine.Input().IsKeyDown(kEnter));
+  video->Close();
+  ::unsetenv("SDL_VIDEODRIVER");
+  ::unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
 }
 
 }  // namespace
