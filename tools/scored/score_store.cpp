@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <array>
+#include <algorithm>
 #include <random>
 
 namespace scored {
@@ -83,7 +83,8 @@ std::string RandomTicket() {
 
 }  // namespace
 
-ScoreStore::ScoreStore(const std::string& path) {
+ScoreStore::ScoreStore(const std::string& path, int64_t maxOutstandingTickets)
+    : maxTickets_(std::max<int64_t>(1, maxOutstandingTickets)) {
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
@@ -96,6 +97,8 @@ ScoreStore::ScoreStore(const std::string& path) {
     // change. NORMAL syncs at checkpoints: a kill loses nothing committed.
     Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
     Execute(kSchema);
+    Statement count(db_, "SELECT COUNT(*) FROM tickets");
+    if (count.Step()) outstandingTickets_ = count.Int(0);
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -126,15 +129,25 @@ std::string ScoreStore::IssueTicket() {
   std::lock_guard lock(mutex_);
   const int64_t now = Now();
   const std::string ticket = RandomTicket();
+  int64_t outstanding = outstandingTickets_;
   Execute("BEGIN IMMEDIATE");
   try {
     Statement(db_, "DELETE FROM tickets WHERE issued < ?").Bind(1, now - kTicketLifetime.count()).Step();
+    outstanding -= sqlite3_changes(db_);
+    if (outstanding >= maxTickets_) {
+      // Row ids grow with every insert: the lowest are the oldest.
+      Statement(db_, "DELETE FROM tickets WHERE p IN (SELECT p FROM tickets ORDER BY rowid LIMIT ?)")
+          .Bind(1, outstanding - maxTickets_ + 1)
+          .Step();
+      outstanding -= sqlite3_changes(db_);
+    }
     Statement(db_, "INSERT INTO tickets(p, issued) VALUES(?, ?)").BindText(1, ticket).Bind(2, now).Step();
     Execute("COMMIT");
   } catch (...) {
     Rollback();
     throw;
   }
+  outstandingTickets_ = outstanding + 1;
   return ticket;
 }
 
@@ -162,6 +175,7 @@ bool ScoreStore::Submit(const Submission& submission) {
     Rollback();
     throw;
   }
+  --outstandingTickets_;
   return true;
 }
 

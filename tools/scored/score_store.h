@@ -33,15 +33,18 @@ class ScoreStore {
  public:
   // A p value is good for this long after it was issued.
   static constexpr std::chrono::seconds kTicketLifetime{600};
+  // At most this many p values wait to be used; past it the oldest go, so a
+  // flood of version queries cannot grow the file without end.
+  static constexpr int64_t kMaxOutstandingTickets = 100000;
 
   // Opens or creates the file; StoreError when it cannot be used.
-  explicit ScoreStore(const std::string& path);
+  explicit ScoreStore(const std::string& path, int64_t maxOutstandingTickets = kMaxOutstandingTickets);
   ~ScoreStore();
   ScoreStore(const ScoreStore&) = delete;
   ScoreStore& operator=(const ScoreStore&) = delete;
 
   // A fresh one-time p value (32 random hexadecimal digits), stored as issued.
-  // Expired ones are dropped on the way.
+  // Expired ones, and the oldest beyond the limit, are dropped on the way.
   std::string IssueTicket();
   // Uses up the submission's p value and stores its score, in one
   // transaction; false, and nothing changed, when the p value was never
@@ -58,6 +61,8 @@ class ScoreStore {
 
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
+  int64_t maxTickets_;
+  int64_t outstandingTickets_ = 0;  // rows of the tickets table
 };
 
 }  // namespace scored

@@ -66,6 +66,19 @@ TEST_F(ScoreStoreTest, ScoresAndOutstandingPValuesOutliveTheServerAndKeepEveryBy
   EXPECT_TRUE(reopened.Submit(Entry(p, 43)));
 }
 
+TEST_F(ScoreStoreTest, AFloodOfVersionQueriesKeepsOnlyTheNewestPValues) {
+  std::vector<std::string> issued;
+  {
+    ScoreStore store(DbPath(), 3);
+    for (int i = 0; i < 5; ++i) issued.push_back(store.IssueTicket());
+  }
+  ScoreStore store(DbPath(), 3);  // the count of waiting p values is read back
+  issued.push_back(store.IssueTicket());
+  EXPECT_FALSE(store.Submit(Entry(issued[0], 1)));
+  EXPECT_FALSE(store.Submit(Entry(issued[2], 1)));
+  for (size_t i = 3; i < issued.size(); ++i) EXPECT_TRUE(store.Submit(Entry(issued[i], 1))) << i;
+}
+
 TEST_F(ScoreStoreTest, TheFileIsInWalMode) {
   { ScoreStore store(DbPath()); }
   sqlite3* db = nullptr;
