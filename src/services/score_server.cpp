@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "services/score_protocol.h"
+
 namespace services {
 namespace {
 
@@ -37,6 +39,6 @@ std::string ScoreServer() {
   return kDefaultScoreServer;
 }
 
-std::string OnlineTableUrl() { return "http://" + ScoreServer() + "/cgi/version.pl?prg=Quellix3&show&type=0"; }
+std::string OnlineTableUrl() { return "http://" + ScoreServer() + kOnlineTableQuery; }
 
 }  // namespace services
