@@ -60,13 +60,24 @@ class EngineHostTest : public ::testing::Test {
   std::atomic<int> runs_{0};
 };
 
-TEST_F(EngineHostTest, RefusedSettingsRunOnlyTheExitPhaseAndCloseTheEngine) {
+TEST_F(EngineHostTest, RefusedSettingsRunOnlyTheExitPhaseCloseTheEngineAndAreReported) {
+  std::atomic<int> refusals{0};
+  host_.OnOpenRefused = [&] {
+    log_("refused");
+    ++refusals;
+  };
   reset_(0, -1);
   host_.StartEngine(1);
   WaitUntilStopped();
   host_.StopEngine();
-  EXPECT_EQ(Events(), "open;settings;exitBegin;exit;exitEnd;close;");
+  EXPECT_EQ(Events(), "open;settings;exitBegin;exit;exitEnd;close;refused;") << "reported after the close";
   EXPECT_EQ(runs_, 0);
+
+  reset_(1, 3);  // a window that opens is never reported, however the instance ends
+  host_.StartEngine(1);
+  WaitUntilStopped();
+  host_.StopEngine();
+  EXPECT_EQ(refusals, 1);
 }
 
 TEST_F(EngineHostTest, InitOnceThenARunPhaseEveryFrameThenExitOnce) {
