@@ -10,7 +10,6 @@
 
 namespace services {
 
-inline constexpr const char* kScoreScript = "/cgi/version.pl";
 inline constexpr const char* kVersionQuery = "/cgi/version.pl?version&prg=Quellix3";
 inline constexpr const char* kSubmissionQuery = "/cgi/version.pl?hs&prg=Quellix3&inf=";
 inline constexpr const char* kOnlineTableQuery = "/cgi/version.pl?prg=Quellix3&show&type=0";
