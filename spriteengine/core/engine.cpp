@@ -59,8 +59,6 @@ Engine::Engine(Platform platform)
 
 Engine::~Engine() {
   StopPlaceholder();
-  for (const WaitingShot& w : waitingShots_)
-    Warn("screenshot '" + w.file + "' not taken: no run phase drew " + std::to_string(w.picture) + " pictures");
   sounds_.SetDevice(nullptr);
 }
 
@@ -431,6 +429,9 @@ void Engine::ExitEnd() {}
 
 void Engine::EngineClose() {
   if (!open_) return;
+  for (const WaitingShot& w : waitingShots_)
+    Warn("screenshot '" + w.file + "' not taken: no run phase drew " + std::to_string(w.picture) + " pictures");
+  waitingShots_.clear();
   frameTimes_.Flush();
   sounds_.DestroyAll();
   {
@@ -445,6 +446,7 @@ void Engine::EngineClose() {
   }
   if (video_) video_->Close();
   video_.reset();
+  ForgetPads();
   {
     std::lock_guard lock(linkMutex_);
     queuedCommands_.clear();

@@ -173,6 +173,9 @@ class Engine : public WindowEvents {
   bool OnEngineThread() const;
   void ApplyPadScript(const ScriptCommand& c);
   void ReleasePads();
+  // The window that reported the pads has gone; the next one reports the
+  // pads still connected again, under new ids.
+  void ForgetPads();
   PadLayout CurrentPadLayout();
 
   Platform platform_;

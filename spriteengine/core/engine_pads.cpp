@@ -52,6 +52,12 @@ void Engine::ReleasePads() {
   input_.SetPadKeys(pads_.HeldKeys());
 }
 
+void Engine::ForgetPads() {
+  std::lock_guard lock(padMutex_);
+  pads_ = PadMapper{};
+  input_.SetPadKeys(pads_.HeldKeys());
+}
+
 void Engine::ApplyPadScript(const ScriptCommand& c) {
   switch (c.op) {
     case ScriptOp::kPadAdd: OnPadAdded(c.pad); break;

@@ -253,6 +253,22 @@ TEST_F(PadEngineTest, LostFocusLetsGoOfThePadsKeys) {
   EXPECT_FALSE(e.Input().IsKeyDown(kCtrl));
 }
 
+TEST_F(PadEngineTest, ClosingTheEngineForgetsThePadsAndTheirKeys) {
+  Engine e(testing::MakeFakePlatform(record));
+  int32_t block[6] = {0, 0, 15360000, 0, 0, -1};
+  e.EngineOpen(1, 0);
+  ASSERT_TRUE(e.EngineSettings(block));
+  e.OnPadAdded(4);
+  e.OnPadButton(4, PadButton::kDpadRight, true);
+  e.EngineClose();
+  EXPECT_FALSE(e.Input().IsKeyDown(kRight)) << "the next window reports its pads afresh";
+  std::vector<int> commands;
+  VarnokWindowLink link{&commands, RecordCommand};
+  e.WindowLinkSet(&link);
+  e.OnPadRemoved(4);
+  EXPECT_TRUE(commands.empty()) << "a pad of the closed window is not unplugged in play";
+}
+
 TEST_F(PadEngineTest, RemovingAPadNeverConnectedTellsNobody) {
   Engine e(testing::MakeFakePlatform(record));
   std::vector<int> commands;
