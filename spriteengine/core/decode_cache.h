@@ -3,6 +3,7 @@
 // remembered too, so its warning is printed once.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,21 +16,24 @@ template <typename T>
 class DecodeOnceCache {
  public:
   // Returns the cached value for key, or runs decode once and caches its
-  // result (nullptr included). decode runs under the cache's lock.
+  // result (nullptr included). Callers of one key wait for its one decode;
+  // different keys decode at the same time on different threads.
   std::shared_ptr<const T> Get(const std::string& key, const std::function<std::shared_ptr<const T>()>& decode) {
-    std::lock_guard lock(mutex_);
-    auto it = entries_.find(key);
-    if (it != entries_.end()) return it->second;
-    ++decodeCount_;
-    std::shared_ptr<const T> value = decode();
-    entries_.emplace(key, value);
-    return value;
+    std::shared_ptr<Entry> entry;
+    {
+      std::lock_guard lock(mutex_);
+      std::shared_ptr<Entry>& slot = entries_[key];
+      if (!slot) slot = std::make_shared<Entry>();
+      entry = slot;
+    }
+    std::call_once(entry->once, [&] {
+      ++decodeCount_;
+      entry->value = decode();
+    });
+    return entry->value;
   }
 
-  int DecodeCount() const {
-    std::lock_guard lock(mutex_);
-    return decodeCount_;
-  }
+  int DecodeCount() const { return decodeCount_; }
 
   void Clear() {
     std::lock_guard lock(mutex_);
@@ -37,9 +41,13 @@ class DecodeOnceCache {
   }
 
  private:
-  mutable std::mutex mutex_;
-  std::map<std::string, std::shared_ptr<const T>> entries_;
-  int decodeCount_ = 0;  // decodes run (cache misses)
+  struct Entry {
+    std::once_flag once;
+    std::shared_ptr<const T> value;
+  };
+  std::mutex mutex_;
+  std::map<std::string, std::shared_ptr<Entry>> entries_;
+  std::atomic<int> decodeCount_{0};  // decodes run (cache misses)
 };
 
 }  // namespace spriteengine

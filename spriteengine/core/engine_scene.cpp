@@ -84,10 +84,11 @@ uint32_t Engine::TextureCreate(const char* file) {
     std::lock_guard lock(mutex_);
     levels = ChainLevels(mipLevels_);
   }
-  std::shared_ptr<const TextureData> data = resources_.PictureFromFile(NameOf(file), levels);
+  // Decoded later: the game makes far more textures at start than it shows.
+  std::shared_ptr<const PendingPicture> picture = resources_.PictureLater(NameOf(file), levels);
   std::lock_guard lock(mutex_);
   uint32_t handle = NewHandle();
-  scene_.textures[handle].data = std::move(data);
+  scene_.textures[handle].pending = std::move(picture);
   return handle;
 }
 

@@ -57,6 +57,10 @@ std::shared_ptr<const TextureData> Resources::PictureFromFile(const std::string&
   });
 }
 
+std::shared_ptr<const PendingPicture> Resources::PictureLater(const std::string& gameFile, int mipLevels) {
+  return loader_.Load([this, gameFile, mipLevels] { return PictureFromFile(gameFile, mipLevels); });
+}
+
 std::shared_ptr<const TextureData> Resources::PictureFromMemory(const void* bytes, int size, int resourceId,
                                                                 int mipLevels) {
   return Texture(MemoryKey(bytes, size, resourceId), mipLevels, [&] {

@@ -14,6 +14,7 @@
 #include "font.h"
 #include "image.h"
 #include "mesh.h"
+#include "picture_loader.h"
 
 namespace spriteengine {
 
@@ -24,12 +25,18 @@ class Resources {
   explicit Resources(PictureDecoder decoder) : decoder_(std::move(decoder)) {}
 
   std::shared_ptr<const TextureData> PictureFromFile(const std::string& gameFile, int mipLevels);
+  // PictureFromFile, run later by the loader or by the first thread that needs it.
+  std::shared_ptr<const PendingPicture> PictureLater(const std::string& gameFile, int mipLevels);
   std::shared_ptr<const TextureData> PictureFromMemory(const void* bytes, int size, int resourceId, int mipLevels);
   std::shared_ptr<const MeshQuad> MeshFromFile(const std::string& gameFile);
   std::shared_ptr<const MeshQuad> MeshFromMemory(const void* bytes, int size, int resourceId);
   std::shared_ptr<const Font> FontFromFile(const std::string& gameFile, int mipLevels);
 
-  int PictureDecodes() const { return pictures_.DecodeCount(); }
+  // Pictures decoded so far, once every picture asked for has been.
+  int PictureDecodes() const {
+    loader_.Settle();
+    return pictures_.DecodeCount();
+  }
 
  private:
   std::shared_ptr<const TextureData> DecodePicture(std::span<const uint8_t> bytes, const std::string& what);
@@ -43,6 +50,7 @@ class Resources {
   DecodeOnceCache<TextureData> textures_;  // the levels one mip setting uses, shared with pictures_
   DecodeOnceCache<MeshQuad> meshes_;
   DecodeOnceCache<Font> fonts_;
+  mutable PictureLoader loader_;  // last: its thread stops before the caches go
 };
 
 // Key of in-memory bytes: the resource id, size and a hash of the bytes.

@@ -16,6 +16,7 @@
 #include "image.h"
 #include "mesh.h"
 #include "particles.h"
+#include "picture_loader.h"
 
 namespace spriteengine {
 
@@ -35,7 +36,10 @@ struct SpriteState {
 };
 
 struct TextureState {
-  std::shared_ptr<const TextureData> data;
+  std::shared_ptr<const TextureData> data;        // decoded already, or
+  std::shared_ptr<const PendingPicture> pending;  // decoded when first needed
+
+  const TextureData& Data() const { return pending ? pending->Get() : *data; }
 };
 
 struct PrintItem {

@@ -15,7 +15,7 @@ Filter FilterOf(int textureMode) {
 }
 
 void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowBegin, int rowEnd) {
-  const TextureData& tex = *scene.textures.at(s.texture).data;
+  const TextureData& tex = scene.textures.at(s.texture).Data();
   const MeshQuad& q = *s.mesh;
   float radians = s.degrees * std::numbers::pi_v<float> / 180;
   float c = std::cos(radians), sn = std::sin(radians);
