@@ -56,6 +56,18 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t f) {
 
 #if SPRITEENGINE_SSE2
 
+// Four pixels, the first in the lowest lanes.
+inline __m128i Four(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+  return _mm_setr_epi32(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c), static_cast<int>(d));
+}
+
+// Weights of two pixels (0..256 each) as the 16-bit lanes of their channels,
+// for Lerp4's wLo (pixels 0, 1) or wHi (pixels 2, 3).
+inline __m128i WeightLanes(uint32_t first, uint32_t second) {
+  short a = static_cast<short>(first), b = static_cast<short>(second);
+  return _mm_setr_epi16(a, a, a, a, b, b, b, b);
+}
+
 // Modulation as 16-bit lanes in the byte order of two pixels (b, g, r, a).
 inline __m128i ModulationLanes(const Modulation& m) {
   return _mm_setr_epi16(static_cast<short>(m.b), static_cast<short>(m.g), static_cast<short>(m.r),

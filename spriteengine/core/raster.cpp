@@ -93,13 +93,13 @@ struct RowNearest {
 #if SPRITEENGINE_SSE2
   [[gnu::always_inline]] __m128i Four() {
     uint32_t a = One(), b = One(), c = One(), d = One();
-    return _mm_setr_epi32(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c), static_cast<int>(d));
+    return pixel::Four(a, b, c, d);
   }
 #endif
 };
 
 // Bilinear texels between two texture rows with one vertical weight
-// (unrotated quads).
+// (unrotated spans too long for ColumnBilinear's buffer).
 struct RowBilinear {
   const uint32_t* row0;
   const uint32_t* row1;
@@ -118,32 +118,8 @@ struct RowBilinear {
   }
 #if SPRITEENGINE_SSE2
   [[gnu::always_inline]] __m128i Four() {
-    uint32_t p00[4], p10[4], p01[4], p11[4], fx[4];
-    bool flat = true;  // each pixel's four texels alike (flat colour): no weighing
-    for (int j = 0; j < 4; ++j) {
-      int x0 = uc >> 16;
-      fx[j] = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
-      uc += du;
-      int x1 = std::clamp(x0 + 1, 0, last);
-      x0 = std::clamp(x0, 0, last);
-      p00[j] = row0[x0], p10[j] = row0[x1], p01[j] = row1[x0], p11[j] = row1[x1];
-      flat = flat && p00[j] == p10[j] && p00[j] == p01[j] && p00[j] == p11[j];
-    }
-    auto four = [](const uint32_t* p) {
-      return _mm_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2]),
-                            static_cast<int>(p[3]));
-    };
-    if (flat) return four(p00);
-    // Weights per 16-bit lane: pixels 0, 1 in wLo, 2, 3 in wHi.
-    auto lanes = [](uint32_t a, uint32_t b) {
-      short sa = static_cast<short>(a), sb = static_cast<short>(b);
-      return _mm_setr_epi16(sa, sa, sa, sa, sb, sb, sb, sb);
-    };
-    __m128i wLo = lanes(fx[0], fx[1]), wHi = lanes(fx[2], fx[3]);
-    __m128i top = pixel::Lerp4(four(p00), four(p10), wLo, wHi);
-    __m128i bottom = pixel::Lerp4(four(p01), four(p11), wLo, wHi);
-    __m128i wy = _mm_set1_epi16(static_cast<short>(fy));
-    return pixel::Lerp4(top, bottom, wy, wy);
+    uint32_t a = One(), b = One(), c = One(), d = One();
+    return pixel::Four(a, b, c, d);
   }
 #endif
 };
@@ -175,14 +151,9 @@ struct ColumnBilinear {
     Pair(a1, b1, f1);
     Pair(a2, b2, f2);
     Pair(a3, b3, f3);
-    __m128i a = _mm_setr_epi32(static_cast<int>(a0), static_cast<int>(a1), static_cast<int>(a2), static_cast<int>(a3));
+    __m128i a = pixel::Four(a0, a1, a2, a3);
     if (a0 == b0 && a1 == b1 && a2 == b2 && a3 == b3) return a;  // flat colour
-    __m128i b = _mm_setr_epi32(static_cast<int>(b0), static_cast<int>(b1), static_cast<int>(b2), static_cast<int>(b3));
-    auto lanes = [](uint32_t x, uint32_t y) {
-      short sx = static_cast<short>(x), sy = static_cast<short>(y);
-      return _mm_setr_epi16(sx, sx, sx, sx, sy, sy, sy, sy);
-    };
-    return pixel::Lerp4(a, b, lanes(f0, f1), lanes(f2, f3));
+    return pixel::Lerp4(a, pixel::Four(b0, b1, b2, b3), pixel::WeightLanes(f0, f1), pixel::WeightLanes(f2, f3));
   }
 #endif
 };
@@ -223,7 +194,7 @@ struct AnyTexel {
   [[gnu::always_inline]] __m128i Four() {
     if (kFilter == Filter::kNearest) {
       uint32_t a = One(), b = One(), c = One(), d = One();
-      return _mm_setr_epi32(static_cast<int>(a), static_cast<int>(b), static_cast<int>(c), static_cast<int>(d));
+      return pixel::Four(a, b, c, d);
     }
     uint32_t p00[4], p10[4], p01[4], p11[4], fx[4], fy[4];
     bool flat = true;  // each pixel's four texels alike: no weighing
@@ -241,18 +212,12 @@ struct AnyTexel {
       p00[j] = row0[x0], p10[j] = row0[x1], p01[j] = row1[x0], p11[j] = row1[x1];
       flat = flat && p00[j] == p10[j] && p00[j] == p01[j] && p00[j] == p11[j];
     }
-    auto four = [](const uint32_t* p) {
-      return _mm_setr_epi32(static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2]),
-                            static_cast<int>(p[3]));
-    };
+    auto four = [](const uint32_t* p) { return pixel::Four(p[0], p[1], p[2], p[3]); };
     if (flat) return four(p00);
-    auto lanes = [](uint32_t a, uint32_t b) {
-      short sa = static_cast<short>(a), sb = static_cast<short>(b);
-      return _mm_setr_epi16(sa, sa, sa, sa, sb, sb, sb, sb);
-    };
-    __m128i top = pixel::Lerp4(four(p00), four(p10), lanes(fx[0], fx[1]), lanes(fx[2], fx[3]));
-    __m128i bottom = pixel::Lerp4(four(p01), four(p11), lanes(fx[0], fx[1]), lanes(fx[2], fx[3]));
-    return pixel::Lerp4(top, bottom, lanes(fy[0], fy[1]), lanes(fy[2], fy[3]));
+    __m128i wxLo = pixel::WeightLanes(fx[0], fx[1]), wxHi = pixel::WeightLanes(fx[2], fx[3]);
+    __m128i top = pixel::Lerp4(four(p00), four(p10), wxLo, wxHi);
+    __m128i bottom = pixel::Lerp4(four(p01), four(p11), wxLo, wxHi);
+    return pixel::Lerp4(top, bottom, pixel::WeightLanes(fy[0], fy[1]), pixel::WeightLanes(fy[2], fy[3]));
   }
 #endif
 };
