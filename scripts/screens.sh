@@ -9,10 +9,13 @@
 #   scripts/screens.sh [GAME_FOLDER [OUTPUT]]
 #
 # GAME_FOLDER defaults to build/game, OUTPUT to docs/screens.png. The game
-# folder is copied, never changed. Takes about four minutes: the play screens
+# folder is copied, never changed. Takes about four minutes: the city screens
 # come from a run in which the hero walks, jumps and fires his way right until
-# the game is over; the train level is shown when he gets that far (levels are
-# random, so not every run does) and the script says when he does not.
+# the game is over (the fight: a second before his first life is lost); the
+# train level from a game resumed between levels 2 and 3, as after a
+# restart, in which he fires, then runs right until he loses a life and the
+# level is built again behind its loading screen. Levels are
+# random: a screen a run did not reach is named on standard error.
 # KEEP_SCREENS_WORK=1 keeps the runs' folders, logs and shots for a closer look.
 # Needs ImageMagick (montage, convert).
 set -euo pipefail
@@ -54,15 +57,45 @@ records_file() {
   for entry in "$@"; do record "${entry% *}" "${entry##* }" >>"$file"; done
 }
 
+# Little-endian 32-bit integer; N zero bytes.
+le32() {
+  local i
+  for i in 0 8 16 24; do printf "\\$(printf %03o $((($1 >> i) & 255)))"; done
+}
+zeros() { head -c "$1" /dev/zero; }
+
+# What a game saved between two levels leaves for the next process: the
+# restart record ("data/boss.dat": open the engine, state 13 between levels,
+# game music) and the world snapshot. Between levels only the snapshot's
+# counters are taken and the next level is built at start-up, so the other
+# files need only be whole: four background and four foreground tiles (8
+# bytes each), no buildings, wagons, objects or enemies, a hero record of 3952
+# bytes. The counters ("data/game.dat", 40 bytes): level at 0, level kind at
+# 4, score at 8, record rank at 12, energy at 16, lives at 20, weapon at 24,
+# the name from 28.
+resume_between_levels() {
+  local dir="$1" level="$2" score="$3"
+  mkdir -p "$dir"
+  printf '\001\015\000\000\000\000' >"$dir/boss.dat"
+  { le32 "$level"; zeros 4; le32 "$score"; le32 0; le32 5; le32 3; le32 1; zeros 12; } >"$dir/game.dat"
+  zeros 32 >"$dir/bp.dat"
+  zeros 32 >"$dir/fp.dat"
+  : >"$dir/FPT.dat"
+  : >"$dir/E.dat"
+  zeros 3952 >"$dir/hero.dat"
+}
+
 # Runs a copy of the game with the script on standard input; the copy is named
-# after the run, and its engine log is kept as RUN.log.
+# after the run, and its engine log is kept as RUN.log. RESUME, a folder of
+# restart files, is put in the copy's data folder.
 run() {
-  local name="$1" settings="$2" records="$3"
+  local name="$1" settings="$2" records="$3" resume="${4:-}"
   local dir="$work/$name"
   cp -r "$game" "$dir"
   rm -f "$dir/data/settings.dat" "$dir/data/records.dat" "$dir/data/boss.dat"
   [ -n "$settings" ] && cp "$settings" "$dir/data/settings.dat"
   [ -n "$records" ] && cp "$records" "$dir/data/records.dat"
+  [ -n "$resume" ] && cp "$resume"/* "$dir/data/"
   sed "s|@|$shots/|" >"$dir/input.script"
   (cd / && env HOME="$dir" VARNOK_ENGINE=headless VARNOK_ENGINE_SCRIPT="$dir/input.script" \
     VARNOK_ENGINE_LOG="$work/$name.log" VARNOK_NO_DIALOGS=1 SDL_AUDIODRIVER=dummy \
@@ -132,27 +165,45 @@ echo "name entry..."
   echo "350 quit"
 } | run entry "" "$work/records-open.dat"
 
+# The loading screens are drawn by the level build between its steps, all
+# inside the frame that builds: "shot FILE N" takes the N-th of them.
+LOADING_PICTURE=7
+
 echo "play (about two minutes)..."
-last=8000
+last=8000 every=10
 {
-  echo "20 tap $ENTER"
+  echo "20 tap $ENTER"; echo "20 shot @00-loading-1.png $LOADING_PICTURE"
   echo "200 tap $PAUSE"; echo "215 shot @pause.png"; echo "230 tap $PAUSE"
   echo "240 down $RIGHT"; echo "240 down $LCTRL"
   # Up jumps only while no arrow is held: let go of Right for the jump.
   for ((f = 260; f < last; f += 30)); do echo "$f up $RIGHT"; echo "$((f + 1)) tap $UP"; echo "$((f + 3)) down $RIGHT"; done
-  for ((f = 30; f < last; f += 30)); do echo "$((f + 10)) shot @play-$((f + 10)).png"; done
+  for ((f = 40; f < last; f += every)); do echo "$f shot @play-$f.png"; done
   echo "$last quit"
 } | run play "" ""
 
-# Picks from the play run the first shot (one every 30 frames from frame 40)
-# taken in game state `state`, at least `after` frames into it, once `builds`
-# levels have been built (-1: any number).
+echo "train..."
+resume_between_levels "$work/resume-train" 2 5230
+{
+  # He fires for the picture, then runs right, jumping now and then, until
+  # he loses a life (a gap between the wagons or the enemies on them soon
+  # see to it); his next life starts with the level built again, behind its
+  # loading screen.
+  echo "10 down $LCTRL"; echo "40 shot @27-train-level.png"; echo "45 up $LCTRL"
+  echo "50 shot @00-loading-2.png $LOADING_PICTURE"
+  echo "50 down $RIGHT"
+  for ((f = 60; f < 1500; f += 30)); do echo "$f up $RIGHT"; echo "$((f + 1)) tap $UP"; echo "$((f + 3)) down $RIGHT"; done
+  echo "1500 quit"
+} | run train "" "" "$work/resume-train"
+
+# Picks from the play run the first shot (one every `every` frames from frame
+# 40) taken in game state `state`, at least `after` frames into it, once
+# `builds` levels have been built (-1: any number).
 pick() {
-  awk -v want="$1" -v builds="$2" -v after="$3" -v last="$last" '
+  awk -v want="$1" -v builds="$2" -v after="$3" -v last="$last" -v every="$every" '
     $2 == "gamestate" { k++; at[k] = $1; st[k] = $3 }
     END {
       i = 1; cur = -1; built = 0; since = 0
-      for (f = 40; f < last; f += 30) {
+      for (f = 40; f < last; f += every) {
         while (i <= k && at[i] <= f) {
           if (st[i] != cur) { cur = st[i]; since = at[i]; if (cur == 15) built++ }
           i++
@@ -170,40 +221,28 @@ keep() {
     echo "the play run did not reach the screen $name this time" >&2
   fi
 }
-# The train level: the first shot in play whose band above the horizon is
-# the bright dusk sky over the hills seen from the train, not the dark
-# façades of the city.
-train_shot() {
-  local f red
-  for ((f = 40; f < last; f += 30)); do
-    [ -f "$shots/play-$f.png" ] || continue
-    [ "$(awk -v f="$f" '$2 == "gamestate" && $1 <= f { s = $3 } END { print s }' "$work/play.log")" = 2 ] || continue
-    red="$(convert "$shots/play-$f.png" -crop 800x80+0+180 -resize '1x1!' -format '%[fx:int(255*r)]' info:)"
-    if [ "$red" -gt 120 ]; then
-      echo "$f"
-      return
-    fi
-  done
-  echo 0
+# The fight on the first city level: the shot taken a second before the
+# hero's first life is lost (state 13), while he still stands and the enemy
+# who shoots him is in view.
+fight_shot() {
+  awk -v every="$every" '
+    $2 == "gamestate" && $3 == 13 { f = $1 - 60; f -= (f - 40) % every; print (f >= 40 ? f : 0); found = 1; exit }
+    END { if (!found) print 0 }' "$work/play.log"
 }
 # States: 2 playing, 13 level caption, 21 game over.
-keep "$(pick 2 1 100)" 24-city-level
+keep "$(fight_shot)" 24-city-level
 cp "$shots/pause.png" "$shots/25-pause.png"
 keep "$(pick 13 -1 20)" 26-level-caption
-keep "$(train_shot)" 27-train-level
 keep "$(pick 21 -1 20)" 28-game-over
 rm -f "$shots"/play-*.png "$shots/pause.png"
-
-# The loading screens are drawn only between the frames of a level build (the
-# frame that shows them renders at once and goes on building), so they are
-# put together from the game's own pictures where the game sets them: the bar
-# (13 x 1.7 units) centred 7.35 units below the middle.
-for n in 1 2; do
-  convert "$game/data/loading$n.jpg" "$game/data/l6.png" -geometry +140+450 -composite \
-    "$shots/00-loading-$n.png"
+for screen in 00-loading-1 00-loading-2 27-train-level; do
+  [ -f "$shots/$screen.png" ] || echo "no $screen this time (see $work/*.log)" >&2
 done
 
 mkdir -p "$(dirname "$output")"
 montage -label '%t' -font DejaVu-Sans -pointsize 13 -background '#1b1c22' -fill '#e8e8e8' \
-  "$shots"/*.png -tile 5x -geometry 320x240+6+6 -colors 256 "PNG8:$output"
+  "$shots"/*.png -tile 5x -geometry 320x240+6+6 "$work/sheet.png"
+# Reduced to 256 colours after the montage, as one picture: reducing inside
+# montage can move the background's colour.
+convert "$work/sheet.png" -colors 256 "PNG8:$output"
 echo "wrote $output ($(ls "$shots" | wc -l) screens)"
