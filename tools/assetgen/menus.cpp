@@ -93,15 +93,21 @@ void DrawMenuButton(Canvas& c, const std::string& caption, bool lit, double plat
 // A value of the options screen: a small plate plateWidth pixels wide. The
 // game sets WINDOW and FULL SCREEN 123 px apart and ON and OFF 68 px apart,
 // and the selection underline passes 12 px below their centres, so the plates
-// are narrow and low.
+// are narrow and low: too low for the inner rim of the big plates, which
+// would run through the caption. Their one rim lights up instead.
 void DrawOptionValue(Canvas& c, const std::string& caption, bool lit, double plateWidth) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
   const double plateH = h * kOptionPlateHeight, plateY = (h - plateH) / 2;
   const double plateX = (w - plateWidth) / 2;
   if (lit) SoftBlob(cr, w / 2, h / 2, plateWidth / 2 + 4, plateH / 2 + 6, Hex(0xffa020, 0.35));
-  Plate(cr, plateX, plateY, plateWidth, plateH, plateH * 0.3, lit);
-  Caption(cr, caption, w / 2, h / 2, plateH * 0.7, plateWidth - 10, lit);
+  RoundRectPath(cr, plateX, plateY, plateWidth, plateH, plateH * 0.3);
+  FillVertical(cr, plateY, plateY + plateH, lit ? Hex(0x4a4438) : palette::kMetal,
+               lit ? Hex(0x2a241c) : palette::kMetalDark, true);
+  SetColor(cr, lit ? WithAlpha(palette::kAmberLit, 0.9) : palette::kOutline);
+  cairo_set_line_width(cr, lit ? 2 : 1.5);
+  cairo_stroke(cr);
+  Caption(cr, caption, w / 2, h / 2, plateH * 0.7, plateWidth - 12, lit);
 }
 
 void DrawHelpFrame(Canvas& c) {
