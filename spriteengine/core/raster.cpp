@@ -10,6 +10,14 @@ namespace spriteengine {
 namespace {
 
 constexpr float kFixedOne = 65536.0f;
+
+// std::lround (halves away from zero) without the library call: a float
+// plus or minus a half is exact in double, and the cast cuts toward zero.
+// Texel coordinates stay far inside the range of int32_t.
+inline int32_t RoundToInt(float x) {
+  double d = x;
+  return static_cast<int32_t>(d >= 0 ? d + 0.5 : d - 0.5);
+}
 constexpr float kEpsilon = 1e-6f;
 
 // Narrows [lo, hi) to the x where lo_value <= base + slope * x < hi_value.
@@ -323,7 +331,7 @@ void DrawSpanFor(Filter filter, Blend blend, uint32_t* dst, int count, const Ima
 }  // namespace
 
 void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
-  auto to256 = [](float f) { return static_cast<uint32_t>(std::lround(std::clamp(f, 0.0f, 1.0f) * 256)); };
+  auto to256 = [](float f) { return static_cast<uint32_t>(RoundToInt(std::clamp(f, 0.0f, 1.0f) * 256)); };
   float alpha = std::clamp(a, 0.0f, 1.0f);
   quad.modA = to256(alpha);
   quad.modR = to256(r * alpha);
@@ -358,8 +366,8 @@ void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
   if (std::fabs(dudx - 1) < 1e-4f && std::fabs(dvdy - 1) < 1e-4f && std::fabs(dvdx) < 1e-6f &&
       std::fabs(dudy) < 1e-6f)
     filter = Filter::kNearest;
-  int32_t du = static_cast<int32_t>(std::lround(dudx * kFixedOne));
-  int32_t dv = static_cast<int32_t>(std::lround(dvdx * kFixedOne));
+  int32_t du = RoundToInt(dudx * kFixedOne);
+  int32_t dv = RoundToInt(dvdx * kFixedOne);
   const Image& img = *q.image;
   float px = 0.5f - q.originX;
 
@@ -373,11 +381,11 @@ void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
     int xStart = std::max(static_cast<int>(std::ceil(lo - 1e-4f)), 0);
     int xEnd = std::min(static_cast<int>(std::ceil(hi - 1e-4f)), frame.width);
     if (xStart >= xEnd) return;
-    int32_t u = static_cast<int32_t>(std::lround((uBase + xStart * dudx) * kFixedOne));
+    int32_t u = RoundToInt((uBase + xStart * dudx) * kFixedOne);
     for (int y = yStart; y < yEnd; ++y) {
       float vBase = (y + 0.5f - q.originY) * dvdy;
       if (vBase < q.v0 || vBase >= q.v1) continue;
-      int32_t v = static_cast<int32_t>(std::lround(vBase * kFixedOne));
+      int32_t v = RoundToInt(vBase * kFixedOne);
       uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + xStart;
       DrawSpanFor(filter, q.blend, dst, xEnd - xStart, img, u, v, du, 0, m);
     }
@@ -395,8 +403,8 @@ void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
     xStart = std::max(xStart, 0);
     xEnd = std::min(xEnd, frame.width);
     if (xStart >= xEnd) continue;
-    int32_t u = static_cast<int32_t>(std::lround((uBase + xStart * dudx) * kFixedOne));
-    int32_t v = static_cast<int32_t>(std::lround((vBase + xStart * dvdx) * kFixedOne));
+    int32_t u = RoundToInt((uBase + xStart * dudx) * kFixedOne);
+    int32_t v = RoundToInt((vBase + xStart * dvdx) * kFixedOne);
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + xStart;
     DrawSpanFor(filter, q.blend, dst, xEnd - xStart, img, u, v, du, dv, m);
   }
