@@ -167,6 +167,13 @@ echo "name entry..."
   echo "350 quit"
 } | run entry "" "$work/records-open.dat"
 
+# While Right is held: a jump every 30 frames from frame FROM to TO. Up jumps
+# only while no arrow is held, so Right is let go for each.
+jumps() {
+  local f
+  for ((f = $1; f < $2; f += 30)); do echo "$f up $RIGHT"; echo "$((f + 1)) tap $UP"; echo "$((f + 3)) down $RIGHT"; done
+}
+
 # The loading screens are drawn by the level build between its steps, all
 # inside the frame that builds: "shot FILE N" takes the N-th of them.
 LOADING_PICTURE=7
@@ -177,8 +184,7 @@ last=8000 every=10
   echo "20 tap $ENTER"; echo "20 shot @00-loading-1.png $LOADING_PICTURE"
   echo "200 tap $PAUSE"; echo "215 shot @pause.png"; echo "230 tap $PAUSE"
   echo "240 down $RIGHT"; echo "240 down $LCTRL"
-  # Up jumps only while no arrow is held: let go of Right for the jump.
-  for ((f = 260; f < last; f += 30)); do echo "$f up $RIGHT"; echo "$((f + 1)) tap $UP"; echo "$((f + 3)) down $RIGHT"; done
+  jumps 260 "$last"
   for ((f = 40; f < last; f += every)); do echo "$f shot @play-$f.png"; done
   echo "$last quit"
 } | run play "" ""
@@ -193,24 +199,23 @@ resume_between_levels "$work/resume-train" 2 5230
   echo "10 down $LCTRL"; echo "40 shot @27-train-level.png"; echo "45 up $LCTRL"
   echo "50 shot @00-loading-2.png $LOADING_PICTURE"
   echo "50 down $RIGHT"
-  for ((f = 60; f < 1500; f += 30)); do echo "$f up $RIGHT"; echo "$((f + 1)) tap $UP"; echo "$((f + 3)) down $RIGHT"; done
+  jumps 60 1500
   echo "1500 quit"
 } | run train "" "" "$work/resume-train"
 
 # Picks from the play run the first shot (one every `every` frames from frame
-# 40) taken in game state `state`, at least `after` frames into it, once
-# `builds` levels have been built (-1: any number).
+# 40) taken in game state `state`, at least `after` frames into it.
 pick() {
-  awk -v want="$1" -v builds="$2" -v after="$3" -v last="$last" -v every="$every" '
+  awk -v want="$1" -v after="$2" -v last="$last" -v every="$every" '
     $2 == "gamestate" { k++; at[k] = $1; st[k] = $3 }
     END {
-      i = 1; cur = -1; built = 0; since = 0
+      i = 1; cur = -1; since = 0
       for (f = 40; f < last; f += every) {
         while (i <= k && at[i] <= f) {
-          if (st[i] != cur) { cur = st[i]; since = at[i]; if (cur == 15) built++ }
+          if (st[i] != cur) { cur = st[i]; since = at[i] }
           i++
         }
-        if (cur == want && (builds < 0 || built == builds) && f - since >= after) { print f; exit }
+        if (cur == want && f - since >= after) { print f; exit }
       }
       print 0
     }' "$work/play.log"
@@ -234,8 +239,8 @@ fight_shot() {
 # States: 2 playing, 13 level caption, 21 game over.
 keep "$(fight_shot)" 24-city-level
 cp "$shots/pause.png" "$shots/25-pause.png"
-keep "$(pick 13 -1 20)" 26-level-caption
-keep "$(pick 21 -1 20)" 28-game-over
+keep "$(pick 13 20)" 26-level-caption
+keep "$(pick 21 20)" 28-game-over
 rm -f "$shots"/play-*.png "$shots/pause.png"
 for screen in 00-loading-1 00-loading-2 27-train-level; do
   [ -f "$shots/$screen.png" ] || echo "no $screen this time (see $work/*.log)" >&2
