@@ -231,17 +231,18 @@ TEST_F(MenusE2E, AltEnterRestartsIntoFullScreenAndBackKeepingTheOptionsScreen) {
 }
 
 TEST_F(MenusE2E, TheWindowModeOptionRestartsIntoFullScreenAndBack) {
-  // Options, item 1, Right: applied at once, the game restarts in the other mode.
-  const std::string toggle = "40 tap 0xD0\n45 tap 0xD0\n50 tap 0x1C\n70 shot options_%s.png\n80 tap 0xCD\n";
-  char first[128], second[128];
-  std::snprintf(first, sizeof first, toggle.c_str(), "window");
-  std::snprintf(second, sizeof second, toggle.c_str(), "full");
-  ASSERT_TRUE(Play({first, second, "60 shot main_again.png\n70 quit\n"}, 3, 60)) << Log();
+  // Options, item 1, Right: applied at once, the game restarts in the other
+  // mode and comes back in the options, where Right switches it back.
+  const std::string toFull = "40 tap 0xD0\n45 tap 0xD0\n50 tap 0x1C\n70 shot options_window.png\n80 tap 0xCD\n";
+  const std::string back = "60 shot options_full.png\n80 tap 0xCD\n";
+  const std::string done = "60 shot options_again.png\n70 tap 1\n90 shot main_again.png\n100 quit\n";
+  ASSERT_TRUE(Play({toFull, back, done}, 3, 60)) << Log();
   EXPECT_EQ(Count(Log(), " open sdl\n"), 3) << Log();
-  const std::vector<int> expected = {3, 4, 3, 4, 3};
+  const std::vector<int> expected = {3, 4, 4, 4, 3};
   EXPECT_EQ(States(), expected) << Log();
-  EXPECT_EQ(Settings().at(0), 1);
+  EXPECT_EQ(Settings().at(0), 1) << "back in a window";
   EXPECT_TRUE(Screenshot("options_full.png"));
+  EXPECT_TRUE(Screenshot("options_again.png"));
   EXPECT_TRUE(Screenshot("main_again.png"));
 }
 
