@@ -5,6 +5,9 @@
 // first put. Through the real library on the headless backend, screenshots
 // by the input script: while scrolling and after it, each fire must still
 // be an upright flame standing on its place, at the left, centre and right.
+// Window fires (lift 0.5, the wide window shape) burn above the round ones:
+// with their gentler lift they must still show a flame rising above the
+// emitter, not just a glow around it.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
@@ -30,6 +33,11 @@ constexpr float kScrollStep = 0.2f;        // sprite units per step
 constexpr float kCameraStep = 0.06875f;    // world units per step
 constexpr float kFireY = -6;
 constexpr float kLift = 1;
+constexpr float kWindowFireY = 4.36f;      // a window row of the city's buildings
+constexpr float kWindowLift = 0.5f;
+constexpr EngineVec kWideWindowStart{1.5f, 3, 0}, kWideWindowEnd{4, 8, 0};
+constexpr int kRoundFireRise = 30;         // pixels of flame above the emitter, at least
+constexpr int kWindowFireRise = 24;        // about a window's height
 // Where the fires stand when the scroll ends: left, centre and right.
 constexpr std::array<float, 3> kEndX = {-11, 0, 11};
 
@@ -70,6 +78,7 @@ class ScrollingFireTest : public ::testing::Test {
     EHandle camera = 0;
     EngineVec cameraAt{0, 0, -10};
     std::array<Fire, 3> fires;
+    std::array<Fire, 3> windowFires;
     int frame = 0;
     HostCallbacks cb;
     cb.init = [&] {
@@ -80,7 +89,10 @@ class ScrollingFireTest : public ::testing::Test {
     cb.run = [&] {
       ++frame;
       if (frame == 1)
-        for (int i = 0; i < 3; ++i) fires[i] = MakeFire(api, FireXAt(i, 1), kFireY, kLift);
+        for (int i = 0; i < 3; ++i) {
+          fires[i] = MakeFire(api, FireXAt(i, 1), kFireY, kLift);
+          windowFires[i] = MakeFire(api, FireXAt(i, 1), kWindowFireY, kWindowLift, kWideWindowStart, kWideWindowEnd);
+        }
       if (frame >= kScrollFrom && frame < kScrollFrom + kScrollSteps) {
         cameraAt.x += kCameraStep;
         api.iCameraLocationSet(camera, &cameraAt);
@@ -90,6 +102,9 @@ class ScrollingFireTest : public ::testing::Test {
         EngineVec gravity{x * 4.4f / 16, kFireY * 4.4f / 16 + kLift, 8};
         api.iParticleGravitySet(fires[i].system, &gravity);
         api.iParticleEmitterEmit(fires[i].emitter, 10, 1);
+        EngineVec windowGravity{x * 4.4f / 16, kWindowFireY * 4.4f / 16 + kWindowLift, 8};
+        api.iParticleGravitySet(windowFires[i].system, &windowGravity);
+        api.iParticleEmitterEmit(windowFires[i].emitter, 10, 1);
       }
       if (frame == kStillShot + 1) api.iExit();
     };
@@ -110,16 +125,20 @@ class ScrollingFireTest : public ::testing::Test {
     return shots;
   }
 
-  // The fire at sprite x `x` in `shot` is an upright flame on its place:
-  // lit at its base, rising well above it, narrow, and nothing lit beside it
-  // (a flame that trails off sideways lights the rows above its neighbours).
-  static void ExpectUprightFlame(const Shot& shot, float x, const char* what) {
+  // The fire at sprite (x, y) in `shot` is an upright flame on its place:
+  // lit at its base, rising at least `rise` pixels above it (and further than
+  // it reaches below), narrow, and nothing lit beside it (a flame that
+  // trails off sideways lights the rows above its neighbours).
+  static void ExpectUprightFlame(const Shot& shot, float x, const char* what, float fireY = kFireY,
+                                 int rise = kRoundFireRise) {
     SCOPED_TRACE(what);
-    int cx = PixelX(x), cy = PixelY(kFireY);
+    int cx = PixelX(x), cy = PixelY(fireY);
     if (cx < 0 || cx >= shot.surface->w) return;
-    int top = cy;
+    int top = cy, bottom = cy;
     while (top > 0 && shot.Lit(cx, top - 1)) --top;
-    EXPECT_GT(cy - top, 30) << "the flame at x " << x << " does not rise above its place";
+    while (bottom < shot.surface->h - 1 && shot.Lit(cx, bottom + 1)) ++bottom;
+    EXPECT_GT(cy - top, rise) << "the flame at (" << x << ", " << fireY << ") does not rise above its place";
+    EXPECT_GT(cy - top, bottom - cy) << "the flame at (" << x << ", " << fireY << ") hangs below its place";
     for (int y = top; y <= cy; y += 4) {
       int left = cx, right = cx;
       while (left > 0 && shot.Lit(left - 1, y)) --left;
@@ -147,6 +166,13 @@ TEST_F(ScrollingFireTest, FlamesStandOnTheirPlacesAtTheLeftCentreAndRightWhenThe
 
 TEST_F(ScrollingFireTest, FlamesThroughTheMovedCameraAfterTheScrollStopped) {
   for (int i = 0; i < 3; ++i) ExpectUprightFlame(Shots()[2], kEndX[i], "camera moved, standing");
+}
+
+TEST_F(ScrollingFireTest, WindowFiresRiseAboveTheirWindowsWhileScrollingAndStanding) {
+  for (int i = 0; i < 3; ++i) {
+    ExpectUprightFlame(Shots()[0], FireXAt(i, kMidScrollShot), "window, mid-scroll", kWindowFireY, kWindowFireRise);
+    ExpectUprightFlame(Shots()[2], kEndX[i], "window, standing", kWindowFireY, kWindowFireRise);
+  }
 }
 
 }  // namespace
