@@ -2,14 +2,6 @@
 
 namespace spriteengine {
 
-const TextureData& PendingPicture::Get() const {
-  std::call_once(once_, [this] {
-    data_ = decode_();
-    decode_ = nullptr;  // what it held (names, bytes) is no longer needed
-  });
-  return *data_;
-}
-
 PictureLoader::~PictureLoader() {
   {
     std::lock_guard lock(mutex_);
@@ -21,13 +13,17 @@ PictureLoader::~PictureLoader() {
 
 std::shared_ptr<const PendingPicture> PictureLoader::Load(PendingPicture::Decode decode) {
   auto picture = std::make_shared<const PendingPicture>(std::move(decode));
+  Queue(picture);
+  return picture;
+}
+
+void PictureLoader::Queue(std::shared_ptr<const LoaderJob> job) {
   {
     std::lock_guard lock(mutex_);
-    queue_.push_back(picture);
+    queue_.push_back(job);
     if (!thread_.joinable()) thread_ = std::thread(&PictureLoader::Work, this);
   }
   wake_.notify_one();
-  return picture;
 }
 
 void PictureLoader::Settle() {
@@ -40,12 +36,12 @@ void PictureLoader::Work() {
   while (true) {
     wake_.wait(lock, [this] { return stop_ || !queue_.empty(); });
     if (stop_) break;
-    std::shared_ptr<const PendingPicture> picture = queue_.front().lock();
+    std::shared_ptr<const LoaderJob> job = queue_.front().lock();
     queue_.pop_front();
     working_ = true;
     lock.unlock();
-    if (picture) picture->Get();
-    picture.reset();
+    if (job) job->Run();
+    job.reset();
     lock.lock();
     working_ = false;
     if (queue_.empty()) settled_.notify_all();

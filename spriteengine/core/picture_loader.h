@@ -6,6 +6,7 @@
 // that needs it for the frame it draws (which then waits only for that
 // picture). So the first frame is not held back by pictures it does not
 // show, and the rest are decoded on a processor the frame does not use.
+// Sounds are decoded the same way (Later).
 #pragma once
 
 #include <condition_variable>
@@ -19,18 +20,40 @@
 
 namespace spriteengine {
 
-class PendingPicture {
+// One piece of work the loader's thread runs in its turn.
+class LoaderJob {
  public:
-  using Decode = std::function<std::shared_ptr<const TextureData>()>;
-  explicit PendingPicture(Decode decode) : decode_(std::move(decode)) {}
-  // Decodes on the first call (any thread); the others wait for it. Never null
-  // as long as the decoder never returns null.
-  const TextureData& Get() const;
+  virtual ~LoaderJob() = default;
+  virtual void Run() const = 0;
+};
+
+// A value decoded on the first call of Value() (any thread); the others wait
+// for it.
+template <typename T>
+class PendingDecode : public LoaderJob {
+ public:
+  using Decode = std::function<std::shared_ptr<const T>()>;
+  explicit PendingDecode(Decode decode) : decode_(std::move(decode)) {}
+  const std::shared_ptr<const T>& Value() const {
+    std::call_once(once_, [this] {
+      data_ = decode_();
+      decode_ = nullptr;  // what it held (names, bytes) is no longer needed
+    });
+    return data_;
+  }
+  void Run() const override { Value(); }
 
  private:
   mutable std::once_flag once_;
   mutable Decode decode_;
-  mutable std::shared_ptr<const TextureData> data_;
+  mutable std::shared_ptr<const T> data_;
+};
+
+class PendingPicture : public PendingDecode<TextureData> {
+ public:
+  using PendingDecode::PendingDecode;
+  // Never null as long as the decoder never returns null.
+  const TextureData& Get() const { return *Value(); }
 };
 
 class PictureLoader {
@@ -44,15 +67,23 @@ class PictureLoader {
   // in its turn, unless a caller of Get() gets there first. A picture whose
   // every holder let go before its turn is not decoded at all.
   std::shared_ptr<const PendingPicture> Load(PendingPicture::Decode decode);
+  // Any other decode, in its turn after those asked for before it.
+  template <typename T>
+  std::shared_ptr<const PendingDecode<T>> Later(typename PendingDecode<T>::Decode decode) {
+    auto pending = std::make_shared<const PendingDecode<T>>(std::move(decode));
+    Queue(pending);
+    return pending;
+  }
   // Waits until every picture asked for so far has been decoded or dropped.
   void Settle();
 
  private:
+  void Queue(std::shared_ptr<const LoaderJob> job);
   void Work();
 
   std::mutex mutex_;
   std::condition_variable wake_, settled_;
-  std::deque<std::weak_ptr<const PendingPicture>> queue_;
+  std::deque<std::weak_ptr<const LoaderJob>> queue_;
   bool working_ = false;  // the thread is decoding one it took off the queue
   bool stop_ = false;
   std::thread thread_;

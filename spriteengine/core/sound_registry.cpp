@@ -6,6 +6,7 @@
 namespace spriteengine {
 
 void SoundRegistry::SetDevice(AudioDevice* device) {
+  loader_.Settle();  // queued decodes hold the old device
   std::lock_guard lock(mutex_);
   device_ = device;
 }
@@ -15,15 +16,17 @@ uint32_t SoundRegistry::Create(const std::string& gameFile, bool music) {
   std::string key = (music ? "music:" : "sound:") + (path ? *path : SlashPath(gameFile));
   std::lock_guard lock(mutex_);
   AudioDevice* device = device_;
-  std::shared_ptr<const Sample> sample = cache_.Get(key, [&]() -> std::shared_ptr<const Sample> {
-    std::optional<std::vector<uint8_t>> bytes = path ? ReadWholeFile(*path) : std::nullopt;
-    if (!bytes) {
-      Warn("cannot read sound '" + gameFile + "'; it stays silent");
-      return nullptr;
-    }
-    std::shared_ptr<const Sample> decoded = device ? device->Decode(*bytes, music) : nullptr;
-    if (!decoded) Warn("cannot decode sound '" + gameFile + "'; it stays silent");
-    return decoded;
+  std::shared_ptr<const PendingSample> sample = cache_.Get(key, [&]() -> std::shared_ptr<const PendingSample> {
+    std::optional<std::vector<uint8_t>> read = path ? ReadWholeFile(*path) : std::nullopt;
+    if (!read) Warn("cannot read sound '" + gameFile + "'; it stays silent");
+    auto bytes = std::make_shared<const std::vector<uint8_t>>(read ? std::move(*read) : std::vector<uint8_t>());
+    PendingSample::Decode decode = [device, bytes, music, gameFile, readable = read.has_value()] {
+      if (!readable) return std::shared_ptr<const Sample>();
+      std::shared_ptr<const Sample> decoded = device ? device->Decode(*bytes, music) : nullptr;
+      if (!decoded) Warn("cannot decode sound '" + gameFile + "'; it stays silent");
+      return decoded;
+    };
+    return loader_.Later<Sample>(std::move(decode));
   });
   uint32_t handle = NewHandle();
   sounds_[handle] = Entry{sample, 0};
@@ -32,7 +35,8 @@ uint32_t SoundRegistry::Create(const std::string& gameFile, bool music) {
 
 void SoundRegistry::Start(Entry& entry, int loops) {
   if (!device_ || !entry.sample) return;
-  entry.voice = device_->Play(*entry.sample, loops);
+  const std::shared_ptr<const Sample>& sample = entry.sample->Value();  // waits for (or runs) its decode
+  if (sample) entry.voice = device_->Play(*sample, loops);
 }
 
 void SoundRegistry::PlayNow(uint32_t handle, int loops) {
