@@ -20,6 +20,21 @@ namespace spriteengine::sdl {
 namespace {
 
 constexpr const char* kTitle = "Varnok";
+constexpr const char* kComposeFileVariable = "XCOMPOSEFILE";
+constexpr const char* kEmptyComposeFile = "/dev/null";
+
+// Starts SDL video. Keys are read as keys, never as composed text, yet X's
+// input method parses the locale's whole compose table when SDL opens it
+// (about a quarter of the work before the first frame): it gets an empty one
+// for the call only, unless the player chose one, so programs the game
+// starts keep theirs.
+bool StartVideo() {
+  bool own = std::getenv(kComposeFileVariable) == nullptr;
+  if (own) ::setenv(kComposeFileVariable, kEmptyComposeFile, 1);
+  bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (own) ::unsetenv(kComposeFileVariable);
+  return ok;
+}
 
 // The largest 4:3 rectangle centred in w x h.
 SDL_Rect Letterbox(int w, int h) {
@@ -79,7 +94,7 @@ class SdlVideo : public VideoBackend {
       Warn("no graphical display: DISPLAY and WAYLAND_DISPLAY are not set");
       return false;
     }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!StartVideo()) {
       Warn(std::string("SDL video cannot start: ") + SDL_GetError());
       return false;
     }
@@ -270,7 +285,7 @@ class SdlPlaceholder : public PlaceholderWindow {
  public:
   bool Create() override {
     SetVideoHints();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (!StartVideo()) return false;
     window_ = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kFrameWidth, kFrameHeight,
                                SDL_WINDOW_MINIMIZED);
     if (!window_) {
