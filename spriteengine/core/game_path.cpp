@@ -12,6 +12,8 @@ namespace spriteengine {
 
 namespace {
 
+constexpr size_t kReadBlockBytes = 64 * 1024;
+
 bool Exists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
@@ -85,7 +87,14 @@ std::string ResolveNewFilePath(std::string_view name) {
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // In blocks, not byte by byte: the game reads megabytes of music and
+  // pictures before its first frame.
+  std::vector<uint8_t> bytes;
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+  char block[kReadBlockBytes];
+  while (in.read(block, sizeof block) || in.gcount() > 0)
+    bytes.insert(bytes.end(), block, block + in.gcount());
   if (in.bad()) return std::nullopt;
   return bytes;
 }
