@@ -87,15 +87,21 @@ std::string ResolveNewFilePath(std::string_view name) {
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  // In blocks, not byte by byte: the game reads megabytes of music and
-  // pictures before its first frame.
-  std::vector<uint8_t> bytes;
+  // Straight into the buffer, not byte by byte: the game reads megabytes of
+  // music and pictures before its first frame. The buffer starts one byte
+  // over the size, so the read that meets the end stops the loop; a file
+  // that grows meanwhile is read to its end.
   struct stat st;
-  if (::stat(path.c_str(), &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-  char block[kReadBlockBytes];
-  while (in.read(block, sizeof block) || in.gcount() > 0)
-    bytes.insert(bytes.end(), block, block + in.gcount());
+  size_t expected = ::stat(path.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+  std::vector<uint8_t> bytes(expected + 1);
+  size_t used = 0;
+  while (in) {
+    if (used == bytes.size()) bytes.resize(used + kReadBlockBytes);
+    in.read(reinterpret_cast<char*>(bytes.data() + used), static_cast<std::streamsize>(bytes.size() - used));
+    used += static_cast<size_t>(in.gcount());
+  }
   if (in.bad()) return std::nullopt;
+  bytes.resize(used);
   return bytes;
 }
 
