@@ -88,13 +88,15 @@ template <Blend kBlend, bool kModulate>
 // Texel sources of a span: One() gives the next pixel's texel, Four() the
 // next four pixels' (the same values, four at a time where it pays).
 
-// Nearest texels along one texture row (unrotated quads).
+// Nearest texels along one texture row (unrotated quads); kClamp false when
+// the whole span is known to read inside the row.
+template <bool kClamp>
 struct RowNearest {
   const uint32_t* row;
   int last;
   int32_t u, du;
   [[gnu::always_inline]] uint32_t One() {
-    uint32_t s = row[std::clamp(u >> 16, 0, last)];
+    uint32_t s = row[kClamp ? std::clamp(u >> 16, 0, last) : u >> 16];
     u += du;
     return s;
   }
@@ -287,7 +289,11 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
       ShadeRun<kBlend, kModulate>(dst, count, row + first, m);
       return;
     }
-    ShadeSpan<kBlend, kModulate>(dst, count, RowNearest{row, t.width - 1, u, du}, m);
+    int64_t uLast = u + static_cast<int64_t>(count - 1) * du;
+    if (std::min<int64_t>(u, uLast) >= 0 && (std::max<int64_t>(u, uLast) >> 16) < t.width)
+      ShadeSpan<kBlend, kModulate>(dst, count, RowNearest<false>{row, t.width - 1, u, du}, m);
+    else
+      ShadeSpan<kBlend, kModulate>(dst, count, RowNearest<true>{row, t.width - 1, u, du}, m);
     return;
   }
   ShadeSpan<kBlend, kModulate>(dst, count, AnyTexel<kFilter>{t, u, v, du, dv}, m);
