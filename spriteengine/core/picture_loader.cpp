@@ -1,6 +1,15 @@
 #include "picture_loader.h"
 
+#include <atomic>
+
 namespace spriteengine {
+namespace {
+
+std::atomic<void (*)()> loaderThreadExit{nullptr};
+
+}  // namespace
+
+void SetLoaderThreadExit(void (*atExit)()) { loaderThreadExit = atExit; }
 
 PictureLoader::~PictureLoader() {
   {
@@ -48,6 +57,8 @@ void PictureLoader::Work() {
   }
   working_ = false;
   settled_.notify_all();
+  lock.unlock();
+  if (void (*atExit)() = loaderThreadExit.load()) atExit();
 }
 
 }  // namespace spriteengine

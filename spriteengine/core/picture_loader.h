@@ -56,6 +56,11 @@ class PendingPicture : public PendingDecode<TextureData> {
   const TextureData& Get() const { return *Value(); }
 };
 
+// Runs on each loader thread as it ends. A decoding library may keep state
+// per thread for threads it did not start (SDL keeps its error text so) and
+// frees it only when told; the backend that decodes installs that call.
+void SetLoaderThreadExit(void (*atExit)());
+
 class PictureLoader {
  public:
   PictureLoader() = default;

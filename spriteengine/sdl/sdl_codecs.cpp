@@ -6,6 +6,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/picture_loader.h"
+
 namespace spriteengine::sdl {
 
 namespace {
@@ -48,6 +50,11 @@ bool SavePng(const Frame& frame, const std::string& path) {
 
 }  // namespace
 
-Codecs MakeSdlCodecs() { return Codecs{DecodePicture, SavePng}; }
+Codecs MakeSdlCodecs() {
+  // Loader threads are not SDL's own: what SDL keeps for them (the text of a
+  // failed decode) is freed as each one ends.
+  SetLoaderThreadExit(&SDL_TLSCleanup);
+  return Codecs{DecodePicture, SavePng};
+}
 
 }  // namespace spriteengine::sdl
