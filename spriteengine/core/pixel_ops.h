@@ -7,6 +7,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #if defined(__SSE2__)
@@ -120,5 +121,33 @@ inline int OpaqueMask4(__m128i s) {
 inline bool AllZero4(__m128i s) { return _mm_movemask_epi8(_mm_cmpeq_epi32(s, _mm_setzero_si128())) == 0xFFFF; }
 
 #endif
+
+// Sets `count` pixels to `value`.
+inline void Fill(uint32_t* __restrict dst, size_t count, uint32_t value) {
+  size_t i = 0;
+#if SPRITEENGINE_SSE2
+  const __m128i v = _mm_set1_epi32(static_cast<int>(value));
+  for (; i + 8 <= count; i += 8) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), v);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 4), v);
+  }
+#endif
+  for (; i < count; ++i) dst[i] = value;
+}
+
+// Copies `count` opaque texels into the frame (its pixels keep alpha 0).
+inline void CopyOpaque(uint32_t* __restrict dst, const uint32_t* __restrict src, size_t count) {
+  size_t i = 0;
+#if SPRITEENGINE_SSE2
+  const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
+  for (; i + 8 <= count; i += 8) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_and_si128(a, rgb));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i + 4), _mm_and_si128(b, rgb));
+  }
+#endif
+  for (; i < count; ++i) dst[i] = src[i] & 0x00FFFFFF;
+}
 
 }  // namespace spriteengine::pixel

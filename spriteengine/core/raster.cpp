@@ -308,8 +308,7 @@ void DrawSpan(uint32_t* dst, int count, const Image& img, int32_t u, int32_t v, 
     // An opaque picture at its own size: copy the texels.
     int x = u >> 16, y = v >> 16;
     if (x >= 0 && y >= 0 && y < img.height && x + count <= img.width) {
-      const uint32_t* src = t.data + static_cast<size_t>(y) * img.width + x;
-      for (int i = 0; i < count; ++i) dst[i] = src[i] & 0x00FFFFFF;
+      pixel::CopyOpaque(dst, t.data + static_cast<size_t>(y) * img.width + x, count);
       return;
     }
   }
@@ -334,6 +333,40 @@ void DrawSpanFor(Filter filter, Blend blend, uint32_t* dst, int count, const Ima
   }
 }
 
+constexpr int kMaxIndexedColumns = 128;  // spans this short read their columns from a table
+
+// The rows of an unrotated nearest quad of at most kMaxIndexedColumns
+// columns (particles, small sprites): every row reads the same texel
+// columns, so they are found once and the rows go straight to shading. The
+// texels are those DrawSpanFor reads, so the pixels are the same.
+template <Blend kBlend, bool kModulate>
+void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) {
+  const Image& img = *p.image;
+  const int count = p.xEnd - p.xStart;
+  int32_t columns[kMaxIndexedColumns];
+  int32_t u = p.u;
+  for (int i = 0; i < count; ++i, u += p.du) columns[i] = std::clamp(u >> 16, 0, img.width - 1);
+  const uint32_t* texels = img.pixels.data();
+#if SPRITEENGINE_SSE2
+  const __m128i lanes = kModulate ? pixel::ModulationLanes(p.m) : _mm_setzero_si128();
+#endif
+  for (int y = yStart; y < yEnd; ++y) {
+    float vBase = (y + 0.5f - p.originY) * p.dvdy;
+    if (vBase < p.v0 || vBase >= p.v1) continue;
+    int32_t v = RoundToInt(vBase * kFixedOne);
+    const uint32_t* row = texels + static_cast<size_t>(std::clamp(v >> 16, 0, img.height - 1)) * img.width;
+    uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
+    int i = 0;
+#if SPRITEENGINE_SSE2
+    for (; i + 4 <= count; i += 4)
+      Shade4<kBlend, kModulate>(dst + i, pixel::Four(row[columns[i]], row[columns[i + 1]], row[columns[i + 2]],
+                                                     row[columns[i + 3]]),
+                                lanes);
+#endif
+    for (; i < count; ++i) Shade1<kBlend, kModulate>(dst[i], row[columns[i]], p.m);
+  }
+}
+
 }  // namespace
 
 void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
@@ -345,11 +378,11 @@ void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
   quad.modB = to256(b * alpha);
 }
 
-void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
-  if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return;
-  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) == 0) return;
+bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQuad& p) {
+  if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return false;
+  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) == 0) return false;
   float det = q.uAxisX * q.vAxisY - q.vAxisX * q.uAxisY;
-  if (std::fabs(det) < 1e-9f) return;
+  if (std::fabs(det) < 1e-9f) return false;
   // Inverse map: frame point -> texel coordinates.
   float dudx = q.vAxisY / det, dvdx = -q.uAxisY / det;
   float dudy = -q.vAxisX / det, dvdy = q.uAxisX / det;
@@ -360,60 +393,86 @@ void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
     xs[i] = q.originX + us[i] * q.uAxisX + vs[i] * q.vAxisX;
     ys[i] = q.originY + us[i] * q.uAxisY + vs[i] * q.vAxisY;
   }
-  int yStart = std::max(std::max(0, rowBegin), static_cast<int>(std::floor(*std::min_element(ys, ys + 4))));
-  int yEnd = std::min(std::min(frame.height, rowEnd), static_cast<int>(std::ceil(*std::max_element(ys, ys + 4))));
-  float xMinAll = std::max(0.0f, std::floor(*std::min_element(xs, xs + 4)));
-  float xMaxAll = std::min(static_cast<float>(frame.width), std::ceil(*std::max_element(xs, xs + 4)));
-  if (yStart >= yEnd || xMinAll >= xMaxAll) return;
+  p.yStart = std::max(0, static_cast<int>(std::floor(*std::min_element(ys, ys + 4))));
+  p.yEnd = std::min(frameHeight, static_cast<int>(std::ceil(*std::max_element(ys, ys + 4))));
+  p.xMinAll = std::max(0.0f, std::floor(*std::min_element(xs, xs + 4)));
+  p.xMaxAll = std::min(static_cast<float>(frameWidth), std::ceil(*std::max_element(xs, xs + 4)));
+  if (p.yStart >= p.yEnd || p.xMinAll >= p.xMaxAll) return false;
 
-  Modulation m{q.modR, q.modG, q.modB, q.modA, q.modR == 256 && q.modG == 256 && q.modB == 256 && q.modA == 256};
+  p.image = q.image;
+  p.m = {q.modR, q.modG, q.modB, q.modA, q.modR == 256 && q.modG == 256 && q.modB == 256 && q.modA == 256};
+  p.blend = q.blend;
   // Axis-aligned and one texel per pixel: nearest gives what bilinear would.
-  Filter filter = q.filter;
+  p.filter = q.filter;
   if (std::fabs(dudx - 1) < 1e-4f && std::fabs(dvdy - 1) < 1e-4f && std::fabs(dvdx) < 1e-6f &&
       std::fabs(dudy) < 1e-6f)
-    filter = Filter::kNearest;
-  int32_t du = RoundToInt(dudx * kFixedOne);
-  int32_t dv = RoundToInt(dvdx * kFixedOne);
-  const Image& img = *q.image;
-  float px = 0.5f - q.originX;
-
-  if (q.uAxisY == 0 && q.vAxisX == 0) {
+    p.filter = Filter::kNearest;
+  p.du = RoundToInt(dudx * kFixedOne);
+  p.dv = RoundToInt(dvdx * kFixedOne);
+  p.dudx = dudx, p.dvdx = dvdx, p.dudy = dudy, p.dvdy = dvdy;
+  p.originY = q.originY;
+  p.px = 0.5f - q.originX;
+  p.u0 = q.u0, p.u1 = q.u1, p.v0 = q.v0, p.v1 = q.v1;
+  p.unrotated = q.uAxisY == 0 && q.vAxisX == 0;
+  if (p.unrotated) {
     // Unrotated: the same columns on every row, and v changes only with the
     // row, so the span is found once (the sums below are the general path's
     // with its zero terms left out, so both draw the same pixels).
-    float uBase = px * dudx;
-    float lo = xMinAll, hi = xMaxAll;
+    float uBase = p.px * dudx;
+    float lo = p.xMinAll, hi = p.xMaxAll;
     NarrowSpan(uBase, dudx, q.u0, q.u1, lo, hi);
-    int xStart = std::max(static_cast<int>(std::ceil(lo - 1e-4f)), 0);
-    int xEnd = std::min(static_cast<int>(std::ceil(hi - 1e-4f)), frame.width);
-    if (xStart >= xEnd) return;
-    int32_t u = RoundToInt((uBase + xStart * dudx) * kFixedOne);
+    p.xStart = std::max(static_cast<int>(std::ceil(lo - 1e-4f)), 0);
+    p.xEnd = std::min(static_cast<int>(std::ceil(hi - 1e-4f)), frameWidth);
+    if (p.xStart >= p.xEnd) return false;
+    p.u = RoundToInt((uBase + p.xStart * dudx) * kFixedOne);
+  }
+  return true;
+}
+
+void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd) {
+  int yStart = std::max(p.yStart, rowBegin), yEnd = std::min(p.yEnd, rowEnd);
+  const Image& img = *p.image;
+  if (p.unrotated && p.filter == Filter::kNearest && p.xEnd - p.xStart <= kMaxIndexedColumns) {
+    bool modulate = !p.m.identity;
+    if (p.blend == Blend::kAdditive)
+      modulate ? DrawIndexedRows<Blend::kAdditive, true>(frame, p, yStart, yEnd)
+               : DrawIndexedRows<Blend::kAdditive, false>(frame, p, yStart, yEnd);
+    else
+      modulate ? DrawIndexedRows<Blend::kAlpha, true>(frame, p, yStart, yEnd)
+               : DrawIndexedRows<Blend::kAlpha, false>(frame, p, yStart, yEnd);
+    return;
+  }
+  if (p.unrotated) {
     for (int y = yStart; y < yEnd; ++y) {
-      float vBase = (y + 0.5f - q.originY) * dvdy;
-      if (vBase < q.v0 || vBase >= q.v1) continue;
+      float vBase = (y + 0.5f - p.originY) * p.dvdy;
+      if (vBase < p.v0 || vBase >= p.v1) continue;
       int32_t v = RoundToInt(vBase * kFixedOne);
-      uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + xStart;
-      DrawSpanFor(filter, q.blend, dst, xEnd - xStart, img, u, v, du, 0, m);
+      uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
+      DrawSpanFor(p.filter, p.blend, dst, p.xEnd - p.xStart, img, p.u, v, p.du, 0, p.m);
     }
     return;
   }
-
   for (int y = yStart; y < yEnd; ++y) {
     // Texel coordinates at the centre of pixel (0, y).
-    float py = y + 0.5f - q.originY;
-    float uBase = px * dudx + py * dudy, vBase = px * dvdx + py * dvdy;
-    float lo = xMinAll, hi = xMaxAll;
-    NarrowSpan(uBase, dudx, q.u0, q.u1, lo, hi);
-    NarrowSpan(vBase, dvdx, q.v0, q.v1, lo, hi);
+    float py = y + 0.5f - p.originY;
+    float uBase = p.px * p.dudx + py * p.dudy, vBase = p.px * p.dvdx + py * p.dvdy;
+    float lo = p.xMinAll, hi = p.xMaxAll;
+    NarrowSpan(uBase, p.dudx, p.u0, p.u1, lo, hi);
+    NarrowSpan(vBase, p.dvdx, p.v0, p.v1, lo, hi);
     int xStart = static_cast<int>(std::ceil(lo - 1e-4f)), xEnd = static_cast<int>(std::ceil(hi - 1e-4f));
     xStart = std::max(xStart, 0);
     xEnd = std::min(xEnd, frame.width);
     if (xStart >= xEnd) continue;
-    int32_t u = RoundToInt((uBase + xStart * dudx) * kFixedOne);
-    int32_t v = RoundToInt((vBase + xStart * dvdx) * kFixedOne);
+    int32_t u = RoundToInt((uBase + xStart * p.dudx) * kFixedOne);
+    int32_t v = RoundToInt((vBase + xStart * p.dvdx) * kFixedOne);
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + xStart;
-    DrawSpanFor(filter, q.blend, dst, xEnd - xStart, img, u, v, du, dv, m);
+    DrawSpanFor(p.filter, p.blend, dst, xEnd - xStart, img, u, v, p.du, p.dv, p.m);
   }
+}
+
+void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
+  PreparedQuad p;
+  if (PrepareQuad(q, frame.width, frame.height, p)) DrawPrepared(frame, p, std::max(0, rowBegin), rowEnd);
 }
 
 }  // namespace spriteengine

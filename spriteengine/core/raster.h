@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image.h"
+#include "pixel_ops.h"
 
 namespace spriteengine {
 
@@ -40,6 +41,28 @@ struct QuadDraw {
   Blend blend = Blend::kAlpha;
   Filter filter = Filter::kBilinear;
 };
+
+// DrawQuad's work for one quad that does not depend on the rows drawn, so
+// drawing threads that share a frame by bands do it once.
+struct PreparedQuad {
+  const Image* image = nullptr;
+  pixel::Modulation m;
+  Blend blend = Blend::kAlpha;
+  Filter filter = Filter::kNearest;
+  bool unrotated = false;
+  int yStart = 0, yEnd = 0;  // rows, inside the frame
+  int xStart = 0, xEnd = 0;  // columns of every row (unrotated only)
+  int32_t u = 0, du = 0, dv = 0;  // 16.16 texels: u at xStart (unrotated only), steps per pixel
+  float xMinAll = 0, xMaxAll = 0;
+  float dudx = 0, dvdx = 0, dudy = 0, dvdy = 0;
+  float originY = 0, px = 0;
+  float u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+};
+
+// False when the quad draws nothing on a frame of that size.
+bool PrepareQuad(const QuadDraw& quad, int frameWidth, int frameHeight, PreparedQuad& prepared);
+// Draws a prepared quad's rows rowBegin..rowEnd-1 (rowBegin >= 0).
+void DrawPrepared(Frame& frame, const PreparedQuad& prepared, int rowBegin, int rowEnd);
 
 // Draws the quad clipped to the frame (and to rows rowBegin..rowEnd-1).
 void DrawQuad(Frame& frame, const QuadDraw& quad);

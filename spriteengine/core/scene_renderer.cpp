@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "additive_layer.h"
+#include "pixel_ops.h"
 
 namespace spriteengine {
 
@@ -14,7 +15,8 @@ Filter FilterOf(int textureMode) {
   return textureMode == 0 || textureMode == 1 ? Filter::kNearest : Filter::kBilinear;
 }
 
-void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowBegin, int rowEnd) {
+// The sprite as a quad in frame pixels; false when it draws nothing.
+bool PlanSprite(const Scene& scene, const SpriteState& s, QuadDraw& d) {
   const TextureData& tex = scene.textures.at(s.texture).Data();
   const MeshQuad& q = *s.mesh;
   float radians = s.degrees * std::numbers::pi_v<float> / 180;
@@ -30,7 +32,7 @@ void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowB
   Vec2 uAxis = toPixels(q.uAxis), vAxis = toPixels(q.vAxis);  // pixels per whole texture
   const Image& base = tex.Level(0);
   float uLength = std::hypot(uAxis.x, uAxis.y), vLength = std::hypot(vAxis.x, vAxis.y);
-  if (uLength < 1e-6f || vLength < 1e-6f) return;
+  if (uLength < 1e-6f || vLength < 1e-6f) return false;
   int level = 0;
   if (s.mipFilterMode != 0) {
     float rho = std::max(base.width * (q.uMax - q.uMin) / (uLength * (q.uMax - q.uMin)),
@@ -38,7 +40,6 @@ void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowB
     level = MipLevelFor(tex, rho);
   }
   const Image& img = tex.Level(level);
-  QuadDraw d;
   d.image = &img;
   d.originX = centre.x + origin.x;
   d.originY = centre.y + origin.y;
@@ -48,7 +49,20 @@ void DrawSprite(const Scene& scene, const SpriteState& s, Frame& frame, int rowB
   d.v0 = q.vMin * img.height, d.v1 = q.vMax * img.height;
   SetModulation(d, s.color.r, s.color.g, s.color.b, s.color.a);
   d.filter = FilterOf(s.textureMode);
-  DrawQuad(frame, d, rowBegin, rowEnd);
+  return true;
+}
+
+// True when the quad paints every pixel of the frame with opaque texels, so
+// nothing drawn before it (nor the clear) can show. Conservative: the quad
+// must reach a quarter pixel past every pixel centre at the frame's edges.
+bool CoversFrame(const QuadDraw& d) {
+  if (!d.image || !d.image->opaque || d.blend != Blend::kAlpha || d.uAxisY != 0 || d.vAxisX != 0) return false;
+  if ((d.modR & d.modG & d.modB & d.modA) != 256) return false;
+  if (d.uAxisX <= 0 || d.vAxisY <= 0 || d.u0 < 0 || d.v0 < 0 || d.u1 > d.image->width || d.v1 > d.image->height)
+    return false;
+  float left = d.originX + d.u0 * d.uAxisX, right = d.originX + d.u1 * d.uAxisX;
+  float top = d.originY + d.v0 * d.vAxisY, bottom = d.originY + d.v1 * d.vAxisY;
+  return left <= 0.25f && top <= 0.25f && right >= kFrameWidth - 0.25f && bottom >= kFrameHeight - 0.25f;
 }
 
 // Turns the live particles of a system into quads in target pixels, dropping
@@ -77,8 +91,7 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
       continue;
     int level = MipLevelFor(tex, std::max(base.width / w, base.height / h));
     const Image& img = tex.Level(level);
-    PlannedQuad& q = out.emplace_back();
-    QuadDraw& d = q.draw;
+    QuadDraw d;
     d.image = &img;
     d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
     d.uAxisX = w / img.width, d.uAxisY = 0;
@@ -87,10 +100,8 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
     SetModulation(d, v.color.x, v.color.y, v.color.z, v.intensity * brightness);
     d.blend = blend;
     d.filter = Filter::kNearest;
-    q.rowFirst = static_cast<int>(std::floor(d.originY));
-    q.rowLast = static_cast<int>(std::ceil(d.originY + h));
-    q.left = d.originX, q.right = d.originX + w;
-    if (d.modA == 0 || (blend == Blend::kAdditive && (d.modR | d.modG | d.modB) == 0)) out.pop_back();
+    PlannedQuad& q = out.emplace_back();
+    if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q.prepared)) out.pop_back();
   }
 }
 
@@ -98,15 +109,16 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
 void DrawParticles(const PlannedQuad* begin, const PlannedQuad* end, Frame& frame, int rowBegin, int rowEnd,
                    AdditiveLayer& layer) {
   for (const PlannedQuad* q = begin; q != end; ++q) {
-    bool additive = q->draw.blend == Blend::kAdditive;
+    const PreparedQuad& p = q->prepared;
+    bool additive = p.blend == Blend::kAdditive;
     int targetBegin = additive ? layer.RowBegin() : rowBegin;
     int targetEnd = additive ? layer.RowEnd() : rowEnd;
-    if (q->rowLast < targetBegin || q->rowFirst >= targetEnd) continue;
+    if (p.yEnd <= targetBegin || p.yStart >= targetEnd) continue;
     if (additive) {
-      layer.Touch(q->rowFirst, q->rowLast, q->left, q->right);
-      DrawQuad(layer.Pixels(), q->draw, targetBegin, targetEnd);
+      layer.Touch(p.yStart, p.yEnd - 1, static_cast<float>(p.xStart), static_cast<float>(p.xEnd - 1));
+      DrawPrepared(layer.Pixels(), p, targetBegin, targetEnd);
     } else {
-      DrawQuad(frame, q->draw, targetBegin, targetEnd);
+      DrawPrepared(frame, p, targetBegin, targetEnd);
     }
   }
 }
@@ -145,42 +157,83 @@ int MipLevelFor(const TextureData& texture, float texelsPerPixel) {
   return level;
 }
 
-void PlanFrame(const Scene& scene, FramePlan& plan) {
+void PlanItems(const Scene& scene, FramePlan& plan) {
   plan.order = DrawOrder(scene);
-  plan.first.assign(plan.order.size() + 1, 0);
-  plan.quads.clear();
+  plan.quads.resize(plan.order.size());
+  plan.start = 0;
+  plan.clear = true;
+  for (size_t i = 0; i < plan.order.size(); ++i) {
+    std::vector<PlannedQuad>& quads = plan.quads[i];
+    quads.clear();
+    const DrawItem& item = plan.order[i];
+    if (item.kind != DrawKind::kSprite) continue;
+    QuadDraw d;
+    PlannedQuad q;
+    if (!PlanSprite(scene, scene.sprites.at(item.id), d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q.prepared))
+      continue;
+    quads.push_back(q);
+    if (CoversFrame(d)) {
+      // Everything below it is hidden: start the frame from this sprite.
+      plan.start = i;
+      plan.clear = false;
+    }
+  }
+  // Split the particles that will be drawn into two parts of about as many.
+  size_t total = 0;
+  for (size_t i = plan.start; i < plan.order.size(); ++i)
+    if (plan.order[i].kind == DrawKind::kParticles)
+      total += static_cast<size_t>(scene.particleSystems.at(plan.order[i].id).system->Live());
+  size_t before = 0;
+  plan.split = plan.order.size();
+  for (size_t i = plan.start; i < plan.order.size(); ++i) {
+    if (plan.order[i].kind != DrawKind::kParticles) continue;
+    if (2 * before >= total) {
+      plan.split = i;
+      break;
+    }
+    before += static_cast<size_t>(scene.particleSystems.at(plan.order[i].id).system->Live());
+  }
+}
+
+void PlanParticleItems(const Scene& scene, FramePlan& plan, int part) {
   CameraView camera(scene.ActiveCamera());
   thread_local std::vector<ParticleSystem::View> views;
-  for (size_t i = 0; i < plan.order.size(); ++i) {
-    plan.first[i] = plan.quads.size();
+  size_t begin = part == 0 ? plan.start : plan.split, end = part == 0 ? plan.split : plan.order.size();
+  for (size_t i = begin; i < end; ++i)
     if (plan.order[i].kind == DrawKind::kParticles)
-      PlanParticles(scene.particleSystems.at(plan.order[i].id), camera, views, plan.quads);
-  }
-  plan.first[plan.order.size()] = plan.quads.size();
+      PlanParticles(scene.particleSystems.at(plan.order[i].id), camera, views, plan.quads[i]);
+}
+
+void PlanFrame(const Scene& scene, FramePlan& plan) {
+  PlanItems(scene, plan);
+  PlanParticleItems(scene, plan, 0);
+  PlanParticleItems(scene, plan, 1);
 }
 
 void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd) {
   rowBegin = std::max(0, rowBegin);
   rowEnd = std::min(frame.height, rowEnd);
-  std::fill(frame.pixels.begin() + static_cast<size_t>(rowBegin) * frame.width,
-            frame.pixels.begin() + static_cast<size_t>(rowEnd) * frame.width, scene.clearColor);
+  if (rowBegin >= rowEnd) return;
+  if (plan.clear)
+    pixel::Fill(frame.pixels.data() + static_cast<size_t>(rowBegin) * frame.width,
+                static_cast<size_t>(rowEnd - rowBegin) * frame.width, scene.clearColor);
   thread_local AdditiveLayer layer;  // one per drawing thread
   layer.Begin(rowBegin, rowEnd);
   const std::vector<DrawItem>& order = plan.order;
-  for (size_t i = 0; i < order.size(); ++i) {
-    const DrawItem& item = order[i];
-    switch (item.kind) {
+  for (size_t i = plan.start; i < order.size(); ++i) {
+    const PlannedQuad* begin = plan.quads[i].data();
+    const PlannedQuad* end = begin + plan.quads[i].size();
+    switch (order[i].kind) {
       case DrawKind::kSprite:
-        DrawSprite(scene, scene.sprites.at(item.id), frame, rowBegin, rowEnd);
+        for (const PlannedQuad* q = begin; q != end; ++q) DrawPrepared(frame, q->prepared, rowBegin, rowEnd);
         break;
       case DrawKind::kParticles:
-        DrawParticles(plan.quads.data() + plan.first[i], plan.quads.data() + plan.first[i + 1], frame, rowBegin,
-                      rowEnd, layer);
+        DrawParticles(begin, end, frame, rowBegin, rowEnd, layer);
         // The particle layer ends with its last system: add it before what lies above.
         if (i + 1 == order.size() || order[i + 1].kind != DrawKind::kParticles) layer.AddTo(frame, rowBegin, rowEnd);
         break;
       case DrawKind::kText:
-        DrawText(scene.prints[item.id], frame, rowBegin, rowEnd);
+        DrawText(scene.prints[order[i].id], frame, rowBegin, rowEnd);
         break;
     }
   }
@@ -205,15 +258,23 @@ ParallelRenderer::~ParallelRenderer() {
 
 void ParallelRenderer::Render(const Scene& scene, Frame& frame) {
   int split = frame.height / 2;
-  PlanFrame(scene, plan_);
+  PlanItems(scene, plan_);
   {
     std::lock_guard lock(mutex_);
     scene_ = &scene;
     frame_ = &frame;
     rowBegin_ = split;
+    partsPlanned_ = 0;
     busy_ = true;
   }
   wake_.notify_all();
+  PlanParticleItems(scene, plan_, 0);
+  {
+    // Both parts are needed before either band is drawn.
+    std::unique_lock lock(mutex_);
+    if (++partsPlanned_ == 2) planned_.notify_all();
+    planned_.wait(lock, [this] { return partsPlanned_ == 2; });
+  }
   RenderPlanRows(scene, plan_, frame, 0, split);
   std::unique_lock lock(mutex_);
   done_.wait(lock, [this] { return !busy_; });
@@ -227,6 +288,11 @@ void ParallelRenderer::Work() {
     const Scene* scene = scene_;
     Frame* frame = frame_;
     int begin = rowBegin_;
+    lock.unlock();
+    PlanParticleItems(*scene, plan_, 1);
+    lock.lock();
+    if (++partsPlanned_ == 2) planned_.notify_all();
+    planned_.wait(lock, [this] { return partsPlanned_ == 2; });
     lock.unlock();
     RenderPlanRows(*scene, plan_, *frame, begin, frame->height);
     lock.lock();

@@ -20,22 +20,33 @@ namespace spriteengine {
 
 inline constexpr float kParticleBrightness = 0.1f;  // per-particle intensity of additive fire
 
-// A particle quad ready to draw, with the rows it covers in its target
-// (the half-resolution layer for additive particles, else the frame).
+// A quad ready to draw into its target (the half-resolution layer for
+// additive particles, else the frame).
 struct PlannedQuad {
-  QuadDraw draw;
-  int rowFirst = 0, rowLast = -1;  // inclusive
-  float left = 0, right = 0;       // columns it covers
+  PreparedQuad prepared;
 };
 
 struct FramePlan {
   std::vector<DrawItem> order;
-  // For order[i] of kind kParticles, its quads are quads[first[i]..first[i + 1]).
-  std::vector<size_t> first;
-  std::vector<PlannedQuad> quads;
+  // The quads of order[i]: a sprite's one, a particle system's many. The
+  // inner vectors keep their memory from frame to frame.
+  std::vector<std::vector<PlannedQuad>> quads;
+  // Drawing starts at order[start]; without a clear when that item covers
+  // the whole frame with opaque texels.
+  size_t start = 0;
+  bool clear = true;
+  // Particle systems in view are planned in two parts (one per drawing
+  // thread): part 0 is order[start..split), part 1 order[split..).
+  size_t split = 0;
 };
 
-// Fills `plan` for `scene` (its vectors keep their memory from frame to frame).
+// Puts the scene in draw order and plans its sprites; the particle systems
+// are planned by PlanParticleItems. Sprites become quads once here for both
+// drawing threads.
+void PlanItems(const Scene& scene, FramePlan& plan);
+// Plans the particle systems of one part (0 or 1) of the plan.
+void PlanParticleItems(const Scene& scene, FramePlan& plan, int part);
+// Both: the whole plan on the calling thread.
 void PlanFrame(const Scene& scene, FramePlan& plan);
 
 // Clears the rows rowBegin..rowEnd-1 of the frame to the scene's clear
@@ -45,8 +56,9 @@ void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int
 // Plan and draw the whole frame on the calling thread.
 void RenderScene(const Scene& scene, Frame& frame);
 
-// RenderScene on two threads: the caller plans and draws the top half while
-// a worker of its own draws the bottom half. One Render at a time.
+// RenderScene on two threads: the caller and a worker of its own each plan
+// half of the particles, then the caller draws the top half of the frame
+// while the worker draws the bottom half. One Render at a time.
 class ParallelRenderer {
  public:
   ParallelRenderer();
@@ -61,11 +73,12 @@ class ParallelRenderer {
 
   FramePlan plan_;
   std::mutex mutex_;
-  std::condition_variable wake_, done_;
+  std::condition_variable wake_, planned_, done_;
   const Scene* scene_ = nullptr;
   Frame* frame_ = nullptr;
   int rowBegin_ = 0;
-  bool busy_ = false;   // the worker has rows to draw
+  int partsPlanned_ = 0;  // of this frame's two particle parts
+  bool busy_ = false;     // the worker has a frame to plan and draw
   bool stop_ = false;
   std::thread worker_;  // last: starts after the fields above exist
 };

@@ -60,5 +60,42 @@ TEST_F(SpriteStateTest, MeshFromMemoryGivesDistinctHandles) {
   EXPECT_NE(a, b);
 }
 
+// A full-frame opaque picture lets the renderer skip the clear and what lies
+// below it; anything less than full cover must leave them showing.
+TEST_F(SpriteStateTest, OnlyAWholeOpaqueCoverHidesTheClearAndWhatLiesBelow) {
+  testing::WriteFile(dir + "/back.dds", WriteDds(testing::SolidImage(800, 600, 0xFF203040)));
+  testing::WriteFile(dir + "/green.dds", WriteDds(testing::SolidImage(8, 8, 0xFF00FF00)));
+  std::string mesh = dir + "/sprite.x";
+  engine.ScreenWipe(1, 0, 0);
+  uint32_t below = engine.SpriteCreate(mesh.c_str());  // at the left edge, behind the background
+  engine.SpriteTextureSet(below, engine.TextureCreate((dir + "/green.dds").c_str()));
+  engine.SpriteLocationSet(below, {-15.5f, 0, 0});
+  engine.SpritePrioritySet(below, 3);
+  engine.SpriteShow(below, true);
+  uint32_t back = engine.SpriteCreate(mesh.c_str());
+  engine.SpriteTextureSet(back, engine.TextureCreate((dir + "/back.dds").c_str()));
+  engine.SpriteScaleSet(back, {20, 15});
+  engine.SpritePrioritySet(back, 2);
+  engine.SpriteShow(back, true);
+
+  Frame covered = engine.Snapshot();
+  for (uint32_t p : covered.pixels) ASSERT_EQ(p, 0x203040u);
+
+  engine.SpriteLocationSet(back, {0.04f, 0, 0});  // one pixel to the right: column 0 is open
+  Frame shifted = engine.Snapshot();
+  EXPECT_EQ(shifted.At(0, 300), 0x00FF00u);
+  EXPECT_EQ(shifted.At(0, 10), 0xFF0000u);
+  EXPECT_EQ(shifted.At(1, 300), 0x203040u);
+
+  engine.SpriteLocationSet(back, {0, -0.04f, 0});  // one pixel down: the top row is open
+  EXPECT_EQ(engine.Snapshot().At(400, 0), 0xFF0000u);
+
+  engine.SpriteLocationSet(back, {0, 0, 0});
+  engine.SpriteColorSet(back, {1, 1, 1, 0.5f});  // see-through
+  Frame half = engine.Snapshot();
+  EXPECT_NE(half.At(0, 300), 0x203040u);
+  EXPECT_NE(half.At(400, 10), 0x203040u);
+}
+
 }  // namespace
 }  // namespace spriteengine
