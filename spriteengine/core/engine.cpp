@@ -358,6 +358,7 @@ bool Engine::Message(bool wait) {
 void Engine::Main() {
   RunQueuedWindowCommands();
   double elapsed = clock_.WaitForFrame();
+  ShowWaitingFrame();
   float dt = static_cast<float>(clock_.Period() > 0 ? clock_.Period() : elapsed);
   StepParticles(dt);
 }
@@ -410,16 +411,36 @@ void Engine::Render() {
   SaveShots(shots);
 }
 
+// The render phase draws; the frame is shown when the next one is due
+// (ShowWaitingFrame), so frames reach the screen at the frame rate however
+// long each took to run and draw.
 void Engine::RenderPhase() {
   if (!video_) return;
   bool shows = video_->ShowsFrames();
   double drawStart = FrameClock::Now(), drawMs = 0;
   if (shows || !pendingShots_.empty()) {
-    DrawAndShow(shows);
+    DrawAndShow(false);
     drawMs = (FrameClock::Now() - drawStart) * 1000;
   }
   TakePendingShots();
-  if (frameTimes_.On()) frameTimes_.Record(scriptFrame_, FrameClock::Now(), drawMs);
+  if (shows) {
+    toShow_ = {true, scriptFrame_, drawMs};
+  } else if (frameTimes_.On()) {
+    frameTimes_.Record(scriptFrame_, FrameClock::Now(), drawMs);
+  }
+}
+
+void Engine::ShowWaitingFrame() {
+  if (!toShow_.waiting || !video_) return;
+  toShow_.waiting = false;
+  double showStart = FrameClock::Now();
+  {
+    std::lock_guard frameLock(frameMutex_);
+    video_->Present(frame_);
+    framePending_ = false;
+  }
+  double now = FrameClock::Now();
+  if (frameTimes_.On()) frameTimes_.Record(toShow_.frame, now, toShow_.drawMs + (now - showStart) * 1000);
 }
 
 void Engine::FrqSet(float secondsPerFrame) { clock_.SetPeriod(secondsPerFrame); }
@@ -432,6 +453,7 @@ void Engine::EngineClose() {
   for (const WaitingShot& w : waitingShots_)
     Warn("screenshot '" + w.file + "' not taken: no run phase drew " + std::to_string(w.picture) + " pictures");
   waitingShots_.clear();
+  toShow_.waiting = false;
   frameTimes_.Flush();
   sounds_.DestroyAll();
   {

@@ -198,6 +198,15 @@ class Engine : public WindowEvents {
   Frame frame_{kFrameWidth, kFrameHeight};
   ParallelRenderer renderer_;  // draws frame_ on two threads
   bool framePending_ = false;  // drawn off the engine thread, not yet shown
+  // A render phase's frame, drawn and waiting to be shown when the next
+  // frame is due (engine thread).
+  struct FrameToShow {
+    bool waiting = false;
+    uint64_t frame = 0;
+    double drawMs = 0;
+  };
+  FrameToShow toShow_;
+  void ShowWaitingFrame();
 
   // Script (taken once per process) and the frame count it runs on.
   std::mutex scriptMutex_;

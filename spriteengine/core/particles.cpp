@@ -4,6 +4,17 @@
 
 namespace spriteengine {
 
+namespace {
+float Largest(const Vec2& a, const Vec2& b) { return std::max(std::max(a.x, a.y), std::max(b.x, b.y)); }
+void Include(ParticleSystem::Bounds& b, const Vec3& at, float pulled, float size) {
+  b.low = {std::min(b.low.x, at.x), std::min(b.low.y, at.y), std::min(b.low.z, at.z)};
+  b.high = {std::max(b.high.x, at.x), std::max(b.high.y, at.y), std::max(b.high.z, at.z)};
+  b.pulledLow = std::min(b.pulledLow, pulled);
+  b.pulledHigh = std::max(b.pulledHigh, pulled);
+  b.size = std::max(b.size, size);
+}
+}  // namespace
+
 ParticleSystem::ParticleSystem(int capacity, uint32_t seed)
     : capacity_(std::max(0, capacity)), rng_(seed ? seed : 0x9E3779B9u) {
   particles_.reserve(static_cast<size_t>(std::min(capacity_, 1 << 16)));
@@ -47,11 +58,14 @@ void ParticleSystem::Emit(const EmitterSettings& e, int count) {
     p.life = std::max(settings.lifeTime, 1e-3f);
     p.startSize = e.startSize;
     p.endSize = e.endSize;
+    if (count_ == 1) bounds_ = {p.origin, p.origin, 0, 0, Largest(p.startSize, p.endSize)};
+    Include(bounds_, p.origin, 0, Largest(p.startSize, p.endSize));
   }
 }
 
 void ParticleSystem::Step(float dt) {
   const float k = settings.airResistance * kAirResistanceScale;
+  bool first = true;
   // The same semi-implicit step for both responses as for a velocity under
   // dv/dt = g + k v: the speed first, then the position with the new speed.
   auto advance = [&](Particle& p) {
@@ -60,11 +74,17 @@ void ParticleSystem::Step(float dt) {
     p.carried += p.carrySpeed * dt;
     p.pullSpeed += (1 + k * p.pullSpeed) * dt;
     p.pulled += p.pullSpeed * dt;
+    Vec3 at{p.origin.x + p.velocity.x * p.carried, p.origin.y + p.velocity.y * p.carried,
+            p.origin.z + p.velocity.z * p.carried};
+    float size = Largest(p.startSize, p.endSize);
+    if (first) bounds_ = {at, at, p.pulled, p.pulled, size};
+    first = false;
+    Include(bounds_, at, p.pulled, size);
   };
   // The live particles are one or two runs of the ring.
-  size_t first = std::min(count_, particles_.size() - head_);
-  for (size_t i = 0; i < first; ++i) advance(particles_[head_ + i]);
-  for (size_t i = 0; i < count_ - first; ++i) advance(particles_[i]);
+  size_t live = std::min(count_, particles_.size() - head_);
+  for (size_t i = 0; i < live; ++i) advance(particles_[head_ + i]);
+  for (size_t i = 0; i < count_ - live; ++i) advance(particles_[i]);
   // The oldest die first; one that outlives an older one (after a change
   // of life time) just stays invisible until it reaches the head.
   while (count_ > 0 && particles_[head_].age >= particles_[head_].life) {

@@ -75,6 +75,18 @@ class ParticleSystem {
   // appended to `out`.
   void AppendViews(std::vector<View>& out) const;
 
+  // A box holding every live particle's path without the gravity (origin +
+  // velocity x carried), the range of their gravity responses and their
+  // largest size (units of kParticleSizeUnit): with the gravity of the
+  // moment it bounds where the particles are, so a system out of view can be
+  // passed over whole. Worked out by Step and widened by Emit.
+  struct Bounds {
+    Vec3 low, high;
+    float pulledLow = 0, pulledHigh = 0;
+    float size = 0;
+  };
+  const Bounds& PathBounds() const { return bounds_; }
+
  private:
   struct Particle {
     Vec3 origin;        // where it left the emitter
@@ -98,6 +110,7 @@ class ParticleSystem {
   // A ring, oldest at head_; grows up to the capacity.
   size_t head_ = 0, count_ = 0;
   std::vector<Particle> particles_;
+  Bounds bounds_;
 };
 
 }  // namespace spriteengine

@@ -65,6 +65,44 @@ bool CoversFrame(const QuadDraw& d) {
   return left <= 0.25f && top <= 0.25f && right >= kFrameWidth - 0.25f && bottom >= kFrameHeight - 0.25f;
 }
 
+// False when no particle of the system can reach a target of that size in
+// pixels (k of them per frame pixel): checked on the box that bounds its
+// particles, so a system far off screen costs nothing per particle.
+bool MayReachTarget(const ParticleSystem& system, const CameraView& camera, float k, float targetWidth,
+                    float targetHeight) {
+  if (system.Live() == 0) return false;
+  const ParticleSystem::Bounds& b = system.PathBounds();
+  const Vec3 g = system.settings.gravity;
+  auto range = [&](float low, float high, float pull, float& lo, float& hi) {
+    float a = pull * b.pulledLow, c = pull * b.pulledHigh;
+    lo = low + std::min(a, c);
+    hi = high + std::max(a, c);
+  };
+  float lo[3], hi[3];
+  range(b.low.x, b.high.x, g.x, lo[0], hi[0]);
+  range(b.low.y, b.high.y, g.y, lo[1], hi[1]);
+  range(b.low.z, b.high.z, g.z, lo[2], hi[2]);
+  float left = 0, right = 0, bottom = 0, top = 0, nearest = 0;
+  for (int corner = 0; corner < 8; ++corner) {
+    Vec3 at{corner & 1 ? hi[0] : lo[0], corner & 2 ? hi[1] : lo[1], corner & 4 ? hi[2] : lo[2]};
+    std::optional<Projection> proj = camera.Project(at);
+    if (!proj) return true;  // reaches behind the near plane: no bound on screen
+    if (corner == 0) {
+      left = right = proj->screen.x, bottom = top = proj->screen.y, nearest = proj->unitsPerWorld;
+      continue;
+    }
+    left = std::min(left, proj->screen.x), right = std::max(right, proj->screen.x);
+    bottom = std::min(bottom, proj->screen.y), top = std::max(top, proj->screen.y);
+    nearest = std::max(nearest, proj->unitsPerWorld);
+  }
+  float half = b.size * kParticleSizeUnit * nearest / 2;  // sprite units
+  Vec2 topLeft = UnitsToPixels({left - half, top + half}), bottomRight = UnitsToPixels({right + half, bottom - half});
+  // A NaN anywhere makes every test false: such a system is not passed over.
+  bool off = bottomRight.x * k < -1 || topLeft.x * k > targetWidth + 1 || bottomRight.y * k < -1 ||
+             topLeft.y * k > targetHeight + 1;
+  return !off;
+}
+
 // Turns the live particles of a system into quads in target pixels, dropping
 // those too small or off the target.
 void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::vector<ParticleSystem::View>& views,
@@ -77,6 +115,7 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
   float k = blend == Blend::kAdditive ? 0.5f : 1.0f;  // pixels of the target per frame pixel
   float targetWidth = kFrameWidth * k, targetHeight = kFrameHeight * k;
   const Image& base = tex.Level(0);
+  if (!MayReachTarget(system, camera, k, targetWidth, targetHeight)) return;
   views.clear();
   system.AppendViews(views);
   for (const ParticleSystem::View& v : views) {

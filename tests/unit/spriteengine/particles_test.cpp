@@ -102,6 +102,37 @@ TEST(Particles, ANewGravityMovesTheWholePathAtOnce) {
   EXPECT_NEAR(s.ViewOf(0).position.y, -1.0f, 0.02f);
 }
 
+TEST(Particles, PathBoundsWithTheGravityOfTheMomentHoldEveryParticle) {
+  ParticleSystem s(200, 11);
+  s.settings.lifeTime = 3;
+  s.settings.airResistance = -10;
+  EmitterSettings e = At({1, -2, 0.5f});
+  e.directionMin = {-1, 0, -0.5f}, e.directionMax = {1, 2, 0.5f};
+  e.speedMin = 0.5f, e.speedMax = 3;
+  e.startSize = {1, 2}, e.endSize = {2, 4};
+  const Vec3 gravities[] = {{0, 3, 0}, {-5, 1, 2}, {4, -6, -1}};
+  for (int frame = 0; frame < 120; ++frame) {
+    s.settings.gravity = gravities[frame % 3];
+    s.Step(0.015f);
+    e.location.x += 0.1f;  // emitted after the step, elsewhere
+    s.Emit(e, 3);
+    s.settings.gravity = gravities[(frame + 1) % 3];  // and re-aimed before drawing
+    const ParticleSystem::Bounds& b = s.PathBounds();
+    const Vec3 g = s.settings.gravity;
+    auto within = [&](float at, float low, float high, float pull) {
+      float a = pull * b.pulledLow, c = pull * b.pulledHigh;
+      return at >= low + std::min(a, c) - 1e-4f && at <= high + std::max(a, c) + 1e-4f;
+    };
+    for (int i = 0; i < s.Live(); ++i) {
+      ParticleSystem::View v = s.ViewOf(i);
+      ASSERT_TRUE(within(v.position.x, b.low.x, b.high.x, g.x)) << "frame " << frame << " particle " << i;
+      ASSERT_TRUE(within(v.position.y, b.low.y, b.high.y, g.y)) << "frame " << frame << " particle " << i;
+      ASSERT_TRUE(within(v.position.z, b.low.z, b.high.z, g.z)) << "frame " << frame << " particle " << i;
+      ASSERT_LE(std::max(v.size.x, v.size.y), b.size * kParticleSizeUnit + 1e-5f);
+    }
+  }
+}
+
 TEST(Particles, StartVelocityIsDampedLikeThePull) {
   ParticleSystem s(10, 7);
   s.settings.lifeTime = 10;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/engine.h"
 #include "fake_platform.h"
 #include "test_assets.h"
@@ -95,6 +97,27 @@ TEST_F(SpriteStateTest, OnlyAWholeOpaqueCoverHidesTheClearAndWhatLiesBelow) {
   Frame half = engine.Snapshot();
   EXPECT_NE(half.At(0, 300), 0x203040u);
   EXPECT_NE(half.At(400, 10), 0x203040u);
+}
+
+// Systems out of view are passed over on a bound of their particles; the
+// bound must follow a gravity set after the last step.
+TEST_F(SpriteStateTest, ParticlesBroughtIntoViewSinceTheLastStepAreDrawn) {
+  testing::WriteFile(dir + "/white.dds", WriteDds(testing::SolidImage(8, 8, 0xFFFFFFFF)));
+  uint32_t system = engine.ParticleCreate((dir + "/white.dds").c_str(), 100);
+  engine.ParticleLifeTimeSet(system, 10);
+  engine.ParticleShow(system, true);
+  uint32_t emitter = engine.ParticleEmitterCreate(system);
+  engine.EmitterLocationSet(emitter, {20, 0, 0});  // far right of the view
+  engine.EmitterEmit(emitter, 10);
+  engine.StepParticles(0.5f);
+  engine.StepParticles(0.5f);
+  auto lit = [](const Frame& f) { return std::count_if(f.pixels.begin(), f.pixels.end(), [](uint32_t p) { return p; }); };
+  EXPECT_EQ(lit(engine.Snapshot()), 0);
+
+  engine.ParticleGravitySet(system, {-80.0f / 3, 0, 0});  // pulls the whole path back to the middle
+  EXPECT_GT(lit(engine.Snapshot()), 0);
+  engine.ParticleGravitySet(system, {0, 0, 0});
+  EXPECT_EQ(lit(engine.Snapshot()), 0);
 }
 
 }  // namespace
