@@ -1,8 +1,9 @@
-// VARNOK_ENGINE_FRAME_TIMES=FILE: one line per finished render phase,
-// "FRAME SECONDS DRAW_MS" (the script's frame number, seconds since the
-// process started, and the milliseconds spent drawing that frame, 0 when the
-// backend drew nothing), for benchmarks that measure frame rate and pacing
-// from outside. Lines are kept in memory and appended in blocks, so the cost
+// VARNOK_ENGINE_FRAME_TIMES=FILE: one line per frame, "FRAME SECONDS
+// DRAW_MS" (the script's frame number, seconds since the process started
+// when the frame was shown, or when its render phase ended on a backend that
+// shows nothing, and the milliseconds spent drawing and showing it, 0 when
+// the backend drew nothing), for benchmarks that measure frame rate and
+// pacing from outside. Lines are kept in memory and appended in blocks, so the cost
 // per frame is a formatted line; Flush writes what is left.
 #pragma once
 
