@@ -185,6 +185,38 @@ TEST_F(PhasesTest, EscapeEndsTheEngineUnlessDisabled) {
   EXPECT_EQ(q.runs, 3);
 }
 
+TEST_F(PhasesTest, ARenderPhaseFrameIsShownWhenTheNextFrameIsDueAndARenderAtOnce) {
+  Engine e(testing::MakeFakePlatform(record, true));
+  int32_t block[6] = {0, 0, 15360000, 0, 0, -1};
+  e.EngineOpen(1, 0);
+  ASSERT_TRUE(e.EngineSettings(block));
+  e.InitBegin();
+  e.InitEnd();
+  auto frame = [&](float r, float g, float b) {
+    e.Main();
+    e.RunBegin();
+    e.ScreenWipe(r, g, b);
+    e.RunEnd();
+    e.RenderPhase();
+  };
+  frame(1, 0, 0);
+  int shown = record->presents;
+  frame(0, 1, 0);  // its Main shows the red frame; the green one waits
+  EXPECT_EQ(record->presents, shown + 1);
+  EXPECT_EQ(record->shownCentre, 0xFF0000u);
+  e.Main();
+  EXPECT_EQ(record->presents, shown + 2);
+  EXPECT_EQ(record->shownCentre, 0x00FF00u);
+  e.Main();  // nothing new drawn: nothing shown again
+  EXPECT_EQ(record->presents, shown + 2);
+  e.RunBegin();
+  e.ScreenWipe(0, 0, 1);
+  e.Render();  // a loading screen is shown at once
+  EXPECT_EQ(record->shownCentre, 0x0000FFu);
+  e.RunEnd();
+  e.EngineClose();
+}
+
 TEST_F(PhasesTest, OpenCloseOpenAgainClearsTheScene) {
   Engine e(testing::MakeFakePlatform(record, true));
   testing::WriteFile(dir + "/w.dds", WriteDds(testing::SolidImage(4, 4, 0xFFFFFFFF)));

@@ -25,7 +25,10 @@ class FakeVideo : public VideoBackend {
     return false;
   }
   bool ShowsFrames() const override { return shows_; }
-  void Present(const Frame&) override { ++record_->presents; }
+  void Present(const Frame& frame) override {
+    ++record_->presents;
+    record_->shownCentre = frame.At(frame.width / 2, frame.height / 2);
+  }
   void Command(int command) override {
     record_->commands.push_back(command);
     if (command == VARNOK_WINDOW_MINIMIZE) events_->OnVisible(false);

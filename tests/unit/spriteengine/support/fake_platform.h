@@ -13,6 +13,7 @@ namespace spriteengine::testing {
 struct FakeRecord {
   std::vector<int> commands;   // VARNOK_WINDOW_* asked of the window
   int presents = 0;
+  uint32_t shownCentre = 0;  // centre pixel of the last frame shown
   int opens = 0;
   std::atomic<int> audioDecodes{0};
 };
