@@ -14,7 +14,9 @@ constexpr uint32_t kNearWeight = 192, kFarWeight = 64;  // of 256, for a 2x bili
 }  // namespace
 
 AdditiveLayer::AdditiveLayer()
-    : pixels_(kFrameWidth / 2, kFrameHeight / 2), minX_(kFrameHeight / 2, INT_MAX), maxX_(kFrameHeight / 2, -1) {}
+    : pixels_(kFrameWidth / 2, kFrameHeight / 2),
+      minX_((kFrameHeight / 2 + kBlockRows - 1) / kBlockRows, INT_MAX),
+      maxX_(minX_.size(), -1) {}
 
 void AdditiveLayer::Begin(int frameRowBegin, int frameRowEnd) {
   rowBegin_ = frameRowBegin / 2;
@@ -24,9 +26,11 @@ void AdditiveLayer::Begin(int frameRowBegin, int frameRowEnd) {
 void AdditiveLayer::Touch(int first, int last, float left, float right) {
   int x0 = std::max(0, static_cast<int>(std::floor(left)));
   int x1 = std::min(pixels_.width - 1, static_cast<int>(std::ceil(right)));
-  for (int y = std::max(first, rowBegin_); y <= std::min(last, rowEnd_ - 1); ++y) {
-    minX_[y] = std::min(minX_[y], x0);
-    maxX_[y] = std::max(maxX_[y], x1);
+  first = std::max(first, rowBegin_);
+  last = std::min(last, rowEnd_ - 1);
+  for (int block = first / kBlockRows; first <= last && block <= last / kBlockRows; ++block) {
+    minX_[block] = std::min(minX_[block], x0);
+    maxX_[block] = std::max(maxX_[block], x1);
   }
 }
 
@@ -38,7 +42,7 @@ void AdditiveLayer::AddRow(const uint32_t* rowA, const uint32_t* rowB, uint32_t 
   auto weigh = [](uint32_t a, uint32_t b, uint32_t wb) {  // alpha stays 0
     return pixel::Lerp(a, b, wb) & 0x00FFFFFF;
   };
-  for (int x = x0; x < x1; ++x) {
+  auto one = [&](int x) {
     // Frame pixel centre x + 0.5 sits at half-resolution (x + 0.5) / 2 - 0.5.
     int hx = (x - 1) >> 1;
     uint32_t wx = (x & 1) ? kFarWeight : kNearWeight;
@@ -46,7 +50,28 @@ void AdditiveLayer::AddRow(const uint32_t* rowA, const uint32_t* rowB, uint32_t 
     uint32_t top = weigh(rowA[xa], rowA[xb], wx), bottom = weigh(rowB[xa], rowB[xb], wx);
     uint32_t add = weigh(top, bottom, weightB);
     if (add != 0) dst[x] = pixel::BlendAdd(dst[x], add);
+  };
+  int x = x0;
+#if SPRITEENGINE_SSE2
+  // Four frame pixels 2m..2m+3 from half-resolution pixels m-1..m+2, the
+  // same sums as one() in the same order.
+  for (; x < x1 && (x & 1 || x < 2); ++x) one(x);
+  const __m128i wx = pixel::WeightLanes(kNearWeight, kFarWeight);
+  const __m128i wy = _mm_set1_epi16(static_cast<short>(weightB));
+  const __m128i rgb = _mm_set1_epi32(0x00FFFFFF);
+  for (; x + 4 <= x1 && x / 2 + 2 <= last; x += 4) {
+    int m = x / 2;
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rowA + m - 1));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rowB + m - 1));
+    __m128i top = _mm_and_si128(pixel::Lerp4(_mm_shuffle_epi32(a, 0x94), _mm_shuffle_epi32(a, 0xE9), wx, wx), rgb);
+    __m128i bottom =
+        _mm_and_si128(pixel::Lerp4(_mm_shuffle_epi32(b, 0x94), _mm_shuffle_epi32(b, 0xE9), wx, wx), rgb);
+    __m128i add = _mm_and_si128(pixel::Lerp4(top, bottom, wy, wy), rgb);
+    __m128i* at = reinterpret_cast<__m128i*>(dst + x);
+    _mm_storeu_si128(at, pixel::BlendAdd4(_mm_loadu_si128(at), add));
   }
+#endif
+  for (; x < x1; ++x) one(x);
 }
 
 void AdditiveLayer::AddTo(Frame& frame, int rowBegin, int rowEnd) {
@@ -55,7 +80,8 @@ void AdditiveLayer::AddTo(Frame& frame, int rowBegin, int rowEnd) {
     int hy = (y - 1) >> 1;
     uint32_t wy = (y & 1) ? kFarWeight : kNearWeight;  // weight of row hy + 1
     int ha = std::clamp(hy, rowBegin_, rowEnd_ - 1), hb = std::clamp(hy + 1, rowBegin_, rowEnd_ - 1);
-    int lo = std::min(minX_[ha], minX_[hb]), hi = std::max(maxX_[ha], maxX_[hb]);
+    int lo = std::min(minX_[ha / kBlockRows], minX_[hb / kBlockRows]);
+    int hi = std::max(maxX_[ha / kBlockRows], maxX_[hb / kBlockRows]);
     if (hi < lo) continue;
     int x0 = std::max(0, 2 * lo - 1), x1 = std::min(frame.width, 2 * hi + 3);
     AddRow(half.pixels.data() + static_cast<size_t>(ha) * half.width,
@@ -63,12 +89,15 @@ void AdditiveLayer::AddTo(Frame& frame, int rowBegin, int rowEnd) {
            frame.pixels.data() + static_cast<size_t>(y) * frame.width, x0, x1);
   }
   for (int y = rowBegin_; y < rowEnd_; ++y) {
-    if (maxX_[y] >= minX_[y]) {
+    int block = y / kBlockRows;
+    if (maxX_[block] >= minX_[block]) {
       uint32_t* row = pixels_.pixels.data() + static_cast<size_t>(y) * pixels_.width;
-      std::fill(row + minX_[y], row + maxX_[y] + 1, 0u);
+      std::fill(row + minX_[block], row + maxX_[block] + 1, 0u);
     }
-    minX_[y] = INT_MAX;
-    maxX_[y] = -1;
+  }
+  for (int block = rowBegin_ / kBlockRows; rowBegin_ < rowEnd_ && block <= (rowEnd_ - 1) / kBlockRows; ++block) {
+    minX_[block] = INT_MAX;
+    maxX_[block] = -1;
   }
 }
 

@@ -358,10 +358,17 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
     int i = 0;
 #if SPRITEENGINE_SSE2
-    for (; i + 4 <= count; i += 4)
-      Shade4<kBlend, kModulate>(dst + i, pixel::Four(row[columns[i]], row[columns[i + 1]], row[columns[i + 2]],
-                                                     row[columns[i + 3]]),
-                                lanes);
+    for (; i + 4 <= count; i += 4) {
+      __m128i s = pixel::Four(row[columns[i]], row[columns[i + 1]], row[columns[i + 2]], row[columns[i + 3]]);
+      if (kBlend == Blend::kAdditive) {
+        // Adding zero changes nothing, so no test for clear texels (soft
+        // particles have many, scattered, and the branch would guess wrong).
+        __m128i* at = reinterpret_cast<__m128i*>(dst + i);
+        _mm_storeu_si128(at, pixel::BlendAdd4(_mm_loadu_si128(at), kModulate ? pixel::Modulate4(s, lanes) : s));
+      } else {
+        Shade4<kBlend, kModulate>(dst + i, s, lanes);
+      }
+    }
 #endif
     for (; i < count; ++i) Shade1<kBlend, kModulate>(dst[i], row[columns[i]], p.m);
   }
