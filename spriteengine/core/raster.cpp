@@ -5,6 +5,11 @@
 
 #include "pixel_ops.h"
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define SPRITEENGINE_AVX2_PATHS 1
+#endif
+
 namespace spriteengine {
 
 namespace {
@@ -374,6 +379,54 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
   }
 }
 
+#if SPRITEENGINE_AVX2_PATHS
+// DrawIndexedRows<kAdditive, true> (fire) eight pixels at a time, on
+// processors with AVX2: the columns are one vector for every row, and the
+// lanes past the span read no texel and add nothing. The arithmetic is
+// Modulate4's and BlendAdd4's, so the pixels are the same.
+[[gnu::target("avx2")]] void DrawIndexedRowsAdditiveAvx2(Frame& frame, const PreparedQuad& p, int yStart,
+                                                         int yEnd) {
+  const Image& img = *p.image;
+  const int count = p.xEnd - p.xStart;
+  alignas(32) int32_t columns[kMaxIndexedColumns + 8];
+  int32_t u = p.u;
+  for (int i = 0; i < count; ++i, u += p.du) columns[i] = std::clamp(u >> 16, 0, img.width - 1);
+  for (int i = count; i < count + 8; ++i) columns[i] = 0;
+  const __m256i lanes = _mm256_broadcastsi128_si256(pixel::ModulationLanes(p.m));
+  const __m256i zero = _mm256_setzero_si256(), rgb = _mm256_set1_epi32(0x00FFFFFF);
+  const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const int* texels = reinterpret_cast<const int*>(img.pixels.data());
+  for (int y = yStart; y < yEnd; ++y) {
+    float vBase = (y + 0.5f - p.originY) * p.dvdy;
+    if (vBase < p.v0 || vBase >= p.v1) continue;
+    int32_t v = RoundToInt(vBase * kFixedOne);
+    const int* row = texels + static_cast<size_t>(std::clamp(v >> 16, 0, img.height - 1)) * img.width;
+    int* dst = reinterpret_cast<int*>(frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart);
+    for (int i = 0; i < count; i += 8) {
+      __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), laneIndex);
+      __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(columns + i));
+      __m256i s = _mm256_mask_i32gather_epi32(zero, row, index, mask, 4);
+      __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), lanes), 8);
+      __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), lanes), 8);
+      s = _mm256_packus_epi16(lo, hi);
+      if (p.xStart + i + 8 <= frame.width) {
+        // Lanes past the span add the zero they gathered: the row is the same there.
+        __m256i* at = reinterpret_cast<__m256i*>(dst + i);
+        _mm256_storeu_si256(at, _mm256_and_si256(_mm256_adds_epu8(_mm256_loadu_si256(at), s), rgb));
+      } else {
+        __m256i d = _mm256_maskload_epi32(dst + i, mask);
+        _mm256_maskstore_epi32(dst + i, mask, _mm256_and_si256(_mm256_adds_epu8(d, s), rgb));
+      }
+    }
+  }
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+#endif
+
 }  // namespace
 
 void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
@@ -441,12 +494,21 @@ void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd)
   const Image& img = *p.image;
   if (p.unrotated && p.filter == Filter::kNearest && p.xEnd - p.xStart <= kMaxIndexedColumns) {
     bool modulate = !p.m.identity;
-    if (p.blend == Blend::kAdditive)
-      modulate ? DrawIndexedRows<Blend::kAdditive, true>(frame, p, yStart, yEnd)
-               : DrawIndexedRows<Blend::kAdditive, false>(frame, p, yStart, yEnd);
-    else
-      modulate ? DrawIndexedRows<Blend::kAlpha, true>(frame, p, yStart, yEnd)
-               : DrawIndexedRows<Blend::kAlpha, false>(frame, p, yStart, yEnd);
+    if (p.blend == Blend::kAdditive && modulate) {
+#if SPRITEENGINE_AVX2_PATHS
+      if (HasAvx2()) {
+        DrawIndexedRowsAdditiveAvx2(frame, p, yStart, yEnd);
+        return;
+      }
+#endif
+      DrawIndexedRows<Blend::kAdditive, true>(frame, p, yStart, yEnd);
+    } else if (p.blend == Blend::kAdditive) {
+      DrawIndexedRows<Blend::kAdditive, false>(frame, p, yStart, yEnd);
+    } else if (modulate) {
+      DrawIndexedRows<Blend::kAlpha, true>(frame, p, yStart, yEnd);
+    } else {
+      DrawIndexedRows<Blend::kAlpha, false>(frame, p, yStart, yEnd);
+    }
     return;
   }
   if (p.unrotated) {
