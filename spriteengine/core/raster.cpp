@@ -492,7 +492,9 @@ bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQua
 void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd) {
   int yStart = std::max(p.yStart, rowBegin), yEnd = std::min(p.yEnd, rowEnd);
   const Image& img = *p.image;
-  if (p.unrotated && p.filter == Filter::kNearest && p.xEnd - p.xStart <= kMaxIndexedColumns) {
+  // (A picture at its own size reads consecutive texels: DrawSpanFor loads them four at a time.)
+  if (p.unrotated && p.filter == Filter::kNearest && p.xEnd - p.xStart <= kMaxIndexedColumns &&
+      p.du != static_cast<int32_t>(kFixedOne)) {
     bool modulate = !p.m.identity;
     if (p.blend == Blend::kAdditive && modulate) {
 #if SPRITEENGINE_AVX2_PATHS
