@@ -441,22 +441,41 @@ void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
 bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQuad& p) {
   if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return false;
   if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) == 0) return false;
-  float det = q.uAxisX * q.vAxisY - q.vAxisX * q.uAxisY;
-  if (std::fabs(det) < 1e-9f) return false;
-  // Inverse map: frame point -> texel coordinates.
-  float dudx = q.vAxisY / det, dvdx = -q.uAxisY / det;
-  float dudy = -q.vAxisX / det, dvdy = q.uAxisX / det;
-  // Bounding box of the four corners.
-  float xs[4], ys[4];
-  const float us[4] = {q.u0, q.u1, q.u0, q.u1}, vs[4] = {q.v0, q.v0, q.v1, q.v1};
-  for (int i = 0; i < 4; ++i) {
-    xs[i] = q.originX + us[i] * q.uAxisX + vs[i] * q.vAxisX;
-    ys[i] = q.originY + us[i] * q.uAxisY + vs[i] * q.vAxisY;
+  p.unrotated = q.uAxisY == 0 && q.vAxisX == 0;
+  float det, dudx, dvdx, dudy, dvdy, xMin, xMax, yMin, yMax;
+  if (p.unrotated) {
+    // The sums below with their zero terms left out: the same values, for
+    // less work on the many particles.
+    det = q.uAxisX * q.vAxisY;
+    if (std::fabs(det) < 1e-9f) return false;
+    dudx = q.vAxisY / det, dvdy = q.uAxisX / det;
+    dvdx = dudy = 0;
+    float xa = q.originX + q.u0 * q.uAxisX, xb = q.originX + q.u1 * q.uAxisX;
+    float ya = q.originY + q.v0 * q.vAxisY, yb = q.originY + q.v1 * q.vAxisY;
+    xMin = std::min(xa, xb), xMax = std::max(xa, xb), yMin = std::min(ya, yb), yMax = std::max(ya, yb);
+  } else {
+    det = q.uAxisX * q.vAxisY - q.vAxisX * q.uAxisY;
+    if (std::fabs(det) < 1e-9f) return false;
+    // Inverse map: frame point -> texel coordinates.
+    dudx = q.vAxisY / det, dvdx = -q.uAxisY / det;
+    dudy = -q.vAxisX / det, dvdy = q.uAxisX / det;
+    // Bounding box of the four corners.
+    float xs[4], ys[4];
+    const float us[4] = {q.u0, q.u1, q.u0, q.u1}, vs[4] = {q.v0, q.v0, q.v1, q.v1};
+    for (int i = 0; i < 4; ++i) {
+      xs[i] = q.originX + us[i] * q.uAxisX + vs[i] * q.vAxisX;
+      ys[i] = q.originY + us[i] * q.uAxisY + vs[i] * q.vAxisY;
+    }
+    xMin = *std::min_element(xs, xs + 4), xMax = *std::max_element(xs, xs + 4);
+    yMin = *std::min_element(ys, ys + 4), yMax = *std::max_element(ys, ys + 4);
   }
-  p.yStart = std::max(0, static_cast<int>(std::floor(*std::min_element(ys, ys + 4))));
-  p.yEnd = std::min(frameHeight, static_cast<int>(std::ceil(*std::max_element(ys, ys + 4))));
-  p.xMinAll = std::max(0.0f, std::floor(*std::min_element(xs, xs + 4)));
-  p.xMaxAll = std::min(static_cast<float>(frameWidth), std::ceil(*std::max_element(xs, xs + 4)));
+  // Far outside the frame (or not a number): nothing to draw, and no
+  // integer overflow below.
+  if (!(xMax > -1.0f && xMin < frameWidth + 1.0f && yMax > -1.0f && yMin < frameHeight + 1.0f)) return false;
+  p.yStart = std::max(0, static_cast<int>(std::floor(std::max(yMin, -1.0f))));
+  p.yEnd = std::min(frameHeight, static_cast<int>(std::ceil(std::min(yMax, frameHeight + 1.0f))));
+  p.xMinAll = std::max(0.0f, std::floor(xMin));
+  p.xMaxAll = std::min(static_cast<float>(frameWidth), std::ceil(xMax));
   if (p.yStart >= p.yEnd || p.xMinAll >= p.xMaxAll) return false;
 
   p.image = q.image;
@@ -473,7 +492,6 @@ bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQua
   p.originY = q.originY;
   p.px = 0.5f - q.originX;
   p.u0 = q.u0, p.u1 = q.u1, p.v0 = q.v0, p.v1 = q.v1;
-  p.unrotated = q.uAxisY == 0 && q.vAxisX == 0;
   if (p.unrotated) {
     // Unrotated: the same columns on every row, and v changes only with the
     // row, so the span is found once (the sums below are the general path's
