@@ -3,6 +3,7 @@
 // their own size with clear and opaque texels.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <random>
 
@@ -93,6 +94,28 @@ TEST(Raster, PictureAtItsOwnSizeSkipsClearTexelsAndCopiesOpaqueOnes) {
     EXPECT_EQ(frame.At(x, 3), want) << "column " << x;
   }
   EXPECT_EQ(frame.At(10, 1), 0x0000FFu);  // above the picture
+}
+
+TEST(Raster, QuadsFarOutsideTheFrameOrNotANumberDrawNothing) {
+  Image img = NoisyPicture(8, 8, 5);
+  Frame frame(50, 50);
+  frame.Clear(0x123456);
+  const float nan = std::nanf("");
+  for (float at : {1e30f, -1e30f, 3e9f, nan}) {
+    for (bool turned : {false, true}) {
+      QuadDraw q = Scaled(img, at, 10, 2);
+      if (turned) q = NearlyUnrotated(q);
+      DrawQuad(frame, q);
+      q = Scaled(img, 10, at, 2);
+      if (turned) q = NearlyUnrotated(q);
+      DrawQuad(frame, q);
+    }
+  }
+  DrawQuad(frame, Scaled(img, 10, 10, nan));
+  for (uint32_t p : frame.pixels) ASSERT_EQ(p, 0x123456u);
+  // A huge quad that covers the frame still draws it.
+  DrawQuad(frame, Scaled(img, -1e6f, -1e6f, 1e6f));
+  EXPECT_NE(frame.At(25, 25), 0x123456u);
 }
 
 }  // namespace
