@@ -237,6 +237,62 @@ struct AnyTexel {
 #endif
 };
 
+// Bilinear texels of a rotated span where all four taps of every pixel lie
+// inside the picture, so none needs clamping; u and v less half a texel.
+struct InteriorBilinear {
+  const uint32_t* data;
+  int width;
+  int32_t u, v, du, dv;
+  [[gnu::always_inline]] void Taps(uint32_t& p00, uint32_t& p10, uint32_t& p01, uint32_t& p11, uint32_t& fx,
+                                   uint32_t& fy) {
+    const uint32_t* at = data + static_cast<size_t>(v >> 16) * width + (u >> 16);
+    fx = (static_cast<uint32_t>(u) >> 8) & 0xFF;
+    fy = (static_cast<uint32_t>(v) >> 8) & 0xFF;
+    u += du, v += dv;
+    p00 = at[0], p10 = at[1], p01 = at[width], p11 = at[width + 1];
+  }
+  [[gnu::always_inline]] uint32_t One() {
+    uint32_t p00, p10, p01, p11, fx, fy;
+    Taps(p00, p10, p01, p11, fx, fy);
+    if (p00 == p10 && p00 == p01 && p00 == p11) return p00;
+    return pixel::Lerp(pixel::Lerp(p00, p10, fx), pixel::Lerp(p01, p11, fx), fy);
+  }
+#if SPRITEENGINE_SSE2
+  [[gnu::always_inline]] __m128i Four() {
+    uint32_t p00[4], p10[4], p01[4], p11[4], fx[4], fy[4];
+    bool flat = true;
+    for (int j = 0; j < 4; ++j) {
+      Taps(p00[j], p10[j], p01[j], p11[j], fx[j], fy[j]);
+      flat = flat && p00[j] == p10[j] && p00[j] == p01[j] && p00[j] == p11[j];
+    }
+    auto four = [](const uint32_t* p) { return pixel::Four(p[0], p[1], p[2], p[3]); };
+    if (flat) return four(p00);
+    __m128i wxLo = pixel::WeightLanes(fx[0], fx[1]), wxHi = pixel::WeightLanes(fx[2], fx[3]);
+    __m128i top = pixel::Lerp4(four(p00), four(p10), wxLo, wxHi);
+    __m128i bottom = pixel::Lerp4(four(p01), four(p11), wxLo, wxHi);
+    return pixel::Lerp4(top, bottom, pixel::WeightLanes(fy[0], fy[1]), pixel::WeightLanes(fy[2], fy[3]));
+  }
+#endif
+};
+
+// The pixels i in [first, last) of a span for which low <= start + i * step
+// < high; first >= last when there are none.
+void StepsWithin(int64_t start, int64_t step, int64_t low, int64_t high, int count, int& first, int& last) {
+  // Divisions by a positive number, rounding down and up.
+  auto floorDiv = [](int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+  auto ceilDiv = [](int64_t a, int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); };
+  int64_t a = 0, b = 0;
+  if (step > 0) {
+    a = ceilDiv(low - start, step), b = ceilDiv(high - start, step);
+  } else if (step < 0) {
+    a = floorDiv(start - high, -step) + 1, b = floorDiv(start - low, -step) + 1;
+  } else if (start >= low && start < high) {
+    b = count;
+  }
+  first = static_cast<int>(std::clamp<int64_t>(a, 0, count));
+  last = static_cast<int>(std::clamp<int64_t>(b, 0, count));
+}
+
 // Shades `count` pixels from the texels of `source`.
 template <Blend kBlend, bool kModulate, typename Source>
 [[gnu::always_inline]] inline void ShadeSpan(uint32_t* __restrict dst, int count, Source source,
@@ -300,6 +356,23 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
     else
       ShadeSpan<kBlend, kModulate>(dst, count, RowNearest<true>{row, t.width - 1, u, du}, m);
     return;
+  }
+  if (kFilter == Filter::kBilinear && t.width >= 2 && t.height >= 2) {
+    // The middle of the span, where no tap needs clamping, goes the short way.
+    int32_t uc = u - 32768, vc = v - 32768;
+    int uFirst, uLast, vFirst, vLast;
+    StepsWithin(uc, du, 0, static_cast<int64_t>(t.width - 1) << 16, count, uFirst, uLast);
+    StepsWithin(vc, dv, 0, static_cast<int64_t>(t.height - 1) << 16, count, vFirst, vLast);
+    int first = std::max(uFirst, vFirst), last = std::min(uLast, vLast);
+    if (first < last) {
+      ShadeSpan<kBlend, kModulate>(dst, first, AnyTexel<kFilter>{t, u, v, du, dv}, m);
+      int32_t um = u + first * du, vm = v + first * dv;
+      ShadeSpan<kBlend, kModulate>(dst + first, last - first,
+                                   InteriorBilinear{t.data, t.width, um - 32768, vm - 32768, du, dv}, m);
+      ShadeSpan<kBlend, kModulate>(dst + last, count - last,
+                                   AnyTexel<kFilter>{t, u + last * du, v + last * dv, du, dv}, m);
+      return;
+    }
   }
   ShadeSpan<kBlend, kModulate>(dst, count, AnyTexel<kFilter>{t, u, v, du, dv}, m);
 }
