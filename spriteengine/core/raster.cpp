@@ -4,11 +4,7 @@
 #include <cmath>
 
 #include "pixel_ops.h"
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define SPRITEENGINE_AVX2_PATHS 1
-#endif
+#include "pixel_ops_avx2.h"
 
 namespace spriteengine {
 
@@ -293,6 +289,100 @@ void StepsWithin(int64_t start, int64_t step, int64_t low, int64_t high, int cou
   last = static_cast<int>(std::clamp<int64_t>(b, 0, count));
 }
 
+#if SPRITEENGINE_AVX2_PATHS
+// Eight-pixel forms of the spans below, for processors with AVX2. Each
+// shades the whole eights of its span and says how many pixels it did; the
+// four-pixel form goes on from there. Same texels, same sums.
+
+template <Blend kBlend, bool kModulate>
+SPRITEENGINE_AVX2_INLINE void Shade8(uint32_t* dst, __m256i s, __m256i lanes) {
+  using namespace pixel::avx2;
+  if (AllZero8(s)) return;  // transparent texels leave the frame as it is
+  if (kModulate) s = Modulate8(s, lanes);
+  __m256i* at = reinterpret_cast<__m256i*>(dst);
+  if (kBlend == Blend::kAdditive) {
+    _mm256_storeu_si256(at, BlendAdd8(_mm256_loadu_si256(at), s));
+  } else if (!kModulate && AllOpaque8(s)) {
+    _mm256_storeu_si256(at, _mm256_and_si256(s, _mm256_set1_epi32(0x00FFFFFF)));
+  } else {
+    _mm256_storeu_si256(at, BlendAlpha8(_mm256_loadu_si256(at), s));
+  }
+}
+
+// Consecutive texels (a picture at its own size).
+template <Blend kBlend, bool kModulate>
+[[gnu::target("avx2")]] int ShadeRunAvx2(uint32_t* dst, int count, const uint32_t* src, const Modulation& m) {
+  const __m256i lanes = kModulate ? pixel::avx2::Lanes(m) : _mm256_setzero_si256();
+  int i = 0;
+  for (; i + 8 <= count; i += 8)
+    Shade8<kBlend, kModulate>(dst + i, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i)), lanes);
+  return i;
+}
+
+// ColumnBilinear: two neighbouring weighed columns per pixel.
+template <Blend kBlend, bool kModulate>
+[[gnu::target("avx2")]] int ColumnBilinearAvx2(uint32_t* dst, int count, const uint32_t* column, int lo, int32_t uc,
+                                               int32_t du, const Modulation& m) {
+  using namespace pixel::avx2;
+  const __m256i lanes = kModulate ? Lanes(m) : _mm256_setzero_si256();
+  const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i u = _mm256_add_epi32(_mm256_set1_epi32(uc), _mm256_mullo_epi32(_mm256_set1_epi32(du), steps));
+  const __m256i du8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(du) * 8u));
+  const __m256i first = _mm256_set1_epi32(lo), byte = _mm256_set1_epi32(0xFF);
+  const int* columns = reinterpret_cast<const int*>(column);
+  int i = 0;
+  for (; i + 8 <= count; i += 8, u = _mm256_add_epi32(u, du8)) {
+    __m256i x = _mm256_sub_epi32(_mm256_srai_epi32(u, 16), first);
+    __m256i a = _mm256_i32gather_epi32(columns, x, 4), b = _mm256_i32gather_epi32(columns + 1, x, 4);
+    __m256i s = a;
+    if (!AllEqual8(a, b)) {  // not a flat colour
+      __m256i wLo, wHi;
+      WeightLanes8(_mm256_and_si256(_mm256_srli_epi32(u, 8), byte), wLo, wHi);
+      s = Lerp8(a, b, wLo, wHi);
+    }
+    Shade8<kBlend, kModulate>(dst + i, s, lanes);
+  }
+  return i;
+}
+
+// InteriorBilinear: four taps inside the picture per pixel.
+template <Blend kBlend, bool kModulate>
+[[gnu::target("avx2")]] int InteriorBilinearAvx2(uint32_t* dst, int count, const uint32_t* data, int width,
+                                                 int32_t uc, int32_t vc, int32_t du, int32_t dv,
+                                                 const Modulation& m) {
+  using namespace pixel::avx2;
+  const __m256i lanes = kModulate ? Lanes(m) : _mm256_setzero_si256();
+  const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i u = _mm256_add_epi32(_mm256_set1_epi32(uc), _mm256_mullo_epi32(_mm256_set1_epi32(du), steps));
+  __m256i v = _mm256_add_epi32(_mm256_set1_epi32(vc), _mm256_mullo_epi32(_mm256_set1_epi32(dv), steps));
+  const __m256i du8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(du) * 8u));
+  const __m256i dv8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dv) * 8u));
+  const __m256i rowLength = _mm256_set1_epi32(width), byte = _mm256_set1_epi32(0xFF);
+  const int* texels = reinterpret_cast<const int*>(data);
+  int i = 0;
+  for (; i + 8 <= count; i += 8, u = _mm256_add_epi32(u, du8), v = _mm256_add_epi32(v, dv8)) {
+    __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(v, 16), rowLength), _mm256_srai_epi32(u, 16));
+    __m256i p00 = _mm256_i32gather_epi32(texels, at, 4), p10 = _mm256_i32gather_epi32(texels + 1, at, 4);
+    __m256i p01 = _mm256_i32gather_epi32(texels + width, at, 4);
+    __m256i p11 = _mm256_i32gather_epi32(texels + width + 1, at, 4);
+    __m256i s = p00;
+    if (!(AllEqual8(p00, p10) && AllEqual8(p00, p01) && AllEqual8(p00, p11))) {
+      __m256i wxLo, wxHi, wyLo, wyHi;
+      WeightLanes8(_mm256_and_si256(_mm256_srli_epi32(u, 8), byte), wxLo, wxHi);
+      WeightLanes8(_mm256_and_si256(_mm256_srli_epi32(v, 8), byte), wyLo, wyHi);
+      s = Lerp8(Lerp8(p00, p10, wxLo, wxHi), Lerp8(p01, p11, wxLo, wxHi), wyLo, wyHi);
+    }
+    Shade8<kBlend, kModulate>(dst + i, s, lanes);
+  }
+  return i;
+}
+#endif
+
+// u + n du as the 16.16 sums of a span run it (wrapping like them).
+inline int32_t Advanced(int32_t u, int n, int32_t du) {
+  return static_cast<int32_t>(static_cast<uint32_t>(u) + static_cast<uint32_t>(n) * static_cast<uint32_t>(du));
+}
+
 // Shades `count` pixels from the texels of `source`.
 template <Blend kBlend, bool kModulate, typename Source>
 [[gnu::always_inline]] inline void ShadeSpan(uint32_t* __restrict dst, int count, Source source,
@@ -310,6 +400,9 @@ template <Blend kBlend, bool kModulate>
 [[gnu::always_inline]] inline void ShadeRun(uint32_t* __restrict dst, int count, const uint32_t* src,
                                             const Modulation& m) {
   int i = 0;
+#if SPRITEENGINE_AVX2_PATHS
+  if (pixel::avx2::Available()) i = ShadeRunAvx2<kBlend, kModulate>(dst, count, src, m);
+#endif
 #if SPRITEENGINE_SSE2
   const __m128i lanes = kModulate ? pixel::ModulationLanes(m) : _mm_setzero_si128();
   for (; i + 4 <= count; i += 4)
@@ -337,7 +430,13 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
         WeighRows(row0, row1, t.width, fy, static_cast<int>(lo), static_cast<int>(hi), columns);
         column = columns;
       }
-      ShadeSpan<kBlend, kModulate>(dst, count, ColumnBilinear{column, static_cast<int>(lo), uc, du}, m);
+      int done = 0;
+#if SPRITEENGINE_AVX2_PATHS
+      if (pixel::avx2::Available())
+        done = ColumnBilinearAvx2<kBlend, kModulate>(dst, count, column, static_cast<int>(lo), uc, du, m);
+#endif
+      ShadeSpan<kBlend, kModulate>(dst + done, count - done,
+                                   ColumnBilinear{column, static_cast<int>(lo), Advanced(uc, done, du), du}, m);
     } else {
       ShadeSpan<kBlend, kModulate>(dst, count, RowBilinear{row0, row1, t.width - 1, uc, du, fy}, m);
     }
@@ -366,11 +465,17 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
     int first = std::max(uFirst, vFirst), last = std::min(uLast, vLast);
     if (first < last) {
       ShadeSpan<kBlend, kModulate>(dst, first, AnyTexel<kFilter>{t, u, v, du, dv}, m);
-      int32_t um = u + first * du, vm = v + first * dv;
-      ShadeSpan<kBlend, kModulate>(dst + first, last - first,
-                                   InteriorBilinear{t.data, t.width, um - 32768, vm - 32768, du, dv}, m);
+      int32_t um = Advanced(uc, first, du), vm = Advanced(vc, first, dv);
+      int done = 0;
+#if SPRITEENGINE_AVX2_PATHS
+      if (pixel::avx2::Available())
+        done = InteriorBilinearAvx2<kBlend, kModulate>(dst + first, last - first, t.data, t.width, um, vm, du, dv, m);
+#endif
+      ShadeSpan<kBlend, kModulate>(
+          dst + first + done, last - first - done,
+          InteriorBilinear{t.data, t.width, Advanced(um, done, du), Advanced(vm, done, dv), du, dv}, m);
       ShadeSpan<kBlend, kModulate>(dst + last, count - last,
-                                   AnyTexel<kFilter>{t, u + last * du, v + last * dv, du, dv}, m);
+                                   AnyTexel<kFilter>{t, Advanced(u, last, du), Advanced(v, last, dv), du, dv}, m);
       return;
     }
   }
@@ -459,14 +564,14 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
 // Modulate4's and BlendAdd4's, so the pixels are the same.
 [[gnu::target("avx2")]] void DrawIndexedRowsAdditiveAvx2(Frame& frame, const PreparedQuad& p, int yStart,
                                                          int yEnd) {
+  using namespace pixel::avx2;
   const Image& img = *p.image;
   const int count = p.xEnd - p.xStart;
   alignas(32) int32_t columns[kMaxIndexedColumns + 8];
   int32_t u = p.u;
   for (int i = 0; i < count; ++i, u += p.du) columns[i] = std::clamp(u >> 16, 0, img.width - 1);
   for (int i = count; i < count + 8; ++i) columns[i] = 0;
-  const __m256i lanes = _mm256_broadcastsi128_si256(pixel::ModulationLanes(p.m));
-  const __m256i zero = _mm256_setzero_si256(), rgb = _mm256_set1_epi32(0x00FFFFFF);
+  const __m256i lanes = Lanes(p.m), zero = _mm256_setzero_si256();
   const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   const int* texels = reinterpret_cast<const int*>(img.pixels.data());
   for (int y = yStart; y < yEnd; ++y) {
@@ -478,25 +583,16 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
     for (int i = 0; i < count; i += 8) {
       __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), laneIndex);
       __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(columns + i));
-      __m256i s = _mm256_mask_i32gather_epi32(zero, row, index, mask, 4);
-      __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), lanes), 8);
-      __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), lanes), 8);
-      s = _mm256_packus_epi16(lo, hi);
+      __m256i s = Modulate8(_mm256_mask_i32gather_epi32(zero, row, index, mask, 4), lanes);
       if (p.xStart + i + 8 <= frame.width) {
         // Lanes past the span add the zero they gathered: the row is the same there.
         __m256i* at = reinterpret_cast<__m256i*>(dst + i);
-        _mm256_storeu_si256(at, _mm256_and_si256(_mm256_adds_epu8(_mm256_loadu_si256(at), s), rgb));
+        _mm256_storeu_si256(at, BlendAdd8(_mm256_loadu_si256(at), s));
       } else {
-        __m256i d = _mm256_maskload_epi32(dst + i, mask);
-        _mm256_maskstore_epi32(dst + i, mask, _mm256_and_si256(_mm256_adds_epu8(d, s), rgb));
+        _mm256_maskstore_epi32(dst + i, mask, BlendAdd8(_mm256_maskload_epi32(dst + i, mask), s));
       }
     }
   }
-}
-
-bool HasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
 }
 #endif
 
@@ -589,7 +685,7 @@ void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd)
     bool modulate = !p.m.identity;
     if (p.blend == Blend::kAdditive && modulate) {
 #if SPRITEENGINE_AVX2_PATHS
-      if (HasAvx2()) {
+      if (pixel::avx2::Available()) {
         DrawIndexedRowsAdditiveAvx2(frame, p, yStart, yEnd);
         return;
       }

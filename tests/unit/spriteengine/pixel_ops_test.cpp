@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <random>
+#include <string>
 
 #include "core/pixel_ops.h"
+#include "core/pixel_ops_avx2.h"
 
 namespace spriteengine::pixel {
 namespace {
@@ -80,6 +83,58 @@ TEST(PixelOps, MasksFindOpaqueAndEmptyPixels) {
   EXPECT_EQ(OpaqueMask4(Load(s)), 0b0101);
   EXPECT_FALSE(AllZero4(Load(s)));
   EXPECT_TRUE(AllZero4(_mm_setzero_si128()));
+}
+
+#endif
+
+#if SPRITEENGINE_AVX2_PATHS
+
+SPRITEENGINE_AVX2_INLINE __m256i Load8(const uint32_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+SPRITEENGINE_AVX2_INLINE void Store8(uint32_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+
+// The eight-pixel forms against the one-pixel forms; the first pixel that
+// differs, as text, or "" when none does.
+[[gnu::target("avx2")]] std::string EightPixelMismatch() {
+  using namespace avx2;
+  std::mt19937 rng(14);
+  auto hex = [](uint32_t v) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", v);
+    return std::string(text);
+  };
+  for (int n = 0; n < 20000; ++n) {
+    uint32_t d[8], s[8], a[8], b[8], w[8], out[8];
+    Modulation m;
+    m.a = rng() % 257;
+    m.r = rng() % (m.a + 1), m.g = rng() % (m.a + 1), m.b = rng() % (m.a + 1);
+    m.identity = false;
+    for (int i = 0; i < 8; ++i)
+      d[i] = FramePixel(rng), s[i] = Premultiplied(rng), a[i] = rng(), b[i] = rng(), w[i] = rng() % 257;
+    auto check = [&](const char* what, auto want) -> std::string {
+      for (int i = 0; i < 8; ++i)
+        if (out[i] != want(i)) return std::string(what) + " pixel " + std::to_string(i) + ": " + hex(out[i]);
+      return "";
+    };
+    Store8(out, BlendAlpha8(Load8(d), Load8(s)));
+    std::string bad = check("alpha", [&](int i) { return BlendAlpha(d[i], s[i]); });
+    Store8(out, BlendAdd8(Load8(d), Load8(s)));
+    if (bad.empty()) bad = check("add", [&](int i) { return BlendAdd(d[i], s[i]); });
+    Store8(out, Modulate8(Load8(s), Lanes(m)));
+    if (bad.empty()) bad = check("modulate", [&](int i) { return Modulate(s[i], m); });
+    __m256i wLo, wHi;
+    WeightLanes8(Load8(w), wLo, wHi);
+    Store8(out, Lerp8(Load8(a), Load8(b), wLo, wHi));
+    if (bad.empty()) bad = check("weigh", [&](int i) { return Lerp(a[i], b[i], w[i]); });
+    if (!bad.empty()) return bad;
+  }
+  return "";
+}
+
+TEST(PixelOps, EightPixelFormsMatchOnePixelForms) {
+  if (!avx2::Available()) GTEST_SKIP() << "no AVX2 on this processor";
+  EXPECT_EQ(EightPixelMismatch(), "");
 }
 
 #endif

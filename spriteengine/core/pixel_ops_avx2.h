@@ -1,0 +1,82 @@
+// The rasteriser's per-pixel arithmetic eight pixels at a time, for
+// processors with AVX2 (chosen while running: Available()). Each function
+// carries its own target, so nothing here runs on a processor without AVX2
+// unless Available() said yes. The bytes are those of pixel_ops.h: every
+// channel is the same integer product shifted right by 8.
+#pragma once
+
+#include "pixel_ops.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define SPRITEENGINE_AVX2_PATHS 1
+
+#define SPRITEENGINE_AVX2_INLINE [[gnu::target("avx2"), gnu::always_inline]] inline
+
+namespace spriteengine::pixel::avx2 {
+
+inline bool Available() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+// Modulation lanes for eight pixels.
+SPRITEENGINE_AVX2_INLINE __m256i Lanes(const Modulation& m) {
+  return _mm256_broadcastsi128_si256(ModulationLanes(m));
+}
+
+SPRITEENGINE_AVX2_INLINE __m256i Modulate8(__m256i s, __m256i lanes) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), lanes), 8);
+  __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), lanes), 8);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+SPRITEENGINE_AVX2_INLINE __m256i InverseAlphaLanes8(__m256i s16) {
+  __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+  return _mm256_sub_epi16(_mm256_set1_epi16(256), a);
+}
+
+SPRITEENGINE_AVX2_INLINE __m256i BlendAlpha8(__m256i d, __m256i s) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i slo = _mm256_unpacklo_epi8(s, zero), shi = _mm256_unpackhi_epi8(s, zero);
+  __m256i dlo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), InverseAlphaLanes8(slo)), 8);
+  __m256i dhi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), InverseAlphaLanes8(shi)), 8);
+  __m256i out = _mm256_packus_epi16(_mm256_add_epi16(dlo, slo), _mm256_add_epi16(dhi, shi));
+  return _mm256_and_si256(out, _mm256_set1_epi32(0x00FFFFFF));
+}
+
+SPRITEENGINE_AVX2_INLINE __m256i BlendAdd8(__m256i d, __m256i s) {
+  return _mm256_and_si256(_mm256_adds_epu8(d, s), _mm256_set1_epi32(0x00FFFFFF));
+}
+
+// Weights of eight pixels (0..256, one per 32-bit lane) as the 16-bit
+// channel lanes Lerp8 takes: wLo for pixels 0, 1, 4, 5 and wHi for 2, 3, 6, 7.
+SPRITEENGINE_AVX2_INLINE void WeightLanes8(__m256i w, __m256i& wLo, __m256i& wHi) {
+  __m256i lo = _mm256_unpacklo_epi32(w, w), hi = _mm256_unpackhi_epi32(w, w);
+  wLo = _mm256_or_si256(lo, _mm256_slli_epi32(lo, 16));
+  wHi = _mm256_or_si256(hi, _mm256_slli_epi32(hi, 16));
+}
+
+// a x (256 - w) / 256 + b x w / 256 per channel.
+SPRITEENGINE_AVX2_INLINE __m256i Lerp8(__m256i a, __m256i b, __m256i wLo, __m256i wHi) {
+  const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(256);
+  __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(a, zero), _mm256_sub_epi16(full, wLo)),
+                                _mm256_mullo_epi16(_mm256_unpacklo_epi8(b, zero), wLo));
+  __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(a, zero), _mm256_sub_epi16(full, wHi)),
+                                _mm256_mullo_epi16(_mm256_unpackhi_epi8(b, zero), wHi));
+  return _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8));
+}
+
+SPRITEENGINE_AVX2_INLINE bool AllZero8(__m256i s) { return _mm256_testz_si256(s, s); }
+SPRITEENGINE_AVX2_INLINE bool AllEqual8(__m256i a, __m256i b) {
+  return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, b)) == -1;
+}
+SPRITEENGINE_AVX2_INLINE bool AllOpaque8(__m256i s) {
+  __m256i a = _mm256_srli_epi32(s, 24);
+  return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, _mm256_set1_epi32(255))) == -1;
+}
+
+}  // namespace spriteengine::pixel::avx2
+
+#endif
