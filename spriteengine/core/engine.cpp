@@ -240,6 +240,10 @@ void Engine::OnWindowCommand(int command) {
 
 void Engine::OnVisible(bool visible) { visible_ = visible; }
 
+void Engine::OnRepaintNeeded() {
+  if (!toShow_.waiting) toShow_ = {true, true, scriptFrame_, 0};
+}
+
 Vec2 Engine::Pointer() { return input_.Pointer(); }
 
 void Engine::MouseReset(Vec2 position) {
@@ -424,7 +428,7 @@ void Engine::RenderPhase() {
   }
   TakePendingShots();
   if (shows) {
-    toShow_ = {true, scriptFrame_, drawMs};
+    toShow_ = {true, false, scriptFrame_, drawMs};
   } else if (frameTimes_.On()) {
     frameTimes_.Record(scriptFrame_, FrameClock::Now(), drawMs);
   }
@@ -440,7 +444,8 @@ void Engine::ShowWaitingFrame() {
     framePending_ = false;
   }
   double now = FrameClock::Now();
-  if (frameTimes_.On()) frameTimes_.Record(toShow_.frame, now, toShow_.drawMs + (now - showStart) * 1000);
+  if (frameTimes_.On() && !toShow_.again)
+    frameTimes_.Record(toShow_.frame, now, toShow_.drawMs + (now - showStart) * 1000);
 }
 
 void Engine::FrqSet(float secondsPerFrame) { clock_.SetPeriod(secondsPerFrame); }

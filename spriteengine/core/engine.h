@@ -149,6 +149,7 @@ class Engine : public WindowEvents {
   void OnMouseButton(int button, bool down) override;
   void OnWindowCommand(int command) override;
   void OnVisible(bool visible) override;
+  void OnRepaintNeeded() override;
   // Game controllers (engine_pads.cpp): their keys join the keyboard's.
   void OnPadAdded(int pad) override;
   void OnPadRemoved(int pad) override;
@@ -202,6 +203,7 @@ class Engine : public WindowEvents {
   // frame is due (engine thread).
   struct FrameToShow {
     bool waiting = false;
+    bool again = false;  // shown before: not a new frame for the frame times
     uint64_t frame = 0;
     double drawMs = 0;
   };

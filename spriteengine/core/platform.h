@@ -26,6 +26,8 @@ class WindowEvents {
   virtual void OnMouseButton(int button, bool down) = 0;
   virtual void OnWindowCommand(int command) = 0;  // VARNOK_WINDOW_*, for the game's main window
   virtual void OnVisible(bool visible) = 0;       // false while minimised
+  // The window lost what it showed (resized): show the last frame again.
+  virtual void OnRepaintNeeded() {}
   // Game controllers; `pad` names one connection (a pad plugged in again
   // gets a new id). A receiver that has no use for pads may ignore them.
   virtual void OnPadAdded(int pad) {}

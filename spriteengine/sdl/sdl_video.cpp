@@ -127,7 +127,7 @@ class SdlVideo : public VideoBackend {
     // In full screen the game draws its own pointer; the desktop's never shows.
     if (fullScreen_) SDL_ShowCursor(SDL_DISABLE);
     pads_.Open(events);
-    ShowLastFrame();
+    ShowBlack();
     return true;
   }
 
@@ -137,6 +137,7 @@ class SdlVideo : public VideoBackend {
     if (windowPlace_) RememberWindowPlace(*windowPlace_);
     if (window_) SDL_DestroyWindow(window_);
     window_ = nullptr;
+    shown_ = false;
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     videoStarted_ = false;
   }
@@ -151,10 +152,7 @@ class SdlVideo : public VideoBackend {
 
   bool ShowsFrames() const override { return true; }
 
-  void Present(const Frame& frame) override {
-    lastFrame_ = frame;
-    ShowLastFrame();
-  }
+  void Present(const Frame& frame) override { Show(frame); }
 
   void Command(int command) override {
     if (!window_) return;
@@ -187,17 +185,19 @@ class SdlVideo : public VideoBackend {
     return Letterbox(w, h);
   }
 
-  // Copies the last frame into the window's surface, letterboxed when the
-  // window is not 800 x 600, and shows it.
-  void ShowLastFrame() {
+  // Copies the frame into the window's surface, letterboxed when the window
+  // is not 800 x 600, and shows it. The surface keeps it for an exposure; a
+  // resize asks the engine for the frame again.
+  void Show(const Frame& frame) {
     if (!window_) return;
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(lastFrame_.pixels.data(), lastFrame_.width,
-                                                             lastFrame_.height, 32, lastFrame_.width * 4,
-                                                             SDL_PIXELFORMAT_RGB888);
+    // SDL only reads the pixels here.
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels.data()), frame.width, frame.height, 32,
+                                           frame.width * 4, SDL_PIXELFORMAT_RGB888);
     if (!source) return;
-    if (target->w == lastFrame_.width && target->h == lastFrame_.height) {
+    if (target->w == frame.width && target->h == frame.height) {
       SDL_BlitSurface(source, nullptr, target, nullptr);
     } else {
       SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
@@ -207,6 +207,15 @@ class SdlVideo : public VideoBackend {
         SDL_BlitScaled(source, nullptr, target, &dst);
     }
     SDL_FreeSurface(source);
+    SDL_UpdateWindowSurface(window_);
+    shown_ = true;
+  }
+
+  // A new window starts black until the first frame.
+  void ShowBlack() {
+    SDL_Surface* target = window_ ? SDL_GetWindowSurface(window_) : nullptr;
+    if (!target) return;
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
     SDL_UpdateWindowSurface(window_);
   }
 
@@ -265,9 +274,12 @@ class SdlVideo : public VideoBackend {
       case SDL_WINDOWEVENT_MOVED: NoteWindowPlace(); break;
       case SDL_WINDOWEVENT_SIZE_CHANGED:
         NoteWindowPlace();
-        ShowLastFrame();
+        ShowBlack();  // the surface is new: black bars until the frame is shown again
+        events_->OnRepaintNeeded();
         break;
-      case SDL_WINDOWEVENT_EXPOSED: ShowLastFrame(); break;
+      case SDL_WINDOWEVENT_EXPOSED:
+        if (shown_ && SDL_GetWindowSurface(window_)) SDL_UpdateWindowSurface(window_);
+        break;
       default: break;
     }
   }
@@ -278,7 +290,7 @@ class SdlVideo : public VideoBackend {
   bool fullScreen_ = false;
   std::optional<SDL_Rect> windowPlace_;  // last size and place as a normal window
   SdlPads pads_;
-  Frame lastFrame_{kFrameWidth, kFrameHeight};  // shown again when the window is exposed or resized
+  bool shown_ = false;  // the window's surface holds a frame
 };
 
 class SdlPlaceholder : public PlaceholderWindow {
