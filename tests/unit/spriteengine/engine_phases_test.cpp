@@ -185,7 +185,7 @@ TEST_F(PhasesTest, EscapeEndsTheEngineUnlessDisabled) {
   EXPECT_EQ(q.runs, 3);
 }
 
-TEST_F(PhasesTest, ARenderPhaseFrameIsShownWhenTheNextFrameIsDueAndARenderAtOnce) {
+TEST_F(PhasesTest, ARenderPhaseFrameIsShownWhenTheNextFrameIsDueARenderAtOnceARepaintAgain) {
   Engine e(testing::MakeFakePlatform(record, true));
   int32_t block[6] = {0, 0, 15360000, 0, 0, -1};
   e.EngineOpen(1, 0);
@@ -209,6 +209,10 @@ TEST_F(PhasesTest, ARenderPhaseFrameIsShownWhenTheNextFrameIsDueAndARenderAtOnce
   EXPECT_EQ(record->shownCentre, 0x00FF00u);
   e.Main();  // nothing new drawn: nothing shown again
   EXPECT_EQ(record->presents, shown + 2);
+  e.OnRepaintNeeded();  // the window was resized: the last frame again
+  e.Main();
+  EXPECT_EQ(record->presents, shown + 3);
+  EXPECT_EQ(record->shownCentre, 0x00FF00u);
   e.RunBegin();
   e.ScreenWipe(0, 0, 1);
   e.Render();  // a loading screen is shown at once
