@@ -1,6 +1,7 @@
 #include "particles.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace spriteengine {
 
@@ -65,7 +66,11 @@ void ParticleSystem::Emit(const EmitterSettings& e, int count) {
 
 void ParticleSystem::Step(float dt) {
   const float k = settings.airResistance * kAirResistanceScale;
-  bool first = true;
+  // The box is found again from the particles as they are now; the size
+  // bound stays what Emit made it (the largest since the system was last
+  // empty).
+  constexpr float kHuge = std::numeric_limits<float>::max();
+  Bounds b{{kHuge, kHuge, kHuge}, {-kHuge, -kHuge, -kHuge}, kHuge, -kHuge, bounds_.size};
   // The same semi-implicit step for both responses as for a velocity under
   // dv/dt = g + k v: the speed first, then the position with the new speed.
   auto advance = [&](Particle& p) {
@@ -76,10 +81,10 @@ void ParticleSystem::Step(float dt) {
     p.pulled += p.pullSpeed * dt;
     Vec3 at{p.origin.x + p.velocity.x * p.carried, p.origin.y + p.velocity.y * p.carried,
             p.origin.z + p.velocity.z * p.carried};
-    float size = Largest(p.startSize, p.endSize);
-    if (first) bounds_ = {at, at, p.pulled, p.pulled, size};
-    first = false;
-    Include(bounds_, at, p.pulled, size);
+    b.low = {std::min(b.low.x, at.x), std::min(b.low.y, at.y), std::min(b.low.z, at.z)};
+    b.high = {std::max(b.high.x, at.x), std::max(b.high.y, at.y), std::max(b.high.z, at.z)};
+    b.pulledLow = std::min(b.pulledLow, p.pulled);
+    b.pulledHigh = std::max(b.pulledHigh, p.pulled);
   };
   // The live particles are one or two runs of the ring.
   size_t live = std::min(count_, particles_.size() - head_);
@@ -92,6 +97,7 @@ void ParticleSystem::Step(float dt) {
     --count_;
   }
   if (count_ == 0) head_ = 0;
+  if (count_ > 0) bounds_ = b;
 }
 
 ParticleSystem::View ParticleSystem::Look(const Particle& p) const {
