@@ -21,6 +21,17 @@ inline int32_t RoundToInt(float x) {
 }
 constexpr float kEpsilon = 1e-6f;
 
+// std::floor and std::ceil to int for values well inside the range of int
+// (callers clamp first): without SSE4.1 the library forms cost more.
+inline int FloorToInt(float x) {
+  int i = static_cast<int>(x);
+  return i - (static_cast<float>(i) > x);
+}
+inline int CeilToInt(float x) {
+  int i = static_cast<int>(x);
+  return i + (static_cast<float>(i) < x);
+}
+
 // Narrows [lo, hi) to the x where lo_value <= base + slope * x < hi_value.
 void NarrowSpan(float base, float slope, float loValue, float hiValue, float& lo, float& hi) {
   if (std::fabs(slope) < kEpsilon) {
@@ -641,10 +652,11 @@ bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQua
   // Far outside the frame (or not a number): nothing to draw, and no
   // integer overflow below.
   if (!(xMax > -1.0f && xMin < frameWidth + 1.0f && yMax > -1.0f && yMin < frameHeight + 1.0f)) return false;
-  p.yStart = std::max(0, static_cast<int>(std::floor(std::max(yMin, -1.0f))));
-  p.yEnd = std::min(frameHeight, static_cast<int>(std::ceil(std::min(yMax, frameHeight + 1.0f))));
-  p.xMinAll = std::max(0.0f, std::floor(xMin));
-  p.xMaxAll = std::min(static_cast<float>(frameWidth), std::ceil(xMax));
+  const float w = static_cast<float>(frameWidth), h = static_cast<float>(frameHeight);
+  p.yStart = std::max(0, FloorToInt(std::max(yMin, -1.0f)));
+  p.yEnd = std::min(frameHeight, CeilToInt(std::min(yMax, h + 1)));
+  p.xMinAll = static_cast<float>(std::max(0, FloorToInt(std::max(xMin, -1.0f))));
+  p.xMaxAll = static_cast<float>(std::min(frameWidth, CeilToInt(std::min(xMax, w + 1))));
   if (p.yStart >= p.yEnd || p.xMinAll >= p.xMaxAll) return false;
 
   p.image = q.image;
@@ -668,8 +680,8 @@ bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQua
     float uBase = p.px * dudx;
     float lo = p.xMinAll, hi = p.xMaxAll;
     NarrowSpan(uBase, dudx, q.u0, q.u1, lo, hi);
-    p.xStart = std::max(static_cast<int>(std::ceil(lo - 1e-4f)), 0);
-    p.xEnd = std::min(static_cast<int>(std::ceil(hi - 1e-4f)), frameWidth);
+    p.xStart = std::max(CeilToInt(std::clamp(lo - 1e-4f, -1.0f, w + 1)), 0);
+    p.xEnd = std::min(CeilToInt(std::clamp(hi - 1e-4f, -1.0f, w + 1)), frameWidth);
     if (p.xStart >= p.xEnd) return false;
     p.u = RoundToInt((uBase + p.xStart * dudx) * kFixedOne);
   }
