@@ -5,6 +5,8 @@
 // channel is the same integer product shifted right by 8.
 #pragma once
 
+#include <atomic>
+
 #include "pixel_ops.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -15,9 +17,15 @@
 
 namespace spriteengine::pixel::avx2 {
 
+inline std::atomic<bool>& Allowed() {
+  static std::atomic<bool> allowed{true};
+  return allowed;
+}
+// Tests turn the eight-pixel forms off to compare them with the four-pixel ones.
+inline void Allow(bool allowed) { Allowed().store(allowed, std::memory_order_relaxed); }
 inline bool Available() {
   static const bool has = __builtin_cpu_supports("avx2");
-  return has;
+  return has && Allowed().load(std::memory_order_relaxed);
 }
 
 // Modulation lanes for eight pixels.

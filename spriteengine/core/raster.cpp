@@ -578,12 +578,31 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
   using namespace pixel::avx2;
   const Image& img = *p.image;
   const int count = p.xEnd - p.xStart;
+  const int groups = (count + 7) / 8;
   alignas(32) int32_t columns[kMaxIndexedColumns + 8];
   int32_t u = p.u;
   for (int i = 0; i < count; ++i, u += p.du) columns[i] = std::clamp(u >> 16, 0, img.width - 1);
-  for (int i = count; i < count + 8; ++i) columns[i] = 0;
-  const __m256i lanes = Lanes(p.m), zero = _mm256_setzero_si256();
+  for (int i = count; i < groups * 8; ++i) columns[i] = columns[count - 1];
+  // Each eight columns, read the cheapest way the same on every row: one or
+  // two loads of consecutive texels shuffled into place when they lie within
+  // 8 or 16 texels of the first (and inside the row), else a gather.
+  enum Read : uint8_t { kOneLoad, kTwoLoads, kGather };
+  Read read[kMaxIndexedColumns / 8];
+  int first[kMaxIndexedColumns / 8];
+  __m256i place[kMaxIndexedColumns / 8], keep[kMaxIndexedColumns / 8];
   const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  for (int g = 0; g < groups; ++g) {
+    const int* c = columns + 8 * g;
+    int low = *std::min_element(c, c + 8), high = *std::max_element(c, c + 8);
+    first[g] = low;
+    read[g] = high - low < 8 && low + 8 <= img.width     ? kOneLoad
+              : high - low < 16 && low + 16 <= img.width ? kTwoLoads
+                                                          : kGather;
+    __m256i at = _mm256_load_si256(reinterpret_cast<const __m256i*>(c));
+    place[g] = read[g] == kGather ? at : _mm256_sub_epi32(at, _mm256_set1_epi32(low));
+    keep[g] = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - 8 * g), laneIndex);  // lanes inside the span
+  }
+  const __m256i lanes = Lanes(p.m), seven = _mm256_set1_epi32(7);
   const int* texels = reinterpret_cast<const int*>(img.pixels.data());
   for (int y = yStart; y < yEnd; ++y) {
     float vBase = (y + 0.5f - p.originY) * p.dvdy;
@@ -591,16 +610,28 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
     int32_t v = RoundToInt(vBase * kFixedOne);
     const int* row = texels + static_cast<size_t>(std::clamp(v >> 16, 0, img.height - 1)) * img.width;
     int* dst = reinterpret_cast<int*>(frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart);
-    for (int i = 0; i < count; i += 8) {
-      __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - i), laneIndex);
-      __m256i index = _mm256_load_si256(reinterpret_cast<const __m256i*>(columns + i));
-      __m256i s = Modulate8(_mm256_mask_i32gather_epi32(zero, row, index, mask, 4), lanes);
-      if (p.xStart + i + 8 <= frame.width) {
-        // Lanes past the span add the zero they gathered: the row is the same there.
-        __m256i* at = reinterpret_cast<__m256i*>(dst + i);
-        _mm256_storeu_si256(at, BlendAdd8(_mm256_loadu_si256(at), s));
+    for (int g = 0; g < groups; ++g) {
+      __m256i t;
+      const int* from = row + first[g];
+      if (read[g] == kOneLoad) {
+        t = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)), place[g]);
+      } else if (read[g] == kTwoLoads) {
+        __m256i near = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)),
+                                                   place[g]);
+        __m256i far = _mm256_permutevar8x32_epi32(
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 8)), place[g]);
+        t = _mm256_blendv_epi8(near, far, _mm256_cmpgt_epi32(place[g], seven));
       } else {
-        _mm256_maskstore_epi32(dst + i, mask, BlendAdd8(_mm256_maskload_epi32(dst + i, mask), s));
+        t = _mm256_i32gather_epi32(row, place[g], 4);
+      }
+      // Lanes past the span add nothing.
+      __m256i s = Modulate8(_mm256_and_si256(t, keep[g]), lanes);
+      int* at = dst + 8 * g;
+      if (p.xStart + 8 * g + 8 <= frame.width) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(at),
+                            BlendAdd8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), s));
+      } else {
+        _mm256_maskstore_epi32(at, keep[g], BlendAdd8(_mm256_maskload_epi32(at, keep[g]), s));
       }
     }
   }

@@ -3,11 +3,13 @@
 // their own size with clear and opaque texels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <random>
 
 #include "core/image.h"
+#include "core/pixel_ops_avx2.h"
 #include "core/raster.h"
 
 namespace spriteengine {
@@ -95,6 +97,56 @@ TEST(Raster, PictureAtItsOwnSizeSkipsClearTexelsAndCopiesOpaqueOnes) {
   }
   EXPECT_EQ(frame.At(10, 1), 0x0000FFu);  // above the picture
 }
+
+#if SPRITEENGINE_AVX2_PATHS
+// Every span the eight-pixel forms draw, drawn again with them turned off:
+// the frames must be the same to the byte.
+TEST(Raster, EightPixelSpansDrawWhatFourPixelSpansDraw) {
+  if (!pixel::avx2::Available()) GTEST_SKIP() << "no AVX2 on this processor";
+  Image noisy = NoisyPicture(64, 48, 6);
+  Image soft = NoisyPicture(16, 16, 7);  // a particle: clear corners, translucent edges
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) {
+      uint32_t a = static_cast<uint32_t>(std::max(0, 255 - 30 * std::abs(x - 8) - 30 * std::abs(y - 8)));
+      uint32_t& p = soft.pixels[static_cast<size_t>(y) * 16 + x];
+      p = a << 24 | ((p >> 16 & 0xFF) * a / 255) << 16 | ((p >> 8 & 0xFF) * a / 255) << 8 | (p & 0xFF) * a / 255;
+    }
+  MarkOpacity(soft);
+  std::vector<QuadDraw> quads;
+  // Particles: additive, modulated, nearest, narrower and wider than their
+  // texels, one across the right edge of the frame.
+  for (float scale : {0.4f, 0.9f, 1.3f, 2.7f, 6.5f})
+    for (float x : {3.2f, 180.6f, 190.5f}) {
+      QuadDraw q = Scaled(soft, x, 11.3f * scale, scale);
+      q.filter = Filter::kNearest;
+      q.blend = Blend::kAdditive;
+      SetModulation(q, 0.9f, 0.5f, 0.2f, 0.7f);
+      quads.push_back(q);
+    }
+  // Pictures at their own size, scaled, turned; plain and modulated.
+  for (bool modulated : {false, true}) {
+    QuadDraw own = Scaled(noisy, 20, 30, 1);
+    QuadDraw scaled = Scaled(noisy, 5.5f, 60.2f, 1.7f);
+    QuadDraw turned = Scaled(noisy, 90.3f, 20.7f, 1.4f);
+    turned.uAxisY = 0.5f, turned.vAxisX = -0.5f;
+    for (QuadDraw* q : {&own, &scaled, &turned}) {
+      if (modulated) SetModulation(*q, 0.8f, 1, 0.6f, 0.75f);
+      quads.push_back(*q);
+    }
+  }
+  auto draw = [&](bool eight) {
+    pixel::avx2::Allow(eight);
+    Frame frame(200, 200);
+    frame.Clear(0x203040);
+    for (const QuadDraw& q : quads) DrawQuad(frame, q);
+    pixel::avx2::Allow(true);
+    return frame;
+  };
+  Frame eight = draw(true), four = draw(false);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x) ASSERT_EQ(eight.At(x, y), four.At(x, y)) << "at " << x << "," << y;
+}
+#endif
 
 TEST(Raster, QuadsFarOutsideTheFrameOrNotANumberDrawNothing) {
   Image img = NoisyPicture(8, 8, 5);
