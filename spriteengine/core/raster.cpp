@@ -202,6 +202,21 @@ void WeighRows(const uint32_t* row0, const uint32_t* row1, int width, uint32_t f
 
 constexpr int kMaxSpanColumns = 2048;  // texel columns one span may weigh at once
 
+#if SPRITEENGINE_SSE2
+// Four pixels from their four bilinear taps each (flat: each pixel's taps
+// alike, nothing to weigh).
+[[gnu::always_inline]] inline __m128i WeighTaps4(const uint32_t* p00, const uint32_t* p10, const uint32_t* p01,
+                                                 const uint32_t* p11, const uint32_t* fx, const uint32_t* fy,
+                                                 bool flat) {
+  auto four = [](const uint32_t* p) { return pixel::Four(p[0], p[1], p[2], p[3]); };
+  if (flat) return four(p00);
+  __m128i wxLo = pixel::WeightLanes(fx[0], fx[1]), wxHi = pixel::WeightLanes(fx[2], fx[3]);
+  __m128i top = pixel::Lerp4(four(p00), four(p10), wxLo, wxHi);
+  __m128i bottom = pixel::Lerp4(four(p01), four(p11), wxLo, wxHi);
+  return pixel::Lerp4(top, bottom, pixel::WeightLanes(fy[0], fy[1]), pixel::WeightLanes(fy[2], fy[3]));
+}
+#endif
+
 // Any texel of the picture (rotated quads).
 template <Filter kFilter>
 struct AnyTexel {
@@ -234,12 +249,7 @@ struct AnyTexel {
       p00[j] = row0[x0], p10[j] = row0[x1], p01[j] = row1[x0], p11[j] = row1[x1];
       flat = flat && p00[j] == p10[j] && p00[j] == p01[j] && p00[j] == p11[j];
     }
-    auto four = [](const uint32_t* p) { return pixel::Four(p[0], p[1], p[2], p[3]); };
-    if (flat) return four(p00);
-    __m128i wxLo = pixel::WeightLanes(fx[0], fx[1]), wxHi = pixel::WeightLanes(fx[2], fx[3]);
-    __m128i top = pixel::Lerp4(four(p00), four(p10), wxLo, wxHi);
-    __m128i bottom = pixel::Lerp4(four(p01), four(p11), wxLo, wxHi);
-    return pixel::Lerp4(top, bottom, pixel::WeightLanes(fy[0], fy[1]), pixel::WeightLanes(fy[2], fy[3]));
+    return WeighTaps4(p00, p10, p01, p11, fx, fy, flat);
   }
 #endif
 };
@@ -272,12 +282,7 @@ struct InteriorBilinear {
       Taps(p00[j], p10[j], p01[j], p11[j], fx[j], fy[j]);
       flat = flat && p00[j] == p10[j] && p00[j] == p01[j] && p00[j] == p11[j];
     }
-    auto four = [](const uint32_t* p) { return pixel::Four(p[0], p[1], p[2], p[3]); };
-    if (flat) return four(p00);
-    __m128i wxLo = pixel::WeightLanes(fx[0], fx[1]), wxHi = pixel::WeightLanes(fx[2], fx[3]);
-    __m128i top = pixel::Lerp4(four(p00), four(p10), wxLo, wxHi);
-    __m128i bottom = pixel::Lerp4(four(p01), four(p11), wxLo, wxHi);
-    return pixel::Lerp4(top, bottom, pixel::WeightLanes(fy[0], fy[1]), pixel::WeightLanes(fy[2], fy[3]));
+    return WeighTaps4(p00, p10, p01, p11, fx, fy, flat);
   }
 #endif
 };
