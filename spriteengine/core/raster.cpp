@@ -335,21 +335,35 @@ template <Blend kBlend, bool kModulate>
   return i;
 }
 
-// ColumnBilinear: two neighbouring weighed columns per pixel.
+// ColumnBilinear: two neighbouring weighed columns per pixel (columnCount
+// of them from `column`).
 template <Blend kBlend, bool kModulate>
-[[gnu::target("avx2")]] int ColumnBilinearAvx2(uint32_t* dst, int count, const uint32_t* column, int lo, int32_t uc,
-                                               int32_t du, const Modulation& m) {
+[[gnu::target("avx2")]] int ColumnBilinearAvx2(uint32_t* dst, int count, const uint32_t* column, int columnCount,
+                                               int lo, int32_t uc, int32_t du, const Modulation& m) {
   using namespace pixel::avx2;
   const __m256i lanes = kModulate ? Lanes(m) : _mm256_setzero_si256();
   const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   __m256i u = _mm256_add_epi32(_mm256_set1_epi32(uc), _mm256_mullo_epi32(_mm256_set1_epi32(du), steps));
   const __m256i du8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(du) * 8u));
-  const __m256i first = _mm256_set1_epi32(lo), byte = _mm256_set1_epi32(0xFF);
+  const __m256i first = _mm256_set1_epi32(lo), byte = _mm256_set1_epi32(0xFF), seven = _mm256_set1_epi32(7);
   const int* columns = reinterpret_cast<const int*>(column);
   int i = 0;
   for (; i + 8 <= count; i += 8, u = _mm256_add_epi32(u, du8)) {
     __m256i x = _mm256_sub_epi32(_mm256_srai_epi32(u, 16), first);
-    __m256i a = _mm256_i32gather_epi32(columns, x, 4), b = _mm256_i32gather_epi32(columns + 1, x, 4);
+    __m256i a, b;
+    int x0 = _mm256_cvtsi256_si32(x);
+    if (du > 0 && _mm256_extract_epi32(x, 7) + 1 - x0 < 16 && x0 + 16 <= columnCount) {
+      // The sixteen columns from the first cover all eight pairs: two loads, shuffled into place.
+      const __m256i* from = reinterpret_cast<const __m256i*>(columns + x0);
+      __m256i near = _mm256_loadu_si256(from), far = _mm256_loadu_si256(from + 1);
+      __m256i ia = _mm256_sub_epi32(x, _mm256_set1_epi32(x0)), ib = _mm256_add_epi32(ia, _mm256_set1_epi32(1));
+      a = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, ia), _mm256_permutevar8x32_epi32(far, ia),
+                             _mm256_cmpgt_epi32(ia, seven));
+      b = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, ib), _mm256_permutevar8x32_epi32(far, ib),
+                             _mm256_cmpgt_epi32(ib, seven));
+    } else {
+      a = _mm256_i32gather_epi32(columns, x, 4), b = _mm256_i32gather_epi32(columns + 1, x, 4);
+    }
     __m256i s = a;
     if (!AllEqual8(a, b)) {  // not a flat colour
       __m256i wLo, wHi;
@@ -449,7 +463,8 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
       int done = 0;
 #if SPRITEENGINE_AVX2_PATHS
       if (pixel::avx2::Available())
-        done = ColumnBilinearAvx2<kBlend, kModulate>(dst, count, column, static_cast<int>(lo), uc, du, m);
+        done = ColumnBilinearAvx2<kBlend, kModulate>(dst, count, column, static_cast<int>(hi - lo + 1),
+                                                     static_cast<int>(lo), uc, du, m);
 #endif
       ShadeSpan<kBlend, kModulate>(dst + done, count - done,
                                    ColumnBilinear{column, static_cast<int>(lo), Advanced(uc, done, du), du}, m);
