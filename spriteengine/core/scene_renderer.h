@@ -50,7 +50,8 @@ void PlanParticleItems(const Scene& scene, FramePlan& plan, int part);
 void PlanFrame(const Scene& scene, FramePlan& plan);
 
 // Clears the rows rowBegin..rowEnd-1 of the frame to the scene's clear
-// colour and draws the plan into them.
+// colour (unless the plan starts from a picture that covers the frame) and
+// draws the plan into them.
 void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd);
 
 // Plan and draw the whole frame on the calling thread.
