@@ -106,7 +106,7 @@ bool MayReachTarget(const ParticleSystem& system, const CameraView& camera, floa
 // Turns the live particles of a system into quads in target pixels, dropping
 // those too small or off the target.
 void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::vector<ParticleSystem::View>& views,
-                   std::vector<PlannedQuad>& out) {
+                   std::vector<PreparedQuad>& out) {
   if (!p.texture) return;
   const TextureData& tex = *p.texture;
   const ParticleSystem& system = *p.system;
@@ -139,16 +139,16 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
     SetModulation(d, v.color.x, v.color.y, v.color.z, v.intensity * brightness);
     d.blend = blend;
     d.filter = Filter::kNearest;
-    PlannedQuad& q = out.emplace_back();
-    if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q.prepared)) out.pop_back();
+    PreparedQuad& q = out.emplace_back();
+    if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q)) out.pop_back();
   }
 }
 
 // Draws a planned particle system: additive ones into the layer, others into the frame.
-void DrawParticles(const PlannedQuad* begin, const PlannedQuad* end, Frame& frame, int rowBegin, int rowEnd,
+void DrawParticles(const PreparedQuad* begin, const PreparedQuad* end, Frame& frame, int rowBegin, int rowEnd,
                    AdditiveLayer& layer) {
-  for (const PlannedQuad* q = begin; q != end; ++q) {
-    const PreparedQuad& p = q->prepared;
+  for (const PreparedQuad* q = begin; q != end; ++q) {
+    const PreparedQuad& p = *q;
     bool additive = p.blend == Blend::kAdditive;
     int targetBegin = additive ? layer.RowBegin() : rowBegin;
     int targetEnd = additive ? layer.RowEnd() : rowEnd;
@@ -202,13 +202,13 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
   plan.start = 0;
   plan.clear = true;
   for (size_t i = 0; i < plan.order.size(); ++i) {
-    std::vector<PlannedQuad>& quads = plan.quads[i];
+    std::vector<PreparedQuad>& quads = plan.quads[i];
     quads.clear();
     const DrawItem& item = plan.order[i];
     if (item.kind != DrawKind::kSprite) continue;
     QuadDraw d;
-    PlannedQuad q;
-    if (!PlanSprite(scene, scene.sprites.at(item.id), d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q.prepared))
+    PreparedQuad q;
+    if (!PlanSprite(scene, scene.sprites.at(item.id), d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q))
       continue;
     quads.push_back(q);
     if (CoversFrame(d)) {
@@ -260,11 +260,11 @@ void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int
   layer.Begin(rowBegin, rowEnd);
   const std::vector<DrawItem>& order = plan.order;
   for (size_t i = plan.start; i < order.size(); ++i) {
-    const PlannedQuad* begin = plan.quads[i].data();
-    const PlannedQuad* end = begin + plan.quads[i].size();
+    const PreparedQuad* begin = plan.quads[i].data();
+    const PreparedQuad* end = begin + plan.quads[i].size();
     switch (order[i].kind) {
       case DrawKind::kSprite:
-        for (const PlannedQuad* q = begin; q != end; ++q) DrawPrepared(frame, q->prepared, rowBegin, rowEnd);
+        for (const PreparedQuad* q = begin; q != end; ++q) DrawPrepared(frame, *q, rowBegin, rowEnd);
         break;
       case DrawKind::kParticles:
         DrawParticles(begin, end, frame, rowBegin, rowEnd, layer);

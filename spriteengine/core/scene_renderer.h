@@ -20,17 +20,13 @@ namespace spriteengine {
 
 inline constexpr float kParticleBrightness = 0.1f;  // per-particle intensity of additive fire
 
-// A quad ready to draw into its target (the half-resolution layer for
-// additive particles, else the frame).
-struct PlannedQuad {
-  PreparedQuad prepared;
-};
-
 struct FramePlan {
   std::vector<DrawItem> order;
-  // The quads of order[i]: a sprite's one, a particle system's many. The
-  // inner vectors keep their memory from frame to frame.
-  std::vector<std::vector<PlannedQuad>> quads;
+  // The quads of order[i], ready to draw into their target (the
+  // half-resolution layer for additive particles, else the frame): a
+  // sprite's one, a particle system's many. The inner vectors keep their
+  // memory from frame to frame.
+  std::vector<std::vector<PreparedQuad>> quads;
   // Drawing starts at order[start]; without a clear when that item covers
   // the whole frame with opaque texels.
   size_t start = 0;
