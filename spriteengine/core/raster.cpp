@@ -180,6 +180,21 @@ struct ColumnBilinear {
 #endif
 };
 
+#if SPRITEENGINE_AVX2_PATHS
+// WeighRows' columns x..end-1 (inside the rows) eight at a time; returns
+// where it stopped.
+[[gnu::target("avx2")]] int WeighRowsAvx2(const uint32_t* row0, const uint32_t* row1, uint32_t fy, int x, int end,
+                                          int lo, uint32_t* out) {
+  const __m256i w = _mm256_set1_epi16(static_cast<short>(fy));
+  for (; x + 8 <= end; x += 8) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row0 + x));
+    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row1 + x));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + (x - lo)), pixel::avx2::Lerp8(a, b, w, w));
+  }
+  return x;
+}
+#endif
+
 // Columns lo..hi of two texture rows of `width` texels weighed together
 // (fy of 256 to the second) into `out`; columns beyond an edge repeat it.
 void WeighRows(const uint32_t* row0, const uint32_t* row1, int width, uint32_t fy, int lo, int hi, uint32_t* out) {
@@ -189,6 +204,9 @@ void WeighRows(const uint32_t* row0, const uint32_t* row1, int width, uint32_t f
     out[at - lo] = fy == 0 ? row0[c] : pixel::Lerp(row0[c], row1[c], fy);
   };
   for (; x <= hi && x < 0; ++x) one(x);
+#if SPRITEENGINE_AVX2_PATHS
+  if (pixel::avx2::Available()) x = WeighRowsAvx2(row0, row1, fy, x, std::min(hi + 1, width), lo, out);
+#endif
 #if SPRITEENGINE_SSE2
   const __m128i w = _mm_set1_epi16(static_cast<short>(fy));
   for (; x + 4 <= std::min(hi + 1, width); x += 4) {
@@ -547,6 +565,15 @@ void DrawSpanFor(Filter filter, Blend blend, uint32_t* dst, int count, const Ima
   }
 }
 
+// The texel row v (16.16) of row y of an unrotated quad; false when the
+// quad draws nothing on that row.
+[[gnu::always_inline]] inline bool UnrotatedRow(const PreparedQuad& p, int y, int32_t& v) {
+  float vBase = (y + 0.5f - p.originY) * p.dvdy;
+  if (vBase < p.v0 || vBase >= p.v1) return false;
+  v = RoundToInt(vBase * kFixedOne);
+  return true;
+}
+
 constexpr int kMaxIndexedColumns = 128;  // spans this short read their columns from a table
 
 // The rows of an unrotated nearest quad of at most kMaxIndexedColumns
@@ -565,9 +592,8 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
   const __m128i lanes = kModulate ? pixel::ModulationLanes(p.m) : _mm_setzero_si128();
 #endif
   for (int y = yStart; y < yEnd; ++y) {
-    float vBase = (y + 0.5f - p.originY) * p.dvdy;
-    if (vBase < p.v0 || vBase >= p.v1) continue;
-    int32_t v = RoundToInt(vBase * kFixedOne);
+    int32_t v;
+    if (!UnrotatedRow(p, y, v)) continue;
     const uint32_t* row = texels + static_cast<size_t>(std::clamp(v >> 16, 0, img.height - 1)) * img.width;
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
     int i = 0;
@@ -625,9 +651,8 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
   const __m256i lanes = Lanes(p.m), seven = _mm256_set1_epi32(7);
   const int* texels = reinterpret_cast<const int*>(img.pixels.data());
   for (int y = yStart; y < yEnd; ++y) {
-    float vBase = (y + 0.5f - p.originY) * p.dvdy;
-    if (vBase < p.v0 || vBase >= p.v1) continue;
-    int32_t v = RoundToInt(vBase * kFixedOne);
+    int32_t v;
+    if (!UnrotatedRow(p, y, v)) continue;
     const int* row = texels + static_cast<size_t>(std::clamp(v >> 16, 0, img.height - 1)) * img.width;
     int* dst = reinterpret_cast<int*>(frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart);
     for (int g = 0; g < groups; ++g) {
@@ -655,6 +680,121 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
       }
     }
   }
+}
+
+// Unrotated bilinear quads (pictures drawn larger or smaller than their own
+// size) eight pixels at a time. Every row reads the same texel columns with
+// the same weights, so where each eight pixels read their column pairs and
+// how they weigh them is worked out once per quad; each row then weighs its
+// two texture rows together (WeighRows) and shades. The sums are
+// ColumnBilinear's, so the pixels are the same. Lanes past the span are
+// cleared texels, which change nothing.
+constexpr int kMaxScaledGroups = 100;  // eights of pixels in a row: the widest frame row
+
+template <Blend kBlend, bool kModulate>
+[[gnu::target("avx2")]] void DrawScaledRowsAvx2(Frame& frame, const PreparedQuad& p, int yStart, int yEnd, int lo,
+                                                int hi) {
+  using namespace pixel::avx2;
+  const Image& img = *p.image;
+  const int count = p.xEnd - p.xStart, groups = (count + 7) / 8, columnCount = hi - lo + 1;
+  const int32_t uc = p.u - 32768;  // between texel centres
+  // Per eight pixels: one load of eight weighed columns, two of sixteen, or
+  // a gather; the lanes to pick for each pixel's left (a) and right (b)
+  // column, which of two loads each comes from, and the weights.
+  enum Read : uint8_t { kOneLoad, kTwoLoads, kGather };
+  Read read[kMaxScaledGroups];
+  int first[kMaxScaledGroups];
+  __m256i pickA[kMaxScaledGroups], pickB[kMaxScaledGroups], farA[kMaxScaledGroups], farB[kMaxScaledGroups];
+  __m256i wLo[kMaxScaledGroups], wHi[kMaxScaledGroups];
+  const __m256i seven = _mm256_set1_epi32(7), one = _mm256_set1_epi32(1);
+  for (int g = 0; g < groups; ++g) {
+    alignas(32) int32_t x[8], f[8];
+    for (int j = 0; j < 8; ++j) {
+      int32_t u = Advanced(uc, std::min(8 * g + j, count - 1), p.du);  // lanes past the span repeat the last
+      x[j] = (u >> 16) - lo;
+      f[j] = static_cast<int32_t>((static_cast<uint32_t>(u) >> 8) & 0xFF);
+    }
+    int low = *std::min_element(x, x + 8), high = *std::max_element(x, x + 8) + 1;
+    read[g] = high - low < 8 && low + 8 <= columnCount     ? kOneLoad
+              : high - low < 16 && low + 16 <= columnCount ? kTwoLoads
+                                                           : kGather;
+    first[g] = read[g] == kGather ? 0 : low;
+    __m256i at = _mm256_sub_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(x)), _mm256_set1_epi32(first[g]));
+    pickA[g] = at;
+    pickB[g] = _mm256_add_epi32(at, one);
+    farA[g] = _mm256_cmpgt_epi32(pickA[g], seven);
+    farB[g] = _mm256_cmpgt_epi32(pickB[g], seven);
+    WeightLanes8(_mm256_load_si256(reinterpret_cast<const __m256i*>(f)), wLo[g], wHi[g]);
+  }
+  const int tail = count % 8;  // pixels of a last, partial eight
+  const __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(tail), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i lanes = kModulate ? Lanes(p.m) : _mm256_setzero_si256();
+  uint32_t weighed[kMaxSpanColumns];
+  for (int y = yStart; y < yEnd; ++y) {
+    int32_t v;
+    if (!UnrotatedRow(p, y, v)) continue;
+    int32_t vc = v - 32768;
+    int y0 = vc >> 16;
+    const uint32_t* row0 = img.pixels.data() + static_cast<size_t>(std::clamp(y0, 0, img.height - 1)) * img.width;
+    const uint32_t* row1 = img.pixels.data() + static_cast<size_t>(std::clamp(y0 + 1, 0, img.height - 1)) * img.width;
+    uint32_t fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
+    const uint32_t* column = row0 + lo;  // inside the picture with no vertical weight: its first row
+    if (fy != 0 || lo < 0 || hi >= img.width) {
+      WeighRows(row0, row1, img.width, fy, lo, hi, weighed);
+      column = weighed;
+    }
+    const int* columns = reinterpret_cast<const int*>(column);
+    uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
+    for (int g = 0; g < groups; ++g) {
+      __m256i a, b;
+      const __m256i* from = reinterpret_cast<const __m256i*>(columns + first[g]);
+      if (read[g] == kOneLoad) {
+        __m256i near = _mm256_loadu_si256(from);
+        a = _mm256_permutevar8x32_epi32(near, pickA[g]);
+        b = _mm256_permutevar8x32_epi32(near, pickB[g]);
+      } else if (read[g] == kTwoLoads) {
+        __m256i near = _mm256_loadu_si256(from), far = _mm256_loadu_si256(from + 1);
+        a = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, pickA[g]),
+                               _mm256_permutevar8x32_epi32(far, pickA[g]), farA[g]);
+        b = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, pickB[g]),
+                               _mm256_permutevar8x32_epi32(far, pickB[g]), farB[g]);
+      } else {
+        a = _mm256_i32gather_epi32(columns, pickA[g], 4);
+        b = _mm256_i32gather_epi32(columns, pickB[g], 4);
+      }
+      __m256i s = AllEqual8(a, b) ? a : Lerp8(a, b, wLo[g], wHi[g]);  // equal: a flat colour
+      if (g + 1 < groups || tail == 0) {
+        Shade8<kBlend, kModulate>(dst + 8 * g, s, lanes);
+        continue;
+      }
+      // The last, partial eight: only its own pixels are read and written
+      // (the row may end at the frame's edge).
+      int* at = reinterpret_cast<int*>(dst + 8 * g);
+      s = _mm256_and_si256(s, keep);
+      if (kModulate) s = Modulate8(s, lanes);
+      __m256i d = _mm256_maskload_epi32(at, keep);
+      d = kBlend == Blend::kAdditive ? BlendAdd8(d, s) : BlendAlpha8(d, s);
+      _mm256_maskstore_epi32(at, keep, d);
+    }
+  }
+}
+
+// DrawScaledRowsAvx2 for the quad's blend and modulation; false when its
+// rows are too wide for the tables.
+bool DrawScaledRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) {
+  const int count = p.xEnd - p.xStart;
+  if (count > 8 * kMaxScaledGroups) return false;
+  int64_t uc = static_cast<int64_t>(p.u) - 32768, ucLast = uc + static_cast<int64_t>(count - 1) * p.du;
+  int64_t lo = std::min(uc, ucLast) >> 16, hi = (std::max(uc, ucLast) >> 16) + 1;
+  if (hi - lo >= kMaxSpanColumns) return false;
+  int l = static_cast<int>(lo), h = static_cast<int>(hi);
+  if (p.blend == Blend::kAdditive)
+    p.m.identity ? DrawScaledRowsAvx2<Blend::kAdditive, false>(frame, p, yStart, yEnd, l, h)
+                 : DrawScaledRowsAvx2<Blend::kAdditive, true>(frame, p, yStart, yEnd, l, h);
+  else
+    p.m.identity ? DrawScaledRowsAvx2<Blend::kAlpha, false>(frame, p, yStart, yEnd, l, h)
+                 : DrawScaledRowsAvx2<Blend::kAlpha, true>(frame, p, yStart, yEnd, l, h);
+  return true;
 }
 #endif
 
@@ -764,10 +904,12 @@ void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd)
     return;
   }
   if (p.unrotated) {
+#if SPRITEENGINE_AVX2_PATHS
+    if (p.filter == Filter::kBilinear && pixel::avx2::Available() && DrawScaledRows(frame, p, yStart, yEnd)) return;
+#endif
     for (int y = yStart; y < yEnd; ++y) {
-      float vBase = (y + 0.5f - p.originY) * p.dvdy;
-      if (vBase < p.v0 || vBase >= p.v1) continue;
-      int32_t v = RoundToInt(vBase * kFixedOne);
+      int32_t v;
+      if (!UnrotatedRow(p, y, v)) continue;
       uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
       DrawSpanFor(p.filter, p.blend, dst, p.xEnd - p.xStart, img, p.u, v, p.du, 0, p.m);
     }

@@ -129,7 +129,20 @@ TEST(Raster, EightPixelSpansDrawWhatFourPixelSpansDraw) {
     QuadDraw scaled = Scaled(noisy, 5.5f, 60.2f, 1.7f);
     QuadDraw turned = Scaled(noisy, 90.3f, 20.7f, 1.4f);
     turned.uAxisY = 0.5f, turned.vAxisX = -0.5f;
-    for (QuadDraw* q : {&own, &scaled, &turned}) {
+    // Shrunk: more texel columns than pixels, weighed eight at a time.
+    QuadDraw shrunk = Scaled(noisy, 120.4f, 130.3f, 0.78f);
+    QuadDraw shrunkTurned = Scaled(noisy, 140.2f, 60.6f, 0.7f);
+    shrunkTurned.uAxisY = 0.3f, shrunkTurned.vAxisX = -0.3f;
+    // Columns far apart (gathered), mirrored, across the frame's right
+    // edge, narrower than eight pixels, added.
+    QuadDraw sparse = Scaled(noisy, 10.5f, 150.2f, 0.3f);
+    QuadDraw mirrored = Scaled(noisy, 190.7f, 100.1f, 1.3f);
+    mirrored.uAxisX = -1.3f;
+    QuadDraw edge = Scaled(noisy, 170.3f, 140.2f, 1.1f);
+    QuadDraw narrow = Scaled(noisy, 60.6f, 5.2f, 0.1f);
+    QuadDraw added = Scaled(noisy, 30.2f, 170.9f, 0.9f);
+    added.blend = Blend::kAdditive;
+    for (QuadDraw* q : {&own, &scaled, &turned, &shrunk, &shrunkTurned, &sparse, &mirrored, &edge, &narrow, &added}) {
       if (modulated) SetModulation(*q, 0.8f, 1, 0.6f, 0.75f);
       quads.push_back(*q);
     }
