@@ -393,6 +393,14 @@ template <Blend kBlend, bool kModulate>
   return i;
 }
 
+// Pairs of neighbouring texels, as 64-bit lanes of two vectors, split into
+// the left and the right texels (lanes 0..3 of each half from `first`).
+SPRITEENGINE_AVX2_INLINE void SplitPairs(__m256i first, __m256i second, __m256i& left, __m256i& right) {
+  __m256 a = _mm256_castsi256_ps(first), b = _mm256_castsi256_ps(second);
+  left = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
+  right = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
+}
+
 // InteriorBilinear: four taps inside the picture per pixel.
 template <Blend kBlend, bool kModulate>
 [[gnu::target("avx2")]] int InteriorBilinearAvx2(uint32_t* dst, int count, const uint32_t* data, int width,
@@ -406,13 +414,21 @@ template <Blend kBlend, bool kModulate>
   const __m256i du8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(du) * 8u));
   const __m256i dv8 = _mm256_set1_epi32(static_cast<int32_t>(static_cast<uint32_t>(dv) * 8u));
   const __m256i rowLength = _mm256_set1_epi32(width), byte = _mm256_set1_epi32(0xFF);
-  const int* texels = reinterpret_cast<const int*>(data);
+  const long long* texels = reinterpret_cast<const long long*>(data);
+  const long long* below = reinterpret_cast<const long long*>(data + width);
+  // Each pixel's two taps of a row are neighbours: one 64-bit read brings
+  // both. Pixels 0, 1, 4, 5 are read by one gather and 2, 3, 6, 7 by the
+  // other, so that one shuffle puts the left taps, and one the right, back
+  // in pixel order.
+  const __m256i halves = _mm256_setr_epi32(0, 1, 4, 5, 2, 3, 6, 7);
   int i = 0;
   for (; i + 8 <= count; i += 8, u = _mm256_add_epi32(u, du8), v = _mm256_add_epi32(v, dv8)) {
     __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(v, 16), rowLength), _mm256_srai_epi32(u, 16));
-    __m256i p00 = _mm256_i32gather_epi32(texels, at, 4), p10 = _mm256_i32gather_epi32(texels + 1, at, 4);
-    __m256i p01 = _mm256_i32gather_epi32(texels + width, at, 4);
-    __m256i p11 = _mm256_i32gather_epi32(texels + width + 1, at, 4);
+    at = _mm256_permutevar8x32_epi32(at, halves);
+    __m128i atFirst = _mm256_castsi256_si128(at), atSecond = _mm256_extracti128_si256(at, 1);
+    __m256i p00, p10, p01, p11;
+    SplitPairs(_mm256_i32gather_epi64(texels, atFirst, 4), _mm256_i32gather_epi64(texels, atSecond, 4), p00, p10);
+    SplitPairs(_mm256_i32gather_epi64(below, atFirst, 4), _mm256_i32gather_epi64(below, atSecond, 4), p01, p11);
     __m256i s = p00;
     if (!(AllEqual8(p00, p10) && AllEqual8(p00, p01) && AllEqual8(p00, p11))) {
       __m256i wxLo, wxHi, wyLo, wyHi;
