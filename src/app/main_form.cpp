@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include <cstdlib>
+
 #include "actors/combat.h"
 #include "app/game_context.h"
 #include "app/music.h"
@@ -31,6 +33,9 @@ bool CloseBoxAsksToQuit(uint8_t state) {
 // throws); everywhere else, the quit dialog over play included, it works the
 // menus (A is Enter, B is Esc).
 constexpr int32_t kPadPlayStates[] = {gsPlaying, gsPaused, gsLevelIntro, gsLevelBuild};
+
+// A fixed random seed (decimal), so benchmarks and bug reports replay the same levels.
+constexpr const char* kSeedVariable = "VARNOK_SEED";
 
 }  // namespace
 
@@ -107,7 +112,7 @@ void TMainForm::FormCreate() {
 void TMainForm::ReadStartupFiles() {
   GameContext& ctx = Ctx();
   ctx.pendingSoundRestore = false;
-  ctx.random.SeedFromClock();
+  if (!ctx.random.SeedFromText(std::getenv(kSeedVariable))) ctx.random.SeedFromClock();
   ctx.musicChoice = 1;
 
   menus::LoadSettings(ctx.ActiveSettings);

@@ -9,6 +9,18 @@ void RandomGenerator::SeedFromClock() {
   seed_ = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
 }
 
+bool RandomGenerator::SeedFromText(const char* text) {
+  if (!text || !*text) return false;
+  uint64_t value = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9' || c - text >= 10) return false;
+    value = value * 10 + static_cast<uint64_t>(*c - '0');
+  }
+  if (value > UINT32_MAX) return false;
+  seed_ = static_cast<uint32_t>(value);
+  return true;
+}
+
 int32_t RandomGenerator::R(int32_t n) {
   if (!script_.empty()) {
     const int32_t v = script_.front();

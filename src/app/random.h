@@ -15,6 +15,10 @@ class RandomGenerator {
  public:
   void Seed(uint32_t seed) { seed_ = seed; }
   void SeedFromClock();
+  // Seeds from a decimal number 0..4294967295 (a fixed seed gives a
+  // benchmark or a bug report the same levels every run); false, and the
+  // seed left alone, for anything else.
+  bool SeedFromText(const char* text);
   uint32_t seed() const { return seed_; }
   // A uniform integer 0..n-1; 0 when n <= 0.
   int32_t R(int32_t n);

@@ -66,6 +66,21 @@ TEST(RandomGenerator, SameSeedSameSequenceAndDrawsStayInRange) {
   EXPECT_EQ(a.R(1), 0);
 }
 
+TEST(RandomGenerator, SeedFromTextTakesOnlyAWholeUnsigned32BitNumber) {
+  RandomGenerator g;
+  EXPECT_TRUE(g.SeedFromText("4294967295"));
+  EXPECT_EQ(g.seed(), 4294967295u);
+  EXPECT_TRUE(g.SeedFromText("0"));
+  EXPECT_EQ(g.seed(), 0u);
+  EXPECT_TRUE(g.SeedFromText("0000000042"));
+  EXPECT_EQ(g.seed(), 42u);
+  for (const char* bad : {static_cast<const char*>(nullptr), "", "4294967296", "99999999999", "00000000001",
+                          "-1", "+5", " 5", "5 ", "12a", "0x10"}) {
+    EXPECT_FALSE(g.SeedFromText(bad)) << (bad ? bad : "(none)");
+    EXPECT_EQ(g.seed(), 42u) << "a refused text must leave the seed as it was";
+  }
+}
+
 TEST(GameStates, GameInProgressStatesAreTheOnesARestartSavesTheWorldIn) {
   std::vector<int> inProgress;
   for (int s = 0; s <= kLastGameState; ++s) {
