@@ -11,6 +11,8 @@
 #          life, behind its loading screen, is left out and counted),
 #          frame interval p50 / p99 (ms), peak resident memory (MB), and the
 #          game's processor time per frame (all its threads)
+#   flamethrower in hand: yes or no, from the HUD's weapon sign in a
+#          screenshot just before and one just after the timed play
 #
 #   scripts/play_bench.sh [--game DIR] [--seconds N] [--menu-seconds N] [--runs N] [--shots DIR]
 #
@@ -33,7 +35,7 @@ while [ $# -gt 0 ]; do
     --menu-seconds) menu_seconds="$2"; shift 2 ;;
     --runs) runs="$2"; shift 2 ;;
     --shots) shots="$2"; shift 2 ;;
-    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
@@ -84,6 +86,9 @@ for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
 #         with Right up is a jump), Right down at +6 (on over the crate),
 #         Up up at +20. He walks through the sign at about +190; from then
 #         on Left Ctrl keeps the flamethrower burning.
+# Weapon screenshots half a second before and after the timed play at the
+# full frame rate (slower frames take them later: the first may then cost a
+# frame of the timed play).
 write_script() {
   local enter=28 up=200 right=205 ctrl=29 zkey=44 key f
   local start=$(awk -v s="$menu_seconds" -v f="$fps" 'BEGIN { printf "%d", s * f }')
@@ -91,6 +96,9 @@ write_script() {
   # room to spare, so the timed window is covered by frames.
   local end=$(awk -v s="$menu_seconds" -v p="$seconds" -v z="$settle" -v f="$fps" \
     'BEGIN { printf "%d", (s + 1.5 * (p + z) + 2) * f }')
+  local before=$(awk -v s="$menu_seconds" -v z="$settle" -v f="$fps" 'BEGIN { printf "%d", (s + z - 0.5) * f }')
+  local after=$(awk -v s="$menu_seconds" -v p="$seconds" -v z="$settle" -v f="$fps" \
+    'BEGIN { printf "%d", (s + z + p + 0.5) * f }')
   {
     echo "$start tap $enter"
     for key in "$up" "$right" "$zkey" "$ctrl"; do echo "$((start + 40)) down $key"; done
@@ -102,6 +110,8 @@ write_script() {
       echo "$((f + 6)) down $right"
       echo "$((f + 20)) up $up"
     done
+    echo "$before shot $work/weapon-before.png"
+    echo "$after shot $work/weapon-after.png"
     if [ -n "$shots" ]; then
       local i=0
       for ((f = start + 67; f < end; f += 67)); do
@@ -111,6 +121,24 @@ write_script() {
     fi
     echo "$end quit"
   } > "$work/input.script"
+}
+
+# The weapon whose sign the HUD shows in a screenshot (A..E), or ? when the
+# shot is missing or shows no sign: the nearest of the game's five sign
+# pictures, which the HUD draws at half size, 22 x 28 pixels at (269, 28).
+weapon_in_shot() {  # png
+  local png=$1 best="?" least=0.12 w out err
+  [ -s "$png" ] || { echo "?"; return; }
+  convert "$png" -crop 22x28+269+28 +repage -alpha off "$work/sign.png"
+  for w in A B C D E; do
+    [ -s "$work/sign-$w.png" ] || convert "$work/game/data/${w}wep_sign.png" -background black -alpha remove \
+      -alpha off -resize '22x28!' "$work/sign-$w.png"
+    # "RMSE (RMSE scaled to 0..1)" on standard error; the exit status says only that they differ.
+    out=$(compare -metric RMSE "$work/sign.png" "$work/sign-$w.png" null: 2>&1 || true)
+    err=${out##*(}; err=${err%)*}
+    if awk -v e="$err" -v l="$least" 'BEGIN { exit !(e + 0 < l + 0) }'; then best=$w; least=$err; fi
+  done
+  echo "$best"
 }
 
 # Seconds a process has run, and its processor seconds, from /proc.
@@ -126,7 +154,7 @@ proc_sample() {  # pid -> "uptime cpu_seconds hwm_kb"
 
 run_once() {
   local run=$1
-  rm -rf "$work/game" "$work/times" "$work/log" "$work/samples"
+  rm -rf "$work/game" "$work/times" "$work/log" "$work/samples" "$work"/weapon-*.png
   cp -r "$game_dir" "$work/game"
   rm -f "$work/game/data/settings.dat" "$work/game/data/records.dat" "$work/game/data/boss.dat"
   write_script
@@ -202,6 +230,19 @@ run_once() {
              run, 1000 * first, pct(m, nm, 0.5), seconds, pct(p, np, 0.5), pct(p, np, 1), low, builds,
              pct(iv, ni, 0.5), pct(iv, ni, 0.99), peak / 1024, per_frame
     }' "$work/times" "$work/samples" "$work/log"
+
+  local before after
+  if command -v compare >/dev/null && command -v convert >/dev/null; then
+    before=$(weapon_in_shot "$work/weapon-before.png")
+    after=$(weapon_in_shot "$work/weapon-after.png")
+    if [ "$before$after" = DD ]; then
+      echo "run $run: flamethrower in hand: yes (weapon D before and after the timed play)"
+    else
+      echo "run $run: flamethrower in hand: no (weapon $before before, $after after the timed play)"
+    fi
+  else
+    echo "run $run: flamethrower in hand: not checked (needs ImageMagick)"
+  fi
 }
 
 echo "play benchmark: $runs run(s), ${menu_seconds} s in the main menu, then ${seconds} s of level 1 (after ${settle} s), display $display"
