@@ -73,23 +73,30 @@ void ParticleSystem::Step(float dt) {
   Bounds b{{kHuge, kHuge, kHuge}, {-kHuge, -kHuge, -kHuge}, kHuge, -kHuge, bounds_.size};
   // The same semi-implicit step for both responses as for a velocity under
   // dv/dt = g + k v: the speed first, then the position with the new speed.
-  auto advance = [&](Particle& p) {
-    p.age += dt;
-    p.carrySpeed += k * p.carrySpeed * dt;
-    p.carried += p.carrySpeed * dt;
-    p.pullSpeed += (1 + k * p.pullSpeed) * dt;
-    p.pulled += p.pullSpeed * dt;
-    Vec3 at{p.origin.x + p.velocity.x * p.carried, p.origin.y + p.velocity.y * p.carried,
-            p.origin.z + p.velocity.z * p.carried};
-    b.low = {std::min(b.low.x, at.x), std::min(b.low.y, at.y), std::min(b.low.z, at.z)};
-    b.high = {std::max(b.high.x, at.x), std::max(b.high.y, at.y), std::max(b.high.z, at.z)};
-    b.pulledLow = std::min(b.pulledLow, p.pulled);
-    b.pulledHigh = std::max(b.pulledHigh, p.pulled);
+  // The box is gathered in locals: through a reference the compiler would
+  // store it after every particle.
+  auto advance = [dt, k, &b](Particle* run, size_t n) {
+    Vec3 low = b.low, high = b.high;
+    float pulledLow = b.pulledLow, pulledHigh = b.pulledHigh;
+    for (Particle* p = run; p != run + n; ++p) {
+      p->age += dt;
+      p->carrySpeed += k * p->carrySpeed * dt;
+      p->carried += p->carrySpeed * dt;
+      p->pullSpeed += (1 + k * p->pullSpeed) * dt;
+      p->pulled += p->pullSpeed * dt;
+      Vec3 at{p->origin.x + p->velocity.x * p->carried, p->origin.y + p->velocity.y * p->carried,
+              p->origin.z + p->velocity.z * p->carried};
+      low = {std::min(low.x, at.x), std::min(low.y, at.y), std::min(low.z, at.z)};
+      high = {std::max(high.x, at.x), std::max(high.y, at.y), std::max(high.z, at.z)};
+      pulledLow = std::min(pulledLow, p->pulled);
+      pulledHigh = std::max(pulledHigh, p->pulled);
+    }
+    b.low = low, b.high = high, b.pulledLow = pulledLow, b.pulledHigh = pulledHigh;
   };
   // The live particles are one or two runs of the ring.
   size_t live = std::min(count_, particles_.size() - head_);
-  for (size_t i = 0; i < live; ++i) advance(particles_[head_ + i]);
-  for (size_t i = 0; i < count_ - live; ++i) advance(particles_[i]);
+  advance(particles_.data() + head_, live);
+  advance(particles_.data(), count_ - live);
   // The oldest die first; one that outlives an older one (after a change
   // of life time) just stays invisible until it reaches the head.
   while (count_ > 0 && particles_[head_].age >= particles_[head_].life) {

@@ -590,6 +590,23 @@ void DrawSpanFor(Filter filter, Blend blend, uint32_t* dst, int count, const Ima
   return true;
 }
 
+// How eight pixels read texels low..high-1 of a row of `length`: with one
+// load of eight consecutive texels, two of sixteen, or a gather, and where
+// the loads start (kept inside the row: near its end they start earlier).
+enum Read : uint8_t { kOneLoad, kTwoLoads, kGather };
+inline void LoadsFor(int low, int high, int length, Read& read, int& first) {
+  for (int width : {8, 16}) {
+    int start = std::min(low, length - width);
+    if (start >= 0 && high - start <= width) {
+      read = width == 8 ? kOneLoad : kTwoLoads;
+      first = start;
+      return;
+    }
+  }
+  read = kGather;
+  first = 0;
+}
+
 constexpr int kMaxIndexedColumns = 128;  // spans this short read their columns from a table
 
 // The rows of an unrotated nearest quad of at most kMaxIndexedColumns
@@ -635,65 +652,71 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
 // processors with AVX2: the columns are one vector for every row, and the
 // lanes past the span read no texel and add nothing. The arithmetic is
 // Modulate4's and BlendAdd4's, so the pixels are the same.
+// Eight texels of a row, read as LoadsFor chose: `place` holds their
+// columns less `first` (for loads) or the columns themselves (a gather).
+SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first, __m256i place) {
+  const __m256i* from = reinterpret_cast<const __m256i*>(row + first);
+  if (read == kOneLoad) return _mm256_permutevar8x32_epi32(_mm256_loadu_si256(from), place);
+  if (read == kTwoLoads) {
+    __m256i near = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(from), place);
+    __m256i far = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(from + 1), place);
+    return _mm256_blendv_epi8(near, far, _mm256_cmpgt_epi32(place, _mm256_set1_epi32(7)));
+  }
+  return _mm256_i32gather_epi32(row, place, 4);
+}
+
 [[gnu::target("avx2")]] void DrawIndexedRowsAdditiveAvx2(Frame& frame, const PreparedQuad& p, int yStart,
                                                          int yEnd) {
   using namespace pixel::avx2;
   const Image& img = *p.image;
   const int count = p.xEnd - p.xStart;
-  const int groups = (count + 7) / 8;
-  alignas(32) int32_t columns[kMaxIndexedColumns + 8];
-  int32_t u = p.u;
-  for (int i = 0; i < count; ++i, u += p.du) columns[i] = std::clamp(u >> 16, 0, img.width - 1);
-  for (int i = count; i < groups * 8; ++i) columns[i] = columns[count - 1];
+  const int groups = (count + 7) / 8, fullGroups = count / 8;
   // Each eight columns, read the cheapest way the same on every row: one or
   // two loads of consecutive texels shuffled into place when they lie within
-  // 8 or 16 texels of the first (and inside the row), else a gather.
-  enum Read : uint8_t { kOneLoad, kTwoLoads, kGather };
+  // 8 or 16 texels of each other, else a gather. The columns are those of
+  // the scalar sums u + i du (wrapping alike), clamped to the picture; lanes
+  // past the span repeat the last column.
   Read read[kMaxIndexedColumns / 8];
   int first[kMaxIndexedColumns / 8];
-  __m256i place[kMaxIndexedColumns / 8], keep[kMaxIndexedColumns / 8];
+  __m256i place[kMaxIndexedColumns / 8];
   const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  const __m256i lastPixel = _mm256_set1_epi32(count - 1), lastColumn = _mm256_set1_epi32(img.width - 1);
   for (int g = 0; g < groups; ++g) {
-    const int* c = columns + 8 * g;
-    int low = *std::min_element(c, c + 8), high = *std::max_element(c, c + 8);
-    first[g] = low;
-    read[g] = high - low < 8 && low + 8 <= img.width     ? kOneLoad
-              : high - low < 16 && low + 16 <= img.width ? kTwoLoads
-                                                          : kGather;
-    __m256i at = _mm256_load_si256(reinterpret_cast<const __m256i*>(c));
-    place[g] = read[g] == kGather ? at : _mm256_sub_epi32(at, _mm256_set1_epi32(low));
-    keep[g] = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - 8 * g), laneIndex);  // lanes inside the span
+    __m256i i = _mm256_min_epi32(_mm256_add_epi32(_mm256_set1_epi32(8 * g), laneIndex), lastPixel);
+    __m256i u = _mm256_add_epi32(_mm256_set1_epi32(p.u), _mm256_mullo_epi32(i, _mm256_set1_epi32(p.du)));
+    __m256i at = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(u, 16), _mm256_setzero_si256()), lastColumn);
+    // The columns only ever rise or only ever fall: the ends are the bounds.
+    int a = _mm256_cvtsi256_si32(at), b = _mm256_extract_epi32(at, 7);
+    LoadsFor(std::min(a, b), std::max(a, b) + 1, img.width, read[g], first[g]);
+    place[g] = read[g] == kGather ? at : _mm256_sub_epi32(at, _mm256_set1_epi32(first[g]));
   }
-  const __m256i lanes = Lanes(p.m), seven = _mm256_set1_epi32(7);
+  const __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(count - 8 * fullGroups), laneIndex);  // tail lanes
+  const bool tailInFrame = p.xStart + 8 * groups <= frame.width;
+  // The modulation leaves alpha 0, as the layer's pixels keep it: the sum
+  // needs no masking.
+  const __m256i lanes = _mm256_and_si256(Lanes(p.m), _mm256_set1_epi64x(0x0000FFFFFFFFFFFFll));
   const int* texels = reinterpret_cast<const int*>(img.pixels.data());
   for (int y = yStart; y < yEnd; ++y) {
     int32_t v;
     if (!UnrotatedRow(p, y, v)) continue;
     const int* row = texels + static_cast<size_t>(std::clamp(v >> 16, 0, img.height - 1)) * img.width;
     int* dst = reinterpret_cast<int*>(frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart);
-    for (int g = 0; g < groups; ++g) {
-      __m256i t;
-      const int* from = row + first[g];
-      if (read[g] == kOneLoad) {
-        t = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)), place[g]);
-      } else if (read[g] == kTwoLoads) {
-        __m256i near = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(from)),
-                                                   place[g]);
-        __m256i far = _mm256_permutevar8x32_epi32(
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 8)), place[g]);
-        t = _mm256_blendv_epi8(near, far, _mm256_cmpgt_epi32(place[g], seven));
-      } else {
-        t = _mm256_i32gather_epi32(row, place[g], 4);
-      }
-      // Lanes past the span add nothing.
-      __m256i s = Modulate8(_mm256_and_si256(t, keep[g]), lanes);
-      int* at = dst + 8 * g;
-      if (p.xStart + 8 * g + 8 <= frame.width) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(at),
-                            BlendAdd8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), s));
-      } else {
-        _mm256_maskstore_epi32(at, keep[g], BlendAdd8(_mm256_maskload_epi32(at, keep[g]), s));
-      }
+    for (int g = 0; g < fullGroups; ++g) {
+      __m256i* at = reinterpret_cast<__m256i*>(dst + 8 * g);
+      __m256i s = Modulate8(ReadEight(row, read[g], first[g], place[g]), lanes);
+      _mm256_storeu_si256(at, _mm256_adds_epu8(_mm256_loadu_si256(at), s));
+    }
+    if (fullGroups == groups) continue;
+    // The tail: lanes past the span add nothing; past the frame's edge they
+    // are not touched at all.
+    const int g = fullGroups;
+    __m256i s = Modulate8(_mm256_and_si256(ReadEight(row, read[g], first[g], place[g]), keep), lanes);
+    int* at = dst + 8 * g;
+    if (tailInFrame) {
+      __m256i* whole = reinterpret_cast<__m256i*>(at);
+      _mm256_storeu_si256(whole, _mm256_adds_epu8(_mm256_loadu_si256(whole), s));
+    } else {
+      _mm256_maskstore_epi32(at, keep, _mm256_adds_epu8(_mm256_maskload_epi32(at, keep), s));
     }
   }
 }
@@ -717,7 +740,6 @@ template <Blend kBlend, bool kModulate>
   // Per eight pixels: one load of eight weighed columns, two of sixteen, or
   // a gather; the lanes to pick for each pixel's left (a) and right (b)
   // column, which of two loads each comes from, and the weights.
-  enum Read : uint8_t { kOneLoad, kTwoLoads, kGather };
   Read read[kMaxScaledGroups];
   int first[kMaxScaledGroups];
   __m256i pickA[kMaxScaledGroups], pickB[kMaxScaledGroups], farA[kMaxScaledGroups], farB[kMaxScaledGroups];
@@ -730,11 +752,8 @@ template <Blend kBlend, bool kModulate>
       x[j] = (u >> 16) - lo;
       f[j] = static_cast<int32_t>((static_cast<uint32_t>(u) >> 8) & 0xFF);
     }
-    int low = *std::min_element(x, x + 8), high = *std::max_element(x, x + 8) + 1;
-    read[g] = high - low < 8 && low + 8 <= columnCount     ? kOneLoad
-              : high - low < 16 && low + 16 <= columnCount ? kTwoLoads
-                                                           : kGather;
-    first[g] = read[g] == kGather ? 0 : low;
+    int low = *std::min_element(x, x + 8), high = *std::max_element(x, x + 8) + 2;  // and the right neighbours
+    LoadsFor(low, high, columnCount, read[g], first[g]);
     __m256i at = _mm256_sub_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(x)), _mm256_set1_epi32(first[g]));
     pickA[g] = at;
     pickB[g] = _mm256_add_epi32(at, one);
