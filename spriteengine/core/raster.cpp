@@ -648,10 +648,6 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
 }
 
 #if SPRITEENGINE_AVX2_PATHS
-// DrawIndexedRows<kAdditive, true> (fire) eight pixels at a time, on
-// processors with AVX2: the columns are one vector for every row, and the
-// lanes past the span read no texel and add nothing. The arithmetic is
-// Modulate4's and BlendAdd4's, so the pixels are the same.
 // Eight texels of a row, read as LoadsFor chose: `place` holds their
 // columns less `first` (for loads) or the columns themselves (a gather).
 SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first, __m256i place) {
@@ -665,6 +661,11 @@ SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first,
   return _mm256_i32gather_epi32(row, place, 4);
 }
 
+// DrawIndexedRows<kAdditive, true> (fire) eight pixels at a time, on
+// processors with AVX2: the columns are one vector for every row, and the
+// lanes past the span read no texel and add nothing. The arithmetic is
+// Modulate4's and BlendAdd4's (alpha is kept at 0 by the modulation rather
+// than masked after the sum), so the pixels are the same.
 [[gnu::target("avx2")]] void DrawIndexedRowsAdditiveAvx2(Frame& frame, const PreparedQuad& p, int yStart,
                                                          int yEnd) {
   using namespace pixel::avx2;
