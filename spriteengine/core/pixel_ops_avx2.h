@@ -34,9 +34,9 @@ SPRITEENGINE_AVX2_INLINE __m256i Lanes(const Modulation& m) {
 }
 
 SPRITEENGINE_AVX2_INLINE __m256i Modulate8(__m256i s, __m256i lanes) {
-  const __m256i zero = _mm256_setzero_si256();
-  __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), lanes), 8);
-  __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), lanes), 8);
+  const __m256i zero = _mm256_setzero_si256();  // as Modulate4: c x m >> 8 as a high half
+  __m256i lo = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, s), lanes);
+  __m256i hi = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, s), lanes);
   return _mm256_packus_epi16(lo, hi);
 }
 
