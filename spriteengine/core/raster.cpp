@@ -220,6 +220,31 @@ void WeighRows(const uint32_t* row0, const uint32_t* row1, int width, uint32_t f
 
 constexpr int kMaxSpanColumns = 2048;  // texel columns one span may weigh at once
 
+// The two texture rows a bilinear sample at v (16.16) reads, and the weight
+// of the second.
+struct RowsAround {
+  const uint32_t* row0;
+  const uint32_t* row1;
+  uint32_t fy;
+  RowsAround(const Texels& t, int32_t v) {
+    int32_t vc = v - 32768;  // sample between texel centres
+    int y0 = vc >> 16;
+    row0 = t.data + static_cast<size_t>(std::clamp(y0, 0, t.height - 1)) * t.width;
+    row1 = t.data + static_cast<size_t>(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
+    fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
+  }
+};
+
+// Texel columns lo..hi of the rows around v weighed together: the
+// picture's own row where no weighing is needed, else `buffer` (at least
+// hi - lo + 1 texels) filled by WeighRows.
+const uint32_t* WeighedColumns(const Texels& t, int32_t v, int lo, int hi, uint32_t* buffer) {
+  RowsAround rows(t, v);
+  if (rows.fy == 0 && lo >= 0 && hi < t.width) return rows.row0 + lo;
+  WeighRows(rows.row0, rows.row1, t.width, rows.fy, lo, hi, buffer);
+  return buffer;
+}
+
 #if SPRITEENGINE_SSE2
 // Four pixels from their four bilinear taps each (flat: each pixel's taps
 // alike, nothing to weigh).
@@ -479,21 +504,12 @@ template <Filter kFilter, Blend kBlend, bool kModulate>
 void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_t v, int32_t du, int32_t dv,
                 const Modulation& m) {
   if (kFilter == Filter::kBilinear && dv == 0) {
-    int32_t vc = v - 32768;  // sample between texel centres
-    int y0 = vc >> 16;
-    const uint32_t* row0 = t.data + static_cast<size_t>(std::clamp(y0, 0, t.height - 1)) * t.width;
-    const uint32_t* row1 = t.data + static_cast<size_t>(std::clamp(y0 + 1, 0, t.height - 1)) * t.width;
-    uint32_t fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
-    int32_t uc = u - 32768;
+    int32_t uc = u - 32768;  // sample between texel centres
     int64_t ucLast = uc + static_cast<int64_t>(count - 1) * du;
     int64_t lo = std::min<int64_t>(uc, ucLast) >> 16, hi = (std::max<int64_t>(uc, ucLast) >> 16) + 1;
     if (hi - lo < kMaxSpanColumns) {
       uint32_t columns[kMaxSpanColumns];
-      const uint32_t* column = row0 + lo;  // inside the picture with no vertical weight: its first row
-      if (fy != 0 || lo < 0 || hi >= t.width) {
-        WeighRows(row0, row1, t.width, fy, static_cast<int>(lo), static_cast<int>(hi), columns);
-        column = columns;
-      }
+      const uint32_t* column = WeighedColumns(t, v, static_cast<int>(lo), static_cast<int>(hi), columns);
       int done = 0;
 #if SPRITEENGINE_AVX2_PATHS
       if (pixel::avx2::Available())
@@ -503,7 +519,8 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
       ShadeSpan<kBlend, kModulate>(dst + done, count - done,
                                    ColumnBilinear{column, static_cast<int>(lo), Advanced(uc, done, du), du}, m);
     } else {
-      ShadeSpan<kBlend, kModulate>(dst, count, RowBilinear{row0, row1, t.width - 1, uc, du, fy}, m);
+      RowsAround rows(t, v);
+      ShadeSpan<kBlend, kModulate>(dst, count, RowBilinear{rows.row0, rows.row1, t.width - 1, uc, du, rows.fy}, m);
     }
     return;
   }
@@ -737,6 +754,7 @@ template <Blend kBlend, bool kModulate>
   using namespace pixel::avx2;
   const Image& img = *p.image;
   const int count = p.xEnd - p.xStart, groups = (count + 7) / 8, columnCount = hi - lo + 1;
+  const Texels t{img.pixels.data(), img.width, img.height};
   const int32_t uc = p.u - 32768;  // between texel centres
   // Per eight pixels: one load of eight weighed columns, two of sixteen, or
   // a gather; the lanes to pick for each pixel's left (a) and right (b)
@@ -769,17 +787,7 @@ template <Blend kBlend, bool kModulate>
   for (int y = yStart; y < yEnd; ++y) {
     int32_t v;
     if (!UnrotatedRow(p, y, v)) continue;
-    int32_t vc = v - 32768;
-    int y0 = vc >> 16;
-    const uint32_t* row0 = img.pixels.data() + static_cast<size_t>(std::clamp(y0, 0, img.height - 1)) * img.width;
-    const uint32_t* row1 = img.pixels.data() + static_cast<size_t>(std::clamp(y0 + 1, 0, img.height - 1)) * img.width;
-    uint32_t fy = (static_cast<uint32_t>(vc) >> 8) & 0xFF;
-    const uint32_t* column = row0 + lo;  // inside the picture with no vertical weight: its first row
-    if (fy != 0 || lo < 0 || hi >= img.width) {
-      WeighRows(row0, row1, img.width, fy, lo, hi, weighed);
-      column = weighed;
-    }
-    const int* columns = reinterpret_cast<const int*>(column);
+    const int* columns = reinterpret_cast<const int*>(WeighedColumns(t, v, lo, hi, weighed));
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
     for (int g = 0; g < groups; ++g) {
       __m256i a, b;
