@@ -7,9 +7,13 @@ namespace spriteengine {
 
 namespace {
 float Largest(const Vec2& a, const Vec2& b) { return std::max(std::max(a.x, a.y), std::max(b.x, b.y)); }
+Vec3 Min(const Vec3& a, const Vec3& b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
+Vec3 Max(const Vec3& a, const Vec3& b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
+Vec3 Sum(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vec3 Scaled(const Vec3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
 void Include(ParticleSystem::Bounds& b, const Vec3& at, float pulled, float size) {
-  b.low = {std::min(b.low.x, at.x), std::min(b.low.y, at.y), std::min(b.low.z, at.z)};
-  b.high = {std::max(b.high.x, at.x), std::max(b.high.y, at.y), std::max(b.high.z, at.z)};
+  b.low = Min(b.low, at);
+  b.high = Max(b.high, at);
   b.pulledLow = std::min(b.pulledLow, pulled);
   b.pulledHigh = std::max(b.pulledHigh, pulled);
   b.size = std::max(b.size, size);
@@ -29,8 +33,15 @@ float ParticleSystem::Random01() {
 }
 
 void ParticleSystem::Emit(const EmitterSettings& e, int count) {
-  if (capacity_ <= 0) return;
+  if (capacity_ <= 0 || count <= 0) return;
   auto between = [this](float a, float b) { return a + (b - a) * Random01(); };
+  const float life = std::max(settings.lifeTime, 1e-3f);
+  if (!batchOpen_ || batches_.empty() || batches_.back().life != life) {
+    Batch fresh;
+    fresh.life = life;
+    batches_.push_back(fresh);
+    batchOpen_ = true;
+  }
   for (int i = 0; i < count; ++i) {
     Vec3 dir{between(e.directionMin.x, e.directionMax.x), between(e.directionMin.y, e.directionMax.y),
              between(e.directionMin.z, e.directionMax.z)};
@@ -51,14 +62,22 @@ void ParticleSystem::Emit(const EmitterSettings& e, int count) {
     } else {
       slot = head_;  // full: the oldest makes room
       head_ = (head_ + 1) % particles_.size();
+      // (The newest batch is never emptied here: it is about to gain one.)
+      if (--batches_.front().members == 0 && batches_.size() > 1) batches_.pop_front();
     }
-    Particle& p = particles_[slot];
-    p = Particle{};
+    Member& p = particles_[slot];
     p.origin = e.location;
     p.velocity = {dir.x * speed, dir.y * speed, dir.z * speed};
-    p.life = std::max(settings.lifeTime, 1e-3f);
     p.startSize = e.startSize;
     p.endSize = e.endSize;
+    Batch& b = batches_.back();
+    if (b.members++ == 0) {
+      b.originLow = b.originHigh = p.origin;
+      b.velocityLow = b.velocityHigh = p.velocity;
+    } else {
+      b.originLow = Min(b.originLow, p.origin), b.originHigh = Max(b.originHigh, p.origin);
+      b.velocityLow = Min(b.velocityLow, p.velocity), b.velocityHigh = Max(b.velocityHigh, p.velocity);
+    }
     if (count_ == 1) bounds_ = {p.origin, p.origin, 0, 0, Largest(p.startSize, p.endSize)};
     Include(bounds_, p.origin, 0, Largest(p.startSize, p.endSize));
   }
@@ -66,74 +85,73 @@ void ParticleSystem::Emit(const EmitterSettings& e, int count) {
 
 void ParticleSystem::Step(float dt) {
   const float k = settings.airResistance * kAirResistanceScale;
-  // The box is found again from the particles as they are now; the size
-  // bound stays what Emit made it (the largest since the system was last
-  // empty).
-  constexpr float kHuge = std::numeric_limits<float>::max();
-  Bounds b{{kHuge, kHuge, kHuge}, {-kHuge, -kHuge, -kHuge}, kHuge, -kHuge, bounds_.size};
   // The same semi-implicit step for both responses as for a velocity under
   // dv/dt = g + k v: the speed first, then the position with the new speed.
-  // The box is gathered in locals: through a reference the compiler would
-  // store it after every particle.
-  auto advance = [dt, k, &b](Particle* run, size_t n) {
-    Vec3 low = b.low, high = b.high;
-    float pulledLow = b.pulledLow, pulledHigh = b.pulledHigh;
-    for (Particle* p = run; p != run + n; ++p) {
-      p->age += dt;
-      p->carrySpeed += k * p->carrySpeed * dt;
-      p->carried += p->carrySpeed * dt;
-      p->pullSpeed += (1 + k * p->pullSpeed) * dt;
-      p->pulled += p->pullSpeed * dt;
-      Vec3 at{p->origin.x + p->velocity.x * p->carried, p->origin.y + p->velocity.y * p->carried,
-              p->origin.z + p->velocity.z * p->carried};
-      low = {std::min(low.x, at.x), std::min(low.y, at.y), std::min(low.z, at.z)};
-      high = {std::max(high.x, at.x), std::max(high.y, at.y), std::max(high.z, at.z)};
-      pulledLow = std::min(pulledLow, p->pulled);
-      pulledHigh = std::max(pulledHigh, p->pulled);
-    }
-    b.low = low, b.high = high, b.pulledLow = pulledLow, b.pulledHigh = pulledHigh;
-  };
-  // The live particles are one or two runs of the ring.
-  size_t live = std::min(count_, particles_.size() - head_);
-  advance(particles_.data() + head_, live);
-  advance(particles_.data(), count_ - live);
+  for (Batch& b : batches_) {
+    b.age += dt;
+    b.carrySpeed += k * b.carrySpeed * dt;
+    b.carried += b.carrySpeed * dt;
+    b.pullSpeed += (1 + k * b.pullSpeed) * dt;
+    b.pulled += b.pullSpeed * dt;
+  }
+  batchOpen_ = false;
   // The oldest die first; one that outlives an older one (after a change
   // of life time) just stays invisible until it reaches the head.
-  while (count_ > 0 && particles_[head_].age >= particles_[head_].life) {
-    head_ = (head_ + 1) % particles_.size();
-    --count_;
+  while (!batches_.empty() && batches_.front().age >= batches_.front().life) {
+    head_ = (head_ + batches_.front().members) % particles_.size();
+    count_ -= batches_.front().members;
+    batches_.pop_front();
   }
-  if (count_ == 0) head_ = 0;
-  if (count_ > 0) bounds_ = b;
+  if (count_ == 0) {
+    head_ = 0;
+    return;
+  }
+  // The box is found again from the batches as they are now (origin +
+  // velocity x carried lies between the sums of their boxes' corners, as
+  // rounding keeps order); the size bound stays what Emit made it (the
+  // largest since the system was last empty).
+  constexpr float kHuge = std::numeric_limits<float>::max();
+  Bounds bounds{{kHuge, kHuge, kHuge}, {-kHuge, -kHuge, -kHuge}, kHuge, -kHuge, bounds_.size};
+  for (const Batch& b : batches_) {
+    const float c = b.carried;
+    Vec3 a = Scaled(b.velocityLow, c), z = Scaled(b.velocityHigh, c);
+    bounds.low = Min(bounds.low, Sum(b.originLow, Min(a, z)));
+    bounds.high = Max(bounds.high, Sum(b.originHigh, Max(a, z)));
+    bounds.pulledLow = std::min(bounds.pulledLow, b.pulled);
+    bounds.pulledHigh = std::max(bounds.pulledHigh, b.pulled);
+  }
+  bounds_ = bounds;
 }
 
-ParticleSystem::View ParticleSystem::Look(const Particle& p) const {
-  float t = std::clamp(p.age / p.life, 0.0f, 1.0f);
-  auto mix = [t](float a, float b) { return a + (b - a) * t; };
-  const Vec3 g = settings.gravity;
-  View v;
-  v.position = {p.origin.x + p.velocity.x * p.carried + g.x * p.pulled,
-                p.origin.y + p.velocity.y * p.carried + g.y * p.pulled,
-                p.origin.z + p.velocity.z * p.carried + g.z * p.pulled};
-  v.size = {mix(p.startSize.x, p.endSize.x) * kParticleSizeUnit, mix(p.startSize.y, p.endSize.y) * kParticleSizeUnit};
+ParticleSystem::BatchLook ParticleSystem::LookOf(const Batch& b) const {
+  float t = std::clamp(b.age / b.life, 0.0f, 1.0f);
+  auto mix = [t](float from, float to) { return from + (to - from) * t; };
   const Vec3 &c0 = settings.startColor, &c1 = settings.endColor;
-  v.color = {mix(c0.x, c1.x), mix(c0.y, c1.y), mix(c0.z, c1.z)};
-  v.intensity = std::min(1.0f, t / kParticleFadeIn) * (1 - t);
-  return v;
+  return {b.carried, b.pulled, t, {mix(c0.x, c1.x), mix(c0.y, c1.y), mix(c0.z, c1.z)},
+          std::min(1.0f, t / kParticleFadeIn) * (1 - t)};
 }
 
 ParticleSystem::View ParticleSystem::ViewOf(int logical) const {
-  return Look(particles_[Slot(static_cast<size_t>(logical))]);
-}
-
-void ParticleSystem::AppendViews(std::vector<View>& out) const {
-  size_t first = std::min(count_, particles_.size() - head_);
-  auto add = [&](const Particle& p) {
-    View v = Look(p);
-    if (v.intensity > 0) out.push_back(v);
-  };
-  for (size_t i = 0; i < first; ++i) add(particles_[head_ + i]);
-  for (size_t i = 0; i < count_ - first; ++i) add(particles_[i]);
+  size_t index = static_cast<size_t>(logical);
+  for (const Batch& b : batches_) {
+    if (index >= b.members) {
+      index -= b.members;
+      continue;
+    }
+    const Member& p = particles_[Slot(static_cast<size_t>(logical))];
+    BatchLook look = LookOf(b);
+    auto mix = [t = look.progress](float from, float to) { return from + (to - from) * t; };
+    const Vec3 g = settings.gravity;
+    View v;
+    v.position = {p.origin.x + p.velocity.x * look.carried + g.x * look.pulled,
+                  p.origin.y + p.velocity.y * look.carried + g.y * look.pulled,
+                  p.origin.z + p.velocity.z * look.carried + g.z * look.pulled};
+    v.size = {mix(p.startSize.x, p.endSize.x) * kParticleSizeUnit, mix(p.startSize.y, p.endSize.y) * kParticleSizeUnit};
+    v.color = look.color;
+    v.intensity = look.intensity;
+    return v;
+  }
+  return {};
 }
 
 }  // namespace spriteengine

@@ -3,7 +3,7 @@
 // A system holds at most `capacity` live particles: when it is full a new
 // particle takes the place of the oldest, so a fire that emits faster than
 // its particles die burns as a steady stream with a shorter life. The cost
-// of a step is proportional to the live particles.
+// of a step follows the live particles' batches (below), not the capacity.
 //
 // Motion: dv/dt = gravity + k v, k = air resistance x kAirResistanceScale
 // (so -10 damps gently). The gravity is the system's pull as it is *now*:
@@ -16,14 +16,21 @@
 // each particle's velocity would instead keep the old aims and trail off
 // sideways. With a gravity that never changes both are the same motion.
 //
+// Particles emitted between the same two steps with the same life time have
+// the same age and responses ever after, so those are kept once per batch:
+// a step costs a few sums per batch (a fire emits ten particles a frame),
+// not per particle. Their positions are the same sums either way.
+//
 // A particle lives `lifeTime` seconds, grows from the emitter's start size
 // to its end size (x kParticleSizeUnit world units, so the fires' (1, 2)..
 // (2, 4) make flames ~40 px wide) and runs from the start to the end colour
 // while its intensity rises quickly and fades out.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "geometry.h"
@@ -71,9 +78,35 @@ class ParticleSystem {
     float intensity;     // 0..1
   };
   View ViewOf(int index) const;
-  // Every live particle that can be seen (intensity above 0), oldest first,
-  // appended to `out`.
-  void AppendViews(std::vector<View>& out) const;
+
+  // What a particle keeps of its own; the rest is its batch's.
+  struct Member {
+    Vec3 origin;    // where it left the emitter
+    Vec3 velocity;  // its start velocity
+    Vec2 startSize, endSize;
+  };
+  // What the members of a batch share now: a member is at origin + velocity
+  // x carried + gravity x pulled, its size runs from its start to its end
+  // size with `progress`.
+  struct BatchLook {
+    float carried, pulled;
+    float progress;   // 0..1 of the life
+    Vec3 color;       // 0..1
+    float intensity;  // 0..1
+  };
+  // Calls visit(look, members, n) for every run of live members, oldest
+  // first; a batch may come as two runs where it wraps round the ring.
+  template <typename Visit>
+  void ForEachRun(Visit&& visit) const {
+    size_t at = head_;
+    for (const Batch& b : batches_) {
+      BatchLook look = LookOf(b);
+      size_t n = b.members, first = std::min(n, particles_.size() - at);
+      visit(look, particles_.data() + at, first);
+      if (n > first) visit(look, particles_.data(), n - first);
+      at = (at + n) % particles_.size();
+    }
+  }
 
   // A box holding every live particle's path without the gravity (origin +
   // velocity x carried), the range of their gravity responses and their
@@ -88,20 +121,20 @@ class ParticleSystem {
   const Bounds& PathBounds() const { return bounds_; }
 
  private:
-  struct Particle {
-    Vec3 origin;        // where it left the emitter
-    Vec3 velocity;      // its start velocity
+  // Members emitted together: their age and their responses to the start
+  // velocity and to the gravity (carried and pulled; carrySpeed and
+  // pullSpeed are their rates of change), and the boxes of their members'
+  // origins and velocities.
+  struct Batch {
     float age = 0, life = 1;
-    Vec2 startSize, endSize;
-    // Responses to the start velocity and to the gravity: the position is
-    // origin + velocity x carried + gravity x pulled; carrySpeed and
-    // pullSpeed are their rates of change.
     float carried = 0, carrySpeed = 1;
     float pulled = 0, pullSpeed = 0;
+    Vec3 originLow, originHigh, velocityLow, velocityHigh;
+    size_t members = 0;  // consecutive in the ring, after the older batches'
   };
 
   float Random01();
-  View Look(const Particle& p) const;
+  BatchLook LookOf(const Batch& b) const;
 
   size_t Slot(size_t index) const { return (head_ + index) % particles_.size(); }
 
@@ -109,7 +142,9 @@ class ParticleSystem {
   uint32_t rng_;
   // A ring, oldest at head_; grows up to the capacity.
   size_t head_ = 0, count_ = 0;
-  std::vector<Particle> particles_;
+  std::vector<Member> particles_;
+  std::deque<Batch> batches_;  // oldest first; none without members
+  bool batchOpen_ = false;     // the newest batch may take more (no step since)
   Bounds bounds_;
 };
 

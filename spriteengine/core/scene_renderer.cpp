@@ -105,8 +105,7 @@ bool MayReachTarget(const ParticleSystem& system, const CameraView& camera, floa
 
 // Turns the live particles of a system into quads in target pixels, dropping
 // those too small or off the target.
-void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::vector<ParticleSystem::View>& views,
-                   std::vector<PreparedQuad>& out) {
+void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::vector<PreparedQuad>& out) {
   if (!p.texture) return;
   const TextureData& tex = *p.texture;
   const ParticleSystem& system = *p.system;
@@ -116,32 +115,40 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
   float targetWidth = kFrameWidth * k, targetHeight = kFrameHeight * k;
   const Image& base = tex.Level(0);
   if (!MayReachTarget(system, camera, k, targetWidth, targetHeight)) return;
-  views.clear();
-  system.AppendViews(views);
-  for (const ParticleSystem::View& v : views) {
-    std::optional<Projection> proj = camera.Project(v.position);
-    if (!proj) continue;
-    float w = v.size.x * proj->unitsPerWorld * kPixelsPerUnit * k;
-    float h = v.size.y * proj->unitsPerWorld * kPixelsPerUnit * k;
-    Vec2 centre = UnitsToPixels(proj->screen);
-    centre.x *= k, centre.y *= k;
-    if (w < 0.5f || h < 0.5f || centre.x + w / 2 < 0 || centre.x - w / 2 > targetWidth || centre.y + h / 2 < 0 ||
-        centre.y - h / 2 > targetHeight)
-      continue;
-    int level = MipLevelFor(tex, std::max(base.width / w, base.height / h));
-    const Image& img = tex.Level(level);
-    QuadDraw d;
-    d.image = &img;
-    d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
-    d.uAxisX = w / img.width, d.uAxisY = 0;
-    d.vAxisX = 0, d.vAxisY = h / img.height;
-    d.u1 = static_cast<float>(img.width), d.v1 = static_cast<float>(img.height);
-    SetModulation(d, v.color.x, v.color.y, v.color.z, v.intensity * brightness);
-    d.blend = blend;
-    d.filter = Filter::kNearest;
-    PreparedQuad& q = out.emplace_back();
-    if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q)) out.pop_back();
-  }
+  const Vec3 g = system.settings.gravity;
+  QuadDraw d;
+  d.blend = blend;
+  d.filter = Filter::kNearest;
+  d.uAxisY = 0, d.vAxisX = 0;
+  system.ForEachRun([&](const ParticleSystem::BatchLook& look, const ParticleSystem::Member* members, size_t n) {
+    if (!(look.intensity > 0)) return;
+    SetModulation(d, look.color.x, look.color.y, look.color.z, look.intensity * brightness);
+    const float t = look.progress;
+    for (const ParticleSystem::Member* m = members; m != members + n; ++m) {
+      Vec3 at{m->origin.x + m->velocity.x * look.carried + g.x * look.pulled,
+              m->origin.y + m->velocity.y * look.carried + g.y * look.pulled,
+              m->origin.z + m->velocity.z * look.carried + g.z * look.pulled};
+      std::optional<Projection> proj = camera.Project(at);
+      if (!proj) continue;
+      float sizeX = (m->startSize.x + (m->endSize.x - m->startSize.x) * t) * kParticleSizeUnit;
+      float sizeY = (m->startSize.y + (m->endSize.y - m->startSize.y) * t) * kParticleSizeUnit;
+      float w = sizeX * proj->unitsPerWorld * kPixelsPerUnit * k;
+      float h = sizeY * proj->unitsPerWorld * kPixelsPerUnit * k;
+      Vec2 centre = UnitsToPixels(proj->screen);
+      centre.x *= k, centre.y *= k;
+      if (w < 0.5f || h < 0.5f || centre.x + w / 2 < 0 || centre.x - w / 2 > targetWidth || centre.y + h / 2 < 0 ||
+          centre.y - h / 2 > targetHeight)
+        continue;
+      int level = MipLevelFor(tex, std::max(base.width / w, base.height / h));
+      const Image& img = tex.Level(level);
+      d.image = &img;
+      d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
+      d.uAxisX = w / img.width, d.vAxisY = h / img.height;
+      d.u1 = static_cast<float>(img.width), d.v1 = static_cast<float>(img.height);
+      PreparedQuad& q = out.emplace_back();
+      if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q)) out.pop_back();
+    }
+  });
 }
 
 // Draws a planned particle system: additive ones into the layer, others into the frame.
@@ -236,11 +243,10 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
 
 void PlanParticleItems(const Scene& scene, FramePlan& plan, int part) {
   CameraView camera(scene.ActiveCamera());
-  thread_local std::vector<ParticleSystem::View> views;
   size_t begin = part == 0 ? plan.start : plan.split, end = part == 0 ? plan.split : plan.order.size();
   for (size_t i = begin; i < end; ++i)
     if (plan.order[i].kind == DrawKind::kParticles)
-      PlanParticles(scene.particleSystems.at(plan.order[i].id), camera, views, plan.quads[i]);
+      PlanParticles(scene.particleSystems.at(plan.order[i].id), camera, plan.quads[i]);
 }
 
 void PlanFrame(const Scene& scene, FramePlan& plan) {

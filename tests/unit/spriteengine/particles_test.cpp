@@ -56,6 +56,47 @@ TEST(Particles, GrowsAgainAfterDeathsUpToTheCapacity) {
   EXPECT_FLOAT_EQ(s.ViewOf(5).position.x, 3);
 }
 
+TEST(Particles, OneEmitLargerThanTheRoomLeftKeepsTheNewestInOrder) {
+  // Particles emitted in one frame share their age; the oldest still make
+  // room one by one, across the frames they came in.
+  ParticleSystem s(5, 7);
+  s.settings.lifeTime = 10;
+  s.Emit(At({1, 0, 0}), 3);
+  s.Step(0.01f);
+  s.Emit(At({2, 0, 0}), 4);  // pushes out two of the first three
+  ASSERT_EQ(s.Live(), 5);
+  EXPECT_FLOAT_EQ(s.ViewOf(0).position.x, 1);
+  EXPECT_FLOAT_EQ(s.ViewOf(1).position.x, 2);
+  EXPECT_GT(s.ViewOf(0).intensity, 0);  // ten milliseconds old
+  EXPECT_EQ(s.ViewOf(4).intensity, 0);  // new
+  s.Step(0.01f);
+  s.Emit(At({3, 0, 0}), 12);  // more than the whole ring at once
+  ASSERT_EQ(s.Live(), 5);
+  for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(s.ViewOf(i).position.x, 3) << i;
+  s.settings.lifeTime = 0.02f;
+  s.Step(0.015f);
+  s.Emit(At({4, 0, 0}), 2);  // pushes out two of the 3s
+  s.Step(0.015f);
+  s.Step(0.015f);  // the 4s are past their 0.02 s, but die only after the older 3s (10 s)
+  ASSERT_EQ(s.Live(), 5);
+  EXPECT_FLOAT_EQ(s.ViewOf(3).position.x, 4);
+  EXPECT_EQ(s.ViewOf(3).intensity, 0);
+}
+
+TEST(Particles, ALifeChangeWithinAFrameStartsItsOwnAges) {
+  ParticleSystem s(10, 7);
+  s.settings.lifeTime = 0.1f;
+  s.Emit(At({1, 0, 0}), 2);
+  s.settings.lifeTime = 0.05f;
+  s.Emit(At({2, 0, 0}), 2);
+  for (int i = 0; i < 4; ++i) s.Step(0.015f);  // 0.06 s
+  ASSERT_EQ(s.Live(), 4);
+  EXPECT_GT(s.ViewOf(0).intensity, 0);
+  EXPECT_EQ(s.ViewOf(2).intensity, 0);  // past its life, behind a living one
+  for (int i = 0; i < 3; ++i) s.Step(0.015f);  // 0.105 s: the first two die, then the rest
+  EXPECT_EQ(s.Live(), 0);
+}
+
 TEST(Particles, ParticlesDieAtTheEndOfTheirLife) {
   ParticleSystem s(100, 7);
   s.settings.lifeTime = 0.5f;
