@@ -141,10 +141,14 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
         continue;
       int level = MipLevelFor(tex, std::max(base.width / w, base.height / h));
       const Image& img = tex.Level(level);
-      d.image = &img;
+      if (d.image != &img) {
+        // Only on a change of level: a field stored just before PrepareQuad
+        // reads it with its neighbour would stall the load.
+        d.image = &img;
+        d.u1 = static_cast<float>(img.width), d.v1 = static_cast<float>(img.height);
+      }
       d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
       d.uAxisX = w / img.width, d.vAxisY = h / img.height;
-      d.u1 = static_cast<float>(img.width), d.v1 = static_cast<float>(img.height);
       PreparedQuad& q = out.emplace_back();
       if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q)) out.pop_back();
     }
