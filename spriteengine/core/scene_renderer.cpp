@@ -11,6 +11,10 @@ namespace spriteengine {
 
 namespace {
 
+// Opaque pictures looked at for rows the clear can leave alone (a level's
+// sky is two or three tiles side by side).
+constexpr size_t kMostOpaqueRects = 16;
+
 Filter FilterOf(int textureMode) {
   return textureMode == 0 || textureMode == 1 ? Filter::kNearest : Filter::kBilinear;
 }
@@ -52,17 +56,55 @@ bool PlanSprite(const Scene& scene, const SpriteState& s, QuadDraw& d) {
   return true;
 }
 
-// True when the quad paints every pixel of the frame with opaque texels, so
-// nothing drawn before it (nor the clear) can show. Conservative: the quad
-// must reach a quarter pixel past every pixel centre at the frame's edges.
-bool CoversFrame(const QuadDraw& d) {
+// The pixels an unrotated quad surely paints with opaque texels, false when
+// it may leave any of them showing what is behind. Conservative: the quad
+// must reach a quarter pixel past the centres of the pixels at its edges.
+struct PixelRect {
+  int left, top, right, bottom;  // right and bottom exclusive
+};
+bool OpaqueRect(const QuadDraw& d, PixelRect& r) {
   if (!d.image || !d.image->opaque || d.blend != Blend::kAlpha || d.uAxisY != 0 || d.vAxisX != 0) return false;
   if ((d.modR & d.modG & d.modB & d.modA) != 256) return false;
   if (d.uAxisX <= 0 || d.vAxisY <= 0 || d.u0 < 0 || d.v0 < 0 || d.u1 > d.image->width || d.v1 > d.image->height)
     return false;
   float left = d.originX + d.u0 * d.uAxisX, right = d.originX + d.u1 * d.uAxisX;
   float top = d.originY + d.v0 * d.vAxisY, bottom = d.originY + d.v1 * d.vAxisY;
-  return left <= 0.25f && top <= 0.25f && right >= kFrameWidth - 0.25f && bottom >= kFrameHeight - 0.25f;
+  // Also false far off the frame or for a NaN.
+  if (!(left < kFrameWidth && right > 0 && top < kFrameHeight && bottom > 0)) return false;
+  auto first = [](float edge) { return static_cast<int>(std::ceil(std::max(edge - 0.25f, 0.0f))); };
+  auto end = [](float edge, int size) {
+    return static_cast<int>(std::floor(std::min(edge - 0.75f, static_cast<float>(size)))) + 1;
+  };
+  r = {first(left), first(top), std::min(end(right, kFrameWidth), kFrameWidth),
+       std::min(end(bottom, kFrameHeight), kFrameHeight)};
+  return r.left < r.right && r.top < r.bottom;
+}
+
+bool CoversFrame(const PixelRect& r) {
+  return r.left == 0 && r.top == 0 && r.right == kFrameWidth && r.bottom == kFrameHeight;
+}
+
+// The rows not covered edge to edge by the union of `rects`, as runs.
+void UncoveredRows(std::vector<PixelRect>& rects, std::vector<FramePlan::Rows>& out) {
+  out.clear();
+  // Bands between the rectangles' top and bottom edges: each is covered
+  // or not as a whole.
+  std::vector<int> edges{0, kFrameHeight};
+  for (const PixelRect& r : rects) edges.push_back(r.top), edges.push_back(r.bottom);
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  std::sort(rects.begin(), rects.end(), [](const PixelRect& a, const PixelRect& b) { return a.left < b.left; });
+  for (size_t i = 0; i + 1 < edges.size(); ++i) {
+    int top = edges[i], bottom = edges[i + 1];
+    int reach = 0;  // columns covered so far from the left edge
+    for (const PixelRect& r : rects)
+      if (r.top <= top && r.bottom >= bottom && r.left <= reach) reach = std::max(reach, r.right);
+    if (reach >= kFrameWidth) continue;
+    if (!out.empty() && out.back().end == top)
+      out.back().end = bottom;
+    else
+      out.push_back({top, bottom});
+  }
 }
 
 // False when no particle of the system can reach a target of that size in
@@ -211,7 +253,9 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
   plan.order = DrawOrder(scene);
   plan.quads.resize(plan.order.size());
   plan.start = 0;
-  plan.clear = true;
+  thread_local std::vector<PixelRect> opaque;
+  opaque.clear();
+  bool covered = false;
   for (size_t i = 0; i < plan.order.size(); ++i) {
     std::vector<PreparedQuad>& quads = plan.quads[i];
     quads.clear();
@@ -222,12 +266,20 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
     if (!PlanSprite(scene, scene.sprites.at(item.id), d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q))
       continue;
     quads.push_back(q);
-    if (CoversFrame(d)) {
+    PixelRect r;
+    if (!OpaqueRect(d, r)) continue;
+    if (CoversFrame(r)) {
       // Everything below it is hidden: start the frame from this sprite.
       plan.start = i;
-      plan.clear = false;
+      covered = true;
+    } else if (opaque.size() < kMostOpaqueRects) {
+      opaque.push_back(r);
     }
   }
+  if (covered)
+    plan.clearRows.clear();
+  else
+    UncoveredRows(opaque, plan.clearRows);
   // Split the particles that will be drawn into two parts of about as many.
   size_t total = 0;
   for (size_t i = plan.start; i < plan.order.size(); ++i)
@@ -263,9 +315,12 @@ void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int
   rowBegin = std::max(0, rowBegin);
   rowEnd = std::min(frame.height, rowEnd);
   if (rowBegin >= rowEnd) return;
-  if (plan.clear)
-    pixel::Fill(frame.pixels.data() + static_cast<size_t>(rowBegin) * frame.width,
-                static_cast<size_t>(rowEnd - rowBegin) * frame.width, scene.clearColor);
+  for (const FramePlan::Rows& rows : plan.clearRows) {
+    int begin = std::max(rows.begin, rowBegin), end = std::min(rows.end, rowEnd);
+    if (begin < end)
+      pixel::Fill(frame.pixels.data() + static_cast<size_t>(begin) * frame.width,
+                  static_cast<size_t>(end - begin) * frame.width, scene.clearColor);
+  }
   thread_local AdditiveLayer layer;  // one per drawing thread
   layer.Begin(rowBegin, rowEnd);
   const std::vector<DrawItem>& order = plan.order;

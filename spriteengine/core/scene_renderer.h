@@ -27,10 +27,15 @@ struct FramePlan {
   // sprite's one, a particle system's many. The inner vectors keep their
   // memory from frame to frame.
   std::vector<std::vector<PreparedQuad>> quads;
-  // Drawing starts at order[start]; without a clear when that item covers
-  // the whole frame with opaque texels.
+  // Drawing starts at order[start]: an item that covers the whole frame
+  // with opaque texels hides everything before it.
   size_t start = 0;
-  bool clear = true;
+  // The rows the clear must paint, top to bottom: all but those that
+  // opaque pictures cover from edge to edge (the sky of a level).
+  struct Rows {
+    int begin, end;
+  };
+  std::vector<Rows> clearRows;
   // Particle systems in view are planned in two parts (one per drawing
   // thread): part 0 is order[start..split), part 1 order[split..).
   size_t split = 0;
@@ -45,9 +50,8 @@ void PlanParticleItems(const Scene& scene, FramePlan& plan, int part);
 // Both: the whole plan on the calling thread.
 void PlanFrame(const Scene& scene, FramePlan& plan);
 
-// Clears the rows rowBegin..rowEnd-1 of the frame to the scene's clear
-// colour (unless the plan starts from a picture that covers the frame) and
-// draws the plan into them.
+// Clears the plan's clear rows among rowBegin..rowEnd-1 to the scene's
+// clear colour and draws the plan into rows rowBegin..rowEnd-1.
 void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd);
 
 // Plan and draw the whole frame on the calling thread.

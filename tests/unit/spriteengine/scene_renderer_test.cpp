@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/scene.h"
+#include "core/scene_renderer.h"
+
+namespace spriteengine {
+namespace {
+
+// Scenes of opaque tiles across the frame, as a level's sky is drawn: the
+// clear may leave out only rows that the tiles paint from edge to edge.
+class ClearRowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    texture_ = NewHandle();
+    scene_.textures[texture_].data = std::make_shared<TextureData>(BuildTexture(MakeCheckerImage(), 1));
+    scene_.clearColor = 0x203040;
+  }
+  // A tile over frame pixels [left, right) x [top, bottom).
+  SpriteState& AddTile(float left, float right, float top, float bottom) {
+    uint32_t h = NewHandle();
+    SpriteState& s = scene_.sprites[h];
+    s.mesh = std::make_shared<MeshQuad>(DefaultMeshQuad());
+    s.visible = true;
+    s.texture = texture_;
+    s.location = {(left + right) / 2 / kPixelsPerUnit - kHalfWidthUnits,
+                  kHalfHeightUnits - (top + bottom) / 2 / kPixelsPerUnit, 0};
+    s.scale = {(right - left) / kPixelsPerUnit / kUnitsPerScale, (bottom - top) / kPixelsPerUnit / kUnitsPerScale};
+    return s;
+  }
+  // Whatever the frame held before, the same picture comes out.
+  void ExpectNoStalePixels(const char* what) {
+    Frame a(kFrameWidth, kFrameHeight), b(kFrameWidth, kFrameHeight);
+    a.Clear(0x123456);
+    b.Clear(0x654321);
+    RenderScene(scene_, a);
+    RenderScene(scene_, b);
+    for (int y = 0; y < kFrameHeight; ++y)
+      for (int x = 0; x < kFrameWidth; ++x)
+        ASSERT_EQ(a.At(x, y), b.At(x, y)) << what << ": pixel " << x << "," << y << " kept the old frame";
+  }
+  std::vector<std::pair<int, int>> ClearRows() {
+    FramePlan plan;
+    PlanItems(scene_, plan);
+    std::vector<std::pair<int, int>> rows;
+    for (const FramePlan::Rows& r : plan.clearRows) rows.emplace_back(r.begin, r.end);
+    return rows;
+  }
+
+  Scene scene_;
+  uint32_t texture_ = 0;
+};
+
+TEST_F(ClearRowsTest, TilesSideBySideSpareTheirRowsOnly) {
+  AddTile(-120.3f, 400, 100, 300.5f);
+  AddTile(400, 800.2f, 100, 300.5f);
+  EXPECT_EQ(ClearRows(), (std::vector<std::pair<int, int>>{{0, 100}, {300, 600}}));
+  ExpectNoStalePixels("joined tiles");
+}
+
+TEST_F(ClearRowsTest, AnyGapOrSeeThroughTileKeepsTheClear) {
+  const struct {
+    float leftEnd, rightStart;
+  } joins[] = {{399.9f, 400.6f}, {400, 401}, {399.2f, 400.1f}, {410, 390}};
+  for (const auto& j : joins) {
+    scene_.sprites.clear();
+    AddTile(0, j.leftEnd, 50.4f, 250.6f);
+    AddTile(j.rightStart, 800, 50.4f, 250.6f);
+    ExpectNoStalePixels("tiles meeting at a seam");
+  }
+  scene_.sprites.clear();
+  AddTile(0, 800, 0, 300);
+  AddTile(0, 800, 300, 600).color.a = 0.5f;  // the lower half lets the clear show through
+  EXPECT_EQ(ClearRows(), (std::vector<std::pair<int, int>>{{300, 600}}));
+  ExpectNoStalePixels("a half-transparent tile");
+  scene_.sprites.clear();
+  AddTile(0, 800, 0, 300).degrees = 0.5f;  // turned: not looked at
+  EXPECT_EQ(ClearRows(), (std::vector<std::pair<int, int>>{{0, 600}}));
+}
+
+TEST_F(ClearRowsTest, APictureOverTheWholeFrameNeedsNoClear) {
+  AddTile(-0.2f, 800.2f, 0, 600);
+  EXPECT_TRUE(ClearRows().empty());
+  ExpectNoStalePixels("a full-frame picture");
+}
+
+}  // namespace
+}  // namespace spriteengine
