@@ -140,13 +140,9 @@ ParticleSystem::View ParticleSystem::ViewOf(int logical) const {
     }
     const Member& p = particles_[Slot(static_cast<size_t>(logical))];
     BatchLook look = LookOf(b);
-    auto mix = [t = look.progress](float from, float to) { return from + (to - from) * t; };
-    const Vec3 g = settings.gravity;
     View v;
-    v.position = {p.origin.x + p.velocity.x * look.carried + g.x * look.pulled,
-                  p.origin.y + p.velocity.y * look.carried + g.y * look.pulled,
-                  p.origin.z + p.velocity.z * look.carried + g.z * look.pulled};
-    v.size = {mix(p.startSize.x, p.endSize.x) * kParticleSizeUnit, mix(p.startSize.y, p.endSize.y) * kParticleSizeUnit};
+    v.position = PositionOf(p, look, settings.gravity);
+    v.size = SizeOf(p, look.progress);
     v.color = look.color;
     v.intensity = look.intensity;
     return v;

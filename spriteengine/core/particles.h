@@ -94,6 +94,16 @@ class ParticleSystem {
     Vec3 color;       // 0..1
     float intensity;  // 0..1
   };
+  // A member's place and size (world units) with its batch's look.
+  static Vec3 PositionOf(const Member& m, const BatchLook& look, const Vec3& gravity) {
+    return {m.origin.x + m.velocity.x * look.carried + gravity.x * look.pulled,
+            m.origin.y + m.velocity.y * look.carried + gravity.y * look.pulled,
+            m.origin.z + m.velocity.z * look.carried + gravity.z * look.pulled};
+  }
+  static Vec2 SizeOf(const Member& m, float progress) {
+    return {(m.startSize.x + (m.endSize.x - m.startSize.x) * progress) * kParticleSizeUnit,
+            (m.startSize.y + (m.endSize.y - m.startSize.y) * progress) * kParticleSizeUnit};
+  }
   // Calls visit(look, members, n) for every run of live members, oldest
   // first; a batch may come as two runs where it wraps round the ring.
   template <typename Visit>

@@ -165,17 +165,12 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
   system.ForEachRun([&](const ParticleSystem::BatchLook& look, const ParticleSystem::Member* members, size_t n) {
     if (!(look.intensity > 0)) return;
     SetModulation(d, look.color.x, look.color.y, look.color.z, look.intensity * brightness);
-    const float t = look.progress;
     for (const ParticleSystem::Member* m = members; m != members + n; ++m) {
-      Vec3 at{m->origin.x + m->velocity.x * look.carried + g.x * look.pulled,
-              m->origin.y + m->velocity.y * look.carried + g.y * look.pulled,
-              m->origin.z + m->velocity.z * look.carried + g.z * look.pulled};
-      std::optional<Projection> proj = camera.Project(at);
+      std::optional<Projection> proj = camera.Project(ParticleSystem::PositionOf(*m, look, g));
       if (!proj) continue;
-      float sizeX = (m->startSize.x + (m->endSize.x - m->startSize.x) * t) * kParticleSizeUnit;
-      float sizeY = (m->startSize.y + (m->endSize.y - m->startSize.y) * t) * kParticleSizeUnit;
-      float w = sizeX * proj->unitsPerWorld * kPixelsPerUnit * k;
-      float h = sizeY * proj->unitsPerWorld * kPixelsPerUnit * k;
+      Vec2 size = ParticleSystem::SizeOf(*m, look.progress);
+      float w = size.x * proj->unitsPerWorld * kPixelsPerUnit * k;
+      float h = size.y * proj->unitsPerWorld * kPixelsPerUnit * k;
       Vec2 centre = UnitsToPixels(proj->screen);
       centre.x *= k, centre.y *= k;
       if (w < 0.5f || h < 0.5f || centre.x + w / 2 < 0 || centre.x - w / 2 > targetWidth || centre.y + h / 2 < 0 ||
