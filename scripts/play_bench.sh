@@ -44,7 +44,7 @@ for n in "$seconds" "$menu_seconds" "$runs"; do
 done
 if [ -n "$shots" ]; then mkdir -p "$shots" && shots="$(cd "$shots" && pwd)"; fi
 [ -x "$game_dir/varnok" ] || { echo "no game in '$game_dir' (build it first: scripts/build.sh)" >&2; exit 1; }
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed (scripts/setup.sh installs it)" >&2; exit 1; }
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed (scripts/setup.sh --test installs it)" >&2; exit 1; }
 
 fps=66.667                        # the game's frame rate (a frame each 15 ms)
 # VARNOK_SEED: the same level 1 every run. In this one the first drone brings

@@ -23,7 +23,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 game="$(cd "${1:-$root/build/game}" && pwd)"
 output="${2:-$root/docs/screens.png}"
 [ -x "$game/varnok" ] || { echo "no game in $game: build it first (scripts/build.sh)" >&2; exit 1; }
-command -v montage >/dev/null || { echo "ImageMagick's montage is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+command -v montage >/dev/null || { echo "ImageMagick's montage is missing (scripts/setup.sh --test installs it)" >&2; exit 1; }
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/varnok-screens-XXXXXX")"
 trap '[ -n "${KEEP_SCREENS_WORK:-}" ] || rm -rf "$work"' EXIT

@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Varnok needs to build, play and test.
+# Installs the Debian packages Varnok needs to build and play, and with
+# --test also what the tests need.
 # Only packages that are missing are installed; safe to run again.
 set -euo pipefail
 
+# What building and playing need.
 packages=(
   build-essential cmake pkg-config ninja-build
-  clang libclang-rt-14-dev
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
-  libcairo2-dev libvorbis-dev libogg-dev
+  libcairo2-dev libvorbis-dev libogg-dev libjpeg62-turbo-dev libfreetype-dev
+  fonts-dejavu-core fonts-dejavu-extra
   libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core
-  fonts-dejavu-extra libjpeg62-turbo-dev libfreetype-dev
-  xvfb xdotool x11-apps imagemagick libx11-dev libxfixes-dev
-  desktop-file-utils
   xdg-utils
 )
+
+# What only the tests and benchmarks use: installed by the test command
+# (setup.sh --test), so playing stays a light install.
+test_packages=(
+  clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xdotool x11-apps imagemagick libx11-dev libxfixes-dev
+  desktop-file-utils
+)
+
+if [ "${1:-}" = "--test" ]; then
+  packages+=("${test_packages[@]}")
+elif [ -n "${1:-}" ]; then
+  echo "usage: $0 [--test]" >&2
+  exit 2
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --test
 
 export VARNOK_NO_DIALOGS=1
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
@@ -44,7 +44,7 @@ run_sanitized() {
 }
 
 section "build"
-VARNOK_BUILD_DIR="$root/build" "$root/scripts/build.sh" -DVARNOK_WERROR=ON
+VARNOK_BUILD_DIR="$root/build" "$root/scripts/build.sh" -DVARNOK_WERROR=ON -DVARNOK_TESTS=ON
 
 section "tests"
 run_ctest "$root/build" --output-on-failure -j"$jobs" --timeout 600
