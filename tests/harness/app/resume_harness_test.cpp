@@ -2,7 +2,10 @@
 // restart record and the world snapshot it leaves) and the new process's
 // start on those files, each driven through whole frames.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -332,6 +335,53 @@ TEST_F(ResumeHarness, MaximisingAHiddenWindowSwitchesModeWithoutSavingTheMuting)
   EXPECT_EQ(settings.at(0), 0) << "full screen next";
   EXPECT_EQ(settings.at(1), 1) << "sound stays the player's choice";
   EXPECT_EQ(settings.at(2), 1) << "music stays the player's choice";
+}
+
+// The restart record is the commit point of a restart: a process killed
+// before it lands leaves no record (the next start shows the main menu), and a
+// record on disk always names a snapshot that is whole. So every snapshot
+// file must be in place before the record, and none may change after it.
+TEST_F(ResumeHarness, ARestartCommitsItsRecordOnlyAfterEverySnapshotFile) {
+  struct Case {
+    const char* name;
+    uint8_t state;
+    bool fullScreen, hide;
+  };
+  const Case cases[] = {{"Alt+Enter in play", app::gsPlaying, false, false},
+                        {"Alt+Enter in the name entry", app::gsRecordName, false, false},
+                        {"the hide key in full-screen play", app::gsPlaying, true, true},
+                        {"the hide key in the full-screen name entry", app::gsRecordAdd, true, true}};
+  const std::vector<std::string> snapshot = {"game.dat", "bp.dat", "fp.dat", "FPT.dat", "E.dat", "hero.dat"};
+  for (const Case& c : cases) {
+    GameHarness game;
+    game.StartPlaying();
+    game.context().ActiveSettings.Windowed = c.fullScreen ? 0 : 1;
+    app::SetGameState(c.state);
+    // Renames into the folder and removals, in the order the folder saw them.
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, (game.folder().path() / "data").c_str(), IN_MOVED_TO | IN_DELETE), 0);
+    if (c.hide) game.form().HideGame(); else game.form().SwitchWindowMode();
+    std::vector<std::string> seen;
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (ssize_t got; (got = read(watch, buffer, sizeof buffer)) > 0;) {
+      for (char* at = buffer; at < buffer + got;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        if (event->len > 0) seen.emplace_back(event->name);
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+    close(watch);
+    const auto record = std::find(seen.begin(), seen.end(), "boss.dat");
+    ASSERT_NE(record, seen.end()) << c.name;
+    EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), c.state) << c.name;
+    for (const std::string& file : snapshot) {
+      EXPECT_NE(std::find(seen.begin(), record, file), record) << c.name << ": " << file << " before the record";
+    }
+    for (auto after = record + 1; after != seen.end(); ++after) {
+      EXPECT_TRUE(*after == "settings.dat") << c.name << ": " << *after << " changed after the record";
+    }
+  }
 }
 
 }  // namespace
