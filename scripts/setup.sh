@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
   libcairo2-dev libvorbis-dev libogg-dev libjpeg62-turbo-dev libfreetype-dev
   fonts-dejavu-core fonts-dejavu-extra
-  libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev
+  libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev libssl-dev
   xdg-utils
 )
 
@@ -21,6 +21,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-apps imagemagick libx11-dev libxfixes-dev
   desktop-file-utils
+  chromium nginx
 )
 
 if [ "${1:-}" = "--test" ]; then

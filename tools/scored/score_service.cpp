@@ -29,7 +29,7 @@ bool Has(const std::vector<std::string_view>& parts, std::string_view part) {
   return std::find(parts.begin(), parts.end(), part) != parts.end();
 }
 
-Reply Error(int status, std::string body) { return {status, "text/plain", std::move(body) + "\n"}; }
+Reply Error(int status, std::string body) { return {status, "text/plain", std::move(body) + "\n", {}}; }
 
 }  // namespace
 
@@ -54,23 +54,26 @@ Reply ScoreService::Handle(std::string_view target) {
   return Error(400, "ERR unknown request");
 }
 
-Reply ScoreService::Version() { return {200, "text/plain", "OK|Quellix3|1|0|" + store_.IssueTicket() + "|\n"}; }
+Reply ScoreService::Version() { return {200, "text/plain", "OK|Quellix3|1|0|" + store_.IssueTicket() + "|\n", {}}; }
 
 Reply ScoreService::Submit(std::string_view inf) {
   if (inf.size() > kMaxInfSymbols) return Error(413, "ERR submission too long");
   const auto submission = DecodeSubmission(inf);
   if (!submission) return Error(400, "ERR malformed submission");
   if (!store_.Submit(*submission)) return Error(403, "ERR unknown or used p");
-  return {200, "text/plain", "OK\n"};
+  return {200, "text/plain", "OK\n", {}};
 }
 
-Reply ScoreService::Table() { return {200, "text/html; charset=utf-8", TablePage(store_.Best(kTableRows))}; }
+Reply ScoreService::Table() {
+  return {200, "text/html; charset=utf-8", TablePage(store_.Best(kTableRows)), TablePageHeaders()};
+}
 
 void ScoreService::Install(httplib::Server& server) {
   server.set_payload_max_length(kMaxBodyBytes);
   server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     Reply reply = Handle(request.target);
     response.status = reply.status;
+    for (const auto& [name, value] : reply.headers) response.set_header(name, value);
     response.set_content(reply.body, reply.contentType.c_str());
   });
 }

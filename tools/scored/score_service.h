@@ -9,6 +9,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "score_store.h"
 
@@ -28,6 +30,7 @@ struct Reply {
   int status = 200;
   std::string contentType = "text/plain";
   std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;  // further header fields, name and value
 };
 
 class ScoreService {

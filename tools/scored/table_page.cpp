@@ -1,30 +1,170 @@
 #include "table_page.h"
 
+#include <openssl/evp.h>
+
+#include <array>
+#include <stdexcept>
+
 namespace scored {
 namespace {
 
 constexpr unsigned char kFirstPrintable = 0x20, kDelete = 0x7F, kFirstLatin1 = 0xA0;
 
-constexpr const char* kPageHead = R"html(<!DOCTYPE html>
+// The game's palette (a city at dusk, dark metal panels, amber captions) and
+// its two faces: a condensed bold display face and a plain sans. Fonts come
+// from the reader's system, the first of each list that it has.
+constexpr std::string_view kStyle = R"css(
+:root {
+  --outline: #14141c; --amber: #ffb02e; --amber-dim: #9a6a2a; --amber-lit: #ffe08a;
+  --metal-dark: #23262e; --metal: #3a3f4b; --metal-light: #6a7080;
+  --display: "DejaVu Sans Condensed", "Arial Narrow", "Roboto Condensed", "Liberation Sans Narrow", sans-serif;
+  --plain: "DejaVu Sans", "Liberation Sans", Arial, sans-serif;
+  color-scheme: dark;
+}
+html { min-height: 100%; background: #2a1f4e linear-gradient(#2a1f4e 0%, #4a2a64 38%, #7a3f78 68%, #c8645a 88%, #f08a4b 100%) fixed; }
+body {
+  margin: 0; min-height: 100vh; color: #eceaf2; font: 16px/1.3 var(--plain);
+  display: flex; flex-direction: column; align-items: center; padding: 0 12px; box-sizing: border-box;
+}
+.city { position: fixed; left: 0; bottom: 0; width: 100%; height: clamp(110px, 26vh, 240px); z-index: -1; }
+header {
+  width: 100%; max-width: 760px; display: flex; flex-wrap: wrap; align-items: flex-end;
+  justify-content: space-between; gap: 4px 24px; margin: 20px 0 16px;
+}
+h1, .title { margin: 0; font-family: var(--display); font-weight: bold; font-stretch: condensed; line-height: 1; }
+h1 {
+  font-size: clamp(48px, 11vw, 84px); color: var(--amber-lit); letter-spacing: 1px;
+  text-shadow: 3px 0 var(--outline), -3px 0 var(--outline), 0 3px var(--outline), 0 -3px var(--outline),
+    2px 2px var(--outline), -2px 2px var(--outline), 2px -2px var(--outline), -2px -2px var(--outline),
+    0 0 14px rgba(255, 176, 46, 0.7);
+}
+.title {
+  font-size: clamp(28px, 6.5vw, 48px); color: var(--amber-lit); padding-bottom: 10px;
+  text-shadow: 2px 0 var(--outline), -2px 0 var(--outline), 0 2px var(--outline), 0 -2px var(--outline),
+    0 0 10px rgba(255, 176, 46, 0.6);
+  background: linear-gradient(90deg, rgba(255, 176, 46, 0), #ffcc66, rgba(255, 176, 46, 0)) bottom / 100% 3px no-repeat;
+}
+main {
+  width: 100%; max-width: 760px; box-sizing: border-box; padding: 14px 14px 8px; margin-bottom: 32px;
+  border: 3px solid var(--outline); border-radius: 16px;
+  background:
+    radial-gradient(circle at 9px 9px, var(--metal-light) 3px, var(--outline) 4px, transparent 5px) top left / 18px 18px no-repeat,
+    radial-gradient(circle at 9px 9px, var(--metal-light) 3px, var(--outline) 4px, transparent 5px) top right / 18px 18px no-repeat,
+    radial-gradient(circle at 9px 9px, var(--metal-light) 3px, var(--outline) 4px, transparent 5px) bottom left / 18px 18px no-repeat,
+    radial-gradient(circle at 9px 9px, var(--metal-light) 3px, var(--outline) 4px, transparent 5px) bottom right / 18px 18px no-repeat,
+    linear-gradient(var(--metal), var(--metal-dark));
+  box-shadow: 0 8px 24px rgba(0, 0, 0, 0.5);
+}
+.inside {
+  border: 1.5px solid rgba(154, 106, 42, 0.8); border-radius: 8px; padding: 6px 10px 10px;
+  background: linear-gradient(rgba(16, 18, 26, 0.92), rgba(26, 28, 38, 0.92));
+}
+table { width: 100%; border-collapse: collapse; }
+th {
+  font: bold 15px var(--display); font-stretch: condensed; text-transform: uppercase; letter-spacing: 1px;
+  color: var(--amber); text-align: left; padding: 6px 8px; background: rgba(0, 0, 0, 0.4);
+  border-bottom: 2px solid var(--amber-dim);
+}
+td { padding: 5px 8px; overflow-wrap: anywhere; }
+tbody tr:nth-child(odd) { background: rgba(255, 176, 46, 0.07); }
+td:first-child, th:first-child { width: 3.2em; text-align: right; white-space: nowrap; }
+td:first-child { color: var(--amber-dim); font: bold 16px var(--display); font-stretch: condensed; }
+td:first-child::after { content: "."; }
+tbody tr:nth-child(-n+3) td:first-child::before {
+  content: ""; display: inline-block; width: 12px; height: 12px; margin-right: 8px; vertical-align: -1px;
+  border-radius: 50%; border: 1.5px solid var(--outline); background: #f2c14e;
+}
+tbody tr:nth-child(2) td:first-child::before { background: #c8ccd6; }
+tbody tr:nth-child(3) td:first-child::before { background: #c8814a; }
+td:nth-child(2) { font: bold 17px var(--display); font-stretch: condensed; letter-spacing: 1px; color: #f4f2f8; }
+td.score, th:nth-child(3) { text-align: right; }
+td.score { font: bold 17px var(--display); font-stretch: condensed; font-variant-numeric: tabular-nums; color: #fff; }
+td:nth-child(4) { color: var(--amber); font-size: 14px; }
+.empty { text-align: center; color: var(--amber-dim); font: bold 18px var(--display); padding: 24px 0 18px; margin: 0; }
+footer { margin: 10px 0 0; color: var(--amber-dim); font-size: 13px; text-align: center; }
+@media (max-width: 520px) {
+  body { padding: 0 6px; }
+  header { justify-content: center; text-align: center; margin: 14px 0 10px; }
+  main { padding: 8px; border-radius: 12px; }
+  .inside { padding: 4px; }
+  thead tr, tbody tr { display: grid; grid-template-columns: 3.4em 1fr auto; align-items: baseline; }
+  th:nth-child(4) { display: none; }
+  td:nth-child(4) { grid-column: 2 / 4; padding-top: 0; }
+  td:nth-child(4):empty { display: none; }
+  th:first-child, td:first-child { width: auto; }
+}
+)css";
+
+// A row of buildings along the foot of the window, drawn like the game's
+// skyline: outlined blue-grey blocks with some windows lit.
+constexpr std::string_view kCity =
+    R"svg(<svg class="city" viewBox="0 0 800 200" preserveAspectRatio="xMidYMax slice" aria-hidden="true">
+<defs><pattern id="w" width="48" height="40" patternUnits="userSpaceOnUse">
+<rect x="5" y="6" width="6" height="8" fill="#ffd27a"/><rect x="21" y="6" width="6" height="8" fill="#394058"/>
+<rect x="37" y="6" width="6" height="8" fill="#394058"/><rect x="5" y="26" width="6" height="8" fill="#394058"/>
+<rect x="21" y="26" width="6" height="8" fill="#ffd27a"/><rect x="37" y="26" width="6" height="8" fill="#ffd27a"/>
+</pattern></defs>
+<g stroke="#14141c" stroke-width="2">
+<rect x="0" y="100" width="64" height="100" fill="#2e3546"/><rect x="64" y="60" width="48" height="140" fill="#262c3c"/>
+<rect x="112" y="120" width="80" height="80" fill="#2e3546"/><rect x="192" y="40" width="64" height="160" fill="#262c3c"/>
+<rect x="256" y="100" width="96" height="100" fill="#2e3546"/><rect x="352" y="80" width="48" height="120" fill="#262c3c"/>
+<rect x="400" y="20" width="80" height="180" fill="#2e3546"/><rect x="480" y="120" width="64" height="80" fill="#262c3c"/>
+<rect x="544" y="60" width="96" height="140" fill="#2e3546"/><rect x="640" y="100" width="48" height="100" fill="#262c3c"/>
+<rect x="688" y="40" width="64" height="160" fill="#2e3546"/><rect x="752" y="80" width="48" height="120" fill="#262c3c"/>
+</g>
+<g fill="url(#w)">
+<rect x="0" y="100" width="64" height="84"/><rect x="64" y="60" width="48" height="124"/>
+<rect x="112" y="120" width="80" height="64"/><rect x="192" y="40" width="64" height="144"/>
+<rect x="256" y="100" width="96" height="84"/><rect x="352" y="80" width="48" height="104"/>
+<rect x="400" y="20" width="80" height="164"/><rect x="480" y="120" width="64" height="64"/>
+<rect x="544" y="60" width="96" height="124"/><rect x="640" y="100" width="48" height="84"/>
+<rect x="688" y="40" width="64" height="144"/><rect x="752" y="80" width="48" height="104"/>
+</g>
+<rect x="0" y="184" width="800" height="16" fill="#1d2230"/>
+</svg>
+)svg";
+
+constexpr std::string_view kPageStart = R"html(<!DOCTYPE html>
 <html lang="en">
 <head>
 <meta charset="utf-8">
+<meta name="viewport" content="width=device-width, initial-scale=1">
 <title>Varnok - online high scores</title>
-<style>
-body { font-family: sans-serif; background: #111; color: #ddd; }
-h1 { text-align: center; }
-table { border-collapse: collapse; margin: 2em auto; }
-th, td { padding: 0.3em 1.2em; border-bottom: 1px solid #333; }
-td.score { text-align: right; font-variant-numeric: tabular-nums; }
-</style>
+<style>)html";
+
+constexpr std::string_view kHeadEnd = R"html(</style>
 </head>
 <body>
-<h1>Varnok - online high scores</h1>
-<table>
-<tr><th>#</th><th>Name</th><th>Score</th><th>Text</th></tr>
 )html";
 
-constexpr const char* kPageTail = "</table>\n</body>\n</html>\n";
+constexpr std::string_view kTableStart = R"html(<header><h1>VARNOK</h1><p class="title">HIGH SCORES</p></header>
+<main><div class="inside">
+<table>
+<thead><tr><th>#</th><th>Name</th><th>Score</th><th>Text</th></tr></thead>
+<tbody>
+)html";
+
+constexpr std::string_view kTableEnd = "</tbody>\n</table>\n";
+constexpr std::string_view kNoScores = "<p class=\"empty\">NO SCORES YET</p>\n";
+constexpr std::string_view kPageEnd = R"html(</div>
+<footer>The best scores sent from the game</footer>
+</main>
+</body>
+</html>
+)html";
+
+// The policy's source for the style element: its SHA-256 in base 64.
+std::string StyleHash() {
+  std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
+  unsigned int length = 0;
+  if (EVP_Digest(kStyle.data(), kStyle.size(), digest.data(), &length, EVP_sha256(), nullptr) != 1) {
+    throw std::runtime_error("SHA-256 is not available");
+  }
+  std::string base64(4 * ((length + 2) / 3) + 1, '\0');
+  base64.resize(static_cast<size_t>(EVP_EncodeBlock(reinterpret_cast<unsigned char*>(base64.data()), digest.data(),
+                                                    static_cast<int>(length))));
+  return "'sha256-" + base64 + "'";
+}
 
 }  // namespace
 
@@ -53,13 +193,29 @@ std::string EscapeHtml(std::string_view bytes) {
 }
 
 std::string TablePage(const std::vector<ScoreRow>& rows) {
-  std::string page = kPageHead;
+  std::string page;
+  page.reserve(kPageStart.size() + kStyle.size() + kCity.size() + 2048 + rows.size() * 128);
+  page.append(kPageStart).append(kStyle).append(kHeadEnd).append(kCity).append(kTableStart);
   int rank = 0;
   for (const ScoreRow& row : rows) {
     page += "<tr><td>" + std::to_string(++rank) + "</td><td>" + EscapeHtml(row.name) + "</td><td class=\"score\">" +
             std::to_string(row.score) + "</td><td>" + EscapeHtml(row.addText) + "</td></tr>\n";
   }
-  return page + kPageTail;
+  page.append(kTableEnd);
+  if (rows.empty()) page.append(kNoScores);
+  return page.append(kPageEnd);
+}
+
+const std::vector<std::pair<std::string, std::string>>& TablePageHeaders() {
+  static const std::vector<std::pair<std::string, std::string>> headers{
+      {"Content-Security-Policy", "default-src 'none'; style-src " + StyleHash() +
+                                      "; img-src 'none'; base-uri 'none'; form-action 'none'; "
+                                      "frame-ancestors 'none'"},
+      {"X-Content-Type-Options", "nosniff"},
+      {"Referrer-Policy", "no-referrer"},
+      {"Cache-Control", "public, max-age=" + std::to_string(kTablePageMaxAgeSeconds)},
+  };
+  return headers;
 }
 
 }  // namespace scored

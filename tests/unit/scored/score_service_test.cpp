@@ -77,6 +77,7 @@ TEST_F(ScoreServiceTest, TheTablePageListsBestFirstWithEveryNameEscaped) {
   const Reply page = service_.Handle(services::kOnlineTableQuery);
   EXPECT_EQ(page.status, 200);
   EXPECT_EQ(page.contentType.rfind("text/html", 0), 0u);
+  EXPECT_EQ(page.headers, TablePageHeaders());
   const size_t top = page.body.find("<tr><td>1</td><td>&lt;b&gt;&amp;&#39;&quot;</td><td class=\"score\">50</td>"
                                     "<td>&#xFFFD;&#233;</td></tr>");
   const size_t low = page.body.find("<td>LOW</td><td class=\"score\">10</td>");
