@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 
 #include <array>
+#include <iterator>
 #include <stdexcept>
 
 namespace scored {
@@ -96,33 +97,42 @@ footer { margin: 10px 0 0; color: var(--amber-dim); font-size: 13px; text-align:
 )css";
 
 // A row of buildings along the foot of the window, drawn like the game's
-// skyline: outlined blue-grey blocks with some windows lit.
-constexpr std::string_view kCity =
-    R"svg(<svg class="city" viewBox="0 0 800 200" preserveAspectRatio="xMidYMax slice" aria-hidden="true">
-<defs><pattern id="w" width="48" height="40" patternUnits="userSpaceOnUse">
-<rect x="5" y="6" width="6" height="8" fill="#ffd27a"/><rect x="21" y="6" width="6" height="8" fill="#394058"/>
-<rect x="37" y="6" width="6" height="8" fill="#394058"/><rect x="5" y="26" width="6" height="8" fill="#394058"/>
-<rect x="21" y="26" width="6" height="8" fill="#ffd27a"/><rect x="37" y="26" width="6" height="8" fill="#ffd27a"/>
-</pattern></defs>
-<g stroke="#14141c" stroke-width="2">
-<rect x="0" y="100" width="64" height="100" fill="#2e3546"/><rect x="64" y="60" width="48" height="140" fill="#262c3c"/>
-<rect x="112" y="120" width="80" height="80" fill="#2e3546"/><rect x="192" y="40" width="64" height="160" fill="#262c3c"/>
-<rect x="256" y="100" width="96" height="100" fill="#2e3546"/><rect x="352" y="80" width="48" height="120" fill="#262c3c"/>
-<rect x="400" y="20" width="80" height="180" fill="#2e3546"/><rect x="480" y="120" width="64" height="80" fill="#262c3c"/>
-<rect x="544" y="60" width="96" height="140" fill="#2e3546"/><rect x="640" y="100" width="48" height="100" fill="#262c3c"/>
-<rect x="688" y="40" width="64" height="160" fill="#2e3546"/><rect x="752" y="80" width="48" height="120" fill="#262c3c"/>
-</g>
-<g fill="url(#w)">
-<rect x="0" y="100" width="64" height="84"/><rect x="64" y="60" width="48" height="124"/>
-<rect x="112" y="120" width="80" height="64"/><rect x="192" y="40" width="64" height="144"/>
-<rect x="256" y="100" width="96" height="84"/><rect x="352" y="80" width="48" height="104"/>
-<rect x="400" y="20" width="80" height="164"/><rect x="480" y="120" width="64" height="64"/>
-<rect x="544" y="60" width="96" height="124"/><rect x="640" y="100" width="48" height="84"/>
-<rect x="688" y="40" width="64" height="144"/><rect x="752" y="80" width="48" height="104"/>
-</g>
-<rect x="0" y="184" width="800" height="16" fill="#1d2230"/>
-</svg>
-)svg";
+// skyline: outlined blue-grey blocks with some windows lit. The row is three
+// copies of one 800-unit stretch, so the widest windows stay covered while
+// the height fits; narrow ones show the middle.
+struct Building {
+  int left, top, width;
+};
+constexpr Building kStretch[] = {{0, 100, 64},   {64, 60, 48},   {112, 120, 80}, {192, 40, 64},
+                                 {256, 100, 96}, {352, 80, 48},  {400, 20, 80},  {480, 120, 64},
+                                 {544, 60, 96},  {640, 100, 48}, {688, 40, 64},  {752, 80, 48}};
+constexpr int kStretchWidth = 800, kStretchCopies = 3, kGround = 184, kCityHeight = 200;
+
+std::string CitySvg() {
+  const std::string width = std::to_string(kStretchWidth * kStretchCopies);
+  std::string walls, windows;
+  for (int copy = 0; copy < kStretchCopies; ++copy) {
+    for (size_t i = 0; i < std::size(kStretch); ++i) {
+      const Building& b = kStretch[i];
+      const std::string box = "<rect x=\"" + std::to_string(b.left + copy * kStretchWidth) + "\" y=\"" +
+                              std::to_string(b.top) + "\" width=\"" + std::to_string(b.width) + "\" height=\"";
+      walls += box + std::to_string(kCityHeight - b.top) + (i % 2 ? "\" fill=\"#262c3c\"/>" : "\" fill=\"#2e3546\"/>");
+      windows += box + std::to_string(kGround - b.top) + "\"/>";
+    }
+  }
+  return "<svg class=\"city\" viewBox=\"0 0 " + width + " " + std::to_string(kCityHeight) +
+         "\" preserveAspectRatio=\"xMidYMax slice\" aria-hidden=\"true\">\n"
+         "<defs><pattern id=\"w\" width=\"48\" height=\"40\" patternUnits=\"userSpaceOnUse\">"
+         "<rect x=\"5\" y=\"6\" width=\"6\" height=\"8\" fill=\"#ffd27a\"/>"
+         "<rect x=\"21\" y=\"6\" width=\"6\" height=\"8\" fill=\"#394058\"/>"
+         "<rect x=\"37\" y=\"6\" width=\"6\" height=\"8\" fill=\"#394058\"/>"
+         "<rect x=\"5\" y=\"26\" width=\"6\" height=\"8\" fill=\"#394058\"/>"
+         "<rect x=\"21\" y=\"26\" width=\"6\" height=\"8\" fill=\"#ffd27a\"/>"
+         "<rect x=\"37\" y=\"26\" width=\"6\" height=\"8\" fill=\"#ffd27a\"/>"
+         "</pattern></defs>\n<g stroke=\"#14141c\" stroke-width=\"2\">" + walls + "</g>\n<g fill=\"url(#w)\">" +
+         windows + "</g>\n<rect x=\"0\" y=\"" + std::to_string(kGround) + "\" width=\"" + width + "\" height=\"" +
+         std::to_string(kCityHeight - kGround) + "\" fill=\"#1d2230\"/>\n</svg>\n";
+}
 
 constexpr std::string_view kPageStart = R"html(<!DOCTYPE html>
 <html lang="en">
@@ -194,8 +204,9 @@ std::string EscapeHtml(std::string_view bytes) {
 
 std::string TablePage(const std::vector<ScoreRow>& rows) {
   std::string page;
-  page.reserve(kPageStart.size() + kStyle.size() + kCity.size() + 2048 + rows.size() * 128);
-  page.append(kPageStart).append(kStyle).append(kHeadEnd).append(kCity).append(kTableStart);
+  static const std::string city = CitySvg();
+  page.reserve(kPageStart.size() + kStyle.size() + city.size() + 1024 + rows.size() * 128);
+  page.append(kPageStart).append(kStyle).append(kHeadEnd).append(city).append(kTableStart);
   int rank = 0;
   for (const ScoreRow& row : rows) {
     page += "<tr><td>" + std::to_string(++rank) + "</td><td>" + EscapeHtml(row.name) + "</td><td class=\"score\">" +
