@@ -219,6 +219,7 @@ void TMainForm::CloseAndRelaunch() {
   // The engine's window is gone before the new process opens its own, and
   // what the engine leaves for it in the environment (the window's place) is there.
   EngineHost.StopEngine();
+  if (HandOverPlayerFiles) HandOverPlayerFiles();
   platform::RelaunchSelf();
 }
 

@@ -45,6 +45,9 @@ class TMainForm {
   engine::TEngineHost EngineHost;
   // The HTTP client of the score client (tests put a fake here).
   std::shared_ptr<services::THttpClient> IdHTTP1;
+  // Lets go of the player files just before a relaunch starts the next copy,
+  // which waits for them; this process writes none of them any more.
+  std::function<void()> HandOverPlayerFiles;
 
   // Window creation: player files, restart record, engine start.
   void FormCreate();

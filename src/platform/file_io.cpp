@@ -7,7 +7,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <string_view>
+
+#include "platform/ascii.h"
 
 namespace platform {
 namespace {
@@ -58,12 +62,32 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
   return true;
 }
 
+constexpr std::string_view kTempMark = ".tmp.";
+
 // A fresh temporary name beside path. It starts with the target's name so a stray
 // file left by a power cut is recognisable, and carries the process id and a counter
 // so concurrent writers never share one.
 std::string TempNameFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+  return path + std::string(kTempMark) + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+}
+
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// Whether `name` is what TempNameFor makes for a file named `target`.
+bool IsTempNameOf(std::string_view name, std::string_view target) {
+  if (name.size() <= target.size() + kTempMark.size()) return false;
+  if (!EqualsIgnoringAsciiCase(name.substr(0, target.size()), target)) return false;
+  std::string_view rest = name.substr(target.size());
+  if (rest.substr(0, kTempMark.size()) != kTempMark) return false;
+  rest.remove_prefix(kTempMark.size());
+  const size_t dot = rest.find('.');
+  return dot != std::string_view::npos && AllDigits(rest.substr(0, dot)) && AllDigits(rest.substr(dot + 1));
 }
 
 // Makes the rename itself durable; a failure here does not undo the write, so it is ignored.
@@ -132,6 +156,23 @@ bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+size_t RemoveStrayTempFiles(const std::string& folder, std::span<const std::string> names) {
+  namespace fs = std::filesystem;
+  size_t removed = 0;
+  std::error_code error;
+  fs::directory_iterator entries(folder, error);
+  if (error) return 0;
+  for (const fs::directory_entry& entry : entries) {
+    const std::string name = entry.path().filename().string();
+    bool stray = false;
+    for (const std::string& target : names) stray = stray || IsTempNameOf(name, target);
+    // A link or folder under such a name was not made by a writer of ours.
+    if (!stray || !entry.is_regular_file(error) || entry.is_symlink(error)) continue;
+    if (::unlink(entry.path().c_str()) == 0) ++removed;
+  }
+  return removed;
 }
 
 }  // namespace platform

@@ -26,4 +26,11 @@ bool RemoveFile(const std::string& path);
 // Renames (and replaces) a file within one file system; true on success.
 bool RenameFile(const std::string& from, const std::string& to);
 
+// Removes the temporary files that writers of the files named `names` left in
+// `folder` when their process was killed before the rename: regular files
+// named exactly "<name>.tmp.<pid>.<n>" (decimal pid and counter, the name
+// matched without regard to case). Nothing else is touched. Call it only
+// while no process can be writing those files. Returns how many were removed.
+size_t RemoveStrayTempFiles(const std::string& folder, std::span<const std::string> names);
+
 }  // namespace platform

@@ -67,6 +67,13 @@ class GameProcessTest : public ::testing::Test {
 
   // Runs the game with the given script files (relative to the folder) and waits.
   RunResult Run(const std::vector<std::string>& scripts, int timeoutSeconds = 30) {
+    const fs::path errFile = dir_ / "stderr.txt";
+    return Finish(Start(scripts, errFile), errFile, timeoutSeconds);
+  }
+
+  // Starts the game as Run does, its standard error going to errFile; the
+  // process id, or -1 when it could not be started.
+  pid_t Start(const std::vector<std::string>& scripts, const fs::path& errFile) {
     std::string scriptList;
     for (const std::string& s : scripts) scriptList += (scriptList.empty() ? "" : ":") + (dir_ / s).string();
     std::vector<std::string> env = {"VARNOK_ENGINE=headless", "VARNOK_ENGINE_SCRIPT=" + scriptList,
@@ -81,7 +88,6 @@ class GameProcessTest : public ::testing::Test {
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
 
-    const fs::path errFile = dir_ / "stderr.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -90,10 +96,15 @@ class GameProcessTest : public ::testing::Test {
     std::string exe = (dir_ / "varnok").string();
     char* argv[] = {exe.data(), nullptr};
     pid_t pid = 0;
-    RunResult result;
-    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()) != 0) return result;
+    const bool started = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);
+    return started ? pid : -1;
+  }
 
+  // Waits for a started game to end (killing it after the timeout).
+  RunResult Finish(pid_t pid, const fs::path& errFile, int timeoutSeconds) {
+    RunResult result;
+    if (pid < 0) return result;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) == 0) {

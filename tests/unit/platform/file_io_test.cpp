@@ -152,5 +152,34 @@ TEST(FileOperationsTest, RenameFileReplacesTheTarget) {
   EXPECT_FALSE(RenameFile(from, to));
 }
 
+TEST(RemoveStrayTempFilesTest, RemovesOnlyTheTempFilesOfTheNamedFiles) {
+  TempFolder folder;
+  for (const char* stray : {"settings.dat.tmp.4242.0", "SETTINGS.DAT.tmp.1.17", "fpt.dat.tmp.99.3"}) folder.Write(stray, "x");
+  const std::vector<std::string> kept = {
+      "settings.dat",            // the file itself
+      "settings.dat.bad",        // a damaged file kept for the player
+      "settings.dat.tmp.12",     // no counter
+      "settings.dat.tmp.12.",    // empty counter
+      "settings.dat.tmp.x1.2",   // not a process id
+      "settings.dat.tmp.1.2.3",  // more than the writer makes
+      "settings.dat.tmp.1.2~",
+      "notes.txt.tmp.1.2",       // not a file of the game's
+      "xsettings.dat.tmp.1.2",
+  };
+  for (const std::string& name : kept) folder.Write(name, "keep");
+  folder.Write("records.dat.tmp.5.5/inside", "a folder under a temp name");
+  std::filesystem::create_symlink(folder / "settings.dat", folder / "records.dat.tmp.6.6");
+
+  const std::vector<std::string> names = {"settings.dat", "records.dat", "FPT.dat"};
+  EXPECT_EQ(RemoveStrayTempFiles(folder.path().string(), names), 3u);
+  std::vector<std::string> expected = kept;
+  expected.push_back("records.dat.tmp.5.5");
+  expected.push_back("records.dat.tmp.6.6");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(NamesIn(folder.path()), expected);
+  EXPECT_EQ(ReadText(folder / "settings.dat"), "keep");
+  EXPECT_EQ(RemoveStrayTempFiles(folder / "missing", names), 0u);
+}
+
 }  // namespace
 }  // namespace platform
