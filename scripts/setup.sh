@@ -10,7 +10,8 @@ packages=(
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
   libcairo2-dev libvorbis-dev libogg-dev libjpeg62-turbo-dev libfreetype-dev
   fonts-dejavu-core fonts-dejavu-extra
-  libcurl4-openssl-dev libcpp-httplib-dev libsqlite3-dev libssl-dev
+  libcurl4-openssl-dev
+  libboost-dev libsqlite3-dev libpq-dev libssl-dev
   xdg-utils
 )
 
@@ -22,6 +23,7 @@ test_packages=(
   xvfb xdotool x11-apps imagemagick libx11-dev libxfixes-dev
   desktop-file-utils python3
   chromium nginx
+  postgresql
 )
 
 if [ "${1:-}" = "--test" ]; then

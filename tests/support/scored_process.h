@@ -1,5 +1,6 @@
 // ScoredProcess: the real score server for a test, on 127.0.0.1 with a port
-// the system picks and its database file where the test says.
+// the system picks and its store where the test says (an SQLite file or a
+// postgresql:// URI), with any further options.
 #pragma once
 
 #include <charconv>
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "child_process.h"
 
@@ -14,16 +16,21 @@ namespace testing_support {
 
 class ScoredProcess {
  public:
-  // `binary` is the scored executable; output files go beside the database.
-  ScoredProcess(std::filesystem::path binary, std::filesystem::path database)
-      : binary_(std::move(binary)), database_(std::move(database)) {}
+  // `binary` is the scored executable; output files go beside the database,
+  // or at `outputBase` (".out" and ".err" added) when it is given.
+  ScoredProcess(std::filesystem::path binary, std::string database, std::vector<std::string> options = {},
+                std::filesystem::path outputBase = {})
+      : binary_(std::move(binary)),
+        database_(std::move(database)),
+        options_(std::move(options)),
+        outputBase_(outputBase.empty() ? std::filesystem::path(database_) : std::move(outputBase)) {}
 
   // Starts the server and waits (up to 10 s) until it listens; false when it did not.
   bool Start() {
-    const auto out = database_.string() + ".out", err = database_.string() + ".err";
-    if (!process_.Start({binary_.string(), "--listen", "127.0.0.1:0", "--db", database_.string()}, {}, out, err)) {
-      return false;
-    }
+    const auto out = outputBase_.string() + ".out", err = outputBase_.string() + ".err";
+    std::vector<std::string> argv = {binary_.string(), "--listen", "127.0.0.1:0", "--db", database_};
+    argv.insert(argv.end(), options_.begin(), options_.end());
+    if (!process_.Start(argv, {}, out, err)) return false;
     const std::string marker = "listening on 127.0.0.1:";
     for (int i = 0; i < 1000; ++i) {
       const std::string text = ReadWholeFile(out);
@@ -42,10 +49,14 @@ class ScoredProcess {
   std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
   std::string Url(const std::string& pathAndQuery) const { return "http://" + Address() + pathAndQuery; }
   ChildProcess& process() { return process_; }
-  std::string ErrorOutput() const { return ReadWholeFile(database_.string() + ".err"); }
+  std::string ErrorOutput() const { return ReadWholeFile(outputBase_.string() + ".err"); }
+  int Port() const { return port_; }
 
  private:
-  std::filesystem::path binary_, database_;
+  std::filesystem::path binary_;
+  std::string database_;
+  std::vector<std::string> options_;
+  std::filesystem::path outputBase_;
   ChildProcess process_;
   int port_ = 0;
 };

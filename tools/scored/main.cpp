@@ -1,52 +1,78 @@
 // scored: Varnok's score server.
-//   scored [--listen HOST:PORT] [--db FILE] [--threads N]
+//   scored [--listen HOST:PORT] [--db FILE|postgresql://…] [--threads N]
+//          [--trusted-proxy ADDRESS]... [--keep N]
+//          [--version-limit N] [--submit-limit N]
+//          [--max-connections N] [--max-per-client N]
 // Listens on 127.0.0.1:8642 unless told otherwise (port 0 picks a free one)
 // and prints "scored listening on HOST:PORT" once it accepts connections.
 // SIGINT or SIGTERM stops it; a kill at any moment leaves the store whole.
-#include <httplib.h>
-#include <pthread.h>
 #include <signal.h>
-#include <sys/socket.h>
+#include <sys/resource.h>
 
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
+#include "http_server.h"
+#include "score_keeper.h"
 #include "score_service.h"
 #include "score_store.h"
+#include "table_page.h"
 
 namespace {
 
 constexpr const char* kDefaultHost = "127.0.0.1";
 constexpr int kDefaultPort = 8642;
 constexpr const char* kDefaultDb = "scores.db";
-constexpr int kDefaultThreads = 16;
-constexpr int kMaxThreads = 256;
-constexpr time_t kReadTimeoutSeconds = 5;
-constexpr time_t kWriteTimeoutSeconds = 5;
+constexpr int kDefaultThreads = 2;
+constexpr int kMaxThreads = 64;
 constexpr int kMaxPort = 65535;
+constexpr int64_t kMaxCount = 1000000000;
+
+constexpr const char* kUsage =
+    "usage: scored [--listen HOST:PORT] [--db FILE|postgresql://...] [--threads N]\n"
+    "              [--trusted-proxy ADDRESS]... [--keep N] [--version-limit N] [--submit-limit N]\n"
+    "              [--max-connections N] [--max-per-client N]\n"
+    "  --db              an SQLite file (default scores.db) or a PostgreSQL connection URI\n"
+    "  --trusted-proxy   a proxy whose X-Forwarded-For names the client (may be repeated)\n"
+    "  --keep N          keep only the best N scores (0, the default, keeps all)\n"
+    "  --version-limit N version queries a client may make a minute (default 120; 0: no limit)\n"
+    "  --submit-limit N  submissions a client may make a minute (default 30; 0: no limit)\n"
+    "  --max-connections N, --max-per-client N   open connections in all (1000) and per client (16)\n";
 
 struct Options {
   std::string host = kDefaultHost;
   int port = kDefaultPort;
   std::string db = kDefaultDb;
   int threads = kDefaultThreads;
+  scored::TrustedProxies trusted;
+  scored::KeeperOptions keeper;
+  scored::ServiceLimits service;
+  scored::HttpLimits http;
 };
 
-std::optional<int> ParseNumber(std::string_view text, int low, int high) {
-  int value = 0;
+std::optional<int64_t> ParseNumber(std::string_view text, int64_t low, int64_t high) {
+  int64_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) return std::nullopt;
   return value;
 }
 
-int Usage(const char* message) {
-  std::fprintf(stderr, "scored: %s\nusage: scored [--listen HOST:PORT] [--db FILE] [--threads N]\n", message);
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "scored: %s\n%s", message.c_str(), kUsage);
   return 2;
+}
+
+// Every connection is a file descriptor: the soft limit (often 1024) is
+// raised to the hard one so the connection cap, not the system, refuses.
+void RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
 }
 
 }  // namespace
@@ -54,70 +80,73 @@ int Usage(const char* message) {
 int main(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (i + 1 >= argc) return Usage(("missing value after " + std::string(arg)).c_str());
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (i + 1 >= argc) return Usage("missing value after " + arg);
     const std::string_view value = argv[++i];
+    auto number = [&](int64_t low, int64_t high) { return ParseNumber(value, low, high); };
     if (arg == "--listen") {
       const size_t colon = value.rfind(':');
-      const auto port = colon == std::string_view::npos ? std::nullopt
-                                                        : ParseNumber(value.substr(colon + 1), 0, kMaxPort);
+      const auto port = colon == std::string_view::npos ? std::nullopt : ParseNumber(value.substr(colon + 1), 0, kMaxPort);
       if (!port || colon == 0) return Usage("--listen takes HOST:PORT");
       options.host = std::string(value.substr(0, colon));
-      options.port = *port;
+      if (options.host.size() > 2 && options.host.front() == '[' && options.host.back() == ']') {
+        options.host = options.host.substr(1, options.host.size() - 2);
+      }
+      options.port = static_cast<int>(*port);
     } else if (arg == "--db") {
+      if (value.empty()) return Usage("--db takes a file or a postgresql:// URI");
       options.db = std::string(value);
     } else if (arg == "--threads") {
-      const auto threads = ParseNumber(value, 1, kMaxThreads);
-      if (!threads) return Usage("--threads takes 1 to 256");
-      options.threads = *threads;
+      const auto threads = number(1, kMaxThreads);
+      if (!threads) return Usage("--threads takes 1 to 64");
+      options.threads = static_cast<int>(*threads);
+    } else if (arg == "--trusted-proxy") {
+      if (!options.trusted.Add(value)) return Usage("--trusted-proxy takes an IPv4 or IPv6 address");
+    } else if (arg == "--keep") {
+      const auto keep = number(0, kMaxCount);
+      if (!keep) return Usage("--keep takes a count of scores");
+      options.keeper.keep = *keep;
+    } else if (arg == "--version-limit" || arg == "--submit-limit") {
+      const auto limit = number(0, kMaxCount);
+      if (!limit) return Usage(arg + " takes a count a minute");
+      (arg == "--version-limit" ? options.service.versionsPerMinute : options.service.submissionsPerMinute) =
+          static_cast<int>(*limit);
+    } else if (arg == "--max-connections" || arg == "--max-per-client") {
+      const auto limit = number(1, kMaxCount);
+      if (!limit) return Usage(arg + " takes a count of connections");
+      (arg == "--max-connections" ? options.http.maxConnections : options.http.maxPerClient) = static_cast<int>(*limit);
     } else {
-      return Usage(("unknown option " + std::string(arg)).c_str());
+      return Usage("unknown option " + arg);
     }
   }
 
-  // The signals are taken by a thread of our own, so the stop happens
-  // outside a signal handler; every other thread inherits the blocked set.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   signal(SIGPIPE, SIG_IGN);
-
+  RaiseDescriptorLimit();
+  const bool postgres = scored::IsPostgresUri(options.db);
   try {
-    scored::ScoreStore store(options.db);
-    scored::ScoreService service(store);
-    httplib::Server server;
-    const int threads = options.threads;
-    server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
-    server.set_read_timeout(kReadTimeoutSeconds, 0);
-    server.set_write_timeout(kWriteTimeoutSeconds, 0);
-    service.Install(server);
-    // The library listens with a backlog of 5: under a burst of new
-    // connections the rest would wait for the client's SYN to be sent again
-    // a second later. The listening socket is noted to widen it after binding.
-    int listeningSocket = -1;
-    server.set_socket_options([&listeningSocket](socket_t socket) {
-      httplib::default_socket_options(socket);
-      listeningSocket = socket;
-    });
-
-    const int port = options.port == 0 ? server.bind_to_any_port(options.host)
-                                       : (server.bind_to_port(options.host, options.port) ? options.port : -1);
-    if (port <= 0) {
-      std::fprintf(stderr, "scored: cannot listen on %s:%d\n", options.host.c_str(), options.port);
+    // The server goes last: its sessions may wait in the keeper's queue.
+    scored::HttpServer server(options.http, options.trusted, options.threads);
+    int port = 0;
+    try {
+      port = server.Listen(options.host, options.port);
+    } catch (const scored::ListenError& error) {
+      std::fprintf(stderr, "scored: cannot listen on %s:%d: %s\n", options.host.c_str(), options.port, error.what());
       return 1;
     }
-    if (listeningSocket >= 0) ::listen(listeningSocket, SOMAXCONN);
-    std::thread stopper([&server, stopSignals] {
-      int received = 0;
-      sigwait(&stopSignals, &received);
-      server.stop();
+    options.keeper.tableRows = scored::kTableRows;
+    scored::ScoreKeeper keeper([&] { return scored::OpenStore(options.db); }, scored::TablePage, options.keeper);
+    scored::ScoreService service(keeper, options.service);
+    const scored::TrustedProxies& trusted = options.trusted;
+    server.SetHandler([&service, &trusted](const scored::HttpRequest& request, scored::ScoreService::Respond respond) {
+      service.Handle(request.target, trusted.ClientOf(request.peer, request.forwardedFor), std::move(respond));
     });
-    stopper.detach();
-    std::printf("scored listening on %s:%d\n", options.host.c_str(), port);
+    std::printf("scored listening on %s:%d (%s store)\n", options.host.c_str(), port, postgres ? "PostgreSQL" : "SQLite");
     std::fflush(stdout);
-    server.listen_after_bind();
+    server.Run();
   } catch (const scored::StoreError& error) {
     std::fprintf(stderr, "scored: %s\n", error.what());
     return 1;

@@ -1,21 +1,21 @@
-// ScoreStore: the server's SQLite file. It holds the p values handed out by
-// the version query and not yet used, and the scores sent with them.
+// ScoreStore: where the scores live, and the p values already used. Two
+// kinds: an SQLite file (the embedded default) and a PostgreSQL database
+// that several servers can share. Each is one connection, used by one
+// thread at a time; a server opens one per thread that needs it.
 //
-// The file is in WAL mode and every change is one transaction, so a server
-// killed at any moment leaves either the whole change or none of it. One
-// connection serves every thread, one call at a time.
+// Opening a store creates its tables, or brings an older layout up to date,
+// and refuses a layout newer than this server knows. Every change is one
+// transaction, durable when the call returns, so a kill or a power cut at
+// any moment loses nothing acknowledged and never leaves half a change.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <mutex>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "submission_decoder.h"
-
-struct sqlite3;
 
 namespace scored {
 
@@ -29,40 +29,47 @@ struct ScoreRow {
   int32_t score = 0;
 };
 
+// A submission whose p value was checked, ready to store.
+struct Entry {
+  Submission submission;
+  int64_t issued = 0;  // when its p value was issued (seconds since the epoch)
+  int64_t sent = 0;    // when it arrived
+};
+
+// The layout this server writes; a store with a higher one is refused.
+inline constexpr int kStoreLayout = 1;
+
 class ScoreStore {
  public:
-  // A p value is good for this long after it was issued.
-  static constexpr std::chrono::seconds kTicketLifetime{600};
-  // At most this many p values wait to be used; past it the oldest go, so a
-  // flood of version queries cannot grow the file without end.
-  static constexpr int64_t kMaxOutstandingTickets = 100000;
+  virtual ~ScoreStore() = default;
 
-  // Opens or creates the file; StoreError when it cannot be used.
-  explicit ScoreStore(const std::string& path, int64_t maxOutstandingTickets = kMaxOutstandingTickets);
-  ~ScoreStore();
-  ScoreStore(const ScoreStore&) = delete;
-  ScoreStore& operator=(const ScoreStore&) = delete;
-
-  // A fresh one-time p value (32 random hexadecimal digits), stored as issued.
-  // Expired ones, and the oldest beyond the limit, are dropped on the way.
-  std::string IssueTicket();
-  // Uses up the submission's p value and stores its score, in one
-  // transaction; false, and nothing changed, when the p value was never
-  // issued, is used or has expired.
-  bool Submit(const Submission& submission);
-  // The best `limit` scores, highest first; equal scores in the order sent.
-  std::vector<ScoreRow> Best(int limit);
-  int64_t ScoreCount();
-
- private:
-  void Execute(const char* sql);
-  void Rollback() noexcept;
-  static int64_t Now();
-
-  std::mutex mutex_;
-  sqlite3* db_ = nullptr;
-  int64_t maxTickets_;
-  int64_t outstandingTickets_ = 0;  // rows of the tickets table
+  // The secret that signs p values, made by the first server to open the
+  // store and the same for every server sharing it.
+  virtual std::string TicketKey() = 0;
+  // Stores each entry whose p value was not used before (by any server) and
+  // marks it used, all in one transaction that is durable when this
+  // returns: result[i] is true when entries[i] was stored. An entry whose p
+  // value is used, also earlier in the same batch, is left out.
+  // StoreError, and nothing stored, when the transaction failed.
+  virtual std::vector<bool> Submit(const std::vector<Entry>& entries) = 0;
+  // The best `limit` scores, highest first; equal scores in the order stored.
+  virtual std::vector<ScoreRow> Best(int limit) = 0;
+  virtual int64_t ScoreCount() = 0;
+  // Deletes up to `chunk` of the scores ranked below the best `keep`, in one
+  // transaction; how many went.
+  virtual int64_t PruneScores(int64_t keep, int chunk) = 0;
+  // Forgets up to `chunk` used p values issued before `before` (seconds since
+  // the epoch); they have expired, so forgetting them lets none back in.
+  virtual int64_t ForgetUsedTickets(int64_t before, int chunk) = 0;
 };
+
+// "postgresql://…" or "postgres://…" (a libpq connection URI) opens the
+// PostgreSQL store, anything else is an SQLite file. StoreError when it
+// cannot be opened or its layout is newer than kStoreLayout.
+std::unique_ptr<ScoreStore> OpenStore(const std::string& db);
+bool IsPostgresUri(const std::string& db);
+
+std::unique_ptr<ScoreStore> OpenSqliteStore(const std::string& path);
+std::unique_ptr<ScoreStore> OpenPostgresStore(const std::string& uri);
 
 }  // namespace scored

@@ -231,9 +231,9 @@ TEST_F(NginxFrontTest, AKillOfOneInstanceUnderLoadLosesNoAcknowledgedScoreAndSto
   for (std::thread& t : threads) t.join();
 
   EXPECT_GT(count, beforeKill) << "nothing was acknowledged once an instance was gone\n" << nginx_->ErrorLog();
-  scored::ScoreStore store(store_);
+  auto store = scored::OpenStore(store_);
   std::map<std::pair<std::string, int32_t>, int> stored;
-  for (const scored::ScoreRow& row : store.Best(kPlayers * kRunsEach + 1)) ++stored[{row.name, row.score}];
+  for (const scored::ScoreRow& row : store->Best(kPlayers * kRunsEach + 1)) ++stored[{row.name, row.score}];
   std::printf("acknowledged %d before the kill, %d in all; %zu stored\n", beforeKill, count.load(), stored.size());
   for (const auto& [entry, times] : stored) EXPECT_EQ(times, 1) << entry.first;
   for (const auto& entry : acknowledged) EXPECT_EQ(stored.count(entry), 1u) << entry.first << " was acknowledged";

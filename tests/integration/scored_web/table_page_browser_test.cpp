@@ -102,9 +102,11 @@ class TablePageBrowserTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "scored-browser-XXXXXX").string();
     dir_ = ::mkdtemp(pattern.data());
     {
-      scored::ScoreStore store((dir_ / "scores.db").string());
+      auto store = scored::OpenStore((dir_ / "scores.db").string());
+      int planted = 0;
       for (const Planted& row : PlantedRows()) {
-        ASSERT_TRUE(store.Submit({row.name, row.addText, row.score, store.IssueTicket()}));
+        const scored::Entry entry{{row.name, row.addText, row.score, "planted" + std::to_string(++planted)}, 0, 0};
+        ASSERT_EQ(store->Submit({entry}), std::vector<bool>{true});
       }
     }
     server_ = std::make_unique<ScoredProcess>(VARNOK_SCORED, dir_ / "scores.db");

@@ -1,100 +1,121 @@
-// The server's store: one-time p values and the scores they carry.
+// The server's stores, SQLite and PostgreSQL alike: one-time p values, the
+// scores they carry, the layout, pruning.
 #include "score_store.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
+
+#include "store_backends.h"
 
 namespace scored {
 namespace {
 
-namespace fs = std::filesystem;
-
-class ScoreStoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "scored-store-XXXXXX").string();
-    dir_ = ::mkdtemp(pattern.data());
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string DbPath() const { return (dir_ / "scores.db").string(); }
-  static Submission Entry(std::string p, int32_t score, std::string name = "NOVA") {
-    return {std::move(name), "ADD", score, std::move(p)};
-  }
-
-  fs::path dir_;
-};
-
-TEST_F(ScoreStoreTest, APValueCarriesOneScoreOnly) {
-  ScoreStore store(DbPath());
-  const std::string p = store.IssueTicket();
-  EXPECT_EQ(p.size(), 32u);
-  EXPECT_NE(store.IssueTicket(), p);
-  EXPECT_TRUE(store.Submit(Entry(p, 500)));
-  EXPECT_FALSE(store.Submit(Entry(p, 900)));           // replayed
-  EXPECT_FALSE(store.Submit(Entry("0123456789abcdef0123456789abcdef", 900)));  // never issued
-  EXPECT_EQ(store.ScoreCount(), 1);
+Entry Sent(std::string p, int32_t score, std::string name = "NOVA", int64_t issued = 1000) {
+  return {{std::move(name), "ADD", score, std::move(p)}, issued, issued + 1};
 }
 
-TEST_F(ScoreStoreTest, BestScoresComeFirstAndEqualOnesInTheOrderSent) {
-  ScoreStore store(DbPath());
-  for (auto [name, score] : {std::pair{"LOW", 10}, {"FIRST", 70}, {"TOP", 99}, {"SECOND", 70}}) {
-    ASSERT_TRUE(store.Submit(Entry(store.IssueTicket(), score, name)));
+class ScoreStoreTest : public BackendTest {};
+
+TEST_P(ScoreStoreTest, APValueCarriesOneScoreAcrossEveryServerOnTheStore) {
+  auto first = OpenStore(db_);
+  auto second = OpenStore(db_);  // another server sharing it
+  EXPECT_EQ(first->TicketKey(), second->TicketKey());
+  EXPECT_GE(first->TicketKey().size(), 32u);
+  EXPECT_EQ(first->Submit({Sent("p1", 500), Sent("p2", 600), Sent("p1", 700)}), (std::vector<bool>{true, true, false}));
+  EXPECT_EQ(second->Submit({Sent("p2", 900), Sent("p3", 100)}), (std::vector<bool>{false, true}));
+  EXPECT_EQ(first->ScoreCount(), 3);
+  EXPECT_EQ(second->Best(1)[0].score, 600);
+}
+
+TEST_P(ScoreStoreTest, BestScoresComeFirstEqualOnesInTheOrderStoredWithEveryByteKept) {
+  auto store = OpenStore(db_);
+  const std::string odd("\x00|<'\xFF\x80", 6);
+  int p = 0;
+  for (auto [name, score] : {std::pair<std::string, int>{"LOW", 10}, {"FIRST", 70}, {odd, 99}, {"SECOND", 70}}) {
+    ASSERT_EQ(store->Submit({Sent("p" + std::to_string(++p), score, name)}), std::vector<bool>{true});
   }
-  const auto best = store.Best(3);
+  const auto best = store->Best(3);
   ASSERT_EQ(best.size(), 3u);
-  EXPECT_EQ(best[0].name, "TOP");
+  EXPECT_EQ(best[0].name, odd);
+  EXPECT_EQ(best[0].score, 99);
   EXPECT_EQ(best[1].name, "FIRST");
   EXPECT_EQ(best[2].name, "SECOND");
   EXPECT_EQ(best[2].addText, "ADD");
+  EXPECT_EQ(store->Best(100).size(), 4u);
 }
 
-TEST_F(ScoreStoreTest, ScoresAndOutstandingPValuesOutliveTheServerAndKeepEveryByte) {
-  std::string p;
-  const std::string name("\x00|<\xFF", 4);
+TEST_P(ScoreStoreTest, ScoresUsedPValuesAndTheKeyOutliveTheServer) {
+  std::string key;
   {
-    ScoreStore store(DbPath());
-    ASSERT_TRUE(store.Submit(Entry(store.IssueTicket(), 42, name)));
-    p = store.IssueTicket();
+    auto store = OpenStore(db_);
+    key = store->TicketKey();
+    ASSERT_EQ(store->Submit({Sent("p1", 42)}), std::vector<bool>{true});
   }
-  ScoreStore reopened(DbPath());
-  ASSERT_EQ(reopened.Best(10).size(), 1u);
-  EXPECT_EQ(reopened.Best(10)[0].name, name);
-  EXPECT_TRUE(reopened.Submit(Entry(p, 43)));
+  auto reopened = OpenStore(db_);
+  EXPECT_EQ(reopened->TicketKey(), key);
+  EXPECT_EQ(reopened->Best(10).size(), 1u);
+  EXPECT_EQ(reopened->Submit({Sent("p1", 43)}), std::vector<bool>{false});
 }
 
-TEST_F(ScoreStoreTest, AFloodOfVersionQueriesKeepsOnlyTheNewestPValues) {
-  std::vector<std::string> issued;
-  {
-    ScoreStore store(DbPath(), 3);
-    for (int i = 0; i < 5; ++i) issued.push_back(store.IssueTicket());
-  }
-  ScoreStore store(DbPath(), 3);  // the count of waiting p values is read back
-  issued.push_back(store.IssueTicket());
-  EXPECT_FALSE(store.Submit(Entry(issued[0], 1)));
-  EXPECT_FALSE(store.Submit(Entry(issued[2], 1)));
-  for (size_t i = 3; i < issued.size(); ++i) EXPECT_TRUE(store.Submit(Entry(issued[i], 1))) << i;
+TEST_P(ScoreStoreTest, PruningKeepsTheBestAndForgettingDropsOnlyExpiredPValues) {
+  auto store = OpenStore(db_);
+  std::vector<Entry> entries;
+  for (int i = 0; i < 10; ++i) entries.push_back(Sent("p" + std::to_string(i), i * 10, "N", 1000 + i));
+  store->Submit(entries);
+  EXPECT_EQ(store->PruneScores(4, 3), 3);
+  EXPECT_EQ(store->PruneScores(4, 100), 3);
+  EXPECT_EQ(store->PruneScores(4, 100), 0);
+  const auto best = store->Best(10);
+  ASSERT_EQ(best.size(), 4u);
+  EXPECT_EQ(best.back().score, 60);
+
+  EXPECT_EQ(store->ForgetUsedTickets(1005, 100), 5);
+  EXPECT_EQ(store->Submit({Sent("p0", 1), Sent("p5", 1)}), (std::vector<bool>{true, false}));
 }
 
-TEST_F(ScoreStoreTest, TheFileIsInWalMode) {
-  { ScoreStore store(DbPath()); }
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(DbPath().c_str(), &db), SQLITE_OK);
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, "PRAGMA journal_mode", -1, &stmt, nullptr);
-  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal");
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
+TEST_P(ScoreStoreTest, AStoreWithANewerLayoutIsRefused) {
+  { OpenStore(db_); }
+  ASSERT_TRUE(Raw("UPDATE meta SET value = '99' WHERE name = 'layout'"));
+  EXPECT_THROW(OpenStore(db_), StoreError);
 }
 
-TEST_F(ScoreStoreTest, AFileThatIsNotADatabaseIsReported) {
-  { std::ofstream(DbPath()) << std::string(4096, 'x'); }
-  EXPECT_THROW(ScoreStore store(DbPath()), StoreError);
-  EXPECT_THROW(ScoreStore store((dir_ / "missing" / "scores.db").string()), StoreError);
+INSTANTIATE_TEST_SUITE_P(Backends, ScoreStoreTest, ::testing::Values(Backend::kSqlite, Backend::kPostgres), BackendName);
+
+class SqliteStoreTest : public BackendTest {};
+
+TEST_P(SqliteStoreTest, TheFirstLayoutIsBroughtUpToDateKeepingItsScores) {
+  ASSERT_TRUE(Raw("CREATE TABLE scores(id INTEGER PRIMARY KEY, name BLOB NOT NULL, add_text BLOB NOT NULL,"
+                  " score INTEGER NOT NULL, sent INTEGER NOT NULL);"
+                  "CREATE TABLE tickets(p TEXT PRIMARY KEY, issued INTEGER NOT NULL);"
+                  "INSERT INTO scores(name, add_text, score, sent) VALUES(x'4f4c44', x'', 77, 1);"
+                  "INSERT INTO tickets VALUES('feed', 1);"));
+  auto store = OpenStore(db_);
+  ASSERT_EQ(store->Best(10).size(), 1u);
+  EXPECT_EQ(store->Best(10)[0].name, "OLD");
+  EXPECT_EQ(store->Submit({Sent("p1", 5)}), std::vector<bool>{true});
+  EXPECT_FALSE(Raw("SELECT * FROM tickets"));
+}
+
+TEST_P(SqliteStoreTest, AFileThatIsNotADatabaseOrCannotBeMadeIsReported) {
+  { std::ofstream(db_) << std::string(4096, 'x'); }
+  EXPECT_THROW(OpenStore(db_), StoreError);
+  EXPECT_THROW(OpenStore((dir_ / "missing" / "scores.db").string()), StoreError);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, SqliteStoreTest, ::testing::Values(Backend::kSqlite), BackendName);
+
+TEST(PostgresStore, AServerThatIsNotThereIsReported) {
+  // A port nothing listens on: bound and never listened to.
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  const std::string uri = "postgresql://varnok@127.0.0.1:" + std::to_string(ntohs(address.sin_port)) +
+                          "/scores?connect_timeout=2";
+  EXPECT_THROW(OpenStore(uri), StoreError);
+  close(fd);
 }
 
 }  // namespace
