@@ -19,30 +19,30 @@
 
 namespace testing_support {
 
-// A loopback port that nothing listens on right now.
-inline int FreeLoopbackPort() {
-  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+inline sockaddr_in LoopbackAddress(int port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  return address;
+}
+
+// A loopback port that nothing listens on right now.
+inline int FreeLoopbackPort() {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = LoopbackAddress(0);
   socklen_t length = sizeof(address);
-  int port = 0;
-  if (::bind(s, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-      ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-    port = ntohs(address.sin_port);
-  }
+  const bool bound = ::bind(s, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+                     ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0;
   ::close(s);
-  return port;
+  return bound ? ntohs(address.sin_port) : 0;
 }
 
 // Whether something accepts connections on 127.0.0.1:port.
 inline bool Accepts(int port) {
   const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  const bool accepted = ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+  const sockaddr_in address = LoopbackAddress(port);
+  const bool accepted = ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
   ::close(s);
   return accepted;
 }

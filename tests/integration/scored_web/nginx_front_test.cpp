@@ -265,16 +265,14 @@ TEST_F(NginxFrontTest, AnAddressOverItsLimitIsRefusedWithoutHoldingUpAnother) {
 TEST_F(NginxFrontTest, SlowClientsCostOtherPlayersNothingAndAreClosedOnceTheirHeaderTimeIsUp) {
   constexpr int kSlow = 200;
   std::vector<int> slow;
-  sockaddr_in source{}, target{};
-  source.sin_family = target.sin_family = AF_INET;
+  sockaddr_in source = testing_support::LoopbackAddress(0);
   source.sin_addr.s_addr = htonl(0x7F000003);  // 127.0.0.3
-  target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  target.sin_port = htons(static_cast<uint16_t>(port_));
+  const sockaddr_in target = testing_support::LoopbackAddress(port_);
   const std::string start = std::string("GET ") + services::kVersionQuery + " HTTP/1.1\r\nHost: x\r\n";
   for (int i = 0; i < kSlow; ++i) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&source), sizeof(source)), 0);
-    ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&target), sizeof(target)), 0);
+    ASSERT_EQ(connect(s, reinterpret_cast<const sockaddr*>(&target), sizeof(target)), 0);
     ASSERT_EQ(send(s, start.data(), start.size(), MSG_NOSIGNAL), static_cast<ssize_t>(start.size()));
     slow.push_back(s);
   }
