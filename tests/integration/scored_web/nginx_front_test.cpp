@@ -1,7 +1,8 @@
 // scored as an operator deploys it: two instances started with the systemd
-// unit's own command line and settings, sharing one store, behind Debian's
-// nginx with the committed site (moved to loopback ports and the test's
-// folder). Players are threads, each from its own loopback address.
+// unit's own command line and settings, sharing one store (an SQLite file or
+// a PostgreSQL database), behind Debian's nginx with the committed site
+// (moved to loopback ports and the test's folder). Players are threads, each
+// from its own loopback address.
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -23,6 +24,7 @@
 
 #include "child_process.h"
 #include "nginx_server.h"
+#include "postgres_server.h"
 #include "score_store.h"
 #include "services/score_protocol.h"
 
@@ -172,15 +174,37 @@ class Player {
 
 std::string PlayerAddress(int n) { return "127.0.0." + std::to_string(10 + n); }
 
-class NginxFrontTest : public ::testing::Test {
+// The PostgreSQL server the instances share, started by the first test that
+// needs it and stopped at the end of the program. Its fsync is off: the
+// tests kill scored, never the database.
+testing_support::PostgresServer* SharedPostgres() {
+  static const std::unique_ptr<testing_support::PostgresServer> server = [] {
+    auto started = std::make_unique<testing_support::PostgresServer>();
+    return started->Start(false) ? std::move(started) : nullptr;
+  }();
+  return server.get();
+}
+
+class NginxFront : public ::testing::Test {
  protected:
-  void SetUp() override {
+  // Two instances on an SQLite file or a fresh PostgreSQL database, and nginx.
+  void StartAll(bool postgres) {
     if (!NginxServer::Installed()) {
       GTEST_SKIP() << NginxServer::kBinary << " is missing: scripts/setup.sh --test installs nginx";
+    }
+    if (postgres && !testing_support::PostgresServer::Available()) {
+      GTEST_SKIP() << testing_support::PostgresServer::kMissing;
     }
     std::string pattern = (fs::temp_directory_path() / "scored-nginx-XXXXXX").string();
     dir_ = ::mkdtemp(pattern.data());
     store_ = (dir_ / "scores.db").string();
+    if (postgres) {
+      testing_support::PostgresServer* server = SharedPostgres();
+      ASSERT_NE(server, nullptr) << "PostgreSQL did not start";
+      const std::string database = server->CreateDatabase();
+      ASSERT_FALSE(database.empty()) << server->Log();
+      store_ = server->Uri(database);
+    }
     for (int i = 0; i < 2; ++i) {
       ASSERT_TRUE(instances_[i].Start(UnitCommand(store_), dir_ / ("scored-" + std::to_string(i))))
           << ReadWholeFile(dir_ / ("scored-" + std::to_string(i) + ".err"));
@@ -204,7 +228,19 @@ class NginxFrontTest : public ::testing::Test {
   std::unique_ptr<NginxServer> nginx_;
 };
 
-TEST_F(NginxFrontTest, AKillOfOneInstanceUnderLoadLosesNoAcknowledgedScoreAndStoresNoneTwice) {
+// What the site does, whatever the store: on an SQLite file.
+class NginxFrontTest : public NginxFront {
+ protected:
+  void SetUp() override { StartAll(false); }
+};
+
+// Both stores behind the site.
+class NginxFrontStoreTest : public NginxFront, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override { StartAll(GetParam()); }
+};
+
+TEST_P(NginxFrontStoreTest, AKillOfOneInstanceUnderLoadLosesNoAcknowledgedScoreAndStoresNoneTwice) {
   constexpr int kPlayers = 16, kRunsEach = 12, kKillAfter = 40;
   std::vector<std::unique_ptr<Player>> players;
   for (int p = 0; p < kPlayers; ++p) players.push_back(std::make_unique<Player>(port_, PlayerAddress(p)));
@@ -230,7 +266,10 @@ TEST_F(NginxFrontTest, AKillOfOneInstanceUnderLoadLosesNoAcknowledgedScoreAndSto
   const int beforeKill = count;
   for (std::thread& t : threads) t.join();
 
-  EXPECT_GT(count, beforeKill) << "nothing was acknowledged once an instance was gone\n" << nginx_->ErrorLog();
+  // nginx passes over the dead instance, so each player loses at most the
+  // run in flight at the kill; and scored limits each player by the address
+  // nginx forwards, not all of them as one client.
+  EXPECT_GE(count, kPlayers * kRunsEach - kPlayers) << nginx_->ErrorLog();
   auto store = scored::OpenStore(store_);
   std::map<std::pair<std::string, int32_t>, int> stored;
   for (const scored::ScoreRow& row : store->Best(kPlayers * kRunsEach + 1)) ++stored[{row.name, row.score}];
@@ -238,6 +277,9 @@ TEST_F(NginxFrontTest, AKillOfOneInstanceUnderLoadLosesNoAcknowledgedScoreAndSto
   for (const auto& [entry, times] : stored) EXPECT_EQ(times, 1) << entry.first;
   for (const auto& entry : acknowledged) EXPECT_EQ(stored.count(entry), 1u) << entry.first << " was acknowledged";
 }
+
+std::string StoreName(const ::testing::TestParamInfo<bool>& store) { return store.param ? "Postgres" : "Sqlite"; }
+INSTANTIATE_TEST_SUITE_P(Stores, NginxFrontStoreTest, ::testing::Bool(), StoreName);
 
 TEST_F(NginxFrontTest, TheTablePageIsCachedForAFewSecondsWithItsHeadersAndVersionAnswersNeverAre) {
   Player player(port_, PlayerAddress(0));
