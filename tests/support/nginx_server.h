@@ -87,6 +87,7 @@ class NginxServer {
       if (!process_.Running()) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    Stop();
     return false;
   }
 

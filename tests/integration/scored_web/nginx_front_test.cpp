@@ -209,11 +209,16 @@ class NginxFront : public ::testing::Test {
       ASSERT_TRUE(instances_[i].Start(UnitCommand(store_), dir_ / ("scored-" + std::to_string(i))))
           << ReadWholeFile(dir_ / ("scored-" + std::to_string(i) + ".err"));
     }
-    port_ = testing_support::FreeLoopbackPort();
-    const std::string site = RenderedSite(port_, instances_[0].port(), instances_[1].port(), dir_ / "cache");
-    ASSERT_FALSE(site.empty()) << "the site no longer has the listen, upstream or cache lines this test moves";
     nginx_ = std::make_unique<NginxServer>(dir_);
-    ASSERT_TRUE(nginx_->Start(site, port_)) << nginx_->ErrorLog();
+    // Another program may take the free port before nginx binds it: a few tries.
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+      port_ = testing_support::FreeLoopbackPort();
+      const std::string site = RenderedSite(port_, instances_[0].port(), instances_[1].port(), dir_ / "cache");
+      ASSERT_FALSE(site.empty()) << "the site no longer has the listen, upstream or cache lines this test moves";
+      started = nginx_->Start(site, port_);
+    }
+    ASSERT_TRUE(started) << nginx_->ErrorLog();
   }
   void TearDown() override {
     nginx_.reset();
