@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Play benchmark: starts the real game in an 800 x 600 window under Xvfb
-# (SDL dummy audio), rests in the main menu, then plays level 1 of a fixed
+# (SDL dummy audio), or full screen on a display of a given size, rests in the main menu, then plays level 1 of a fixed
 # seed from the engine's input script: the hero shoots down the flamethrower
 # drone that comes first, takes the flamethrower, then walks right, jumps now
 # and then and keeps it burning, so enemies, flames and fires fill the screen.
@@ -15,7 +15,10 @@
 #          screenshot just before and one just after the timed play
 #
 #   scripts/play_bench.sh [--game DIR] [--seconds N] [--menu-seconds N] [--runs N] [--shots DIR]
+#                         [--full-screen WxH]
 #
+# --full-screen WxH plays full screen on an Xvfb display of that size (the
+# frame letterboxed over it) instead of in a window on a 1024 x 768 one.
 # --shots DIR also saves a screenshot of every second of play into DIR
 # (play-NN.png; each costs the frame it is taken in, so the figures of such
 # a run are a little worse).
@@ -28,6 +31,7 @@ seconds=20
 menu_seconds=5
 runs=1
 shots=""
+screen=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --game) game_dir="$2"; shift 2 ;;
@@ -35,13 +39,18 @@ while [ $# -gt 0 ]; do
     --menu-seconds) menu_seconds="$2"; shift 2 ;;
     --runs) runs="$2"; shift 2 ;;
     --shots) shots="$2"; shift 2 ;;
-    -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
+    --full-screen) screen="$2"; shift 2 ;;
+    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
 for n in "$seconds" "$menu_seconds" "$runs"; do
   [[ "$n" =~ ^[1-9][0-9]*$ ]] || { echo "counts must be whole numbers above 0" >&2; exit 2; }
 done
+if [ -n "$screen" ]; then
+  [[ "$screen" =~ ^([1-9][0-9]{2,4})x([1-9][0-9]{2,4})$ ]] && [ "${BASH_REMATCH[1]}" -le 8192 ] &&
+    [ "${BASH_REMATCH[2]}" -le 8192 ] || { echo "--full-screen wants WIDTHxHEIGHT, each 100..8192" >&2; exit 2; }
+fi
 if [ -n "$shots" ]; then mkdir -p "$shots" && shots="$(cd "$shots" && pwd)"; fi
 [ -x "$game_dir/varnok" ] || { echo "no game in '$game_dir' (build it first: scripts/build.sh)" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "Xvfb is not installed (scripts/setup.sh --test installs it)" >&2; exit 1; }
@@ -69,7 +78,7 @@ for _ in $(seq 20); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
 done
 display=":$n"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 "${screen:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
 [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
@@ -169,6 +178,11 @@ run_once() {
   rm -rf "$work/game" "$work/times" "$work/log" "$work/samples" "$work"/weapon-*.png
   cp -r "$game_dir" "$work/game"
   rm -f "$work/game/data/settings.dat" "$work/game/data/records.dat" "$work/game/data/boss.dat"
+  # The settings record with the window flag off: the game starts full screen.
+  if [ -n "$screen" ]; then
+    printf '\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x58\x00\x00\x01\x00\x00' \
+      > "$work/game/data/settings.dat"
+  fi
   write_script
   (cd "$work/game" && DISPLAY="$display" SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1 VARNOK_SEED="$seed" \
     VARNOK_ENGINE_SCRIPT="$work/input.script" VARNOK_ENGINE_LOG="$work/log" \
@@ -262,5 +276,7 @@ run_once() {
   fi
 }
 
-echo "play benchmark: $runs run(s), ${menu_seconds} s in the main menu, then ${seconds} s of level 1 (after ${settle} s), display $display"
+mode="an 800x600 window"
+[ -n "$screen" ] && mode="full screen $screen"
+echo "play benchmark: $runs run(s), ${menu_seconds} s in the main menu, then ${seconds} s of level 1 (after ${settle} s), $mode, display $display"
 for r in $(seq "$runs"); do run_once "$r"; done

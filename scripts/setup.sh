@@ -21,6 +21,7 @@ test_packages=(
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-apps imagemagick libx11-dev libxfixes-dev
+  libgl1-mesa-dri libglx-mesa0
   desktop-file-utils python3
   chromium nginx
   postgresql

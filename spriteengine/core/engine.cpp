@@ -244,6 +244,9 @@ void Engine::OnRepaintNeeded() {
   if (!toShow_.waiting) toShow_ = {true, true, scriptFrame_, 0};
 }
 
+// Called while a frame is shown, under frameMutex_: no frame is being drawn.
+void Engine::RunOnDrawingThreads(int rows, const std::function<void(int, int)>& work) { renderer_.Split(rows, work); }
+
 Vec2 Engine::Pointer() { return input_.Pointer(); }
 
 void Engine::MouseReset(Vec2 position) {
@@ -331,6 +334,7 @@ bool Engine::EngineSettings(int32_t* block) {
     return false;
   }
   showsFrames_ = video_->ShowsFrames();
+  if (std::string path = video_->PresentPath(); !path.empty()) log_.Write(scriptFrame_, "present " + path);
   settingsOk_ = true;
   RunQueuedWindowCommands();
   return true;

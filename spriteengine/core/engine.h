@@ -150,6 +150,7 @@ class Engine : public WindowEvents {
   void OnWindowCommand(int command) override;
   void OnVisible(bool visible) override;
   void OnRepaintNeeded() override;
+  void RunOnDrawingThreads(int rows, const std::function<void(int, int)>& work) override;
   // Game controllers (engine_pads.cpp): their keys join the keyboard's.
   void OnPadAdded(int pad) override;
   void OnPadRemoved(int pad) override;

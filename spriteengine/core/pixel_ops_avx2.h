@@ -5,7 +5,9 @@
 // channel is the same integer product shifted right by 8.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 
 #include "pixel_ops.h"
 
@@ -83,6 +85,86 @@ SPRITEENGINE_AVX2_INLINE bool AllEqual8(__m256i a, __m256i b) {
 SPRITEENGINE_AVX2_INLINE bool AllOpaque8(__m256i s) {
   __m256i a = _mm256_srli_epi32(s, 24);
   return _mm256_movemask_epi8(_mm256_cmpeq_epi32(a, _mm256_set1_epi32(255))) == -1;
+}
+
+
+// How eight pixels read texels low..high-1 of a row of `length`: with one
+// load of eight consecutive texels, two of sixteen, or a gather, and where
+// the loads start (kept inside the row: near its end they start earlier).
+enum Read : uint8_t { kOneLoad, kTwoLoads, kGather };
+inline void LoadsFor(int low, int high, int length, Read& read, int& first) {
+  for (int width : {8, 16}) {
+    int start = std::min(low, length - width);
+    if (start >= 0 && high - start <= width) {
+      read = width == 8 ? kOneLoad : kTwoLoads;
+      first = start;
+      return;
+    }
+  }
+  read = kGather;
+  first = 0;
+}
+
+// Where eight pixels of a scaled row find their left (a) and right (b)
+// texel columns and how they weigh them: worked out once for rows that all
+// read the same columns (a scaled picture's, a stretched frame's).
+// (Plain lanes rather than vectors: the tables are also made and kept by
+// code built without AVX2, where a vector member would lose its alignment.)
+struct ColumnPairs8 {
+  alignas(32) int32_t pickA[8];  // lanes to pick from the loads (or columns to gather)
+  alignas(32) int32_t pickB[8];
+  alignas(32) int32_t farA[8];  // which of two loads each lane comes from
+  alignas(32) int32_t farB[8];
+  alignas(32) int16_t wLo[16];  // Lerp8's weights
+  alignas(32) int16_t wHi[16];
+  int first;
+  Read read;
+};
+
+SPRITEENGINE_AVX2_INLINE __m256i Lanes8(const void* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+SPRITEENGINE_AVX2_INLINE void Store8(void* at, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), v); }
+
+// x[j]: the left column of pixel j among `columnCount` (its right one is
+// x[j] + 1, also inside), f[j]: the right one's weight, 0..255.
+[[gnu::target("avx2")]] inline void PrepareColumnPairs8(const int32_t* x, const int32_t* f, int columnCount,
+                                                        ColumnPairs8& p) {
+  int low = *std::min_element(x, x + 8), high = *std::max_element(x, x + 8) + 2;  // and the right neighbours
+  LoadsFor(low, high, columnCount, p.read, p.first);
+  const __m256i seven = _mm256_set1_epi32(7);
+  __m256i pickA = _mm256_sub_epi32(Lanes8(x), _mm256_set1_epi32(p.first));  // first is 0 for a gather
+  __m256i pickB = _mm256_add_epi32(pickA, _mm256_set1_epi32(1));
+  Store8(p.pickA, pickA);
+  Store8(p.pickB, pickB);
+  Store8(p.farA, _mm256_cmpgt_epi32(pickA, seven));
+  Store8(p.farB, _mm256_cmpgt_epi32(pickB, seven));
+  __m256i wLo, wHi;
+  WeightLanes8(Lanes8(f), wLo, wHi);
+  Store8(p.wLo, wLo);
+  Store8(p.wHi, wHi);
+}
+
+// The eight pixels of `p` weighed from `columns`.
+SPRITEENGINE_AVX2_INLINE __m256i WeighColumnPairs8(const int* columns, const ColumnPairs8& p) {
+  __m256i a, b;
+  const __m256i pickA = Lanes8(p.pickA), pickB = Lanes8(p.pickB);
+  const __m256i* from = reinterpret_cast<const __m256i*>(columns + p.first);
+  if (p.read == kOneLoad) {
+    __m256i near = _mm256_loadu_si256(from);
+    a = _mm256_permutevar8x32_epi32(near, pickA);
+    b = _mm256_permutevar8x32_epi32(near, pickB);
+  } else if (p.read == kTwoLoads) {
+    __m256i near = _mm256_loadu_si256(from), far = _mm256_loadu_si256(from + 1);
+    a = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, pickA), _mm256_permutevar8x32_epi32(far, pickA),
+                           Lanes8(p.farA));
+    b = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, pickB), _mm256_permutevar8x32_epi32(far, pickB),
+                           Lanes8(p.farB));
+  } else {
+    a = _mm256_i32gather_epi32(columns, pickA, 4);
+    b = _mm256_i32gather_epi32(columns, pickB, 4);
+  }
+  return AllEqual8(a, b) ? a : Lerp8(a, b, Lanes8(p.wLo), Lanes8(p.wHi));  // equal: a flat colour
 }
 
 }  // namespace spriteengine::pixel::avx2

@@ -28,6 +28,10 @@ class WindowEvents {
   virtual void OnVisible(bool visible) = 0;       // false while minimised
   // The window lost what it showed (resized): show the last frame again.
   virtual void OnRepaintNeeded() {}
+  // Runs work(begin, end) over rows 0..rows-1, split between the engine's
+  // drawing threads when it has them (they are idle while a frame is shown),
+  // and returns when every row is done.
+  virtual void RunOnDrawingThreads(int rows, const std::function<void(int, int)>& work) { work(0, rows); }
   // Game controllers; `pad` names one connection (a pad plugged in again
   // gets a new id). A receiver that has no use for pads may ignore them.
   virtual void OnPadAdded(int pad) {}
@@ -58,6 +62,8 @@ class VideoBackend {
   virtual void SetSystemCursorHidden(bool hidden) = 0;
   // Moves the system pointer to (x, y), 0..1 of the frame, where the backend has one.
   virtual void WarpPointer(float x, float y) = 0;
+  // How frames reach the display, for the log ("" when there is nothing to say).
+  virtual std::string PresentPath() const { return ""; }
 };
 
 // A minimised window shown while no engine is open; runs on its own thread.

@@ -8,6 +8,14 @@
 
 namespace spriteengine {
 
+#if SPRITEENGINE_AVX2_PATHS
+using pixel::avx2::kGather;
+using pixel::avx2::kOneLoad;
+using pixel::avx2::kTwoLoads;
+using pixel::avx2::LoadsFor;
+using pixel::avx2::Read;
+#endif
+
 namespace {
 
 constexpr float kFixedOne = 65536.0f;
@@ -607,23 +615,6 @@ void DrawSpanFor(Filter filter, Blend blend, uint32_t* dst, int count, const Ima
   return true;
 }
 
-// How eight pixels read texels low..high-1 of a row of `length`: with one
-// load of eight consecutive texels, two of sixteen, or a gather, and where
-// the loads start (kept inside the row: near its end they start earlier).
-enum Read : uint8_t { kOneLoad, kTwoLoads, kGather };
-inline void LoadsFor(int low, int high, int length, Read& read, int& first) {
-  for (int width : {8, 16}) {
-    int start = std::min(low, length - width);
-    if (start >= 0 && high - start <= width) {
-      read = width == 8 ? kOneLoad : kTwoLoads;
-      first = start;
-      return;
-    }
-  }
-  read = kGather;
-  first = 0;
-}
-
 constexpr int kMaxIndexedColumns = 128;  // spans this short read their columns from a table
 
 // The rows of an unrotated nearest quad of at most kMaxIndexedColumns
@@ -756,14 +747,8 @@ template <Blend kBlend, bool kModulate>
   const int count = p.xEnd - p.xStart, groups = (count + 7) / 8, columnCount = hi - lo + 1;
   const Texels t{img.pixels.data(), img.width, img.height};
   const int32_t uc = p.u - 32768;  // between texel centres
-  // Per eight pixels: one load of eight weighed columns, two of sixteen, or
-  // a gather; the lanes to pick for each pixel's left (a) and right (b)
-  // column, which of two loads each comes from, and the weights.
-  Read read[kMaxScaledGroups];
-  int first[kMaxScaledGroups];
-  __m256i pickA[kMaxScaledGroups], pickB[kMaxScaledGroups], farA[kMaxScaledGroups], farB[kMaxScaledGroups];
-  __m256i wLo[kMaxScaledGroups], wHi[kMaxScaledGroups];
-  const __m256i seven = _mm256_set1_epi32(7), one = _mm256_set1_epi32(1);
+  // Per eight pixels: where they read their column pairs and how they weigh them.
+  ColumnPairs8 pairs[kMaxScaledGroups];
   for (int g = 0; g < groups; ++g) {
     alignas(32) int32_t x[8], f[8];
     for (int j = 0; j < 8; ++j) {
@@ -771,14 +756,7 @@ template <Blend kBlend, bool kModulate>
       x[j] = (u >> 16) - lo;
       f[j] = static_cast<int32_t>((static_cast<uint32_t>(u) >> 8) & 0xFF);
     }
-    int low = *std::min_element(x, x + 8), high = *std::max_element(x, x + 8) + 2;  // and the right neighbours
-    LoadsFor(low, high, columnCount, read[g], first[g]);
-    __m256i at = _mm256_sub_epi32(_mm256_load_si256(reinterpret_cast<const __m256i*>(x)), _mm256_set1_epi32(first[g]));
-    pickA[g] = at;
-    pickB[g] = _mm256_add_epi32(at, one);
-    farA[g] = _mm256_cmpgt_epi32(pickA[g], seven);
-    farB[g] = _mm256_cmpgt_epi32(pickB[g], seven);
-    WeightLanes8(_mm256_load_si256(reinterpret_cast<const __m256i*>(f)), wLo[g], wHi[g]);
+    PrepareColumnPairs8(x, f, columnCount, pairs[g]);
   }
   const int tail = count % 8;  // pixels of a last, partial eight
   const __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(tail), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
@@ -790,23 +768,7 @@ template <Blend kBlend, bool kModulate>
     const int* columns = reinterpret_cast<const int*>(WeighedColumns(t, v, lo, hi, weighed));
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart;
     for (int g = 0; g < groups; ++g) {
-      __m256i a, b;
-      const __m256i* from = reinterpret_cast<const __m256i*>(columns + first[g]);
-      if (read[g] == kOneLoad) {
-        __m256i near = _mm256_loadu_si256(from);
-        a = _mm256_permutevar8x32_epi32(near, pickA[g]);
-        b = _mm256_permutevar8x32_epi32(near, pickB[g]);
-      } else if (read[g] == kTwoLoads) {
-        __m256i near = _mm256_loadu_si256(from), far = _mm256_loadu_si256(from + 1);
-        a = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, pickA[g]),
-                               _mm256_permutevar8x32_epi32(far, pickA[g]), farA[g]);
-        b = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(near, pickB[g]),
-                               _mm256_permutevar8x32_epi32(far, pickB[g]), farB[g]);
-      } else {
-        a = _mm256_i32gather_epi32(columns, pickA[g], 4);
-        b = _mm256_i32gather_epi32(columns, pickB[g], 4);
-      }
-      __m256i s = AllEqual8(a, b) ? a : Lerp8(a, b, wLo[g], wHi[g]);  // equal: a flat colour
+      __m256i s = WeighColumnPairs8(columns, pairs[g]);
       if (g + 1 < groups || tail == 0) {
         Shade8<kBlend, kModulate>(dst + 8 * g, s, lanes);
         continue;

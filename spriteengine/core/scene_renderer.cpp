@@ -379,11 +379,41 @@ void ParallelRenderer::Render(const Scene& scene, Frame& frame) {
   done_.wait(lock, [this] { return !busy_; });
 }
 
+void ParallelRenderer::Split(int rows, const std::function<void(int, int)>& work) {
+  constexpr int kFewRows = 32;  // less than waking the worker costs
+  if (rows < kFewRows) {
+    work(0, rows);
+    return;
+  }
+  int split = rows / 2;
+  {
+    std::lock_guard lock(mutex_);
+    job_ = &work;
+    rowBegin_ = split;
+    jobEnd_ = rows;
+    busy_ = true;
+  }
+  wake_.notify_all();
+  work(0, split);
+  std::unique_lock lock(mutex_);
+  done_.wait(lock, [this] { return !busy_; });
+}
+
 void ParallelRenderer::Work() {
   std::unique_lock lock(mutex_);
   while (true) {
     wake_.wait(lock, [this] { return stop_ || busy_; });
     if (stop_) return;
+    if (const std::function<void(int, int)>* job = job_) {
+      int begin = rowBegin_, end = jobEnd_;
+      lock.unlock();
+      (*job)(begin, end);
+      lock.lock();
+      job_ = nullptr;
+      busy_ = false;
+      done_.notify_all();
+      continue;
+    }
     const Scene* scene = scene_;
     Frame* frame = frame_;
     int begin = rowBegin_;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -68,6 +69,10 @@ class ParallelRenderer {
   ParallelRenderer& operator=(const ParallelRenderer&) = delete;
 
   void Render(const Scene& scene, Frame& frame);
+  // Runs work(begin, end) over rows 0..rows-1: the caller does the upper
+  // half, the worker the lower, and it returns when both are done (a few
+  // rows the caller does alone). Not while a Render runs.
+  void Split(int rows, const std::function<void(int, int)>& work);
 
  private:
   void Work();
@@ -78,6 +83,8 @@ class ParallelRenderer {
   const Scene* scene_ = nullptr;
   Frame* frame_ = nullptr;
   int rowBegin_ = 0;
+  const std::function<void(int, int)>* job_ = nullptr;  // Split's work, while it runs
+  int jobEnd_ = 0;
   int partsPlanned_ = 0;  // of this frame's two particle parts
   bool busy_ = false;     // the worker has a frame to plan and draw
   bool stop_ = false;

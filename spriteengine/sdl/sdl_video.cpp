@@ -11,6 +11,7 @@
 #include "core/game_path.h"
 #include "core/geometry.h"
 #include "core/input_state.h"
+#include "frame_presenter.h"
 #include "sdl_pads.h"
 #include "spriteengine/engine_api.h"
 #include "window_place.h"
@@ -34,21 +35,6 @@ bool StartVideo() {
   bool ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
   if (own) ::unsetenv(kComposeFileVariable);
   return ok;
-}
-
-// The largest 4:3 rectangle centred in w x h.
-SDL_Rect Letterbox(int w, int h) {
-  SDL_Rect r;
-  if (static_cast<int64_t>(w) * kFrameHeight > static_cast<int64_t>(h) * kFrameWidth) {
-    r.h = h;
-    r.w = h * kFrameWidth / kFrameHeight;
-  } else {
-    r.w = w;
-    r.h = w * kFrameHeight / kFrameWidth;
-  }
-  r.x = (w - r.w) / 2;
-  r.y = (h - r.h) / 2;
-  return r;
 }
 
 int ButtonOf(uint8_t sdlButton) {
@@ -118,7 +104,16 @@ class SdlVideo : public VideoBackend {
     } else if (!fullScreen && windowPlace_) {
       x = windowPlace_->x, y = windowPlace_->y, w = windowPlace_->w, h = windowPlace_->h;
     }
-    window_ = SDL_CreateWindow(kTitle, x, y, w, h, flags);
+    // An OpenGL renderer needs a window made for it (SDL would make the
+    // window again otherwise); where OpenGL cannot work at all, the window
+    // is made without it and the surface shows the frames.
+    RendererChoice renderer = ChooseRenderer();
+    bool openGl = renderer.driver == "opengl";
+    window_ = SDL_CreateWindow(kTitle, x, y, w, h, flags | (openGl ? SDL_WINDOW_OPENGL : 0));
+    if (!window_ && openGl) {
+      renderer = {};
+      window_ = SDL_CreateWindow(kTitle, x, y, w, h, flags);
+    }
     if (!window_) {
       Warn(std::string("SDL cannot make the window: ") + SDL_GetError());
       Close();
@@ -126,8 +121,14 @@ class SdlVideo : public VideoBackend {
     }
     // In full screen the game draws its own pointer; the desktop's never shows.
     if (fullScreen_) SDL_ShowCursor(SDL_DISABLE);
+    presenter_ = MakeRendererPresenter(window_, renderer);
+    if (!presenter_) {
+      presenter_ = MakeSurfacePresenter(window_, [events](int rows, const std::function<void(int, int)>& work) {
+        events->RunOnDrawingThreads(rows, work);
+      });
+    }
     pads_.Open(events);
-    ShowBlack();
+    presenter_->ShowBlack();
     return true;
   }
 
@@ -135,6 +136,7 @@ class SdlVideo : public VideoBackend {
     pads_.Close();
     NoteWindowPlace();
     if (windowPlace_) RememberWindowPlace(*windowPlace_);
+    presenter_.reset();
     if (window_) SDL_DestroyWindow(window_);
     window_ = nullptr;
     shown_ = false;
@@ -152,7 +154,13 @@ class SdlVideo : public VideoBackend {
 
   bool ShowsFrames() const override { return true; }
 
-  void Present(const Frame& frame) override { Show(frame); }
+  void Present(const Frame& frame) override {
+    if (!presenter_) return;
+    presenter_->Show(frame);
+    shown_ = true;
+  }
+
+  std::string PresentPath() const override { return presenter_ ? presenter_->Name() : ""; }
 
   void Command(int command) override {
     if (!window_) return;
@@ -183,40 +191,6 @@ class SdlVideo : public VideoBackend {
     int w = kFrameWidth, h = kFrameHeight;
     if (window_) SDL_GetWindowSize(window_, &w, &h);
     return Letterbox(w, h);
-  }
-
-  // Copies the frame into the window's surface, letterboxed when the window
-  // is not 800 x 600, and shows it. The surface keeps it for an exposure; a
-  // resize asks the engine for the frame again.
-  void Show(const Frame& frame) {
-    if (!window_) return;
-    SDL_Surface* target = SDL_GetWindowSurface(window_);
-    if (!target) return;
-    // SDL only reads the pixels here.
-    SDL_Surface* source =
-        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels.data()), frame.width, frame.height, 32,
-                                           frame.width * 4, SDL_PIXELFORMAT_RGB888);
-    if (!source) return;
-    if (target->w == frame.width && target->h == frame.height) {
-      SDL_BlitSurface(source, nullptr, target, nullptr);
-    } else {
-      SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-      SDL_Rect dst = Letterbox(target->w, target->h);
-      if (target->format->format != SDL_PIXELFORMAT_RGB888 ||
-          SDL_SoftStretchLinear(source, nullptr, target, &dst) != 0)
-        SDL_BlitScaled(source, nullptr, target, &dst);
-    }
-    SDL_FreeSurface(source);
-    SDL_UpdateWindowSurface(window_);
-    shown_ = true;
-  }
-
-  // A new window starts black until the first frame.
-  void ShowBlack() {
-    SDL_Surface* target = window_ ? SDL_GetWindowSurface(window_) : nullptr;
-    if (!target) return;
-    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-    SDL_UpdateWindowSurface(window_);
   }
 
   void Pointer(int x, int y) {
@@ -274,11 +248,11 @@ class SdlVideo : public VideoBackend {
       case SDL_WINDOWEVENT_MOVED: NoteWindowPlace(); break;
       case SDL_WINDOWEVENT_SIZE_CHANGED:
         NoteWindowPlace();
-        ShowBlack();  // the surface is new: black bars until the frame is shown again
+        if (presenter_) presenter_->Resized();
         events_->OnRepaintNeeded();
         break;
       case SDL_WINDOWEVENT_EXPOSED:
-        if (shown_ && SDL_GetWindowSurface(window_)) SDL_UpdateWindowSurface(window_);
+        if (shown_ && presenter_) presenter_->Exposed();
         break;
       default: break;
     }
@@ -290,7 +264,8 @@ class SdlVideo : public VideoBackend {
   bool fullScreen_ = false;
   std::optional<SDL_Rect> windowPlace_;  // last size and place as a normal window
   SdlPads pads_;
-  bool shown_ = false;  // the window's surface holds a frame
+  std::unique_ptr<FramePresenter> presenter_;
+  bool shown_ = false;  // a frame has been shown
 };
 
 class SdlPlaceholder : public PlaceholderWindow {
@@ -338,8 +313,9 @@ class SdlPlaceholder : public PlaceholderWindow {
 
 void SetVideoHints() {
   // Default priority: an SDL_* environment variable of the same name wins.
-  // The frame is drawn by our rasteriser and copied to the window surface;
-  // SDL's framebuffer is not to go through a renderer (no vsync, no GPU).
+  // Where the window's surface shows the frame (frame_presenter.h), SDL is
+  // not to put a renderer of its own behind it: the surface is plain memory
+  // sent to the display.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -1,7 +1,8 @@
 // Cost per frame of simulating and drawing particles and sprites, on the
 // headless path (rasterise only) and, with --sdl under a display, also
-// showing the frame in the SDL window. Prints medians in milliseconds.
-//   engine_bench [--sdl] [--frames N] [--only fires|sprites]
+// showing the frame in the SDL window; and of stretching the frame to the
+// letterbox of common full screens. Prints medians in milliseconds.
+//   engine_bench [--sdl] [--frames N] [--only fires|sprites|stretch]
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 
 #include "core/engine.h"
 #include "core/scene_renderer.h"
+#include "core/stretch.h"
 #include "fake_platform.h"
 #include "sdl/sdl_video.h"
 #include "test_assets.h"
@@ -133,7 +135,7 @@ int main(int argc, char** argv) {
   const char* backend = sdl ? "sdl" : "headless";
 
   // 1) 20 fires' worth of particles, all in view (worst case) and spread over a level (2 in view).
-  for (int layout = 0; layout < 2 && only != "sprites"; ++layout) {
+  for (int layout = 0; layout < 2 && (only.empty() || only == "fires"); ++layout) {
     Engine e(testing::MakeFakePlatform(std::make_shared<testing::FakeRecord>()));
     std::vector<Fire> fires;
     for (int i = 0; i < 20; ++i) {
@@ -152,7 +154,7 @@ int main(int argc, char** argv) {
   // 2) 300 sprites of 100 x 100 px over a full-screen background: pictures
   // of 128 px (scaled, bilinear) and of 100 px (drawn at their own size).
   for (const char* picture : {"data/tile.dds", "data/tile100.dds"}) {
-    if (only == "fires") break;
+    if (!only.empty() && only != "sprites") break;
     Engine e(testing::MakeFakePlatform(std::make_shared<testing::FakeRecord>()));
     uint32_t back = e.SpriteCreate("data/sprite.x");
     e.SpriteTextureSet(back, e.TextureCreate("data/back.dds"));
@@ -172,6 +174,33 @@ int main(int argc, char** argv) {
     std::printf("%s: 300 sprites of 100x100 px (1 in 5 rotated) from %s + background: draw %.3f ms, present %.3f ms, "
                 "total %.3f ms (processor time %.3f ms, least %.3f ms)\n",
                 backend, picture, r.draw, r.present, r.draw + r.present, r.cpu, r.cpuBest);
+  }
+
+  // 3) The frame stretched to the letterbox of a full screen, on one thread
+  // and on the two drawing threads.
+  for (auto [w, h] : {std::pair{1066, 800}, {1440, 1080}, {1920, 1440}, {2880, 2160}}) {
+    if (!only.empty() && only != "stretch") break;
+    Frame frame(kFrameWidth, kFrameHeight);
+    for (size_t i = 0; i < frame.pixels.size(); ++i)
+      frame.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    FrameStretch stretch;
+    stretch.Resize(frame.width, frame.height, w, h);
+    std::vector<uint32_t> target(static_cast<size_t>(w) * h);
+    ParallelRenderer threads;
+    for (int split = 0; split < 2; ++split) {
+      std::vector<double> wall, cpu;
+      for (int i = 0; i < frames; ++i) {
+        auto t0 = std::chrono::steady_clock::now();
+        double c0 = CpuMs();
+        auto rows = [&](int begin, int end) { stretch.Rows(frame, target.data(), w * 4, begin, end); };
+        if (split) threads.Split(h, rows); else rows(0, h);
+        cpu.push_back(CpuMs() - c0);
+        wall.push_back(Ms(std::chrono::steady_clock::now() - t0));
+      }
+      std::printf("stretch 800x600 -> %dx%d on %s: %.3f ms (processor time %.3f ms, least %.3f ms)\n", w, h,
+                  split ? "two threads" : "one thread", Median(wall), Median(cpu),
+                  *std::min_element(cpu.begin(), cpu.end()));
+    }
   }
   if (video) video->Close();
   return 0;

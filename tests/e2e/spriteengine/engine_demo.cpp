@@ -3,8 +3,9 @@
 // Reports every key it sees and the frame intervals on standard output:
 //   key CODE frame N
 //   frames N median_ms X p99_ms Y
-// Usage: engine_demo FOLDER SECONDS [FIRES [full]]   (FOLDER gets the scene's files;
-// "full" opens the desktop full screen)
+// Usage: engine_demo FOLDER SECONDS [FIRES [full|window [still]]]   (FOLDER gets the
+// scene's files; "full" opens the desktop full screen; "still" emits no
+// bursts, so with no fires the picture does not change)
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
   double seconds = std::atof(argv[2]);
   int fireCount = argc > 3 ? std::atoi(argv[3]) : 2;
   bool fullScreen = argc > 4 && std::string(argv[4]) == "full";
+  bool still = argc > 5 && std::string(argv[5]) == "still";
   WriteGoldenAssets(folder);
   if (::chdir(folder.c_str()) != 0) return 2;
   EngineApi api;
@@ -61,7 +63,7 @@ int main(int argc, char** argv) {
     if (api.iMouseButtonClick(0)) std::printf("click frame %d x %.3f y %.3f\n", frame, api.iMouseX(), api.iMouseY());
     std::fflush(stdout);
     for (const Fire& f : fires) api.iParticleEmitterEmit(f.emitter, 10, 1);
-    if (frame % 60 == 1) api.iParticleEmitterEmit(burst, 40, 1);
+    if (frame % 60 == 1 && !still) api.iParticleEmitterEmit(burst, 40, 1);
     if (times.back() - times.front() >= seconds) api.iExit();
   };
   if (!RunHost(api, cb, fullScreen)) {

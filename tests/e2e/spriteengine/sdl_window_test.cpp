@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/stretch.h"
+#include "sdl/frame_presenter.h"
 #include "test_assets.h"
 
 extern char** environ;
@@ -92,10 +94,10 @@ class SdlWindowTest : public ::testing::Test {
   void SetUp() override {
     if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(OnPath("xdotool")) << "xdotool is needed with Xvfb";
-    for (int n = 57; n < 120; ++n) {
+    for (int n = 57 + static_cast<int>(::getpid() % 7) * 9; n < 180; ++n) {
       if (Exists("/tmp/.X11-unix/X" + std::to_string(n)) || Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
       display_ = ":" + std::to_string(n);
-      xvfb_ = Spawn({"Xvfb", display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+      xvfb_ = Spawn({"Xvfb", display_, "-screen", "0", screen_ + "x24", "-nolisten", "tcp"}, {});
       for (int i = 0; i < 100 && !Exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
       if (Exists("/tmp/.X11-unix/X" + std::to_string(n))) return;
@@ -111,6 +113,7 @@ class SdlWindowTest : public ::testing::Test {
       ::waitpid(xvfb_, nullptr, 0);
     }
   }
+  std::string screen_ = "1024x768";
   std::string display_;
   pid_t xvfb_ = -1;
 };
@@ -163,6 +166,109 @@ TEST_F(SdlWindowTest, WindowDrawsReadsKeysAndKeepsTheFrameRate) {
   EXPECT_EQ(shot->h, 600);
   SDL_FreeSurface(shot);
   std::printf("screenshot: %s/window.png\n", folder.c_str());
+}
+
+// Full screen on a display wider than 4:3, through each way the window
+// shows frames. Skipped only when Xvfb is not installed.
+class SdlFullScreenTest : public SdlWindowTest {
+ protected:
+  SdlFullScreenTest() { screen_ = "1280x800"; }
+};
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// An image file as 0x00RRGGBB rows.
+spriteengine::Frame LoadRgb(const std::string& path) {
+  spriteengine::Frame out;
+  SDL_Surface* loaded = IMG_Load(path.c_str());
+  if (!loaded) return out;
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_FreeSurface(loaded);
+  if (!rgb) return out;
+  out = spriteengine::Frame(rgb->w, rgb->h);
+  for (int y = 0; y < rgb->h; ++y)
+    for (int x = 0; x < rgb->w; ++x)
+      out.pixels[static_cast<size_t>(y) * rgb->w + x] =
+          static_cast<const uint32_t*>(rgb->pixels)[y * (rgb->pitch / 4) + x] & 0x00FFFFFF;
+  SDL_FreeSurface(rgb);
+  return out;
+}
+
+// The display as the player sees it, against the engine's own screenshot of
+// the same (unchanging) frame stretched into the letterbox: the largest
+// difference of a channel there, or -1 when a bar is not black or the
+// pictures are missing.
+int DisplayAgainstFrame(const spriteengine::Frame& screen, const spriteengine::Frame& frame) {
+  if (screen.width != 1280 || screen.height != 800 || frame.width != 800 || frame.height != 600) return -1;
+  SDL_Rect box = spriteengine::sdl::Letterbox(screen.width, screen.height);
+  spriteengine::FrameStretch stretch;
+  if (!stretch.Resize(frame.width, frame.height, box.w, box.h)) return -1;
+  std::vector<uint32_t> expected(static_cast<size_t>(box.w) * box.h);
+  stretch.Rows(frame, expected.data(), box.w * 4, 0, box.h);
+  int most = 0;
+  for (int y = 0; y < screen.height; ++y)
+    for (int x = 0; x < screen.width; ++x) {
+      uint32_t seen = screen.At(x, y);
+      if (x < box.x || x >= box.x + box.w) {
+        if (seen != 0) return -1;
+        continue;
+      }
+      uint32_t want = expected[static_cast<size_t>(y) * box.w + (x - box.x)];
+      for (int shift : {0, 8, 16})
+        most = std::max(most,
+                        std::abs(static_cast<int>((seen >> shift) & 0xFF) - static_cast<int>((want >> shift) & 0xFF)));
+    }
+  return most;
+}
+
+TEST_F(SdlFullScreenTest, EveryWayOfShowingFramesShowsTheFrameLetterboxed) {
+  ASSERT_TRUE(OnPath("xwd") && OnPath("convert")) << "xwd and ImageMagick are needed with Xvfb";
+  struct Way {
+    const char* name;
+    std::vector<std::string> environment;
+    const char* logged;
+    int tolerance;  // per channel, against the window surface's own stretch (the card filters with its own rounding)
+  };
+  const Way ways[] = {
+      {"window surface (no graphics device here)", {}, "present surface", 0},
+      // OpenGL drawn by Mesa's llvmpipe: the renderer's code path, asked for by name.
+      {"renderer", {"SDL_RENDER_DRIVER=opengl", "LIBGL_ALWAYS_SOFTWARE=1"}, "present renderer opengl", 8},
+      // OpenGL cannot even load: the window is made without it and the surface shows the frames.
+      {"renderer that cannot be made",
+       {"SDL_RENDER_DRIVER=opengl", "SDL_OPENGL_LIBRARY=/nonexistent/libGL.so.1"},
+       "present surface",
+       0},
+      {"renderer not known to SDL", {"SDL_RENDER_DRIVER=no-such-renderer"}, "present surface", 0},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    std::string folder = spriteengine::testing::MakeTempFolder("full_screen");
+    spriteengine::testing::WriteFile(folder + "/script.txt", "40 shot frame.png\n");
+    std::vector<std::string> environment = {"DISPLAY=" + display_, "VARNOK_ENGINE=sdl",
+                                            "VARNOK_ENGINE_SCRIPT=" + folder + "/script.txt",
+                                            "VARNOK_ENGINE_LOG=" + folder + "/engine.log"};
+    environment.insert(environment.end(), way.environment.begin(), way.environment.end());
+    pid_t demo = Spawn({ENGINE_DEMO, folder, "3", "0", "full", "still"}, environment, folder + "/demo.txt");
+    ASSERT_GT(demo, 0);
+    // The frame does not change: once its screenshot is written, the display shows it too.
+    for (int i = 0; i < 150 && ReadText(folder + "/engine.log").find(" shot ") == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Capture({"xwd", "-root", "-silent", "-out", folder + "/screen.xwd"}, display_);
+    Capture({"convert", folder + "/screen.xwd", folder + "/screen.png"}, display_);
+    EXPECT_TRUE(Wait(demo, 30)) << "the demo did not end cleanly";
+    std::string log = ReadText(folder + "/engine.log");
+    EXPECT_NE(log.find(way.logged), std::string::npos) << log;
+    int most = DisplayAgainstFrame(LoadRgb(folder + "/screen.png"), LoadRgb(folder + "/frame.png"));
+    EXPECT_GE(most, 0) << "black bars and the frame between them expected; see " << folder;
+    EXPECT_LE(most, way.tolerance) << "see " << folder;
+    std::printf("%s: largest channel difference %d\n", way.name, most);
+  }
 }
 
 }  // namespace

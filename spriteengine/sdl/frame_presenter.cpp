@@ -1,0 +1,243 @@
+#include "frame_presenter.h"
+
+#include <strings.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "core/geometry.h"
+
+namespace spriteengine::sdl {
+
+namespace {
+
+constexpr Uint8 kBlack = 0;
+
+// Whether the machine has a graphics device a renderer could draw with (a
+// DRM render node or card, or the proprietary NVIDIA device). Without one,
+// OpenGL would only load a software rasteriser, at a cost of most of a
+// second and tens of megabytes before the first frame.
+bool HasGraphicsDevice() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) return true;
+  }
+  return std::filesystem::exists("/dev/nvidiactl", error);
+}
+
+// Whether the current OpenGL context draws on the processor (Mesa's
+// llvmpipe, softpipe or swrast).
+bool DrawsInSoftware() {
+  using GetString = const unsigned char* (*)(unsigned);
+  constexpr unsigned kGlRenderer = 0x1F01;
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+  if (!name) return true;  // nothing to go by: do not count on it
+  const char* text = reinterpret_cast<const char*>(name);
+  for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+    if (std::strstr(text, software)) return true;
+  return false;
+}
+
+int RenderDriverIndex(const std::string& name) {
+  for (int i = 0; i < SDL_GetNumRenderDrivers(); ++i) {
+    SDL_RendererInfo info;
+    if (SDL_GetRenderDriverInfo(i, &info) == 0 && info.name && ::strcasecmp(info.name, name.c_str()) == 0) return i;
+  }
+  return -1;
+}
+
+class RendererPresenter : public FramePresenter {
+ public:
+  RendererPresenter(SDL_Renderer* renderer, SDL_Texture* texture, std::string driver)
+      : renderer_(renderer), texture_(texture), driver_(std::move(driver)) {}
+  ~RendererPresenter() override {
+    SDL_DestroyTexture(texture_);
+    SDL_DestroyRenderer(renderer_);
+  }
+
+  std::string Name() const override { return "renderer " + driver_; }
+
+  void Show(const Frame& frame) override {
+    if (SDL_UpdateTexture(texture_, nullptr, frame.pixels.data(), frame.width * 4) != 0) return;
+    hasFrame_ = true;
+    Draw();
+  }
+  void ShowBlack() override {
+    hasFrame_ = false;
+    Draw();
+  }
+  // The texture still holds the frame: the card draws it again at the new size.
+  void Exposed() override { Draw(); }
+  void Resized() override { Draw(); }
+
+ private:
+  void Draw() {
+    SDL_SetRenderDrawColor(renderer_, kBlack, kBlack, kBlack, SDL_ALPHA_OPAQUE);
+    SDL_RenderClear(renderer_);
+    int w = 0, h = 0;
+    if (hasFrame_ && SDL_GetRendererOutputSize(renderer_, &w, &h) == 0) {
+      SDL_Rect dst = Letterbox(w, h);
+      SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    }
+    SDL_RenderPresent(renderer_);
+  }
+
+  SDL_Renderer* renderer_;
+  SDL_Texture* texture_;
+  std::string driver_;
+  bool hasFrame_ = false;
+};
+
+class SurfacePresenter : public FramePresenter {
+ public:
+  SurfacePresenter(SDL_Window* window, RowSplitter split) : window_(window), split_(std::move(split)) {}
+
+  std::string Name() const override { return "surface"; }
+
+  void Show(const Frame& frame) override {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (!target) return;
+    if (target->w == frame.width && target->h == frame.height) {
+      if (Source source(frame); source.surface) SDL_BlitSurface(source.surface, nullptr, target, nullptr);
+      SDL_UpdateWindowSurface(window_);
+      Painted(target);
+      return;
+    }
+    // A new surface gets its bars once, and is sent whole that time.
+    bool fresh = !IsPainted(target);
+    if (fresh) Fill(target);
+    SDL_Rect dst = Letterbox(target->w, target->h);
+    if (!Stretch(frame, target, dst)) {
+      Source source(frame);
+      if (source.surface && (target->format->format != SDL_PIXELFORMAT_RGB888 ||
+                             SDL_SoftStretchLinear(source.surface, nullptr, target, &dst) != 0))
+        SDL_BlitScaled(source.surface, nullptr, target, &dst);
+    }
+    if (fresh)
+      SDL_UpdateWindowSurface(window_);
+    else
+      SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
+  }
+
+  void ShowBlack() override {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (!target) return;
+    Fill(target);
+    SDL_UpdateWindowSurface(window_);
+  }
+
+  // The surface keeps what it showed, bars included.
+  void Exposed() override {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (target && IsPainted(target)) SDL_UpdateWindowSurface(window_);
+  }
+
+  // The surface is new: black until the frame is shown again.
+  void Resized() override { ShowBlack(); }
+
+ private:
+  // The frame as an SDL surface (SDL only reads its pixels).
+  struct Source {
+    explicit Source(const Frame& frame)
+        : surface(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels.data()), frame.width,
+                                                     frame.height, 32, frame.width * 4, SDL_PIXELFORMAT_RGB888)) {}
+    ~Source() { SDL_FreeSurface(surface); }
+    Source(const Source&) = delete;
+    Source& operator=(const Source&) = delete;
+    SDL_Surface* surface;
+  };
+
+  // The frame stretched into `dst` of an 0x00RRGGBB surface on the drawing
+  // threads; false for other surfaces.
+  bool Stretch(const Frame& frame, SDL_Surface* target, const SDL_Rect& dst) {
+    if (target->format->format != SDL_PIXELFORMAT_RGB888 || !stretch_.Resize(frame.width, frame.height, dst.w, dst.h))
+      return false;
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return false;
+    uint32_t* at = reinterpret_cast<uint32_t*>(static_cast<char*>(target->pixels) +
+                                               static_cast<ptrdiff_t>(dst.y) * target->pitch) + dst.x;
+    const ptrdiff_t pitch = target->pitch;
+    split_(dst.h, [&](int begin, int end) { stretch_.Rows(frame, at, pitch, begin, end); });
+    if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+    return true;
+  }
+
+  void Fill(SDL_Surface* target) {
+    SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, kBlack, kBlack, kBlack));
+    Painted(target);
+  }
+  void Painted(SDL_Surface* target) {
+    painted_ = target;
+    paintedWidth_ = target->w;
+    paintedHeight_ = target->h;
+  }
+  bool IsPainted(SDL_Surface* target) const {
+    return target == painted_ && target->w == paintedWidth_ && target->h == paintedHeight_;
+  }
+
+  SDL_Window* window_;
+  RowSplitter split_;
+  FrameStretch stretch_;
+  // The surface last painted whole (bars and all), by address and size.
+  SDL_Surface* painted_ = nullptr;
+  int paintedWidth_ = 0, paintedHeight_ = 0;
+};
+
+}  // namespace
+
+SDL_Rect Letterbox(int w, int h) {
+  SDL_Rect r;
+  if (static_cast<int64_t>(w) * kFrameHeight > static_cast<int64_t>(h) * kFrameWidth) {
+    r.h = h;
+    r.w = static_cast<int>(static_cast<int64_t>(h) * kFrameWidth / kFrameHeight);
+  } else {
+    r.w = w;
+    r.h = static_cast<int>(static_cast<int64_t>(w) * kFrameHeight / kFrameWidth);
+  }
+  r.x = (w - r.w) / 2;
+  r.y = (h - r.h) / 2;
+  return r;
+}
+
+RendererChoice ChooseRenderer() {
+  const char* asked = std::getenv("SDL_RENDER_DRIVER");
+  if (asked && *asked) {
+    if (::strcasecmp(asked, "software") == 0) return {};
+    return {asked, true};
+  }
+  if (!HasGraphicsDevice()) return {};
+  return {"opengl", false};
+}
+
+std::unique_ptr<FramePresenter> MakeRendererPresenter(SDL_Window* window, const RendererChoice& choice) {
+  if (choice.driver.empty()) return nullptr;
+  int index = RenderDriverIndex(choice.driver);
+  if (index < 0) return nullptr;
+  // No vsync: the engine's clock shows each frame when it is due.
+  SDL_Renderer* renderer = SDL_CreateRenderer(window, index, SDL_RENDERER_ACCELERATED);
+  if (!renderer) return nullptr;
+  SDL_RendererInfo info;
+  bool software = SDL_GetRendererInfo(renderer, &info) != 0 || (info.flags & SDL_RENDERER_SOFTWARE) ||
+                  (info.name && ::strncasecmp(info.name, "opengl", 6) == 0 && DrawsInSoftware());
+  SDL_Texture* texture = nullptr;
+  if (!software || choice.asked) {
+    SDL_RenderSetVSync(renderer, 0);
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, kFrameWidth,
+                                kFrameHeight);
+  }
+  if (!texture || SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear) != 0) {
+    if (texture) SDL_DestroyTexture(texture);
+    SDL_DestroyRenderer(renderer);
+    return nullptr;
+  }
+  SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+  return std::make_unique<RendererPresenter>(renderer, texture, info.name ? info.name : choice.driver);
+}
+
+std::unique_ptr<FramePresenter> MakeSurfacePresenter(SDL_Window* window, RowSplitter split) {
+  return std::make_unique<SurfacePresenter>(window, std::move(split));
+}
+
+}  // namespace spriteengine::sdl

@@ -1,0 +1,151 @@
+// The frame stretched for a full-screen or resized window: the picture
+// SDL's linear stretch gave, on either arithmetic path and from any split of
+// rows between threads; and the window-surface path that shows it.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "core/geometry.h"
+#include "core/pixel_ops_avx2.h"
+#include "core/scene_renderer.h"
+#include "core/stretch.h"
+#include "sdl/frame_presenter.h"
+
+namespace spriteengine {
+namespace {
+
+// Noise (the worst case for any rounding) beside gradients and hard edges.
+Frame TestFrame() {
+  Frame f(kFrameWidth, kFrameHeight);
+  std::mt19937 rng(5);
+  for (int y = 0; y < f.height; ++y)
+    for (int x = 0; x < f.width; ++x) {
+      uint32_t& p = f.pixels[static_cast<size_t>(y) * f.width + x];
+      if (x < 300) p = rng() & 0x00FFFFFF;
+      else if (x < 550) p = static_cast<uint32_t>((x - 300) & 0xFF) << 16 | static_cast<uint32_t>(y & 0xFF) << 8 | 0x40;
+      else p = ((x / 7 + y / 5) % 2) ? 0x00FFFFFF : 0;
+    }
+  return f;
+}
+
+int MaxChannelDifference(uint32_t a, uint32_t b) {
+  int most = 0;
+  for (int shift : {0, 8, 16})
+    most = std::max(most, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+  return most;
+}
+
+std::vector<uint32_t> Stretched(const Frame& frame, int w, int h) {
+  FrameStretch stretch;
+  EXPECT_TRUE(stretch.Resize(frame.width, frame.height, w, h));
+  std::vector<uint32_t> out(static_cast<size_t>(w) * h, 0xDEADBEEF);
+  stretch.Rows(frame, out.data(), static_cast<ptrdiff_t>(w) * 4, 0, h);
+  return out;
+}
+
+TEST(FrameStretch, MatchesSdlsLinearStretchOnEveryPathAndSplit) {
+  const Frame frame = TestFrame();
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels.data()), frame.width,
+                                                            frame.height, 32, frame.width * 4, SDL_PIXELFORMAT_RGB888);
+  ASSERT_NE(source, nullptr);
+  ParallelRenderer threads;
+  // Full screens, a resized window (smaller, and one pixel off the frame), a sliver.
+  const std::pair<int, int> sizes[] = {{1067, 800}, {1440, 1080}, {2880, 2160}, {640, 480}, {801, 601}, {13, 2}};
+  for (auto [w, h] : sizes) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    std::vector<uint32_t> ours = Stretched(frame, w, h);
+    SDL_Surface* sdl = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGB888);
+    ASSERT_NE(sdl, nullptr);
+    ASSERT_EQ(SDL_SoftStretchLinear(source, nullptr, sdl, nullptr), 0);
+    int most = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        most =
+            std::max(most, MaxChannelDifference(ours[static_cast<size_t>(y) * w + x],
+                                                static_cast<const uint32_t*>(sdl->pixels)[y * (sdl->pitch / 4) + x]));
+    SDL_FreeSurface(sdl);
+    EXPECT_LE(most, 2) << "a channel differs from SDL's stretch by " << most;
+
+    // The drawing threads, each its band, into a target with a wider pitch:
+    // the same bytes, nothing outside.
+    FrameStretch stretch;
+    ASSERT_TRUE(stretch.Resize(frame.width, frame.height, w, h));
+    const int pitch = w + 5;
+    std::vector<uint32_t> banded(static_cast<size_t>(pitch) * h, 0xDEADBEEF);
+    threads.Split(h, [&](int begin, int end) { stretch.Rows(frame, banded.data(), pitch * 4, begin, end); });
+    for (int y = 0; y < h; ++y) {
+      auto row = ours.begin() + static_cast<ptrdiff_t>(y) * w;
+      ASSERT_TRUE(std::equal(row, row + w, banded.begin() + static_cast<ptrdiff_t>(y) * pitch)) << "row " << y;
+      for (int x = w; x < pitch; ++x) ASSERT_EQ(banded[static_cast<size_t>(y) * pitch + x], 0xDEADBEEFu);
+    }
+
+#if SPRITEENGINE_AVX2_PATHS
+    pixel::avx2::Allow(false);
+    std::vector<uint32_t> narrow = Stretched(frame, w, h);
+    pixel::avx2::Allow(true);
+    EXPECT_EQ(narrow, ours) << "the eight-pixel forms give other bytes";
+#endif
+  }
+  SDL_FreeSurface(source);
+}
+
+TEST(FrameStretch, RefusesSizesItCannotStretchAndWritesNothing) {
+  const Frame frame = TestFrame();
+  FrameStretch stretch;
+  std::vector<uint32_t> target(64, 7);
+  for (auto [w, h] : {std::pair{0, 10}, {10, -1}, {FrameStretch::kMaxSide + 1, 10}}) {
+    EXPECT_FALSE(stretch.Resize(frame.width, frame.height, w, h));
+    stretch.Rows(frame, target.data(), 32, 0, 2);
+  }
+  ASSERT_TRUE(stretch.Resize(frame.width, frame.height, 8, 8));
+  stretch.Rows(Frame(10, 10), target.data(), 32, 0, 8);  // not the frame it was sized for
+  EXPECT_EQ(target, std::vector<uint32_t>(64, 7));
+}
+
+// The SDL window's surface path on SDL's dummy video driver (no display):
+// the frame stretched into its letterbox, black bars on a surface that held
+// something else; no renderer where none can be made.
+TEST(FramePresenter, SurfaceShowsTheLetterboxedFrameAndRendererFallsBack) {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  SDL_Window* window = SDL_CreateWindow("t", 0, 0, 1280, 800, 0);
+  ASSERT_NE(window, nullptr) << SDL_GetError();
+  for (const char* driver : {"opengl", "no-such-driver"})
+    EXPECT_EQ(sdl::MakeRendererPresenter(window, {driver, true}), nullptr) << driver;
+
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  ASSERT_NE(surface, nullptr);
+  ASSERT_EQ(surface->format->format, static_cast<Uint32>(SDL_PIXELFORMAT_RGB888));
+  SDL_FillRect(surface, nullptr, 0x00FFFFFF);
+  int splits = 0;
+  auto presenter = sdl::MakeSurfacePresenter(window, [&](int rows, const std::function<void(int, int)>& work) {
+    ++splits;
+    work(0, rows / 2);
+    work(rows / 2, rows);
+  });
+  const Frame frame = TestFrame();
+  presenter->Show(frame);
+  EXPECT_EQ(splits, 1);
+  const SDL_Rect box = sdl::Letterbox(1280, 800);
+  ASSERT_EQ(box.x, 107);
+  ASSERT_EQ(box.w, 1066);
+  std::vector<uint32_t> expected = Stretched(frame, box.w, box.h);
+  const uint32_t* pixels = static_cast<const uint32_t*>(surface->pixels);
+  for (int y = 0; y < 800; ++y)
+    for (int x = 0; x < 1280; ++x) {
+      bool inside = x >= box.x && x < box.x + box.w;
+      uint32_t want = inside ? expected[static_cast<size_t>(y) * box.w + x - box.x] : 0;
+      ASSERT_EQ(pixels[y * (surface->pitch / 4) + x] & 0x00FFFFFF, want) << x << "," << y;
+    }
+  presenter.reset();
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
+}  // namespace spriteengine
