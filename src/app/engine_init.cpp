@@ -9,6 +9,7 @@
 #include "app/play_screen.h"
 #include "app/world_resume.h"
 #include "menus/front_end.h"
+#include "menus/typing.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
 #include "services/share_screen.h"
@@ -75,6 +76,9 @@ void TMainForm::ShowResumedScreen() {
       menus.exitMenu.Show();
       break;
     case gsRecordButtons: case gsRecordName: case gsRecordAdd:
+      // As the records check opens it: the add text comes from the settings
+      // (the snapshot keeps only the name), so a save keeps the player's text.
+      menus.recordInput.addText() = menus::AddTextOf(Ctx().ActiveSettings);
       menus.recordInput.Open();
       break;
     case gsGameOverWait:
@@ -151,12 +155,8 @@ void TMainForm::EngineInit() {
   SetSpriteLocation(res.gameOverPicture, 0, 0);
 
   // 8: a resumed game's world from its snapshot (between levels, the next
-  // level built at once). The game-over picture carries nothing to resume.
+  // level built at once).
   ResumeWorld();
-  if (GameState() == gsGameOver) {
-    SetGameState(gsMainMenu);
-    ctx.musicChoice = 1;
-  }
 
   // 9: the menus, with the bar stepping between them.
   menus::Menus().BuildAll([this](int stage) { StepLoadingBar(stage); });

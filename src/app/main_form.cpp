@@ -107,6 +107,9 @@ void TMainForm::FormCreate() {
   }
   if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
   if (ctx.restart.openScoreTable) platform::Shell::Open(services::OnlineTableUrl());
+  // Opened once: a later restart's record must not open the pages again.
+  ctx.restart.openMoreGames = 0;
+  ctx.restart.openScoreTable = 0;
 }
 
 void TMainForm::ReadStartupFiles() {
@@ -223,23 +226,29 @@ void TMainForm::CloseAndRelaunch() {
   platform::RelaunchSelf();
 }
 
-void TMainForm::WriteRestart(uint8_t openEngine) {
+bool TMainForm::WriteRestart(uint8_t openEngine) {
   GameContext& ctx = Ctx();
   const uint8_t state = StateToResume(GameState());
   // The snapshot first: a record must never point at a game that was not
   // saved whole (a part-written one would mix two games); the main menu then.
   const bool saved = SaveGameForRestart(state);
-  ctx.restart.openEngine = openEngine;
-  ctx.restart.gameState = saved ? state : static_cast<uint8_t>(gsMainMenu);
-  ctx.restart.musicChoice = saved ? ctx.musicChoice : 1;
-  WriteRestartRecord(ctx.restart);
+  RestartRecord record = ctx.restart;
+  record.openEngine = openEngine;
+  record.gameState = saved ? state : static_cast<uint8_t>(gsMainMenu);
+  record.musicChoice = saved ? ctx.musicChoice : 1;
+  if (!WriteRestartRecord(record)) {
+    ReportRestartRecordUnwritten();
+    return false;
+  }
+  ctx.restart = record;
+  return true;
 }
 
 void TMainForm::SwitchWindowMode() {
   // Alt+Enter is seen on every frame it is held: one switch per restart.
   if (restarting_) return;
   GameContext& ctx = Ctx();
-  WriteRestart(1);
+  if (!WriteRestart(1)) return;
   Interrupt(2);
   ctx.ActiveSettings.Windowed = ctx.ActiveSettings.Windowed == 1 ? 0 : 1;
   // Sound muted by the hide key is not the player's setting: the file keeps theirs.
@@ -252,8 +261,7 @@ void TMainForm::SwitchWindowMode() {
 }
 
 void TMainForm::RestartIntoNewMode() {
-  if (restarting_) return;
-  WriteRestart(1);
+  if (restarting_ || !WriteRestart(1)) return;
   Interrupt(2);
 }
 
@@ -262,8 +270,7 @@ void TMainForm::HideGame() {
   const uint8_t state = GameState();
   if (state == gsOptionsKeyCapture || state == gsGameOver || restarting_) return;
   if (ctx.ActiveSettings.Windowed == 0) {
-    WriteRestart(0);
-    Interrupt(1);
+    if (WriteRestart(0)) Interrupt(1);
     return;
   }
   // A second press while hidden must not remember the muted values.

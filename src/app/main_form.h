@@ -100,8 +100,10 @@ class TMainForm {
 
  private:
   void StartEngineOnWindow();
-  // The snapshot and the restart record of a self-restart (0: the new process waits minimised).
-  void WriteRestart(uint8_t openEngine);
+  // The snapshot and the restart record of a self-restart (0: the new process
+  // waits minimised). False, said on standard error, when the record could
+  // not be written: the caller does not restart.
+  bool WriteRestart(uint8_t openEngine);
   void StepLoadingBar(int stage);
   void ShowResumedScreen();
   void RunFrameTasks();

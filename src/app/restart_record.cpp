@@ -1,5 +1,7 @@
 #include "app/restart_record.h"
 
+#include <cstdio>
+
 #include "app/game_state.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
@@ -10,11 +12,19 @@ std::array<uint8_t, 6> RestartRecord::Bytes() const {
   return {openEngine, gameState, musicChoice, restarted, openMoreGames, openScoreTable};
 }
 
+uint8_t StateToResume(uint8_t state) {
+  switch (state) {
+    case gsSubmitting: return gsSubmitResult;
+    case gsGameOver: return gsGameOverWait;
+    default: return state;
+  }
+}
+
 std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes) {
   if (bytes.size() < 6) return std::nullopt;
   RestartRecord record;
   record.openEngine = bytes[0] == 0 ? 0 : 1;
-  record.gameState = bytes[1];
+  record.gameState = StateToResume(bytes[1]);
   record.musicChoice = bytes[2] == 0 ? 0 : 1;
   record.restarted = 1;
   record.openMoreGames = bytes[4] == 0 ? 0 : 1;
@@ -38,6 +48,11 @@ std::optional<RestartRecord> TakeRestartRecord() {
 bool WriteRestartRecord(const RestartRecord& record) {
   const auto bytes = record.Bytes();
   return platform::WriteFileAtomic(platform::PlayerFilePath(kRestartFile), bytes);
+}
+
+void ReportRestartRecordUnwritten() {
+  std::fprintf(stderr, "varnok: the restart record (%s) could not be written; the game goes on without restarting\n",
+               platform::PlayerFilePath(kRestartFile).c_str());
 }
 
 }  // namespace app

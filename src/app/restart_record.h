@@ -22,8 +22,16 @@ struct RestartRecord {
   std::array<uint8_t, 6> Bytes() const;
 };
 
+// The state a restart record carries for `state`. A submission under way
+// resumes as its result dialog (nothing could carry the running score client
+// over; the dialog offers another try), and the game-over picture as the wait
+// for the records check, so that both keep the run's score.
+uint8_t StateToResume(uint8_t state);
+
 // The record in `bytes`, or nothing when the bytes cannot be a record (short,
-// or a state the game never enters); a resumed state is always a real one.
+// or a state the game never enters); a resumed state is always a real one,
+// and one that no restart can resume (a record from another copy of the game
+// or edited by hand) is read as a writer maps it.
 std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes);
 
 // Reads and deletes "data\boss.dat". Nothing when there is none or it is not
@@ -31,5 +39,9 @@ std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes);
 std::optional<RestartRecord> TakeRestartRecord();
 // Writes the record whole; false when the write failed.
 bool WriteRestartRecord(const RestartRecord& record);
+// Says on standard error that a restart was given up because its record could
+// not be written (a new process would start afresh and lose the run): the
+// game goes on in this process.
+void ReportRestartRecordUnwritten();
 
 }  // namespace app

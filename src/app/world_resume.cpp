@@ -10,14 +10,6 @@
 
 namespace app {
 
-uint8_t StateToResume(uint8_t state) {
-  switch (state) {
-    case gsSubmitting: return gsSubmitResult;
-    case gsGameOver: return gsGameOverWait;
-    default: return state;
-  }
-}
-
 bool SaveGameForRestart(uint8_t resumedState) {
   GameContext& ctx = Ctx();
   if (!GameInProgress(resumedState) || !ctx.game || !ctx.game->worldActive) return true;

@@ -7,12 +7,6 @@
 
 namespace app {
 
-// The state a restart record carries for `state`. A submission under way
-// resumes as its result dialog (nothing could carry the running score client
-// over; the dialog offers another try), and the game-over picture as the wait
-// for the records check, so that both keep the run's score.
-uint8_t StateToResume(uint8_t state);
-
 // Before a restart: saves the world snapshot when `resumedState` has a game
 // in progress. True when nothing needed saving or every file was written.
 bool SaveGameForRestart(uint8_t resumedState);

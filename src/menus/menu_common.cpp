@@ -83,11 +83,16 @@ void OpenOutsideTheGame(const std::string& target, const std::function<void(app:
     form->Window().Post([target] { platform::Shell::Open(target); });
     return;
   }
-  markRestart(ctx.restart);
+  app::RestartRecord record = ctx.restart;
+  markRestart(record);
   // The new process waits minimised, so the page opened for the player stays
   // in view; activating the game brings it back full screen.
-  ctx.restart.openEngine = 0;
-  app::WriteRestartRecord(ctx.restart);
+  record.openEngine = 0;
+  if (!app::WriteRestartRecord(record)) {
+    app::ReportRestartRecordUnwritten();
+    return;
+  }
+  ctx.restart = record;
   form->Interrupt(kRestartAndOpenLink);
 }
 

@@ -50,7 +50,8 @@ uint8_t WrapItem(uint8_t item, bool up, uint8_t count);
 // game is minimised and the target opened beside it; full screen cannot show
 // anything over it, so the game restarts (restart kind 4) after `markRestart`
 // has put the request into the restart record, and the new process opens it
-// while it waits minimised (its engine opens when the player comes back).
+// while it waits minimised (its engine opens when the player comes back). When
+// the record cannot be written the game does not restart and stays as it was.
 void OpenOutsideTheGame(const std::string& target, const std::function<void(app::RestartRecord&)>& markRestart);
 
 }  // namespace menus

@@ -15,6 +15,7 @@
 #include "engine/scan_codes.h"
 #include "game_harness.h"
 #include "menus/front_end.h"
+#include "menus/typing.h"
 #include "platform/shell.h"
 #include "services/share_screen.h"
 #include "world/game.h"
@@ -382,6 +383,65 @@ TEST_F(ResumeHarness, ARestartCommitsItsRecordOnlyAfterEverySnapshotFile) {
       EXPECT_TRUE(*after == "settings.dat") << c.name << ": " << *after << " changed after the record";
     }
   }
+}
+
+TEST_F(ResumeHarness, TheNameEntryResumesWithTheSettingsAddTextAndSavingKeepsIt) {
+  for (uint8_t state : {app::gsRecordButtons, app::gsRecordName, app::gsRecordAdd}) {
+    SCOPED_TRACE(int(state));
+    Files files;
+    {
+      GameHarness game;
+      game.StartPlaying();
+      menus::SetAddText(game.context().ActiveSettings, "CLAN");
+      game.context().game->SetScore(3000);
+      game.context().pendingRecordRank = 2;
+      app::SetGameState(state);
+      game.form().SwitchWindowMode();
+      files = Left(game);
+    }
+    GameHarness game;
+    StartOn(game, files);
+    EXPECT_EQ(menus::Menus().recordInput.addText(), "CLAN");
+    // From the name, down past the add text to OK, which saves the entry.
+    for (int32_t key : {keys::kDown, keys::kDown, keys::kEnter}) {
+      game.Tap(key);
+      game.Frame();
+    }
+    ASSERT_EQ(app::GameState(), app::gsSubmitConfirm);
+    EXPECT_EQ(menus::AddTextOf(game.context().ActiveSettings), "CLAN") << "not the empty text written back";
+  }
+}
+
+TEST_F(ResumeHarness, ARestartRecordThatCannotBeWrittenKeepsThisProcessAndItsRun) {
+  GameHarness game;
+  game.StartPlaying();
+  // A folder where the record belongs: it cannot be written.
+  const auto record = game.folder().path() / "data" / "boss.dat";
+  std::filesystem::create_directories(record);
+  const auto settings = game.folder().Read("data/settings.dat");
+  app::TMainForm& form = game.form();
+  testing::internal::CaptureStderr();
+  form.SwitchWindowMode();
+  game.context().ActiveSettings.Windowed = 0;
+  form.HideGame();
+  app::SetGameState(app::gsRecords);
+  menus::Menus().recordsMenu.ViewOnline();
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("boss.dat"), std::string::npos) << said;
+  for (int timer : {form.Timer1, form.Timer2, form.Timer4}) EXPECT_FALSE(form.Window().TimerEnabled(timer));
+  EXPECT_EQ(game.engine().exits, 0) << "the engine goes on";
+  EXPECT_EQ(game.folder().Read("data/settings.dat"), settings) << "the window mode was not switched";
+
+  app::SetGameState(app::gsPlaying);
+  const int32_t scrolled = game.context().game->hero->ScrollPos;
+  game.Hold(keys::kRight);
+  game.Frame(5);
+  EXPECT_GT(game.context().game->hero->ScrollPos, scrolled) << "the run goes on";
+
+  std::filesystem::remove(record);
+  form.SwitchWindowMode();
+  EXPECT_TRUE(form.Window().TimerEnabled(form.Timer2)) << "a later try restarts";
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(5), 0) << "the page that was not opened is not asked for";
 }
 
 }  // namespace

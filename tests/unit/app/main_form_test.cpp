@@ -192,14 +192,19 @@ TEST_F(MainFormTest, ARestartedGameMakesAndRestoresItsWorldOnceWhateverTheActiva
   }
 }
 
-TEST_F(MainFormTest, RestartRecordOpensMoreGamesAfterStart) {
+TEST_F(MainFormTest, RestartRecordOpensItsPagesOnceAfterStart) {
   std::string url = "[InternetShortcut]\nURL=https://varnok.example.org/more\n";
   folder_.Write("moregames.url", std::vector<uint8_t>(url.begin(), url.end()));
-  WriteRestart({1, gsMainMenu, 1, 0, 1, 0});
+  WriteRestart({1, gsMainMenu, 1, 0, 1, 1});
   form_->FormCreate();
   RunFramesThenStop(1);
-  ASSERT_EQ(spawned_.size(), 1u);
+  ASSERT_EQ(spawned_.size(), 2u);
   EXPECT_EQ(spawned_[0].back(), "https://varnok.example.org/more");
+  // A later restart (Alt+Enter) does not ask for either page again.
+  form_->SwitchWindowMode();
+  const auto record = folder_.Read("data/boss.dat");
+  EXPECT_EQ(record.at(4), 0);
+  EXPECT_EQ(record.at(5), 0);
 }
 
 TEST_F(MainFormTest, CloseBoxOpensTheQuitDialogFromMenusAndDoesNothingInPlay) {

@@ -28,6 +28,18 @@ TEST(RestartRecord, ShortOrImpossibleRecordsAreNotResumed) {
   }
 }
 
+TEST(RestartRecord, StatesNoRestartCanResumeAreReadAsTheWriterMapsThem) {
+  const std::pair<uint8_t, uint8_t> read[] = {
+      {gsGameOver, gsGameOverWait}, {gsSubmitting, gsSubmitResult}, {gsGameOverWait, gsGameOverWait},
+      {gsSubmitResult, gsSubmitResult}, {gsPlaying, gsPlaying}, {gsRecordAdd, gsRecordAdd}};
+  for (const auto& [stored, resumed] : read) {
+    const auto record = ParseRestartRecord(std::vector<uint8_t>{1, stored, 0, 0, 0, 0});
+    ASSERT_TRUE(record) << int(stored);
+    EXPECT_EQ(record->gameState, resumed) << int(stored);
+    EXPECT_EQ(StateToResume(stored), resumed) << "the writer's mapping, " << int(stored);
+  }
+}
+
 TEST(RestartRecord, TakingTheRecordDeletesTheFile) {
   testing_support::TempGameFolder folder;
   RestartRecord record;
