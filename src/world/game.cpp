@@ -20,7 +20,6 @@ constexpr int32_t kFirstRunWeapon = 2;
 constexpr int32_t kLayerPriority = 2;
 // Building pictures are a few hundred kilobytes; anything far bigger is not ours.
 constexpr size_t kMaxWallPictureBytes = 64u << 20;
-constexpr EngineVec kCameraStart{0, 0, -10};
 
 std::vector<uint8_t> ReadPicture(const char* pattern, int n) {
   char name[32];

@@ -34,6 +34,7 @@ inline constexpr uint8_t kTrainLevel = 1;
 inline constexpr int32_t kTrainLevelEvery = 3;  // levels 3, 6, 9 ... run on the train
 inline constexpr long double kCityGroundY = -8.0L;
 inline constexpr long double kTrainGroundY = -6.0L;
+inline constexpr EngineVec kCameraStart{0, 0, -10};  // the main camera at a level's start
 
 // sharedImages indexes.
 inline constexpr int kEnergyImage = 0;        // + energy 0..5
@@ -97,6 +98,10 @@ class TGame {
   void PlaceWorldSprites();
   // One scroll step to the right: the world moves left, the camera right.
   void ScrollWorld();
+  // The camera where the scroll steps of a level scrolled to `scrollPos` (the
+  // hero's count) left it: a level restored in the middle draws its particles
+  // (the flamethrower's streams) at the hero as the scrolled level did.
+  void PlaceCameraForScroll(int32_t scrollPos);
 
   // HUD textures by the value they show; 0 for a value outside their range.
   EHandle EnergyTexture(int32_t energy) const { return Pick(kEnergyImage, energy, 0, 5); }

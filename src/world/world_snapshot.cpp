@@ -374,6 +374,7 @@ void RestoreWorld(TGame& game, const WorldSnapshot& s) {
   RestoreCounters(game, s.header);
   game.StartRestoredLevel(s.background, s.foreground);
   RestoreHero(game, s.hero);
+  game.PlaceCameraForScroll(game.hero->ScrollPos);
   for (const PlacedRecord& b : s.buildings) {
     if (b.kind >= 1 && b.kind <= kBuildingKinds) {
       AppendBuildingSprite(game, b.kind, static_cast<float>(b.x), static_cast<float>(b.y));

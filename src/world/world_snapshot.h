@@ -78,8 +78,9 @@ void RestoreCounters(TGame& game, const snapshot::SnapshotHeader& header);
 SnapshotExtras ExtrasOf(const snapshot::SnapshotHeader& header);
 // Rebuilds the saved level. Precondition: the world's resources exist and the
 // level is empty. Counters, layers (and a train level's fresh pick-ups), HUD,
-// hero with his shots, buildings, wagons, foreground objects, enemies with
-// theirs. Pick-ups of a city level and score pop-ups are not part of it.
+// hero with his shots, the camera where his scrolling left it, buildings,
+// wagons, foreground objects, enemies with theirs. Pick-ups of a city level
+// and score pop-ups are not part of it.
 void RestoreWorld(TGame& game, const WorldSnapshot& snapshot);
 
 }  // namespace world

@@ -1,5 +1,6 @@
 // The world's frame: the world step, the placing of every world sprite, the
 // train's drift, the endless band of tiles, and the scroll step.
+#include <algorithm>
 #include <cmath>
 
 #include "actors/hero.h"
@@ -19,6 +20,7 @@ constexpr float kWrapBelow = -32;              // a tile wholly off the left edg
 constexpr float kBandLength = 128;             // four tiles of 32 units
 constexpr long double kScrollStep = 0.2L;
 constexpr long double kCameraStep = 0.06875L;       // the particles' camera follows the scroll
+constexpr int32_t kScrollPosPerStep = 2;            // the hero's ScrollPos grows this much a scroll step
 
 // Rounding in this file is to nearest with ties to even (the default mode).
 float StoreRounded(long double v) { return static_cast<float>(std::nearbyint(v * kStoredPrecision) / kStoredPrecision); }
@@ -89,6 +91,15 @@ void TGame::ScrollWorld() {
   // Shots in flight keep their place: they are not part of the scenery.
   if (combat) combat->ScrollActors(-kScrollStep);
   cameraLocation.x = static_cast<float>(cameraLocation.x + kCameraStep);
+  iCameraLocationSet(app::Ctx().res.mainCamera, &cameraLocation);
+}
+
+void TGame::PlaceCameraForScroll(int32_t scrollPos) {
+  // The world scrolls while ScrollPos is at most the stop, then the hero walks.
+  const int32_t steps = std::clamp(scrollPos, 0, actors::kScrollStopPos + kScrollPosPerStep) / kScrollPosPerStep;
+  // Summed step by step in floats, as the scroll moved it.
+  cameraLocation = kCameraStart;
+  for (int32_t i = 0; i < steps; ++i) cameraLocation.x = static_cast<float>(cameraLocation.x + kCameraStep);
   iCameraLocationSet(app::Ctx().res.mainCamera, &cameraLocation);
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -410,6 +411,40 @@ TEST_F(ResumeHarness, TheNameEntryResumesWithTheSettingsAddTextAndSavingKeepsIt)
     ASSERT_EQ(app::GameState(), app::gsSubmitConfirm);
     EXPECT_EQ(menus::AddTextOf(game.context().ActiveSettings), "CLAN") << "not the empty text written back";
   }
+}
+
+TEST_F(ResumeHarness, ALevelResumedMidwayHasItsCameraWhereTheScrollingLeftIt) {
+  Files files;
+  float cameraX = 0;
+  {
+    GameHarness game(5);
+    game.StartPlaying();
+    game.Hold(keys::kRight);
+    game.Frame(30);
+    game.Release(keys::kRight);
+    ASSERT_GT(game.context().game->hero->ScrollPos, 0);
+    cameraX = game.engine().cameraLocations[game.context().res.mainCamera].x;
+    game.form().SwitchWindowMode();
+    files = Left(game);
+  }
+  auto resumedCamera = [](const Files& left) {
+    GameHarness game(6);
+    StartOn(game, left);
+    EXPECT_EQ(app::GameState(), app::gsPlaying);
+    EXPECT_EQ(game.context().game->cameraLocation.x, game.engine().cameraLocations[game.context().res.mainCamera].x);
+    return game.context().game->cameraLocation.x;
+  };
+  EXPECT_NEAR(resumedCamera(files), cameraX, 1e-4);
+
+  // Past the end of the scrolling the hero walks and the camera stays.
+  auto atScroll = [&files](int32_t scrollPos) {
+    Files left = files;
+    std::memcpy(left.at("data/hero.dat").data() + 96, &scrollPos, 4);
+    return left;
+  };
+  const float stopped = resumedCamera(atScroll(actors::kScrollStopPos + 2));
+  EXPECT_GT(stopped, 100.f);
+  EXPECT_EQ(resumedCamera(atScroll(actors::kLevelEndPos - 2)), stopped);
 }
 
 TEST_F(ResumeHarness, ARestartRecordThatCannotBeWrittenKeepsThisProcessAndItsRun) {
