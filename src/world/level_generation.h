@@ -5,6 +5,7 @@
 #pragma once
 
 #include "world/game.h"
+#include "world/level_limits.h"
 
 namespace world {
 

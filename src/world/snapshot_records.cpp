@@ -5,6 +5,8 @@
 #include <cstring>
 #include <limits>
 
+#include "world/level_limits.h"
+
 namespace world::snapshot {
 namespace {
 
@@ -100,9 +102,12 @@ void RecordReader::Shots(size_t at, std::span<ShotRecord> shots) {
   }
 }
 
-// A file of whole records: every record parsed, a trailing part ignored; nullopt if any record is bad.
+// A file of whole records, at most `maxRecords`, every one parsed; nullopt for
+// a part record at the end (a damaged file), too many records or a bad one.
 template <typename Record, typename ParseOne>
-std::optional<std::vector<Record>> ParseList(std::span<const uint8_t> bytes, size_t size, ParseOne parseOne) {
+std::optional<std::vector<Record>> ParseList(std::span<const uint8_t> bytes, size_t size, size_t maxRecords,
+                                             ParseOne parseOne) {
+  if (bytes.size() % size != 0 || bytes.size() / size > maxRecords) return std::nullopt;
   std::vector<Record> records;
   records.reserve(bytes.size() / size);
   for (size_t at = 0; at + size <= bytes.size(); at += size) {
@@ -169,8 +174,9 @@ std::vector<uint8_t> EncodeLayers(const LayerPositions& tiles) {
 
 std::optional<LayerPositions> ParseLayers(std::span<const uint8_t> bytes) {
   if (bytes.size() < kLayerRecords * kLayerPositionSize) return std::nullopt;
-  const auto list = ParseList<LayerPosition>(bytes.first(kLayerRecords * kLayerPositionSize), kLayerPositionSize,
-                                             [](RecordReader& r) { return LayerPosition{r.Float(0), r.Float(4)}; });
+  const auto list =
+      ParseList<LayerPosition>(bytes.first(kLayerRecords * kLayerPositionSize), kLayerPositionSize, kLayerRecords,
+                               [](RecordReader& r) { return LayerPosition{r.Float(0), r.Float(4)}; });
   if (!list) return std::nullopt;
   LayerPositions tiles;
   for (int i = 0; i < kLayerRecords; ++i) tiles[i] = (*list)[i];
@@ -186,8 +192,8 @@ std::vector<uint8_t> EncodePlaced(std::span<const PlacedRecord> records) {
   });
 }
 
-std::optional<std::vector<PlacedRecord>> ParsePlaced(std::span<const uint8_t> bytes) {
-  return ParseList<PlacedRecord>(bytes, kPlacedSize, [](RecordReader& r) {
+std::optional<std::vector<PlacedRecord>> ParsePlaced(std::span<const uint8_t> bytes, size_t maxRecords) {
+  return ParseList<PlacedRecord>(bytes, kPlacedSize, maxRecords, [](RecordReader& r) {
     PlacedRecord p;
     p.kind = r.Int(0);
     p.x = r.Real(8);
@@ -208,7 +214,7 @@ std::vector<uint8_t> EncodeForeground(std::span<const ForegroundRecord> records)
 }
 
 std::optional<std::vector<ForegroundRecord>> ParseForeground(std::span<const uint8_t> bytes) {
-  return ParseList<ForegroundRecord>(bytes, kForegroundSize, [](RecordReader& r) {
+  return ParseList<ForegroundRecord>(bytes, kForegroundSize, kMaxLevelThings, [](RecordReader& r) {
     ForegroundRecord f;
     f.classCode = r.Int(0);
     f.x = r.Real(8);
@@ -242,7 +248,7 @@ std::vector<uint8_t> EncodeEnemies(std::span<const EnemyRecord> records) {
 }
 
 std::optional<std::vector<EnemyRecord>> ParseEnemies(std::span<const uint8_t> bytes) {
-  return ParseList<EnemyRecord>(bytes, kEnemySize, [](RecordReader& r) {
+  return ParseList<EnemyRecord>(bytes, kEnemySize, kMaxLevelEnemies, [](RecordReader& r) {
     EnemyRecord e;
     e.classCode = r.Int(0);
     e.reserved = r.Int(4);

@@ -6,9 +6,10 @@
 //
 // Encoding is explicit, field by field at the file's offsets, never a dump of
 // a struct. The parsers take untrusted bytes: a file too short for its
-// mandatory records, or holding a real that is not a finite number of sane
-// size, is refused (nullopt); a trailing part record is ignored; integer and
-// flag fields are kept as read (the restore bounds what it uses).
+// mandatory records, a list file that ends in a part record or holds more
+// records than a level can make (level_limits.h), or a real that is not a
+// finite number of sane size, is refused (nullopt); integer and flag fields
+// are kept as read (the restore bounds what it uses).
 #pragma once
 
 #include <array>
@@ -135,7 +136,8 @@ std::vector<uint8_t> EncodeHero(const HeroRecord& hero);
 // Whole files, parsed from untrusted bytes (see the top of this file).
 std::optional<SnapshotHeader> ParseHeader(std::span<const uint8_t> bytes);
 std::optional<LayerPositions> ParseLayers(std::span<const uint8_t> bytes);
-std::optional<std::vector<PlacedRecord>> ParsePlaced(std::span<const uint8_t> bytes);
+// Buildings or wagons: at most `maxRecords` (kMaxLevelBuildings or kMaxLevelWagons).
+std::optional<std::vector<PlacedRecord>> ParsePlaced(std::span<const uint8_t> bytes, size_t maxRecords);
 std::optional<std::vector<ForegroundRecord>> ParseForeground(std::span<const uint8_t> bytes);
 std::optional<std::vector<EnemyRecord>> ParseEnemies(std::span<const uint8_t> bytes);
 std::optional<HeroRecord> ParseHero(std::span<const uint8_t> bytes);

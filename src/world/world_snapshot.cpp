@@ -16,6 +16,7 @@
 #include "platform/player_path.h"
 #include "world/game.h"
 #include "world/level_generation.h"
+#include "world/level_limits.h"
 
 namespace world {
 namespace {
@@ -30,10 +31,6 @@ constexpr int32_t kTopJumpCounter = 19;
 constexpr int32_t kMaxCrawlSteps = 20;
 constexpr long double kDegreesPerRadian = 180 / std::numbers::pi_v<long double>;
 
-// Reading limits: far more than any level holds, small enough to read whole.
-constexpr size_t kMaxPlacedRecords = 4096;
-constexpr size_t kMaxForegroundRecords = 16384;
-constexpr size_t kMaxEnemyRecords = 4096;
 
 // The fight's lists, when the world has the real fight installed (a world
 // without it has no enemies or hero shots to save or restore).
@@ -333,16 +330,23 @@ std::optional<WorldSnapshot> ReadWorldSnapshot(std::string& why) {
     if (!layers) return std::nullopt;
     *tiles = *layers;
   }
-  for (auto [file, list] : {std::pair{kSnapshotBuildingsFile, &s.buildings}, std::pair{kSnapshotWagonsFile, &s.wagons}}) {
+  const struct {
+    const char* file;
+    std::vector<PlacedRecord>* list;
+    size_t most;
+  } placedLists[] = {{kSnapshotBuildingsFile, &s.buildings, kMaxLevelBuildings},
+                     {kSnapshotWagonsFile, &s.wagons, kMaxLevelWagons}};
+  for (auto [file, list, most] : placedLists) {
     if (!SnapshotFileExists(file)) continue;  // none of them on this level
-    auto placed = ParseFile(file, kMaxPlacedRecords * kPlacedSize, ParsePlaced, why);
+    auto placed = ParseFile(
+        file, most * kPlacedSize, [most](std::span<const uint8_t> bytes) { return ParsePlaced(bytes, most); }, why);
     if (!placed) return std::nullopt;
     *list = std::move(*placed);
   }
-  auto things = ParseFile(kSnapshotThingsFile, kMaxForegroundRecords * kForegroundSize, ParseForeground, why);
+  auto things = ParseFile(kSnapshotThingsFile, kMaxLevelThings * kForegroundSize, ParseForeground, why);
   if (!things) return std::nullopt;
   s.things = std::move(*things);
-  auto enemies = ParseFile(kSnapshotEnemiesFile, kMaxEnemyRecords * kEnemySize, ParseEnemies, why);
+  auto enemies = ParseFile(kSnapshotEnemiesFile, kMaxLevelEnemies * kEnemySize, ParseEnemies, why);
   if (!enemies) return std::nullopt;
   s.enemies = std::move(*enemies);
   auto hero = ParseFile(kSnapshotHeroFile, kHeroSize, ParseHero, why);

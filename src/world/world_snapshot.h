@@ -65,8 +65,9 @@ bool WriteWorldSnapshot(const WorldSnapshot& snapshot);
 bool SaveWorldSnapshot(const TGame& game, const SnapshotExtras& extras);
 
 // Reads and checks every file. Missing buildings or wagons files mean none;
-// any other file missing, short or holding an impossible position gives
-// nullopt, with the reason in `why`. After a good read the buildings and
+// any other file missing or short, a list file ending in a part record or
+// holding more than a level can (level_limits.h), or a file holding an
+// impossible position gives nullopt, with the reason in `why`. After a good read the buildings and
 // wagons files are deleted.
 std::optional<WorldSnapshot> ReadWorldSnapshot(std::string& why);
 

@@ -1,10 +1,12 @@
 // Fuzzes one reader of the world snapshot files, chosen at build time: any
-// bytes give a refusal or records whose reals are finite and within bounds.
+// bytes give a refusal or whole records, no more than a level can make, whose
+// reals are finite and within bounds.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
+#include "world/level_limits.h"
 #include "world/snapshot_records.h"
 
 namespace {
@@ -35,18 +37,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const LayerPosition& t : *tiles) CheckReal(t.x), CheckReal(t.y);
   }
 #elif defined(FUZZ_PLACED)
-  if (auto list = ParsePlaced(bytes)) {
-    if (list->size() != size / kPlacedSize) std::abort();
+  if (auto list = ParsePlaced(bytes, world::kMaxLevelBuildings)) {
+    if (size % kPlacedSize != 0 || list->size() != size / kPlacedSize) std::abort();
+    if (list->size() > world::kMaxLevelBuildings) std::abort();
     for (const PlacedRecord& p : *list) CheckReal(p.x), CheckReal(p.y);
   }
 #elif defined(FUZZ_FOREGROUND)
   if (auto list = ParseForeground(bytes)) {
-    if (list->size() != size / kForegroundSize) std::abort();
+    if (size % kForegroundSize != 0 || list->size() != size / kForegroundSize) std::abort();
+    if (list->size() > world::kMaxLevelThings) std::abort();
     for (const ForegroundRecord& f : *list) CheckReal(f.x), CheckReal(f.halfWidth);
   }
 #elif defined(FUZZ_ENEMIES)
   if (auto list = ParseEnemies(bytes)) {
-    if (list->size() != size / kEnemySize) std::abort();
+    if (size % kEnemySize != 0 || list->size() != size / kEnemySize) std::abort();
+    if (list->size() > world::kMaxLevelEnemies) std::abort();
     for (const EnemyRecord& e : *list) CheckReal(e.y), CheckShots(e.shots);
   }
 #elif defined(FUZZ_HERO)

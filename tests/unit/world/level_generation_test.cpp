@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <optional>
@@ -277,6 +278,55 @@ void ExpectSpawns(const std::vector<world::EnemySpawn>& spawned, const std::vect
           << "enemy " << i;
     }
   }
+}
+
+TEST(LevelGeneration, TheDensestLayoutsStayWithinWhatASnapshotMayHold) {
+  // Each list at its fullest: every building of one kind with its windows
+  // lit by the same draw, every obstacle of one kind packed at its least gap,
+  // every wagon of one kind; then every seed's random level as well.
+  size_t buildings = 0, wagons = 0, things = 0, enemies = 0;
+  auto note = [&](Generation& gen) {
+    buildings = std::max(buildings, gen.world().buildings.size());
+    wagons = std::max(wagons, gen.world().wagons.size());
+    things = std::max(things, gen.world().foregroundObjects.size());
+    enemies = std::max(enemies, gen.combat.enemies.size());
+  };
+  for (int32_t building = 0; building <= world::kBuildingKinds; ++building) {
+    for (int32_t obstacle = 0; obstacle < 5; ++obstacle) {
+      Generation gen(1);
+      gen.world().hero->GroundY = world::kCityGroundY;
+      gen.game.context().random.Script(std::vector<int32_t>(100, building));
+      world::PlaceBuildings(gen.world());
+      std::vector<int32_t> draws;
+      for (int i = 0; i < 100; ++i) draws.insert(draws.end(), {obstacle, 0});
+      gen.game.context().random.Script(draws);
+      world::PlaceObstacles(gen.world());
+      gen.game.context().random.Script({});
+      world::PlaceEnemiesAtObstacles(gen.world());
+      note(gen);
+    }
+  }
+  for (int32_t wagon = 0; wagon < 3; ++wagon) {
+    Generation gen(1);
+    gen.world().hero->GroundY = world::kTrainGroundY;
+    gen.game.context().random.Script(std::vector<int32_t>(100, wagon));
+    world::PlaceWagons(gen.world());
+    note(gen);
+  }
+  for (uint32_t seed = 1; seed <= kSeeds; ++seed) {
+    Generation city(seed);
+    city.City();
+    note(city);
+    Generation train(seed);
+    train.world().hero->GroundY = world::kTrainGroundY;
+    world::PlaceWagons(train.world());
+    note(train);
+  }
+  EXPECT_GT(things, 150u) << "the densest street was reached";
+  EXPECT_LT(buildings, world::kMaxLevelBuildings);
+  EXPECT_LT(wagons, world::kMaxLevelWagons);
+  EXPECT_LT(things, world::kMaxLevelThings);
+  EXPECT_LT(enemies, world::kMaxLevelEnemies);
 }
 
 TEST(LevelGenerationPinned, BuildingsAndWindowFiresFollowTheDrawsInOrder) {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "world/level_limits.h"
+
 namespace world::snapshot {
 namespace {
 
@@ -252,30 +254,47 @@ TEST(SnapshotReaders, ShortMandatoryFilesAreRefused) {
   EXPECT_FALSE(ParseHero({}));
 }
 
-TEST(SnapshotReaders, ListFilesTakeWholeRecordsAndIgnoreATrailingPart) {
+TEST(SnapshotReaders, ListFilesHoldWholeRecordsAndNoMoreThanALevelCanMake) {
   std::vector<ForegroundRecord> things(3);
   for (int i = 0; i < 3; ++i) things[i] = {i + 1, 1.0L * i, -8, 1.5L, 2.5L};
   std::vector<uint8_t> bytes = EncodeForeground(things);
-  bytes.resize(bytes.size() + kForegroundSize - 1, 0xAB);
   const auto parsed = ParseForeground(bytes);
   ASSERT_TRUE(parsed);
   ASSERT_EQ(parsed->size(), 3u);
   EXPECT_EQ((*parsed)[2].classCode, 3);
   EXPECT_EQ((*parsed)[2].halfWidth, 2.5L);
   EXPECT_TRUE(ParseEnemies({})->empty()) << "an empty file is an empty list";
+  bytes.resize(bytes.size() + kForegroundSize - 1, 0xAB);
+  EXPECT_FALSE(ParseForeground(bytes)) << "a part record at the end is damage";
+
+  const struct {
+    const char* file;
+    size_t most, size;
+    std::function<bool(std::span<const uint8_t>)> parses;
+  } lists[] = {
+      {"buildings", world::kMaxLevelBuildings, kPlacedSize, [](auto b) { return ParsePlaced(b, world::kMaxLevelBuildings).has_value(); }},
+      {"foreground", world::kMaxLevelThings, kForegroundSize, [](auto b) { return ParseForeground(b).has_value(); }},
+      {"enemies", world::kMaxLevelEnemies, kEnemySize, [](auto b) { return ParseEnemies(b).has_value(); }},
+  };
+  for (const auto& list : lists) {
+    EXPECT_TRUE(list.parses(std::vector<uint8_t>(list.most * list.size, 0))) << list.file;
+    EXPECT_FALSE(list.parses(std::vector<uint8_t>((list.most + 1) * list.size, 0))) << list.file;
+    EXPECT_FALSE(list.parses(std::vector<uint8_t>(list.size + 1, 0))) << list.file;
+  }
 }
 
 TEST(SnapshotReaders, RealsThatAreNotUsablePositionsRefuseTheFile) {
+  const auto Wagons = [](std::span<const uint8_t> bytes) { return ParsePlaced(bytes, world::kMaxLevelWagons); };
   const PlacedRecord wagon{2, 12.4L, -6.1L};
   const std::vector<uint8_t> good = EncodePlaced({&wagon, 1});
-  ASSERT_TRUE(ParsePlaced(good));
-  EXPECT_EQ(ParsePlaced(good)->front().y, -6.1L);
+  ASSERT_TRUE(Wagons(good));
+  EXPECT_EQ(Wagons(good)->front().y, -6.1L);
   const uint64_t integerBit = uint64_t{1} << 63;
-  EXPECT_FALSE(ParsePlaced(WithReal(good, 8, integerBit | 1, 0x7FFF))) << "NaN";
-  EXPECT_FALSE(ParsePlaced(WithReal(good, 8, integerBit, 0xFFFF))) << "minus infinity";
-  EXPECT_FALSE(ParsePlaced(WithReal(good, 8, 1, 0x3FFF))) << "unnormal: exponent without the integer bit";
-  EXPECT_FALSE(ParsePlaced(WithReal(good, 18, integerBit, 0x3FFF + 40))) << "far beyond any level";
-  EXPECT_TRUE(ParsePlaced(WithReal(good, 18, 0, 0))) << "zero";
+  EXPECT_FALSE(Wagons(WithReal(good, 8, integerBit | 1, 0x7FFF))) << "NaN";
+  EXPECT_FALSE(Wagons(WithReal(good, 8, integerBit, 0xFFFF))) << "minus infinity";
+  EXPECT_FALSE(Wagons(WithReal(good, 8, 1, 0x3FFF))) << "unnormal: exponent without the integer bit";
+  EXPECT_FALSE(Wagons(WithReal(good, 18, integerBit, 0x3FFF + 40))) << "far beyond any level";
+  EXPECT_TRUE(Wagons(WithReal(good, 18, 0, 0))) << "zero";
 }
 
 TEST(SnapshotReaders, EveryRecordReadsBackAsWritten) {

@@ -17,6 +17,7 @@
 #include "game_harness.h"
 #include "menus/front_end.h"
 #include "world/game.h"
+#include "world/level_limits.h"
 
 namespace {
 
@@ -317,6 +318,26 @@ TEST(WorldSnapshot, AShortHeroFileIsRefusedToo) {
   EXPECT_EQ(app::GameState(), app::gsMainMenu);
   game.Frame(3);
   EXPECT_TRUE(game.engine().sprites[game.context().res.menuBackground].shown);
+}
+
+TEST(WorldSnapshot, AForegroundFileWithAPartRecordOrMoreThanALevelHoldsIsRefused) {
+  Files files;
+  {
+    GameHarness game;
+    game.StartPlaying();
+    files = SaveFor(game, app::gsPaused);
+  }
+  for (size_t size : {files.at("data/FPT.dat").size() + 1, (world::kMaxLevelThings + 1) * kForegroundSize}) {
+    SCOPED_TRACE(size);
+    Files damaged = files;
+    damaged.at("data/FPT.dat").resize(size, 0);
+    GameHarness game;
+    testing::internal::CaptureStderr();
+    Resume(game, damaged, app::gsPaused);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("FPT.dat"), std::string::npos);
+    EXPECT_EQ(app::GameState(), app::gsMainMenu);
+    EXPECT_EQ(World(game).worldActive, 0) << "nothing of the level was built";
+  }
 }
 
 TEST(WorldSnapshot, ASecondEngineStartNeitherMakesNorRestoresTheWorldAgain) {
