@@ -30,7 +30,6 @@ constexpr const char* kPauseCaption = "PAUSED";
 constexpr EngineVec kPauseCaptionAt{2, 0, 0};
 constexpr EngineVec kPauseCaptionScale{2, 2, 0};
 constexpr float kPrintSpacing = 0.1f;           // the font's own letter spacing, for every print
-constexpr int32_t kTrainLevel = 3;               // the level whose railway sound loops
 constexpr int32_t kFlameThrower = 4, kLaser = 3; // weapons with sounds of their own
 
 // Loops of the weapons that are not in hand stop; no weapon sounds without Ctrl (fire).
@@ -45,8 +44,10 @@ void WeaponSoundUpkeep() {
     if (!firing || weapon != kLaser) iSoundStop(res.laserSound, 0);
     if (!firing || !gunInHand) iSoundStop(res.gunSound, 0);
   }
-  if ((state == gsPlaying || state == gsGameExitConfirm) && menus::world::Level() == kTrainLevel &&
-      !iSoundPlaying(res.railwaySound)) {
+  // The railway loops on every train level (every third one).
+  const world::TGame* game = Ctx().game.get();
+  const bool onTrain = game && game->levelKind == world::kTrainLevel;
+  if ((state == gsPlaying || state == gsGameExitConfirm) && onTrain && !iSoundPlaying(res.railwaySound)) {
     iSoundPlay(res.railwaySound, -1);
   }
 }

@@ -149,6 +149,7 @@ TEST_F(HelpAndDialogHarness, AltEnterSwitchesWindowModeOnceAndTakesNoOtherKey) {
 TEST_F(HelpAndDialogHarness, LeavingPlaySilencesStepsAndWeaponsButTheRailwayRunsOnUnderTheDialog) {
   const auto& res = game.context().res;
   game.context().game->SetLevel(3);
+  game.context().game->levelKind = world::kTrainLevel;
   app::SetGameState(app::gsPlaying);
   game.Hold(keys::kLeftCtrl);
   for (EHandle sound : {res.stepSound, res.gunSound}) iSoundPlay(sound, -1);

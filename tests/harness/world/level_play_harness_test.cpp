@@ -56,6 +56,9 @@ TEST(LevelPlayHarness, LevelsThreeAndSixRunOnTheTrainTheOthersInTheCity) {
     EXPECT_EQ(w.hero->GroundY, expected[level] == world::kTrainLevel ? -6.0L : -8.0L);
     EXPECT_EQ(w.buildings.empty(), expected[level] == world::kTrainLevel);
     EXPECT_EQ(w.wagons.empty(), expected[level] == world::kCityLevel);
+    game.Frame();
+    EXPECT_EQ(game.engine().sounds[game.context().res.railwaySound].playing, expected[level] == world::kTrainLevel)
+        << "the railway loops on every train level, level " << level;
     if (level < 6) FinishLevel(game, w);
   }
 }
