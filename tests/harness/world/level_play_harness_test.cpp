@@ -2,6 +2,8 @@
 
 #include "actors/fire.h"
 #include "actors/hero.h"
+#include "engine/scan_codes.h"
+#include "platform/tick_clock.h"
 #include "game_harness.h"
 #include "world/game.h"
 
@@ -60,6 +62,31 @@ TEST(LevelPlayHarness, LevelsThreeAndSixRunOnTheTrainTheOthersInTheCity) {
     EXPECT_EQ(game.engine().sounds[game.context().res.railwaySound].playing, expected[level] == world::kTrainLevel)
         << "the railway loops on every train level, level " << level;
     if (level < 6) FinishLevel(game, w);
+  }
+}
+
+TEST(LevelPlayHarness, WeaponLoopsStopUnlessTheirWeaponIsInHandAndFiring) {
+  GameHarness game;
+  world::TGame& w = StartPlaying(game);
+  const app::SharedResources& res = game.context().res;
+  const struct {
+    int32_t weapon;
+    bool gun, laser, fire;  // still playing while a fire key is held
+  } cases[] = {{1, true, false, false}, {2, true, false, false}, {3, false, true, false},
+               {4, false, false, true}, {5, true, false, false}};
+  for (const auto& c : cases) {
+    for (bool firing : {true, false}) {
+      w.currentWeapon = c.weapon;
+      w.hero->FireTick = platform::GetTickCount();  // no new shot starts a loop in this frame
+      for (EHandle sound : {res.gunSound, res.laserSound, res.fireSound}) iSoundPlay(sound, -1);
+      if (firing) game.Hold(keys::kRightCtrl);
+      game.Frame();
+      game.Release(keys::kRightCtrl);
+      const auto playing = [&game](EHandle sound) { return game.engine().sounds[sound].playing; };
+      EXPECT_EQ(playing(res.gunSound), firing && c.gun) << "weapon " << c.weapon << " firing " << firing;
+      EXPECT_EQ(playing(res.laserSound), firing && c.laser) << "weapon " << c.weapon << " firing " << firing;
+      EXPECT_EQ(playing(res.fireSound), firing && c.fire) << "weapon " << c.weapon << " firing " << firing;
+    }
   }
 }
 

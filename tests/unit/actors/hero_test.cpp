@@ -1,5 +1,6 @@
 #include "hero_fixture.h"
 
+#include "actors/enemy.h"
 #include "app/play_screen.h"
 
 namespace {
@@ -154,6 +155,38 @@ TEST_F(HeroOnLevel, DeathAnimationRunsFourFramesBeforeTheLifeIsLost) {
   EXPECT_EQ(hero().DeathFrame, 1);
   EXPECT_FALSE(hero().Dead);
   EXPECT_FALSE(engine().sprites[hero().DyingSprite].shown) << "no dying hero over the level intro";
+}
+
+TEST_F(HeroOnLevel, DeathFramesOfTheHeroAndOfEveryEnemyKindComeJustAfterTheirIntervals) {
+  // The longest wait that shows no new frame, by who is dying: the hero (0) and enemy kinds 1..7.
+  const std::pair<int32_t, uint32_t> quiet[] = {{0, 200},   {1, 180}, {2, 100}, {3, 100},
+                                                {4, 180},   {5, 180}, {6, 180}, {7, 100}};
+  for (const auto& [kind, ms] : quiet) {
+    SCOPED_TRACE(kind);
+    if (kind == 0) {
+      hero().TakeHit(5);
+      hero().DeathTick = game.clock().Ticks();
+      game.clock().Advance(ms);
+      hero().HeroUpdate();
+      EXPECT_EQ(hero().DeathFrame, 1);
+      game.clock().Advance(1);
+      hero().HeroUpdate();
+      EXPECT_EQ(hero().DeathFrame, 2);
+      continue;
+    }
+    auto enemy = actors::MakeEnemy(kind, w());
+    enemy->Init();
+    enemy->Walks = 0;
+    enemy->Damage(actors::kEnemyHitPoints);
+    ASSERT_EQ(enemy->Frame, actors::kFirstDeathFrame);
+    enemy->AnimTick = game.clock().Ticks();
+    game.clock().Advance(ms);
+    enemy->Update();
+    EXPECT_EQ(enemy->Frame, actors::kFirstDeathFrame);
+    game.clock().Advance(1);
+    enemy->Update();
+    EXPECT_EQ(enemy->Frame, actors::kFirstDeathFrame + 1);
+  }
 }
 
 }  // namespace

@@ -35,6 +35,8 @@ TEST_F(HeroWeapons, PoolsUnderTheBodyAreMadeBeforeItAndBulletsAndPelletsAfter) {
   EXPECT_GT(arsenal().ShotsB.front()->Sprite, lastBody);
   EXPECT_EQ(arsenal().ShotsA.size(), 15u);
   EXPECT_EQ(arsenal().ShotsB.size(), 45u);
+  EXPECT_EQ(arsenal().ShotsC.size(), 15u);
+  EXPECT_EQ(arsenal().ShotsE.size(), 15u);
   EXPECT_EQ(arsenal().Grenades.size(), 5u);
   EXPECT_EQ(arsenal().Flames.size(), 15u);
 }
@@ -110,6 +112,33 @@ TEST_F(HeroWeapons, AProneShotLeavesFromItsWeaponsMuzzleLevelWithHimWhateverTheA
     }
   }
   EXPECT_NEAR(double(arsenal().ShotsA.back()->Direction), double(3 * kPi / 4), 1e-15) << "it flies along the aim";
+}
+
+TEST_F(HeroWeapons, StandingShotsLeaveAtTheirWeaponsMuzzleHeightForEveryAim) {
+  // Height above the hero's centre by aim 1..5 (ahead, diagonal up, up, diagonal down, down).
+  const long double gun[] = {0.35L, 2.1177669529663685L, 2.85L, -1.4177669529663688L, -2.15L};
+  const long double bolt[] = {0.28L, 0.845685424949238L, 1.08L, -0.285685424949238L, -0.52L};
+  const struct {
+    int32_t weapon;
+    const long double* height;
+  } cases[] = {{actors::kWeaponA, gun}, {actors::kWeaponC, bolt}, {actors::kWeaponE, bolt}};
+  for (const auto& c : cases) {
+    w().currentWeapon = c.weapon;
+    for (int32_t aim = actors::kAimAhead; aim <= actors::kAimDown; ++aim) {
+      hero().SetAim(aim);
+      Fire();
+      actors::TMissile* shot = nullptr;
+      auto launched = [&shot](const auto& pool) {
+        for (const auto& s : pool) shot = s->Free ? shot : s.get();
+      };
+      launched(arsenal().ShotsA);
+      launched(arsenal().ShotsC);
+      launched(arsenal().ShotsE);
+      ASSERT_NE(shot, nullptr) << "weapon " << c.weapon << " aim " << aim;
+      EXPECT_NEAR(double(shot->Y - hero().Y), double(c.height[aim - 1]), 1e-12) << "weapon " << c.weapon << " aim " << aim;
+      shot->Free = 1;
+    }
+  }
 }
 
 TEST_F(HeroWeapons, FacingLeftAimingDiagonallyDownTheShotAndFlashFollowTheTables) {
@@ -232,6 +261,20 @@ TEST_F(HeroWeapons, WalkingRightLeftOfTheScrollLineCarriesEveryBulletWalkingLeft
 struct Flames : HeroWeapons {
   actors::TFlameThrowlerMissile& Nearest() { return *arsenal().Flames.front(); }
 };
+
+TEST_F(Flames, EachStreamTurnsByItsOwnStepTowardsTheAim) {
+  const std::pair<size_t, long double> steps[] = {{0, 0.06283185307179587L}, {1, 0.05890486225480863L},
+                                                  {5, 0.0471238898038469L},  {10, 0.037699111843077525L},
+                                                  {14, 0.03249923434748062L}};
+  hero().SetAim(actors::kAimDiagonalUp);
+  for (const auto& [stream, step] : steps) {
+    actors::TFlameThrowlerMissile& flame = *arsenal().Flames[stream];
+    EXPECT_NEAR(double(flame.TurnStep), double(step), 1e-15) << "stream " << stream;
+    flame.Angle = 0;
+    flame.FlameStep();
+    EXPECT_NEAR(double(flame.Angle), double(step), 1e-15) << "one step up from level, stream " << stream;
+  }
+}
 
 TEST_F(Flames, EachStreamReachesFurtherAndTurnsSlowerThanTheOneBefore) {
   for (size_t i = 1; i < arsenal().Flames.size(); ++i) {
