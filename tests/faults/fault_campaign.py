@@ -80,8 +80,9 @@ def script_text(lines, quit_frame=400):
     return "\n".join(out) + "\n"
 
 
-# The next start: activated (a hidden game waits for it), then quit.
-VERIFY_SCRIPT = "5 activate\n15 quit\n"
+# The next start: activated (a hidden game waits for it), then quit once the
+# engine has surely opened (a busy machine takes a while to load it).
+VERIFY_SCRIPT = "5 activate\n50 quit\n"
 
 
 class Folder:
@@ -243,6 +244,7 @@ class Campaign:
     def __init__(self, args):
         self.args = args
         self.root = tempfile.mkdtemp(prefix="varnok-faults-")
+        self.failures = os.path.join(tempfile.gettempdir(), os.path.basename(self.root) + "-failures")
         self.folders = queue.Queue()
         for i in range(args.jobs):
             self.folders.put(Folder(args.game, self.root, i))
@@ -323,7 +325,16 @@ class Campaign:
         plan = self.plans[name]
         folder = self.folders.get()
         try:
-            return self.check(folder, plan, point)
+            outcome, why, temp_left = self.check(folder, plan, point)
+            if outcome in BAD or outcome == "missed":
+                # What the trial left, for a look afterwards.
+                keep = os.path.join(self.failures, f"{name.replace(' ', '_')}-{point}-{time.time_ns()}")
+                os.makedirs(keep)
+                for f in ("engine.log", "stderr.txt", "verify.err", "ops.log", "save.script"):
+                    if os.path.exists(os.path.join(folder.path, f)):
+                        shutil.copy(os.path.join(folder.path, f), keep)
+                why += f" (kept in {keep})"
+            return outcome, why, temp_left
         finally:
             self.folders.put(folder)
 
