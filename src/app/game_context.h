@@ -13,6 +13,7 @@
 #include "app/input_steps.h"
 #include "app/random.h"
 #include "app/restart_record.h"
+#include "app/save_notices.h"
 #include "engine/engine_calls.h"
 #include "menus/player_files.h"
 
@@ -81,6 +82,7 @@ struct GameContext {
   std::unique_ptr<world::TGame> game;   // the game world, made with the main window
   std::unique_ptr<menus::TFrontEnd> frontEnd;  // the menus, made with the main window
   InputMemory input;                    // what the input steps keep between frames
+  SaveNotices saveNotices;              // which kinds of file the player was told could not be saved
   TMainForm* form = nullptr;            // the main window while it exists
 };
 

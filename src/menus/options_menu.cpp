@@ -1,6 +1,7 @@
 #include "menus/options_menu.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "app/game_context.h"
 #include "app/main_form.h"
@@ -18,6 +19,9 @@ constexpr float kTextScale = 0.5f;
 constexpr float kCharOffset = 0.3f;          // half a character's advance at the text scale
 constexpr float kTextX = -7;                 // texts are centred on this x
 constexpr float kAddTextY = -3.3f, kHotKeyY = -6.9f;
+// The line under the hot key while the settings file keeps older values than those in force.
+constexpr std::string_view kNotSavedText = "SETTINGS NOT SAVED";
+constexpr float kNoticeScale = 0.4f, kNoticeCharOffset = 0.24f, kNoticeY = -8.6f;
 
 struct Point {
   float x, y;
@@ -120,7 +124,13 @@ void TOptMenu::ToggleSound() {
 
 void TOptMenu::Apply() {
   app::GameContext& ctx = app::Ctx();
-  SaveSettings(ctx.PendingSettings);
+  saveFailed_ = !SaveSettings(ctx.PendingSettings);
+  if (saveFailed_ && windowModeChanged_) {
+    // The new process would read its mode from the file that kept the old
+    // one: restarting would only lose time, so the running mode stays.
+    ctx.PendingSettings.Windowed = ctx.ActiveSettings.Windowed;
+    windowModeChanged_ = 0;
+  }
   if (ctx.PendingSettings.MusicOn == 0) {
     app::StopMusic("1");
   } else if (ctx.ActiveSettings.MusicOn == 0) {
@@ -179,6 +189,11 @@ void TOptMenu::Draw() {
   const std::string hotKey = state == app::gsOptionsKeyCapture ? "..." : HotKeyText(pending);
   SetTextSelected(item_ == kHotKey);
   PrintCentred(hotKey, hotKey.size(), kHotKeyY);
+
+  if (saveFailed_) {
+    SetPrintColor(1, 0, 0);
+    PrintText(kNotSavedText, kTextX - kNoticeCharOffset * static_cast<float>(kNotSavedText.size()), kNoticeY, kNoticeScale);
+  }
 }
 
 }  // namespace menus

@@ -35,6 +35,9 @@ class TOptMenu {
 
   // Saves PendingSettings, starts or stops the menu music, puts the pending
   // values in force and, when the display mode changed, restarts the engine.
+  // Settings that could not be saved still apply to this run, except the
+  // display mode (a restart takes it from the file); the screen says they
+  // were not saved until a later save works.
   void Apply();
   // Hides the screen and applies.
   void Close();
@@ -62,6 +65,7 @@ class TOptMenu {
   double windowLevel_ = 0, fullLevel_ = 0;
   uint8_t windowModeChanged_ = 0;            // 1: pending display mode differs from the running one
   TextCursor cursor_;                        // blinks while the add text is typed
+  bool saveFailed_ = false;                  // the last Apply could not write the settings file
 };
 
 }  // namespace menus

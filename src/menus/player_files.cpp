@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/game_context.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
 
@@ -20,6 +21,15 @@ std::span<const uint8_t> BytesOf(const Record& record) {
 }
 
 void ClampLength(uint8_t& length) { length = std::min<uint8_t>(length, kMaxTextLength); }
+
+// Writes one of the two files whole; a failure is told once and leaves the old file.
+bool SaveFile(app::SavedFile kind, const char* file, std::span<const uint8_t> bytes) {
+  const std::string path = platform::LastingPlayerFilePath(file);
+  int error = 0;
+  if (platform::WriteFileAtomic(path, bytes, &error)) return true;
+  app::Ctx().saveNotices.Tell(kind, path, error);
+  return false;
+}
 
 // Keeps an untrusted file beside its replacement so nothing the player had is lost.
 void KeepBadFile(const std::string& path) { platform::RenameFile(path, path + ".bad"); }
@@ -84,9 +94,7 @@ void LoadSettings(TSettings& settings) {
   }
 }
 
-bool SaveSettings(const TSettings& settings) {
-  return platform::WriteFileAtomic(platform::LastingPlayerFilePath(kSettingsFile), BytesOf(settings));
-}
+bool SaveSettings(const TSettings& settings) { return SaveFile(app::SavedFile::kSettings, kSettingsFile, BytesOf(settings)); }
 
 void LoadRecords(TRecordsTable& records) {
   const std::string path = platform::LastingPlayerFilePath(kRecordsFile);
@@ -107,14 +115,17 @@ void LoadRecords(TRecordsTable& records) {
 }
 
 bool SaveRecords(const TRecordsTable& records) {
-  return platform::WriteFileAtomic(platform::LastingPlayerFilePath(kRecordsFile),
-                                   {reinterpret_cast<const uint8_t*>(records.data()), sizeof(TRecordsTable)});
+  return SaveFile(app::SavedFile::kRecords, kRecordsFile,
+                  {reinterpret_cast<const uint8_t*>(records.data()), sizeof(TRecordsTable)});
 }
 
 bool ClearRecords(TRecordsTable& records) {
-  platform::RemoveFile(platform::LastingPlayerFilePath(kRecordsFile));
-  records = DefaultRecords();
-  return SaveRecords(records);
+  // The default table replaces the file in one rename: deleting it first
+  // would leave no table at all when the write then fails.
+  const TRecordsTable defaults = DefaultRecords();
+  if (!SaveRecords(defaults)) return false;
+  records = defaults;
+  return true;
 }
 
 int QualifyingRank(const TRecordsTable& records, int32_t score) {

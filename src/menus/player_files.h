@@ -67,13 +67,15 @@ bool ParseRecords(std::span<const uint8_t> bytes, TRecordsTable& out);
 // Start-up: reads the file into `settings`; a missing or short file gives the
 // defaults and a new default file (a short one is first kept as ".bad").
 void LoadSettings(TSettings& settings);
-// Rewrites the file as exactly one record. False when the write failed (the
-// old file is then untouched).
+// Rewrites the file as exactly one record. False when the write failed: the
+// old file is then untouched and the player is told (once per process).
 bool SaveSettings(const TSettings& settings);
 
 void LoadRecords(TRecordsTable& records);
+// Writes the table whole; a failure is handled as SaveSettings's.
 bool SaveRecords(const TRecordsTable& records);
-// Deletes the file, fills the default table and writes it.
+// Replaces the file with the default table and, once it is written, fills
+// `records` with it; a table that could not be written leaves both as they were.
 bool ClearRecords(TRecordsTable& records);
 
 // The rank 1..10 a score enters the table at, or 0 when it does not qualify.

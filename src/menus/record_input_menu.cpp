@@ -18,6 +18,9 @@ constexpr float kSmallText = 0.3f, kButtonText = 0.5f;
 constexpr float kScoreY = 4.2f, kNameCaptionY = 1.2f, kNameY = 0.2f, kAddCaptionY = -0.8f, kAddY = -1.8f;
 constexpr float kSaveY = -5.3f, kCancelY = -6.8f;
 constexpr const char* kFieldUnderline = "____________________";
+// Under the buttons while the entry could not be written to the table's file.
+constexpr const char* kNotSavedText = "THE TABLE COULD NOT BE SAVED";
+constexpr float kNoticeY = -8.3f;
 
 }  // namespace
 
@@ -28,6 +31,7 @@ void TRecordInputMenu::Build() {
 }
 
 void TRecordInputMenu::Open() {
+  saveFailed_ = false;
   iSpriteShow(frame_);
   world::LowerActors();
   app::SetGameState(app::gsRecordName);
@@ -79,6 +83,10 @@ void TRecordInputMenu::Draw() {
   PrintText("OK", kTextX, kSaveY, kButtonText);
   SetTextSelected(item_ == kCancel);
   PrintText("CANCEL", kTextX, kCancelY, kButtonText);
+  if (saveFailed_) {
+    SetPrintColor(1, 0, 0);
+    PrintText(kNotSavedText, kTextX, kNoticeY, kSmallText);
+  }
 }
 
 void TRecordInputMenu::SaveRecord() {
@@ -86,7 +94,7 @@ void TRecordInputMenu::SaveRecord() {
   const int rank = ctx.pendingRecordRank;
   // A rank outside the table (never set by this run) enters nothing.
   if (rank >= 1 && rank <= kRecordCount) {
-    TRecordsTable& table = ctx.records;
+    TRecordsTable table = ctx.records;
     for (int r = kRecordCount - 1; r >= rank; --r) table[r] = table[r - 1];
     TRecordEntry& entry = table[rank - 1];
     entry = TRecordEntry{};
@@ -94,12 +102,21 @@ void TRecordInputMenu::SaveRecord() {
     entry.NameLength = static_cast<uint8_t>(length);
     std::memcpy(entry.Name, name_.data(), length);
     entry.Score = world::Score();
+    if (!SaveRecords(table)) {
+      // Nothing is taken as saved: the table stays as its file has it, and
+      // the entry stays open to try again (once there is room) or to cancel.
+      saveFailed_ = true;
+      item_ = kSave;
+      app::SetGameState(app::gsRecordButtons);
+      return;
+    }
+    ctx.records = table;
   }
+  saveFailed_ = false;
   SetAddText(ctx.ActiveSettings, addText_);
   app::SetGameState(app::gsSubmitConfirm);
   HideSprites();
   Menus().exitMenu.Show();
-  if (rank >= 1 && rank <= kRecordCount) SaveRecords(ctx.records);
 }
 
 void TRecordInputMenu::CancelRecord() {

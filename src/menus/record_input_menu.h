@@ -29,8 +29,10 @@ class TRecordInputMenu {
   // Each frame in an entry state: the captions, the fields and the buttons.
   void Draw();
 
-  // Enters the run at pendingRecordRank, takes the add text into the
-  // settings, asks about the online submission and writes the table.
+  // Enters the run at pendingRecordRank, writes the table, takes the add
+  // text into the settings and asks about the online submission. A table
+  // that could not be written changes nothing: the entry stays open on its
+  // buttons, saying so, to try again or to cancel.
   void SaveRecord();
   // Drops the entry: back to the main menu, nothing written.
   void CancelRecord();
@@ -46,6 +48,7 @@ class TRecordInputMenu {
   TextCursor cursor_;             // blinks in the field being typed
   std::string addText_;           // at most 10 characters
   std::string name_;              // at most 10 characters
+  bool saveFailed_ = false;       // the last save of this entry could not write the table
 };
 
 }  // namespace menus

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/ascii.h"
 
@@ -90,6 +91,23 @@ bool IsTempNameOf(std::string_view name, std::string_view target) {
   return dot != std::string_view::npos && AllDigits(rest.substr(0, dot)) && AllDigits(rest.substr(dot + 1));
 }
 
+std::atomic<const ScopedWriteFault*> activeFault{nullptr};
+
+// The error a test's fault gives `step` of writing `path`, or 0.
+int Injected(WriteStep step, const std::string& path) {
+  const ScopedWriteFault* fault = activeFault.load(std::memory_order_acquire);
+  return fault ? fault->ErrorFor(step, path) : 0;
+}
+
+// Runs one step of a write unless a test's fault fails it first: 0, or the step's errno.
+template <typename Action>
+int RunStep(WriteStep step, const std::string& path, Action action) {
+  if (const int injected = Injected(step, path)) return injected;
+  errno = 0;
+  if (action()) return 0;
+  return errno != 0 ? errno : EIO;
+}
+
 // Makes the rename itself durable; a failure here does not undo the write, so it is ignored.
 void SyncFolder(const std::string& folder) {
   Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -129,22 +147,39 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
   return bytes;
 }
 
-bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
-  if (path.empty() || path.back() == '/') return false;
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, int* error) {
+  int ignored = 0;
+  int& why = error ? *error : ignored;
+  why = 0;
+  if (path.empty() || path.back() == '/') {
+    why = EISDIR;
+    return false;
+  }
 
   std::string tempPath;
   int rawFd = -1;
   for (int attempt = 0; attempt < kTempNameAttempts && rawFd < 0; ++attempt) {
     tempPath = TempNameFor(path);
+    if ((why = Injected(WriteStep::kCreate, path)) != 0) return false;
     rawFd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-    if (rawFd < 0 && errno != EEXIST) return false;
+    if (rawFd < 0 && errno != EEXIST) {
+      why = errno;
+      return false;
+    }
   }
   Fd fd(rawFd);
-  if (!fd.valid()) return false;
+  if (!fd.valid()) {
+    why = EEXIST;
+    return false;
+  }
 
-  const bool written = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+  why = RunStep(WriteStep::kWrite, path, [&] { return WriteAll(fd.get(), bytes); });
+  if (why == 0) why = RunStep(WriteStep::kSync, path, [&] { return ::fsync(fd.get()) == 0; });
+  // close may report a delayed write error of its own.
   const bool closed = fd.Close();
-  if (!written || !closed || ::rename(tempPath.c_str(), path.c_str()) != 0) {
+  if (why == 0 && !closed) why = errno != 0 ? errno : EIO;
+  if (why == 0) why = RunStep(WriteStep::kRename, path, [&] { return ::rename(tempPath.c_str(), path.c_str()) == 0; });
+  if (why != 0) {
     ::unlink(tempPath.c_str());
     return false;
   }
@@ -156,6 +191,22 @@ bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+ScopedWriteFault::ScopedWriteFault(WriteStep step, int error, std::string nameContains)
+    : step_(step), error_(error), nameContains_(std::move(nameContains)) {
+  activeFault.store(this, std::memory_order_release);
+}
+
+ScopedWriteFault::~ScopedWriteFault() { activeFault.store(nullptr, std::memory_order_release); }
+
+int ScopedWriteFault::ErrorFor(WriteStep step, const std::string& path) const {
+  if (step != step_) return 0;
+  const size_t slash = path.find_last_of('/');
+  const std::string_view name = slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+  if (!nameContains_.empty() && name.find(nameContains_) == std::string_view::npos) return 0;
+  ++failures_;
+  return error_;
 }
 
 size_t RemoveStrayTempFiles(const std::string& folder, std::span<const std::string> names) {

@@ -2,6 +2,7 @@
 // goes through WriteFileAtomic, so a crash never leaves a half-written file.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,8 +18,34 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_
 
 // Writes bytes to a temporary file in the same folder, flushes it to disk, then
 // renames it over path. On any failure the temporary file is removed, the old
-// file (if any) is left untouched, and false is returned.
-bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes);
+// file (if any) is left untouched, and false is returned, with the errno of
+// the step that failed in *error when given (0 on success).
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, int* error = nullptr);
+
+// The steps of WriteFileAtomic that a full, read-only or failing disk can stop.
+enum class WriteStep { kCreate, kWrite, kSync, kRename };
+
+// For tests: while it lives, WriteFileAtomic fails at `step` with `error`
+// (ENOSPC, EROFS, EIO...) as the file system would, for every file whose name
+// contains `nameContains` (every file when empty). One at a time.
+class ScopedWriteFault {
+ public:
+  ScopedWriteFault(WriteStep step, int error, std::string nameContains = {});
+  ~ScopedWriteFault();
+  ScopedWriteFault(const ScopedWriteFault&) = delete;
+  ScopedWriteFault& operator=(const ScopedWriteFault&) = delete;
+
+  // How many writes it failed so far.
+  int failures() const { return failures_.load(); }
+  // The error this fault gives the step of writing `path`, or 0.
+  int ErrorFor(WriteStep step, const std::string& path) const;
+
+ private:
+  WriteStep step_;
+  int error_;
+  std::string nameContains_;
+  mutable std::atomic<int> failures_{0};
+};
 
 // Removes a file; true when it was removed.
 bool RemoveFile(const std::string& path);

@@ -1,7 +1,11 @@
 // The options screen and the hide hot key driven through whole frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+
 #include "menu_driver.h"
+#include "platform/file_io.h"
 #include "platform/shell.h"
 #include "menus/player_files.h"
 
@@ -172,6 +176,33 @@ TEST_F(OptionsHarness, ChangingWindowModeWithAnArrowAppliesAndRestarts) {
   Press(game, keys::kRight);
   EXPECT_EQ(SettingsFile().Windowed, 0);
   EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2));
+}
+
+// A read-only disk: what is applied plays on for the run but the screen says
+// it was not saved; a new display mode is not restarted into (the restart
+// would read the old one), and a later save that works clears the line.
+TEST_F(OptionsHarness, SettingsThatCannotBeSavedSaySoAndDoNotRestartIntoANewMode) {
+  OpenOptions();
+  ::testing::internal::CaptureStderr();
+  {
+    const platform::ScopedWriteFault readOnly(platform::WriteStep::kCreate, EROFS, "settings");
+    Press(game, keys::kRight);  // full screen, applied at once
+    EXPECT_FALSE(game.form().Window().TimerEnabled(game.form().Timer2));
+    EXPECT_EQ(game.context().ActiveSettings.Windowed, 1);
+    EXPECT_FALSE(Menus().optMenu.windowModeChanged());
+    SelectItem(Opt::kMusic);
+    Press(game, keys::kLeft);  // music off, applied at once
+    EXPECT_EQ(game.context().ActiveSettings.MusicOn, 0);
+    game.Frame();
+    EXPECT_TRUE(Printed(game, "SETTINGS NOT SAVED"));
+  }
+  const std::string told = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(SettingsFile(), menus::DefaultSettings());
+  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+
+  Press(game, keys::kRight);  // music on, saved
+  EXPECT_EQ(SettingsFile().MusicOn, 1);
+  EXPECT_FALSE(Printed(game, "SETTINGS NOT SAVED"));
 }
 
 TEST_F(OptionsHarness, ApplyWithMusicOffStopsTheMenuMusicAndOnPlaysItFromTheStart) {

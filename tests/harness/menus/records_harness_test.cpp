@@ -1,6 +1,8 @@
 // The high-score table, the end-of-run check and the name entry through whole frames.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -8,6 +10,7 @@
 #include "fake_http_client.h"
 #include "menu_driver.h"
 #include "menus/player_files.h"
+#include "platform/file_io.h"
 #include "platform/shell.h"
 #include "services/score_protocol.h"
 #include "world/game.h"
@@ -147,6 +150,36 @@ TEST_F(RecordsHarness, CancelReturnsToTheMenuAndWritesNothing) {
   Press(game, keys::kEscape);
   EXPECT_EQ(app::GameState(), app::gsMainMenu);
   EXPECT_EQ(game.folder().Read("data/records.dat"), before);
+}
+
+// A full disk when the entry is saved: nothing is taken as saved (no table
+// change, no submission question), the screen says so, the player is told
+// once on standard error, and the entry can be saved once there is room.
+TEST_F(RecordsHarness, AnEntryThatCannotBeWrittenStaysOpenUntilItIsSaved) {
+  const auto before = game.folder().Read("data/records.dat");
+  LoseGameWithScore(950);
+  TypeName({0x2E, 0x18});  // C O
+  ::testing::internal::CaptureStderr();
+  {
+    const platform::ScopedWriteFault fullDisk(platform::WriteStep::kWrite, ENOSPC, "records");
+    SaveByKeys();
+    EXPECT_EQ(app::GameState(), app::gsRecordButtons);
+    game.Frame();
+    EXPECT_TRUE(Printed(game, "THE TABLE COULD NOT BE SAVED"));
+    Press(game, keys::kEnter);  // OK again, still no room
+    EXPECT_EQ(app::GameState(), app::gsRecordButtons);
+  }
+  const std::string told = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(game.folder().Read("data/records.dat"), before);
+  EXPECT_EQ(game.context().records, menus::DefaultRecords());
+  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+  EXPECT_NE(told.find("high-score table could not be saved"), std::string::npos) << told;
+
+  Press(game, keys::kEnter);
+  EXPECT_EQ(app::GameState(), app::gsSubmitConfirm);
+  EXPECT_EQ(NameOf(RecordsFile()[1]), "CO");
+  EXPECT_EQ(game.context().records[1].Score, 950);
+  EXPECT_FALSE(Printed(game, "THE TABLE COULD NOT BE SAVED"));
 }
 
 TEST_F(RecordsHarness, EntryClicksSaveAndCancel) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "app/game_context.h"
+#include "platform/file_io.h"
 #include "temp_game_folder.h"
 
 namespace menus {
@@ -133,6 +137,48 @@ TEST(PlayerFiles, ClearingReplacesAStoredTable) {
   TRecordsTable loaded{};
   LoadRecords(loaded);
   EXPECT_EQ(loaded, DefaultRecords());
+}
+
+size_t Lines(const std::string& text, const std::string& word) {
+  size_t count = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
+  return count;
+}
+
+// A full or read-only disk: every save says it failed, the old files stay as
+// they were, a cleared table stays in memory as it is on disk, and the player
+// is told once per file, however often the game tries.
+TEST(PlayerFiles, SavesOnAFailingDiskKeepTheOldFilesAndTellOncePerFile) {
+  for (const auto step : {platform::WriteStep::kCreate, platform::WriteStep::kWrite, platform::WriteStep::kRename}) {
+    SCOPED_TRACE(static_cast<int>(step));
+    TempGameFolder folder;
+    app::ScopedGameContext context;
+    TSettings settings = DefaultSettings();
+    settings.MusicOn = 0;
+    TRecordsTable records = DefaultRecords();
+    records[0].Score = 4242;
+    ASSERT_TRUE(SaveSettings(settings));
+    ASSERT_TRUE(SaveRecords(records));
+    const auto oldSettings = folder.Read("data/settings.dat");
+    const auto oldRecords = folder.Read("data/records.dat");
+
+    ::testing::internal::CaptureStderr();
+    {
+      const platform::ScopedWriteFault disk(step, step == platform::WriteStep::kCreate ? EROFS : ENOSPC);
+      for (int attempt = 0; attempt < 3; ++attempt) {
+        EXPECT_FALSE(SaveSettings(DefaultSettings()));
+        EXPECT_FALSE(SaveRecords(DefaultRecords()));
+        EXPECT_FALSE(ClearRecords(records));
+      }
+    }
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(records[0].Score, 4242) << "a table that was not cleared on disk is not cleared on screen";
+    EXPECT_EQ(folder.Read("data/settings.dat"), oldSettings);
+    EXPECT_EQ(folder.Read("data/records.dat"), oldRecords);
+    EXPECT_EQ(Lines(told, "\n"), 2u) << told;
+    EXPECT_EQ(Lines(told, "settings could not be saved"), 1u) << told;
+    EXPECT_EQ(Lines(told, "table could not be saved"), 1u) << told;
+  }
 }
 
 TEST(PlayerFiles, SaveLeavesNoTemporaryFilesBehind) {

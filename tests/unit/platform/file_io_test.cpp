@@ -115,13 +115,50 @@ TEST(WriteFileAtomicTest, LeavesTheOldFileAndNoTempFileWhenTheWriteFails) {
   rlimit small = saved;
   small.rlim_cur = 64;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = WriteFileAtomic(file, Bytes(std::string(1000, 'n')));
+  int error = 0;
+  const bool written = WriteFileAtomic(file, Bytes(std::string(1000, 'n')), &error);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
 
   EXPECT_FALSE(written);
+  EXPECT_EQ(error, EFBIG);
   EXPECT_EQ(ReadText(file), old);
   EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"settings.dat"});
+}
+
+// A disk that fills up, turns read-only or fails at any step of a write: the
+// old file stays whole, no temporary file is left and the reason comes back.
+TEST(WriteFileAtomicTest, AFailureAtAnyStepKeepsTheOldFileAndSaysWhy) {
+  const struct {
+    WriteStep step;
+    int error;
+  } kFaults[] = {{WriteStep::kCreate, ENOSPC}, {WriteStep::kCreate, EROFS}, {WriteStep::kWrite, ENOSPC},
+                 {WriteStep::kSync, EIO},      {WriteStep::kRename, EROFS}, {WriteStep::kRename, ENOSPC}};
+  for (const auto& fault : kFaults) {
+    SCOPED_TRACE(::testing::Message() << "step " << static_cast<int>(fault.step) << ", errno " << fault.error);
+    TempFolder folder;
+    const std::string file = folder.Write("records.dat", "old table");
+    const ScopedWriteFault disk(fault.step, fault.error);
+    int error = 0;
+    EXPECT_FALSE(WriteFileAtomic(file, Bytes("new table"), &error));
+    EXPECT_EQ(error, fault.error);
+    EXPECT_EQ(disk.failures(), 1);
+    EXPECT_EQ(ReadText(file), "old table");
+    EXPECT_EQ(NamesIn(folder.path()), std::vector<std::string>{"records.dat"});
+  }
+}
+
+TEST(WriteFileAtomicTest, AFaultForOneFileLeavesTheOthersAndEndsWithItsScope) {
+  TempFolder folder;
+  int error = -1;
+  {
+    const ScopedWriteFault disk(WriteStep::kRename, ENOSPC, "settings");
+    EXPECT_FALSE(WriteFileAtomic(folder / "settings.dat", Bytes("s")));
+    EXPECT_TRUE(WriteFileAtomic(folder / "records.dat", Bytes("r"), &error));
+    EXPECT_EQ(error, 0);
+  }
+  EXPECT_TRUE(WriteFileAtomic(folder / "settings.dat", Bytes("s")));
+  EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"records.dat", "settings.dat"}));
 }
 
 TEST(WriteFileAtomicTest, LeavesTheOldFileWhenTheFolderIsReadOnly) {
