@@ -1,5 +1,8 @@
 #include "actors/fire.h"
 
+#include "app/game_context.h"
+#include "world/game.h"
+
 namespace actors {
 namespace {
 
@@ -59,7 +62,13 @@ void TFire::Place() {
   Gravity.y = static_cast<float>(Y * kGravityTravel / kSpriteUnitsPerTravel + Lift());
   iParticleGravitySet(ParticleSystem, &Gravity);
   if (FirstPlace == 1) {
-    const EngineVec location{static_cast<float>(X * kEmitterTravel / kSpriteUnitsPerTravel), static_cast<float>(Y * kEmitterTravel / kSpriteUnitsPerTravel), 0};
+    // The emitter stays where it is put in the camera's space, which travels
+    // with the scroll: a fire first placed after some scrolling (a restored
+    // level) starts as far along as the camera has travelled.
+    const app::GameContext& ctx = app::Ctx();
+    const float travelled = ctx.game ? ctx.game->cameraLocation.x - world::kCameraStart.x : 0;
+    const EngineVec location{static_cast<float>(X * kEmitterTravel / kSpriteUnitsPerTravel) + travelled,
+                             static_cast<float>(Y * kEmitterTravel / kSpriteUnitsPerTravel), 0};
     iParticleEmitterLocationSet(Emitter, &location);
     FirstPlace = 0;
   }

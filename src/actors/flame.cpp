@@ -9,6 +9,7 @@
 #include "actors/hero_missile.h"
 #include "actors/pickup.h"
 #include "actors/score_popup.h"
+#include "world/game.h"
 
 namespace actors {
 namespace {
@@ -43,7 +44,6 @@ constexpr long double kAlongX = 2.5L, kAlongY = 1.8L, kMuzzleHeight = 0.35L;
 // reaches 15 units ahead and 5 up along the stream, with a lift of 0.7.
 constexpr long double kParticleUnit = 5.5L / 16, kPullUnit = 4.4L / 16;
 constexpr long double kPullAheadX = 15, kPullAheadY = 5, kPullLift = 0.7L, kPullDepth = 8;
-constexpr long double kScrollTenths = 10;
 
 int32_t AimIndex(int32_t aim) { return aim >= 1 && aim <= 5 ? aim : 1; }
 
@@ -112,9 +112,13 @@ void TFlameThrowlerMissile::Turn(const THero& hero) {
 
 void TFlameThrowlerMissile::Burn(const THero& hero) {
   const long double c = std::cos(Angle), s = std::sin(Angle);
-  const EngineVec emitter{
-      static_cast<float>((c * (Reach + kAlongX) + hero.ScrollPos / kScrollTenths + hero.X) * kParticleUnit),
-      static_cast<float>((s * (Reach + kAlongY) + hero.Y + kMuzzleHeight) * kParticleUnit), 0};
+  // Particle space travels with the camera; counting the camera's own travel
+  // keeps the stream at the gun also where the scroll has stopped (the
+  // level's end) and on a level restored in the middle.
+  const world::TGame& game = field_.Game();
+  const float travelled = game.cameraLocation.x - world::kCameraStart.x;
+  const EngineVec emitter{static_cast<float>((c * (Reach + kAlongX) + hero.X) * kParticleUnit) + travelled,
+                          static_cast<float>((s * (Reach + kAlongY) + hero.Y + kMuzzleHeight) * kParticleUnit), 0};
   iParticleEmitterLocationSet(Emitter, &emitter);
   Gravity = {static_cast<float>((c * kPullAheadX + hero.X) * kPullUnit),
              static_cast<float>((s * kPullAheadY + hero.Y) * kParticleUnit + kPullLift), static_cast<float>(kPullDepth)};

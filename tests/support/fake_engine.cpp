@@ -180,7 +180,7 @@ EHandle iParticleEmitterCreate(EHandle system) { Guard guard(Mutex());
   f.emitters[h] = system;
   return h;
 }
-void iParticleEmitterLocationSet(EHandle, const EngineVec*) { Guard guard(Mutex()); F("iParticleEmitterLocationSet"); }
+void iParticleEmitterLocationSet(EHandle e, const EngineVec* v) { Guard guard(Mutex()); F("iParticleEmitterLocationSet").emitterLocations[e] = Vec(v); }
 void iParticleEmitterDirectionSet(EHandle, const EngineVec*, const EngineVec*) { Guard guard(Mutex()); F("iParticleEmitterDirectionSet"); }
 void iParticleEmitterSpeedSet(EHandle, float, float) { Guard guard(Mutex()); F("iParticleEmitterSpeedSet"); }
 void iParticleEmitterScaleSet(EHandle, const EngineVec*, const EngineVec*) { Guard guard(Mutex()); F("iParticleEmitterScaleSet"); }

@@ -80,6 +80,7 @@ class FakeEngine {
   std::map<EHandle, std::string> fonts;
   std::map<EHandle, ParticleSystem> particles;
   std::map<EHandle, EHandle> emitters;           // emitter -> system
+  std::map<EHandle, EngineVec> emitterLocations; // emitter -> last location set
   std::vector<Print> prints;                     // since the last iPrintsHide
   std::vector<std::string> calls;                // every operation name, in order
   std::vector<int32_t> gameStates;               // every iGameStateSet

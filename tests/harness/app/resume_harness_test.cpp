@@ -11,6 +11,8 @@
 #include <map>
 #include <string>
 
+#include "actors/combat.h"
+#include "actors/fire.h"
 #include "actors/hero.h"
 #include "app/play_screen.h"
 #include "engine/scan_codes.h"
@@ -413,6 +415,30 @@ TEST_F(ResumeHarness, TheNameEntryResumesWithTheSettingsAddTextAndSavingKeepsIt)
   }
 }
 
+// Particles live in the camera's space, which travels with the scroll: on
+// screen every fire and the flamethrower's farthest stream (fired for a frame)
+// burn at their own X.
+void ExpectParticlesWhereTheyBurn(GameHarness& game) {
+  world::TGame& w = *game.context().game;
+  fake::FakeEngine& engine = game.engine();
+  const float camera = engine.cameraLocations[game.context().res.mainCamera].x;
+  constexpr long double kParticleUnit = 5.5L / 16;
+  int fires = 0;
+  for (const auto& thing : w.foregroundObjects) {
+    if (!thing->IsFire()) continue;
+    const auto& fire = static_cast<const actors::TFire&>(*thing);
+    EXPECT_NEAR(engine.emitterLocations[fire.Emitter].x - camera, float(fire.X * kParticleUnit), 1e-3);
+    ++fires;
+  }
+  EXPECT_GT(fires, 0);
+  w.currentWeapon = actors::kWeaponD;
+  game.Hold(keys::kLeftCtrl);
+  game.Frame();
+  game.Release(keys::kLeftCtrl);
+  const auto& flame = *static_cast<actors::TCombat&>(*game.context().combat).Arsenal().Flames.back();
+  EXPECT_NEAR(engine.emitterLocations[flame.Emitter].x - camera, float(flame.X * kParticleUnit), 1e-3);
+}
+
 TEST_F(ResumeHarness, ALevelResumedMidwayHasItsCameraWhereTheScrollingLeftIt) {
   Files files;
   float cameraX = 0;
@@ -424,6 +450,7 @@ TEST_F(ResumeHarness, ALevelResumedMidwayHasItsCameraWhereTheScrollingLeftIt) {
     game.Release(keys::kRight);
     ASSERT_GT(game.context().game->hero->ScrollPos, 0);
     cameraX = game.engine().cameraLocations[game.context().res.mainCamera].x;
+    ExpectParticlesWhereTheyBurn(game);
     game.form().SwitchWindowMode();
     files = Left(game);
   }
@@ -431,8 +458,10 @@ TEST_F(ResumeHarness, ALevelResumedMidwayHasItsCameraWhereTheScrollingLeftIt) {
     GameHarness game(6);
     StartOn(game, left);
     EXPECT_EQ(app::GameState(), app::gsPlaying);
-    EXPECT_EQ(game.context().game->cameraLocation.x, game.engine().cameraLocations[game.context().res.mainCamera].x);
-    return game.context().game->cameraLocation.x;
+    const float camera = game.context().game->cameraLocation.x;
+    EXPECT_EQ(camera, game.engine().cameraLocations[game.context().res.mainCamera].x);
+    ExpectParticlesWhereTheyBurn(game);
+    return camera;
   };
   EXPECT_NEAR(resumedCamera(files), cameraX, 1e-4);
 
