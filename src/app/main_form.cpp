@@ -236,10 +236,7 @@ bool TMainForm::WriteRestart(uint8_t openEngine) {
   record.openEngine = openEngine;
   record.gameState = saved ? state : static_cast<uint8_t>(gsMainMenu);
   record.musicChoice = saved ? ctx.musicChoice : 1;
-  if (!WriteRestartRecord(record)) {
-    ReportRestartRecordUnwritten();
-    return false;
-  }
+  if (!WriteRestartRecord(record)) return false;
   ctx.restart = record;
   return true;
 }

@@ -1,7 +1,6 @@
 #include "app/restart_record.h"
 
-#include <cstdio>
-
+#include "app/game_context.h"
 #include "app/game_state.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
@@ -47,12 +46,11 @@ std::optional<RestartRecord> TakeRestartRecord() {
 
 bool WriteRestartRecord(const RestartRecord& record) {
   const auto bytes = record.Bytes();
-  return platform::WriteFileAtomic(platform::PlayerFilePath(kRestartFile), bytes);
-}
-
-void ReportRestartRecordUnwritten() {
-  std::fprintf(stderr, "varnok: the restart record (%s) could not be written; the game goes on without restarting\n",
-               platform::PlayerFilePath(kRestartFile).c_str());
+  const std::string path = platform::PlayerFilePath(kRestartFile);
+  int error = 0;
+  if (platform::WriteFileAtomic(path, bytes, &error)) return true;
+  Ctx().saveNotices.Tell(SavedFile::kRestartRecord, path, error);
+  return false;
 }
 
 }  // namespace app

@@ -37,11 +37,9 @@ std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes);
 // Reads and deletes "data\boss.dat". Nothing when there is none or it is not
 // valid (an invalid one is deleted too, so it cannot trap every start).
 std::optional<RestartRecord> TakeRestartRecord();
-// Writes the record whole; false when the write failed.
+// Writes the record whole; false when the write failed, which the player is
+// told (once, on standard error). Without the record a new process would
+// start afresh and lose the run, so the caller then does not restart.
 bool WriteRestartRecord(const RestartRecord& record);
-// Says on standard error that a restart was given up because its record could
-// not be written (a new process would start afresh and lose the run): the
-// game goes on in this process.
-void ReportRestartRecordUnwritten();
 
 }  // namespace app

@@ -88,10 +88,7 @@ void OpenOutsideTheGame(const std::string& target, const std::function<void(app:
   // The new process waits minimised, so the page opened for the player stays
   // in view; activating the game brings it back full screen.
   record.openEngine = 0;
-  if (!app::WriteRestartRecord(record)) {
-    app::ReportRestartRecordUnwritten();
-    return;
-  }
+  if (!app::WriteRestartRecord(record)) return;
   ctx.restart = record;
   form->Interrupt(kRestartAndOpenLink);
 }
