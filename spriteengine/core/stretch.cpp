@@ -19,7 +19,7 @@ void Place(int i, int from, int to, int32_t& left, int32_t& weight) {
 }
 
 // Shown row = upper x (128 - w) / 128 + lower x w / 128, rounded, per
-// channel (w 0..128). Seven-bit weights let each channel pair be weighed
+// channel (w 0..127). Seven-bit weights let each channel pair be weighed
 // by one multiply-add; the rows written go to the display, not back into
 // the cache, so the eight-pixel form writes around it.
 inline uint32_t Weigh7(uint32_t a, uint32_t b, uint32_t w) {
@@ -29,7 +29,8 @@ inline uint32_t Weigh7(uint32_t a, uint32_t b, uint32_t w) {
 }
 
 #if SPRITEENGINE_AVX2_PATHS
-// (w 0 copies: the multiply-add takes the weights as signed bytes, up to 127.)
+// The multiply-add takes the weights as signed bytes, so 128 - w must stay
+// below 128: a row of weight 0 is copied instead.
 [[gnu::target("avx2")]] int WeighShownRowAvx2(const uint32_t* a, const uint32_t* b, uint32_t w, int count,
                                               uint32_t* out) {
   int i = 0;
@@ -145,7 +146,13 @@ void FrameStretch::StretchRow(const uint32_t* row, uint32_t* padded, uint32_t* o
     out[i] = pixel::Lerp(padded[column_[i]], padded[column_[i] + 1], static_cast<uint32_t>(columnWeight_[i]));
 }
 
-void FrameStretch::Rows(const Frame& source, uint32_t* target, ptrdiff_t pitch, int rowBegin, int rowEnd) const {
+bool FrameStretch::RowChanged(int y, const uint8_t* changed) const {
+  if (y < 0 || y >= height_) return false;
+  return changed[std::clamp(row_[y], 0, sourceHeight_ - 1)] || changed[std::clamp(row_[y] + 1, 0, sourceHeight_ - 1)];
+}
+
+void FrameStretch::Rows(const Frame& source, uint32_t* target, ptrdiff_t pitch, int rowBegin, int rowEnd,
+                        const uint8_t* changed) const {
   if (width_ == 0 || source.width != sourceWidth_ || source.height != sourceHeight_) return;
   rowBegin = std::max(rowBegin, 0);
   rowEnd = std::min(rowEnd, height_);
@@ -165,6 +172,7 @@ void FrameStretch::Rows(const Frame& source, uint32_t* target, ptrdiff_t pitch, 
     return cache.rows[s].data();
   };
   for (int y = rowBegin; y < rowEnd; ++y) {
+    if (changed && !RowChanged(y, changed)) continue;
     int upper = std::clamp(row_[y], 0, sourceHeight_ - 1), lower = std::clamp(row_[y] + 1, 0, sourceHeight_ - 1);
     uint32_t weight = rowWeight_[y];
     uint32_t* out = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(target) + pitch * y);

@@ -24,9 +24,13 @@ class FrameStretch {
 
   // Writes rows rowBegin..rowEnd-1 of the stretched `source` (of the size
   // given to Resize) at `target` (row 0's first pixel; `pitch` bytes from
-  // one row to the next) as 0x00RRGGBB. Any thread; threads writing
-  // different rows may run at once.
-  void Rows(const Frame& source, uint32_t* target, ptrdiff_t pitch, int rowBegin, int rowEnd) const;
+  // one row to the next) as 0x00RRGGBB. With `changed` (a flag per source
+  // row), rows made only of unchanged source rows are left as they are.
+  // Any thread; threads writing different rows may run at once.
+  void Rows(const Frame& source, uint32_t* target, ptrdiff_t pitch, int rowBegin, int rowEnd,
+            const uint8_t* changed = nullptr) const;
+  // Whether shown row y is made of a changed source row.
+  bool RowChanged(int y, const uint8_t* changed) const;
 
   static constexpr int kMaxSide = 16384;
 

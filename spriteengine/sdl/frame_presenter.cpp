@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "core/geometry.h"
 
@@ -104,13 +105,21 @@ class SurfacePresenter : public FramePresenter {
       if (Source source(frame); source.surface) SDL_BlitSurface(source.surface, nullptr, target, nullptr);
       SDL_UpdateWindowSurface(window_);
       Painted(target);
+      lastShown_ = false;
       return;
     }
     // A new surface gets its bars once, and is sent whole that time.
     bool fresh = !IsPainted(target);
     if (fresh) Fill(target);
     SDL_Rect dst = Letterbox(target->w, target->h);
-    if (!Stretch(frame, target, dst)) {
+    // The surface keeps the rows of the last frame: rows that only unchanged
+    // frame rows make are neither stretched nor sent again.
+    const bool kept = !fresh && lastShown_ && SDL_RectEquals(&dst, &lastBox_);
+    const uint8_t* changed = ChangedRows(frame, kept);
+    lastShown_ = Stretch(frame, target, dst, changed);
+    lastBox_ = dst;
+    if (!lastShown_) {
+      changed = nullptr;
       Source source(frame);
       if (source.surface && (target->format->format != SDL_PIXELFORMAT_RGB888 ||
                              SDL_SoftStretchLinear(source.surface, nullptr, target, &dst) != 0))
@@ -118,8 +127,10 @@ class SurfacePresenter : public FramePresenter {
     }
     if (fresh)
       SDL_UpdateWindowSurface(window_);
-    else
+    else if (!changed)
       SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
+    else if (std::vector<SDL_Rect> rects = ChangedRects(dst, changed); !rects.empty())
+      SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
   }
 
   void ShowBlack() override {
@@ -150,16 +161,63 @@ class SurfacePresenter : public FramePresenter {
     SDL_Surface* surface;
   };
 
+  // With `kept` (the surface holds the last frame where this one goes), a
+  // flag per frame row, set where the frame differs from the last; else
+  // null. Remembers the frame either way.
+  const uint8_t* ChangedRows(const Frame& frame, bool kept) {
+    const size_t width = static_cast<size_t>(frame.width);
+    if (!kept || last_.width != frame.width || last_.height != frame.height) {
+      last_ = frame;
+      return nullptr;
+    }
+    changed_.resize(frame.height);
+    for (int y = 0; y < frame.height; ++y) {
+      const uint32_t* now = frame.pixels.data() + y * width;
+      uint32_t* before = last_.pixels.data() + y * width;
+      changed_[y] = std::memcmp(now, before, width * sizeof(uint32_t)) != 0;
+      if (changed_[y]) std::memcpy(before, now, width * sizeof(uint32_t));
+    }
+    return changed_.data();
+  }
+
+  // The runs of changed rows of the letterbox, as a few rectangles (nearby
+  // runs merged).
+  std::vector<SDL_Rect> ChangedRects(const SDL_Rect& dst, const uint8_t* changed) const {
+    constexpr int kMostRects = 8;
+    std::vector<SDL_Rect> rects;
+    for (int y = 0; y < dst.h;) {
+      if (!stretch_.RowChanged(y, changed)) {
+        ++y;
+        continue;
+      }
+      int end = y + 1;
+      while (end < dst.h && stretch_.RowChanged(end, changed)) ++end;
+      rects.push_back({dst.x, dst.y + y, dst.w, end - y});
+      y = end;
+    }
+    while (rects.size() > kMostRects) {
+      // Join the two runs with the smallest gap between them.
+      size_t join = 0;
+      for (size_t i = 1; i + 1 < rects.size(); ++i)
+        if (rects[i + 1].y - (rects[i].y + rects[i].h) < rects[join + 1].y - (rects[join].y + rects[join].h))
+          join = i;
+      rects[join].h = rects[join + 1].y + rects[join + 1].h - rects[join].y;
+      rects.erase(rects.begin() + static_cast<ptrdiff_t>(join) + 1);
+    }
+    return rects;
+  }
+
   // The frame stretched into `dst` of an 0x00RRGGBB surface on the drawing
-  // threads; false for other surfaces.
-  bool Stretch(const Frame& frame, SDL_Surface* target, const SDL_Rect& dst) {
+  // threads (only the rows `changed` marks, when given); false for other
+  // surfaces.
+  bool Stretch(const Frame& frame, SDL_Surface* target, const SDL_Rect& dst, const uint8_t* changed) {
     if (target->format->format != SDL_PIXELFORMAT_RGB888 || !stretch_.Resize(frame.width, frame.height, dst.w, dst.h))
       return false;
     if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return false;
     uint32_t* at = reinterpret_cast<uint32_t*>(static_cast<char*>(target->pixels) +
                                                static_cast<ptrdiff_t>(dst.y) * target->pitch) + dst.x;
     const ptrdiff_t pitch = target->pitch;
-    split_(dst.h, [&](int begin, int end) { stretch_.Rows(frame, at, pitch, begin, end); });
+    split_(dst.h, [&](int begin, int end) { stretch_.Rows(frame, at, pitch, begin, end, changed); });
     if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
     return true;
   }
@@ -167,6 +225,7 @@ class SurfacePresenter : public FramePresenter {
   void Fill(SDL_Surface* target) {
     SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, kBlack, kBlack, kBlack));
     Painted(target);
+    lastShown_ = false;
   }
   void Painted(SDL_Surface* target) {
     painted_ = target;
@@ -180,6 +239,10 @@ class SurfacePresenter : public FramePresenter {
   SDL_Window* window_;
   RowSplitter split_;
   FrameStretch stretch_;
+  Frame last_;                    // the frame the letterbox shows
+  std::vector<uint8_t> changed_;  // per frame row: differs from last_
+  bool lastShown_ = false;        // the letterbox shows last_, stretched by stretch_
+  SDL_Rect lastBox_{};
   // The surface last painted whole (bars and all), by address and size.
   SDL_Surface* painted_ = nullptr;
   int paintedWidth_ = 0, paintedHeight_ = 0;

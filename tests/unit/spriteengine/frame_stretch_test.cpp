@@ -128,20 +128,33 @@ TEST(FramePresenter, SurfaceShowsTheLetterboxedFrameAndRendererFallsBack) {
     work(0, rows / 2);
     work(rows / 2, rows);
   });
-  const Frame frame = TestFrame();
-  presenter->Show(frame);
-  EXPECT_EQ(splits, 1);
   const SDL_Rect box = sdl::Letterbox(1280, 800);
   ASSERT_EQ(box.x, 107);
   ASSERT_EQ(box.w, 1066);
-  std::vector<uint32_t> expected = Stretched(frame, box.w, box.h);
-  const uint32_t* pixels = static_cast<const uint32_t*>(surface->pixels);
-  for (int y = 0; y < 800; ++y)
-    for (int x = 0; x < 1280; ++x) {
-      bool inside = x >= box.x && x < box.x + box.w;
-      uint32_t want = inside ? expected[static_cast<size_t>(y) * box.w + x - box.x] : 0;
-      ASSERT_EQ(pixels[y * (surface->pitch / 4) + x] & 0x00FFFFFF, want) << x << "," << y;
-    }
+  auto expectShown = [&](const Frame& frame) {
+    std::vector<uint32_t> expected = Stretched(frame, box.w, box.h);
+    const uint32_t* pixels = static_cast<const uint32_t*>(surface->pixels);
+    for (int y = 0; y < 800; ++y)
+      for (int x = 0; x < 1280; ++x) {
+        bool inside = x >= box.x && x < box.x + box.w;
+        uint32_t want = inside ? expected[static_cast<size_t>(y) * box.w + x - box.x] : 0;
+        ASSERT_EQ(pixels[y * (surface->pitch / 4) + x] & 0x00FFFFFF, want) << x << "," << y;
+      }
+  };
+  Frame frame = TestFrame();
+  presenter->Show(frame);
+  EXPECT_EQ(splits, 1);
+  expectShown(frame);
+  // The next frame changes a few rows (the last included): the surface
+  // shows all of it, though only the rows they make are stretched again.
+  for (int y : {0, 300, 301, 599})
+    for (int x = 0; x < frame.width; x += 3) frame.pixels[static_cast<size_t>(y) * frame.width + x] ^= 0x00808080;
+  presenter->Show(frame);
+  expectShown(frame);
+  // Shown black again (exposed, resized): the whole frame comes back.
+  presenter->ShowBlack();
+  presenter->Show(frame);
+  expectShown(frame);
   presenter.reset();
   SDL_DestroyWindow(window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
