@@ -7,6 +7,7 @@
 #include <libpq-fe.h>
 
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "score_store.h"
@@ -144,22 +145,68 @@ class PostgresStore final : public ScoreStore {
 
   std::string TicketKey() override { return key_; }
 
+  // The whole batch goes in one round trip (libpq's pipeline mode): BEGIN,
+  // one statement a submission, COMMIT, then every answer is read. The
+  // answers are a few dozen bytes each, so the socket buffers hold them all
+  // while the statements are still being sent.
   std::vector<bool> Submit(const std::vector<Entry>& entries) override {
     EnsureConnected();
+    if (PQenterPipelineMode(conn_) != 1) throw StoreError("PostgreSQL: " + Trimmed(PQerrorMessage(conn_)));
+    bool queued = PQsendQueryParams(conn_, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    for (size_t i = 0; i < entries.size() && queued; ++i) {
+      const Entry& entry = entries[i];
+      Params params;
+      params.Text(entry.submission.p)
+          .Int(entry.issued)
+          .Bytes(entry.submission.name)
+          .Bytes(entry.submission.addText)
+          .Int(entry.submission.score)
+          .Int(entry.sent);
+      queued = PQsendQueryPrepared(conn_, kUseTicket.name, params.Count(), params.Values(), params.Lengths(),
+                                   params.Formats(), 1) == 1;
+    }
+    queued = queued && PQsendQueryParams(conn_, "COMMIT", 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+    queued = queued && PQpipelineSync(conn_) == 1;
+
     std::vector<bool> stored(entries.size(), false);
-    Transaction([&] {
-      for (size_t i = 0; i < entries.size(); ++i) {
-        const Entry& entry = entries[i];
-        Params params;
-        params.Text(entry.submission.p)
-            .Int(entry.issued)
-            .Bytes(entry.submission.name)
-            .Bytes(entry.submission.addText)
-            .Int(entry.submission.score)
-            .Int(entry.sent);
-        stored[i] = Run(kUseTicket, params, PGRES_COMMAND_OK).Changed() == 1;
+    std::string failure = queued ? "" : Trimmed(PQerrorMessage(conn_));
+    // Answers: BEGIN, one a submission, COMMIT; each ends with a null.
+    for (size_t answer = 0; queued && answer < entries.size() + 2; ++answer) {
+      const Result result(PQgetResult(conn_));
+      if (!result.get()) {
+        failure = "PostgreSQL: an answer is missing";
+        break;
       }
-    });
+      const ExecStatusType status = PQresultStatus(result.get());
+      if (status != PGRES_COMMAND_OK && failure.empty()) {
+        failure = status == PGRES_PIPELINE_ABORTED ? "PostgreSQL: batch aborted" : Trimmed(PQerrorMessage(conn_));
+      }
+      // The COMMIT of a transaction that failed answers "ROLLBACK".
+      if (answer == entries.size() + 1 && failure.empty() && std::string_view(PQcmdStatus(result.get())) != "COMMIT") {
+        failure = "PostgreSQL: the transaction was rolled back";
+      }
+      if (status == PGRES_COMMAND_OK && answer >= 1 && answer <= entries.size()) stored[answer - 1] = result.Changed() == 1;
+      PQclear(PQgetResult(conn_));
+    }
+    if (queued) {
+      // Up to the sync, where the server stopped skipping after an error;
+      // bounded, in case the connection went away meanwhile.
+      for (size_t left = 2 * entries.size() + 8; left > 0; --left) {
+        PGresult* rest = PQgetResult(conn_);
+        const bool sync = rest && PQresultStatus(rest) == PGRES_PIPELINE_SYNC;
+        PQclear(rest);
+        if (sync || PQstatus(conn_) != CONNECTION_OK) break;
+      }
+    }
+    if (PQexitPipelineMode(conn_) != 1) {
+      // Answers are still pending: the connection is out of step and is made again next time.
+      broken_ = true;
+      if (failure.empty()) failure = Trimmed(PQerrorMessage(conn_));
+    }
+    if (!failure.empty()) {
+      if (!broken_ && PQstatus(conn_) == CONNECTION_OK) PQclear(PQexec(conn_, "ROLLBACK"));
+      throw StoreError(failure.rfind("PostgreSQL", 0) == 0 ? failure : "PostgreSQL: " + failure);
+    }
     return stored;
   }
 
@@ -212,7 +259,8 @@ class PostgresStore final : public ScoreStore {
   // A connection lost since the last call (the server restarted, the
   // network dropped) is made again once; StoreError when that fails too.
   void EnsureConnected() {
-    if (PQstatus(conn_) == CONNECTION_OK) return;
+    if (PQstatus(conn_) == CONNECTION_OK && !broken_) return;
+    broken_ = false;
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK) throw StoreError("lost the PostgreSQL store: " + Trimmed(PQerrorMessage(conn_)));
     Execute("SET synchronous_commit = on");
@@ -292,6 +340,7 @@ class PostgresStore final : public ScoreStore {
 
   std::string uri_;
   PGconn* conn_ = nullptr;
+  bool broken_ = false;  // out of step with the server: made again before the next use
   std::string key_;
 };
 

@@ -72,6 +72,22 @@ TEST_P(ScoreStoreTest, PruningKeepsTheBestAndForgettingDropsOnlyExpiredPValues) 
   EXPECT_EQ(store->Submit({Sent("p0", 1), Sent("p5", 1)}), (std::vector<bool>{true, false}));
 }
 
+TEST_P(ScoreStoreTest, ABatchWithAFailingStatementLeavesNothingAndTheStoreGoesOn) {
+  auto store = OpenStore(db_);
+  // A trigger that refuses the score 13, as a full disk or a lost server would fail a statement.
+  ASSERT_TRUE(Raw(GetParam() == Backend::kSqlite
+                      ? "CREATE TRIGGER refuse BEFORE INSERT ON scores WHEN NEW.score = 13 "
+                        "BEGIN SELECT RAISE(ABORT, 'refused'); END"
+                      : "CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN IF NEW.score = 13 THEN "
+                        "RAISE EXCEPTION 'refused'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql; "
+                        "CREATE TRIGGER refuse BEFORE INSERT ON scores FOR EACH ROW EXECUTE FUNCTION refuse()"));
+  EXPECT_THROW(store->Submit({Sent("a", 1), Sent("b", 13), Sent("c", 2)}), StoreError);
+  EXPECT_EQ(store->ScoreCount(), 0);
+  EXPECT_EQ(store->Submit({Sent("a", 1), Sent("c", 2)}), (std::vector<bool>{true, true}));  // not used up
+  EXPECT_EQ(store->Submit({Sent("a", 3)}), std::vector<bool>{false});
+  EXPECT_EQ(store->ScoreCount(), 2);
+}
+
 TEST_P(ScoreStoreTest, AStoreWithANewerLayoutIsRefused) {
   { OpenStore(db_); }
   ASSERT_TRUE(Raw("UPDATE meta SET value = '99' WHERE name = 'layout'"));
