@@ -230,12 +230,13 @@ bool TMainForm::WriteRestart(uint8_t openEngine) {
   GameContext& ctx = Ctx();
   const uint8_t state = StateToResume(GameState());
   // The snapshot first: a record must never point at a game that was not
-  // saved whole (a part-written one would mix two games); the main menu then.
-  const bool saved = SaveGameForRestart(state);
+  // saved whole (a part-written one would mix two games). A game that could
+  // not be saved is not given up for a restart: it goes on in this process.
+  if (!SaveGameForRestart(state)) return false;
   RestartRecord record = ctx.restart;
   record.openEngine = openEngine;
-  record.gameState = saved ? state : static_cast<uint8_t>(gsMainMenu);
-  record.musicChoice = saved ? ctx.musicChoice : 1;
+  record.gameState = state;
+  record.musicChoice = ctx.musicChoice;
   if (!WriteRestartRecord(record)) return false;
   ctx.restart = record;
   return true;
@@ -246,15 +247,20 @@ void TMainForm::SwitchWindowMode() {
   if (restarting_) return;
   GameContext& ctx = Ctx();
   if (!WriteRestart(1)) return;
-  Interrupt(2);
-  ctx.ActiveSettings.Windowed = ctx.ActiveSettings.Windowed == 1 ? 0 : 1;
+  const uint8_t windowed = ctx.ActiveSettings.Windowed == 1 ? 0 : 1;
   // Sound muted by the hide key is not the player's setting: the file keeps theirs.
   menus::TSettings saved = ctx.ActiveSettings;
+  saved.Windowed = windowed;
   if (ctx.pendingSoundRestore) {
     saved.MusicOn = ctx.rememberedMusicOn;
     saved.SoundOn = ctx.rememberedSoundOn;
   }
-  menus::SaveSettings(saved);
+  // The new process takes its window mode from the file: a mode that could
+  // not be saved would only restart into the same one. The game stays, and
+  // its record goes again so that no later start resumes it.
+  if (!menus::SaveSettings(saved) && RemoveRestartRecord()) return;
+  Interrupt(2);
+  ctx.ActiveSettings.Windowed = windowed;
 }
 
 void TMainForm::RestartIntoNewMode() {
@@ -267,7 +273,13 @@ void TMainForm::HideGame() {
   const uint8_t state = GameState();
   if (state == gsOptionsKeyCapture || state == gsGameOver || restarting_) return;
   if (ctx.ActiveSettings.Windowed == 0) {
-    if (WriteRestart(0)) Interrupt(1);
+    if (WriteRestart(0)) {
+      Interrupt(1);
+    } else if (state == gsPlaying) {
+      // The game could not be saved to hide it: at least it does not play on
+      // while the player looks away.
+      SetGameState(gsPaused);
+    }
     return;
   }
   // A second press while hidden must not remember the muted values.

@@ -70,14 +70,16 @@ class TMainForm {
   // Ends the engine and, 100 ms later, closes the window and (kinds 1, 2, 4)
   // relaunches the game; kind 3 also opens "play.url".
   void Interrupt(int kind);
-  // Saves the world snapshot (a game in progress), writes the restart record,
-  // ends the engine and flips window/full screen. Once per restart.
+  // Saves the world snapshot (a game in progress), writes the restart record
+  // and the flipped window mode, then ends the engine. Once per restart; a
+  // file that cannot be written leaves the game as it is.
   void SwitchWindowMode();
   // The options applied a new window mode (already in the settings file):
   // the game restarts into it and comes back where it was.
   void RestartIntoNewMode();
-  // The hide hot key: full screen saves and restarts minimised; a window is
-  // minimised and muted until it is back to normal.
+  // The hide hot key: full screen saves and restarts minimised (a game that
+  // cannot be saved pauses instead); a window is minimised and muted until it
+  // is back to normal.
   void HideGame();
 
   // Runs `task` on the frame thread at the start of the next run phase.
@@ -101,8 +103,9 @@ class TMainForm {
  private:
   void StartEngineOnWindow();
   // The snapshot and the restart record of a self-restart (0: the new process
-  // waits minimised). False, said on standard error, when the record could
-  // not be written: the caller does not restart.
+  // waits minimised). False, said on standard error, when the snapshot or the
+  // record could not be written: the caller does not restart, and the game
+  // goes on in this process.
   bool WriteRestart(uint8_t openEngine);
   void StepLoadingBar(int stage);
   void ShowResumedScreen();

@@ -53,4 +53,6 @@ bool WriteRestartRecord(const RestartRecord& record) {
   return false;
 }
 
+bool RemoveRestartRecord() { return platform::RemoveFile(platform::PlayerFilePath(kRestartFile)); }
+
 }  // namespace app

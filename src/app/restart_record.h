@@ -41,5 +41,7 @@ std::optional<RestartRecord> TakeRestartRecord();
 // told (once, on standard error). Without the record a new process would
 // start afresh and lose the run, so the caller then does not restart.
 bool WriteRestartRecord(const RestartRecord& record);
+// Deletes a record written for a restart that then could not go ahead.
+bool RemoveRestartRecord();
 
 }  // namespace app

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 #include "actors/combat.h"
 #include "actors/enemy.h"
 #include "actors/fire.h"
 #include "actors/hero.h"
+#include "app/game_context.h"
 #include "app/image_sprite.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
@@ -233,8 +233,6 @@ void RestoreEnemy(TGame& game, actors::TCombat& fight, const EnemyRecord& r) {
   e.Place();
 }
 
-void Complain(const char* file, const char* what) { std::fprintf(stderr, "varnok: snapshot %s: %s\n", file, what); }
-
 // The file's path where the player's files are kept.
 std::string PathOf(const char* file) { return platform::PlayerFilePath(file); }
 
@@ -244,8 +242,10 @@ bool SnapshotFileExists(const char* file) {
 }
 
 bool WriteFile(const char* file, const std::vector<uint8_t>& bytes) {
-  if (platform::WriteFileAtomic(PathOf(file), bytes)) return true;
-  Complain(file, "could not be written");
+  const std::string path = PathOf(file);
+  int error = 0;
+  if (platform::WriteFileAtomic(path, bytes, &error)) return true;
+  app::Ctx().saveNotices.Tell(app::SavedFile::kSnapshot, path, error);
   return false;
 }
 

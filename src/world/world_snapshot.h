@@ -58,8 +58,9 @@ struct WorldSnapshot {
 WorldSnapshot CaptureWorld(const TGame& game, const SnapshotExtras& extras);
 // Writes the files in order, each whole and atomically. The buildings and
 // wagons files are written only when the level has some; an older one is
-// removed, so it cannot slip into a later restore. False, with the reason on
-// standard error, when a file could not be written (the save stops there).
+// removed, so it cannot slip into a later restore. False when a file could
+// not be written: the save stops there, and the player is told (once per
+// process, on standard error).
 bool WriteWorldSnapshot(const WorldSnapshot& snapshot);
 // CaptureWorld, then WriteWorldSnapshot.
 bool SaveWorldSnapshot(const TGame& game, const SnapshotExtras& extras);

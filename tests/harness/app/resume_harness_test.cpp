@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -19,6 +20,7 @@
 #include "game_harness.h"
 #include "menus/front_end.h"
 #include "menus/typing.h"
+#include "platform/file_io.h"
 #include "platform/shell.h"
 #include "services/share_screen.h"
 #include "world/game.h"
@@ -279,18 +281,45 @@ TEST_F(ResumeHarness, HidingInAWindowMutesUntilTheWindowIsNormalAgain) {
   EXPECT_EQ(game.context().ActiveSettings.MusicOn, 1);
 }
 
-TEST_F(ResumeHarness, ASnapshotThatCannotBeWrittenSendsTheNewProcessToTheMainMenu) {
+// A full disk while the game is saved for a restart: the run is not given up
+// for a new process that could not resume it. The game goes on here (one
+// that could not hide pauses), nothing restarts, and the player is told once.
+TEST_F(ResumeHarness, AGameThatCannotBeSavedForARestartGoesOnInThisProcess) {
   GameHarness game;
   game.StartPlaying();
-  // A folder where the enemies' file belongs: the save stops there.
-  const auto enemies = game.folder().path() / "data" / "E.dat";
-  std::filesystem::remove(enemies);
-  std::filesystem::create_directories(enemies);
+  app::TMainForm& form = game.form();
+  const auto settings = game.folder().Read("data/settings.dat");
   testing::internal::CaptureStderr();
-  game.form().SwitchWindowMode();
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("E.dat"), std::string::npos);
-  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsMainMenu);
-  EXPECT_EQ(game.folder().Read("data/boss.dat").at(2), 1) << "with the menu music";
+  {
+    const platform::ScopedWriteFault fullDisk(platform::WriteStep::kWrite, ENOSPC, "E.dat");
+    form.SwitchWindowMode();
+    game.context().ActiveSettings.Windowed = 0;
+    form.HideGame();
+    EXPECT_EQ(app::GameState(), app::gsPaused);
+    form.SwitchWindowMode();
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("E.dat"), std::string::npos) << said;
+  for (int timer : {form.Timer1, form.Timer2}) EXPECT_FALSE(form.Window().TimerEnabled(timer));
+  EXPECT_EQ(game.engine().exits, 0) << "the engine goes on";
+  EXPECT_FALSE(game.folder().Exists("data/boss.dat"));
+  EXPECT_EQ(game.folder().Read("data/settings.dat"), settings);
+
+  // The record lands but the new window mode does not: no switch, and no record left behind.
+  game.context().ActiveSettings.Windowed = 1;
+  {
+    const platform::ScopedWriteFault readOnly(platform::WriteStep::kRename, EROFS, "settings");
+    form.SwitchWindowMode();
+  }
+  EXPECT_FALSE(form.Window().TimerEnabled(form.Timer2));
+  EXPECT_FALSE(game.folder().Exists("data/boss.dat"));
+  EXPECT_EQ(game.context().ActiveSettings.Windowed, 1);
+
+  form.SwitchWindowMode();
+  EXPECT_TRUE(form.Window().TimerEnabled(form.Timer2)) << "with room on the disk the switch goes ahead";
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsPaused);
+  EXPECT_EQ(game.folder().Read("data/settings.dat").at(0), 0);
 }
 
 TEST_F(ResumeHarness, HidingAWindowedGameInPlayPausesIt) {
