@@ -336,12 +336,14 @@ std::optional<WorldSnapshot> ReadWorldSnapshot(std::string& why) {
     size_t most;
   } placedLists[] = {{kSnapshotBuildingsFile, &s.buildings, kMaxLevelBuildings},
                      {kSnapshotWagonsFile, &s.wagons, kMaxLevelWagons}};
-  for (auto [file, list, most] : placedLists) {
-    if (!SnapshotFileExists(file)) continue;  // none of them on this level
+  for (const auto& placedList : placedLists) {
+    if (!SnapshotFileExists(placedList.file)) continue;  // none of them on this level
+    const size_t most = placedList.most;
     auto placed = ParseFile(
-        file, most * kPlacedSize, [most](std::span<const uint8_t> bytes) { return ParsePlaced(bytes, most); }, why);
+        placedList.file, most * kPlacedSize,
+        [most](std::span<const uint8_t> bytes) { return ParsePlaced(bytes, most); }, why);
     if (!placed) return std::nullopt;
-    *list = std::move(*placed);
+    *placedList.list = std::move(*placed);
   }
   auto things = ParseFile(kSnapshotThingsFile, kMaxLevelThings * kForegroundSize, ParseForeground, why);
   if (!things) return std::nullopt;
