@@ -10,6 +10,7 @@
 
 namespace {
 
+using process_test::CountOf;
 using process_test::GameProcessTest;
 using process_test::ReadText;
 using process_test::RunResult;
@@ -18,12 +19,6 @@ namespace fs = std::filesystem;
 
 // Scan codes of the script.
 constexpr int kEsc = 1, kEnter = 28, kAlt = 56, kUp = 200, kLeft = 203, kRight = 205, kDown = 208;
-
-size_t Count(const std::string& text, const std::string& word) {
-  size_t count = 0;
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
-  return count;
-}
 
 // An installed copy whose player folder is a 256 KiB tmpfs of this test's
 // own mount namespace (it goes when the test process ends).
@@ -87,10 +82,10 @@ TEST_F(FullDiskProcessTest, EverySaveFailsTheGamePlaysOnAndTheOldFilesStay) {
   EXPECT_NE(log.find("gamestate 4"), std::string::npos) << "the options were open\n" << log;
   EXPECT_NE(log.find("gamestate 2"), std::string::npos) << "a game was played\n" << log;
   EXPECT_TRUE(fs::exists(dir_ / "after.png")) << "the game played on instead of restarting";
-  EXPECT_EQ(Count(log, "open"), 2u) << "one engine per process, no third process";
-  EXPECT_EQ(Count(result.stderrText, "settings could not be saved"), 1u) << result.stderrText;
-  EXPECT_EQ(Count(result.stderrText, "could not be saved for its restart"), 1u) << result.stderrText;
-  EXPECT_EQ(Count(result.stderrText, "\n"), 2u) << result.stderrText;
+  EXPECT_EQ(CountOf(log, "open"), 2u) << "one engine per process, no third process";
+  EXPECT_EQ(CountOf(result.stderrText, "settings could not be saved"), 1u) << result.stderrText;
+  EXPECT_EQ(CountOf(result.stderrText, "could not be saved for its restart"), 1u) << result.stderrText;
+  EXPECT_EQ(CountOf(result.stderrText, "\n"), 2u) << result.stderrText;
 
   EXPECT_EQ(ReadText(player / "settings.dat"), settings);
   EXPECT_EQ(ReadText(player / "records.dat"), records);

@@ -44,6 +44,13 @@ inline std::vector<uint8_t> ReadBytes(const fs::path& path) {
   return {text.begin(), text.end()};
 }
 
+// How many times `word` occurs in `text`.
+inline size_t CountOf(const std::string& text, const std::string& word) {
+  size_t count = 0;
+  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
+  return count;
+}
+
 inline void WriteText(const fs::path& path, const std::string& text) {
   fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << text;

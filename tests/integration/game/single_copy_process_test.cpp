@@ -8,6 +8,7 @@
 
 namespace {
 
+using process_test::CountOf;
 using process_test::GameProcessTest;
 using process_test::ReadText;
 using process_test::RunResult;
@@ -15,12 +16,6 @@ using process_test::WriteText;
 namespace fs = std::filesystem;
 
 constexpr const char* kStrayTemp = "data/settings.dat.tmp.4242.0";
-
-size_t Count(const std::string& text, const std::string& word) {
-  size_t count = 0;
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
-  return count;
-}
 
 // The names in the data folder, and the bytes of the player's files among them.
 std::pair<std::set<std::string>, std::map<std::string, std::string>> DataFolder(const fs::path& dir) {
@@ -50,11 +45,11 @@ TEST_F(GameProcessTest, ASecondCopySaysTheGameIsRunningAndTouchesNoPlayerFile) {
   const RunResult second = Run({"second.script"}, 30);
   EXPECT_FALSE(second.timedOut);
   EXPECT_NE(second.exitCode, 0);
-  EXPECT_EQ(Count(second.stderrText, "already running"), 1u) << second.stderrText;
+  EXPECT_EQ(CountOf(second.stderrText, "already running"), 1u) << second.stderrText;
   const auto after = DataFolder(dir_);
   EXPECT_EQ(after.first, before.first) << "the second copy made or removed a file";
   EXPECT_TRUE(after.second == before.second) << "the second copy changed a player file";
-  EXPECT_EQ(Count(ReadText(dir_ / "engine.log"), "open"), 1u) << "the second copy started its engine";
+  EXPECT_EQ(CountOf(ReadText(dir_ / "engine.log"), "open"), 1u) << "the second copy started its engine";
 
   // A killed holder leaves the files free: the next copy resumes the record and sweeps the temp file.
   kill(first, SIGKILL);

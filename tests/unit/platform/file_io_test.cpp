@@ -148,19 +148,6 @@ TEST(WriteFileAtomicTest, AFailureAtAnyStepKeepsTheOldFileAndSaysWhy) {
   }
 }
 
-TEST(WriteFileAtomicTest, AFaultForOneFileLeavesTheOthersAndEndsWithItsScope) {
-  TempFolder folder;
-  int error = -1;
-  {
-    const ScopedWriteFault disk(WriteStep::kRename, ENOSPC, "settings");
-    EXPECT_FALSE(WriteFileAtomic(folder / "settings.dat", Bytes("s")));
-    EXPECT_TRUE(WriteFileAtomic(folder / "records.dat", Bytes("r"), &error));
-    EXPECT_EQ(error, 0);
-  }
-  EXPECT_TRUE(WriteFileAtomic(folder / "settings.dat", Bytes("s")));
-  EXPECT_EQ(NamesIn(folder.path()), (std::vector<std::string>{"records.dat", "settings.dat"}));
-}
-
 TEST(WriteFileAtomicTest, LeavesTheOldFileWhenTheFolderIsReadOnly) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   TempFolder folder;
