@@ -105,6 +105,21 @@ void After(long n) {
 
 bool Tracked(int fd) { return fd >= 0 && fd < kMaxFds && tracked[fd].load(); }
 
+// Runs call() between the count of a change to the folder and the kill check after it.
+template <class Call>
+auto Counted(const char* op, const std::string& path, const std::string& to, Call call) {
+  const long n = Before(op, path, to);
+  const auto result = call();
+  After(n);
+  return result;
+}
+
+// The same for a call on a descriptor of the folder.
+template <class Call>
+auto CountedFd(const char* op, int fd, Call call) {
+  return Counted(op, "fd" + std::to_string(fd), {}, call);
+}
+
 bool Writes(int flags) { return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0; }
 
 int OpenCounted(const char* op, int dirFd, const char* path, int flags, const std::function<int()>& call) {
@@ -182,55 +197,37 @@ int openat(int dirFd, const char* path, int flags, ...) {
 ssize_t write(int fd, const void* data, size_t size) {
   static auto real = Real<ssize_t (*)(int, const void*, size_t)>("write");
   if (!Tracked(fd)) return real(fd, data, size);
-  const long n = Before("write", "fd" + std::to_string(fd));
-  const ssize_t result = real(fd, data, size);
-  After(n);
-  return result;
+  return CountedFd("write", fd, [&] { return real(fd, data, size); });
 }
 
 ssize_t pwrite(int fd, const void* data, size_t size, off_t at) {
   static auto real = Real<ssize_t (*)(int, const void*, size_t, off_t)>("pwrite");
   if (!Tracked(fd)) return real(fd, data, size, at);
-  const long n = Before("pwrite", "fd" + std::to_string(fd));
-  const ssize_t result = real(fd, data, size, at);
-  After(n);
-  return result;
+  return CountedFd("pwrite", fd, [&] { return real(fd, data, size, at); });
 }
 
 ssize_t writev(int fd, const struct iovec* parts, int count) {
   static auto real = Real<ssize_t (*)(int, const struct iovec*, int)>("writev");
   if (!Tracked(fd)) return real(fd, parts, count);
-  const long n = Before("writev", "fd" + std::to_string(fd));
-  const ssize_t result = real(fd, parts, count);
-  After(n);
-  return result;
+  return CountedFd("writev", fd, [&] { return real(fd, parts, count); });
 }
 
 int ftruncate(int fd, off_t size) {
   static auto real = Real<int (*)(int, off_t)>("ftruncate");
   if (!Tracked(fd)) return real(fd, size);
-  const long n = Before("ftruncate", "fd" + std::to_string(fd));
-  const int result = real(fd, size);
-  After(n);
-  return result;
+  return CountedFd("ftruncate", fd, [&] { return real(fd, size); });
 }
 
 int fsync(int fd) {
   static auto real = Real<int (*)(int)>("fsync");
   if (!Tracked(fd)) return real(fd);
-  const long n = Before("fsync", "fd" + std::to_string(fd));
-  const int result = real(fd);
-  After(n);
-  return result;
+  return CountedFd("fsync", fd, [&] { return real(fd); });
 }
 
 int fdatasync(int fd) {
   static auto real = Real<int (*)(int)>("fdatasync");
   if (!Tracked(fd)) return real(fd);
-  const long n = Before("fdatasync", "fd" + std::to_string(fd));
-  const int result = real(fd);
-  After(n);
-  return result;
+  return CountedFd("fdatasync", fd, [&] { return real(fd); });
 }
 
 int close(int fd) {
@@ -247,40 +244,28 @@ int rename(const char* from, const char* to) {
   static auto real = Real<int (*)(const char*, const char*)>("rename");
   const std::string a = Absolute(from), b = Absolute(to);
   if (!InFolder(a) && !InFolder(b)) return real(from, to);
-  const long n = Before("rename", a, b);
-  const int result = real(from, to);
-  After(n);
-  return result;
+  return Counted("rename", a, b, [&] { return real(from, to); });
 }
 
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
   static auto real = Real<int (*)(int, const char*, int, const char*)>("renameat");
   const std::string a = Absolute(from, fromDir), b = Absolute(to, toDir);
   if (!InFolder(a) && !InFolder(b)) return real(fromDir, from, toDir, to);
-  const long n = Before("rename", a, b);
-  const int result = real(fromDir, from, toDir, to);
-  After(n);
-  return result;
+  return Counted("rename", a, b, [&] { return real(fromDir, from, toDir, to); });
 }
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
   static auto real = Real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
   const std::string a = Absolute(from, fromDir), b = Absolute(to, toDir);
   if (!InFolder(a) && !InFolder(b)) return real(fromDir, from, toDir, to, flags);
-  const long n = Before("rename", a, b);
-  const int result = real(fromDir, from, toDir, to, flags);
-  After(n);
-  return result;
+  return Counted("rename", a, b, [&] { return real(fromDir, from, toDir, to, flags); });
 }
 
 int unlink(const char* path) {
   static auto real = Real<int (*)(const char*)>("unlink");
   const std::string a = Absolute(path);
   if (!InFolder(a)) return real(path);
-  const long n = Before("unlink", a);
-  const int result = real(path);
-  After(n);
-  return result;
+  return Counted("unlink", a, {}, [&] { return real(path); });
 }
 
 // remove() reaches unlink inside the C library, out of this file's sight.
@@ -288,20 +273,14 @@ int remove(const char* path) {
   static auto real = Real<int (*)(const char*)>("remove");
   const std::string a = Absolute(path);
   if (!InFolder(a)) return real(path);
-  const long n = Before("unlink", a);
-  const int result = real(path);
-  After(n);
-  return result;
+  return Counted("unlink", a, {}, [&] { return real(path); });
 }
 
 int unlinkat(int dirFd, const char* path, int flags) {
   static auto real = Real<int (*)(int, const char*, int)>("unlinkat");
   const std::string a = Absolute(path, dirFd);
   if (!InFolder(a)) return real(dirFd, path, flags);
-  const long n = Before("unlink", a);
-  const int result = real(dirFd, path, flags);
-  After(n);
-  return result;
+  return Counted("unlink", a, {}, [&] { return real(dirFd, path, flags); });
 }
 
 }  // extern "C"
