@@ -198,5 +198,6 @@ void iPadPlayStatesSet(const int32_t* states, int32_t count) {
   for (int32_t i = 0; states && i < count; ++i) list.push_back(states[i]);
   E().PadPlayStatesSet(list);
 }
+int64_t iEngineFrame(void) { return static_cast<int64_t>(E().ScriptFrame()); }
 
 }  // extern "C"

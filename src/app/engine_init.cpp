@@ -210,7 +210,7 @@ void TMainForm::EngineInit() {
   // 18.
   iSpriteHide(res.loadingPicture1);
   iSpriteHide(res.loadingBar);
-  iFrqSet(0.015f);
+  iFrqSet(kFrameMs / 1000.0f);
   // A game resumed in play keeps the game music its level build started.
   PlayMusic(ctx.musicChoice != 0 ? "1" : "2");
 }

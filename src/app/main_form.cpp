@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "actors/combat.h"
 #include "app/game_context.h"
@@ -89,6 +90,26 @@ TMainForm::~TMainForm() {
   if (Ctx().form == this) Ctx().form = nullptr;
   EngineHost.StopEngine();
   library_.phases().iWindowLinkSet(nullptr);
+}
+
+void TMainForm::FollowEngineFrames(platform::FrameTickClock& clock) {
+  frameClock_ = &clock;
+  EngineHost.OnFrameCounted = [this](int64_t frame, const std::function<bool()>& stopping) {
+    const bool moved = frameClock_->Follow(frame);
+    if (!timersFollowFrames_) {
+      window_.SetTimersFollowFrames(true);
+      timersFollowFrames_ = true;
+    }
+    // What the timers do (most of it posted to the frame) is then in place
+    // before the frame runs, whatever the machine's pace.
+    if (moved) window_.Sync(stopping);
+  };
+  EngineHost.OnFramesEnded = [this] {
+    // Without frames the timers (a relaunch delay) run on real time.
+    frameClock_->Release();
+    window_.SetTimersFollowFrames(false);
+    timersFollowFrames_ = false;
+  };
 }
 
 void TMainForm::FormCreate() {
@@ -223,6 +244,10 @@ void TMainForm::CloseAndRelaunch() {
   // what the engine leaves for it in the environment (the window's place) is there.
   EngineHost.StopEngine();
   if (HandOverPlayerFiles) HandOverPlayerFiles();
+  if (frameClock_) {
+    // The snapshot's times go on in the next process as they would on the real clock.
+    ::setenv(kFrameTicksVariable, std::to_string(frameClock_->FrameTicks()).c_str(), 1);
+  }
   platform::RelaunchSelf();
 }
 

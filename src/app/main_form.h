@@ -14,6 +14,7 @@
 
 #include "engine/engine_host.h"
 #include "platform/main_window.h"
+#include "platform/tick_clock.h"
 #include "services/http_client.h"
 #include "services/score_client.h"
 
@@ -27,6 +28,9 @@ inline constexpr uint32_t kRestartDelayMs = 100;  // Timer1..4
 inline constexpr uint32_t kLevelTransitionMs = 2000;  // Timer5: pause before the next level
 inline constexpr uint32_t kGameOverMs = 1000;         // Timer6: game-over picture before the records check
 inline constexpr uint32_t kRecordsCheckMs = 2000;     // Timer7: game-over wait before the records check
+inline constexpr uint32_t kFrameMs = 15;              // the engine's frame period (iFrqSet)
+// Where a relaunched window-less game takes its clock up (the time of the last frame).
+inline constexpr const char* kFrameTicksVariable = "VARNOK_FRAME_TICKS";
 inline constexpr const char* kWindowRefusedMessage =
     "The game window could not be opened: no graphical display can be reached.";
 
@@ -48,6 +52,12 @@ class TMainForm {
   // Lets go of the player files just before a relaunch starts the next copy,
   // which waits for them; this process writes none of them any more.
   std::function<void()> HandOverPlayerFiles;
+
+  // The game's time follows the engine's frames (`clock` is the installed
+  // tick clock; the window-less engine): it moves at the start of each frame,
+  // and the window's timers due then run before the frame does, so a script
+  // gives the same run on any machine. Call before FormCreate.
+  void FollowEngineFrames(platform::FrameTickClock& clock);
 
   // Window creation: player files, restart record, engine start.
   void FormCreate();
@@ -123,6 +133,8 @@ class TMainForm {
   std::mutex frameTasksMutex_;
   std::vector<std::function<void()>> frameTasks_;
   bool hudTextsShown_ = false;         // the last frame printed the play screen's texts
+  platform::FrameTickClock* frameClock_ = nullptr;  // set when time follows the engine's frames
+  bool timersFollowFrames_ = false;    // engine thread only
   std::atomic<bool> windowRefused_{false};
   // Last member: its thread posts to the frame tasks above, so it goes first.
   std::unique_ptr<services::TConnThrd> connThrd_;

@@ -40,6 +40,8 @@ void TEngineHost::StartEngine(intptr_t window) {
   config.exit = [this] { DoExit(); };
   if (ActivateWindow) config.activateWindow = [this, window] { ActivateWindow(window); };
   if (OnOpenRefused) config.refused = [this] { OnOpenRefused(); };
+  config.frameCounted = OnFrameCounted;
+  config.framesEnded = OnFramesEnded;
   thread_ = std::make_unique<TEngineThread>(library_.phases(), std::move(config));
   thread_->Resume();
 }

@@ -47,6 +47,7 @@ void TEngineThread::Execute() {
   } catch (const std::exception&) {
     error_.store("Unexpected error in the game's engine callbacks");
   }
+  if (config_.framesEnded) config_.framesEnded();
 
   phases_.iEngineExitBegin();
   if (config_.exit) config_.exit();
@@ -56,6 +57,10 @@ void TEngineThread::Execute() {
   if (!opened && config_.refused) config_.refused();
 }
 
+void TEngineThread::FrameCounted() {
+  if (config_.frameCounted) config_.frameCounted(phases_.iEngineFrame(), [this] { return Terminated(); });
+}
+
 void TEngineThread::RunPhases() {
   if (config_.activateWindow) config_.activateWindow();
 
@@ -63,7 +68,10 @@ void TEngineThread::RunPhases() {
     // Window-system events come first; an inactive engine waits for one
     // instead of spinning.
     const bool active = phases_.iEngineIsActive();
-    if (phases_.iEngineMessage(active ? 0 : 1)) continue;
+    const bool event = phases_.iEngineMessage(active ? 0 : 1);
+    // A minimised window's frames go on counting.
+    FrameCounted();
+    if (event) continue;
     if (!phases_.iEngineIsActive() || !phases_.iEngineIsReady()) continue;
 
     phases_.iEngineMain();
@@ -80,6 +88,7 @@ void TEngineThread::RunPhases() {
 
     if (!phases_.iEngineIsSkippingRunPhase()) {
       phases_.iEngineRunBegin();
+      FrameCounted();
       if (config_.run) config_.run();
       if (phases_.iEngineErrorFlag()) {
         error_.store(kRunPhaseError);

@@ -28,6 +28,11 @@ class TEngineThread {
     Callback init, run, exit;         // the host's DoInit, DoRun, DoExit
     Callback activateWindow;          // makes the main window the active one
     Callback refused;                 // the engine could not open its window (after the exit phase)
+    // The engine's frame count, after each turn's window-system events and
+    // at the start of each run phase (before `run`). `stopping` tells a wait
+    // in it that the thread is asked to end.
+    std::function<void(int64_t frame, const std::function<bool()>& stopping)> frameCounted;
+    Callback framesEnded;             // no more frames from this instance (before the exit phase)
   };
 
   // Created suspended: nothing runs until Resume.
@@ -49,6 +54,7 @@ class TEngineThread {
  private:
   void Execute();
   void RunPhases();
+  void FrameCounted();
 
   const EnginePhaseCalls& phases_;
   Config config_;

@@ -63,6 +63,7 @@ void MainWindow::Close() {
     closed_ = true;
   }
   wake_.notify_all();
+  synced_.notify_all();
 }
 
 bool MainWindow::Closed() const {
@@ -89,6 +90,45 @@ void MainWindow::SetTimerEnabled(int timer, bool enabled) {
 bool MainWindow::TimerEnabled(int timer) const {
   std::lock_guard lock(mutex_);
   return timer >= 0 && timer < static_cast<int>(timers_.size()) && timers_[timer].enabled;
+}
+
+void MainWindow::SetTimersFollowFrames(bool on) {
+  {
+    std::lock_guard lock(mutex_);
+    timersFollowFrames_ = on;
+  }
+  wake_.notify_one();
+}
+
+bool MainWindow::TimerDueLocked(uint32_t now) const {
+  for (const Timer& timer : timers_) {
+    if (timer.enabled && now - timer.lastTick >= timer.intervalMs) return true;
+  }
+  return false;
+}
+
+void MainWindow::Sync(const std::function<bool()>& giveUp) {
+  std::unique_lock lock(mutex_);
+  if (closed_ || (!running_ && tasks_.empty() && !TimerDueLocked(GetTickCount()))) return;
+  const uint64_t ticket = ++syncsAsked_;
+  // Timers come before posted work, so every timer due now has fired when
+  // the loop reaches this.
+  tasks_.push_back([this, ticket] {
+    {
+      std::lock_guard done(mutex_);
+      syncsDone_ = ticket;
+    }
+    synced_.notify_all();
+  });
+  wake_.notify_one();
+  while (syncsDone_ < ticket && !closed_) {
+    if (synced_.wait_for(lock, std::chrono::milliseconds(kMaxWaitMs)) == std::cv_status::timeout && giveUp) {
+      lock.unlock();
+      const bool stop = giveUp();
+      lock.lock();
+      if (stop) return;
+    }
+  }
 }
 
 WindowState MainWindow::State() const {
@@ -142,8 +182,10 @@ bool MainWindow::RunOne(bool wait) {
     // A due timer first, then posted work.
     const uint32_t now = GetTickCount();
     uint32_t untilNext = kMaxWaitMs;
+    // Timers that follow frames fire only while a Sync waits for them.
+    const bool timersMayFire = !timersFollowFrames_ || syncsDone_ < syncsAsked_;
     for (Timer& timer : timers_) {
-      if (!timer.enabled) continue;
+      if (!timer.enabled || !timersMayFire) continue;
       const uint32_t elapsed = now - timer.lastTick;
       if (elapsed >= timer.intervalMs) {
         timer.lastTick = now;
@@ -160,8 +202,11 @@ bool MainWindow::RunOne(bool wait) {
       if (wait) wake_.wait_for(lock, std::chrono::milliseconds(untilNext));
       return !closed_ && wait;
     }
+    running_ = true;
   }
   task();
+  std::lock_guard lock(mutex_);
+  running_ = false;
   return true;
 }
 

@@ -55,6 +55,16 @@ class MainWindow {
   void SetTimerEnabled(int timer, bool enabled);
   bool TimerEnabled(int timer) const;
 
+  // For a tick clock that moves only with frames: while on, timers fire only
+  // for Sync, which the frames' thread calls right after the clock moved, so
+  // that a timer's work lands in the same frame on every run.
+  void SetTimersFollowFrames(bool on);
+  // Has the loop run every timer that is due now, then the work posted before
+  // this call, and returns once it has, or once the window is closed or
+  // `giveUp` (asked every few milliseconds) says so. Returns at once when
+  // nothing is due, queued or running. From any thread but the loop's.
+  void Sync(const std::function<bool()>& giveUp);
+
   CommandHandler OnSystemCommand;   // close, minimise, maximise, restore, caption double-click
   Task OnActivate;                  // the window became active
   Task OnDeactivate;                // the window lost the focus
@@ -75,6 +85,7 @@ class MainWindow {
   };
   void HandleCommand(int32_t command);
   bool RunOne(bool wait);
+  bool TimerDueLocked(uint32_t now) const;
   static void LinkCommand(void* context, int32_t command);
 
   intptr_t handle_;
@@ -84,6 +95,11 @@ class MainWindow {
   std::deque<Task> tasks_;
   std::vector<Timer> timers_;
   bool closed_ = false;
+  bool timersFollowFrames_ = false;
+  bool running_ = false;      // a task or timer is running outside the lock
+  uint64_t syncsAsked_ = 0;   // Sync calls queued ...
+  uint64_t syncsDone_ = 0;    // ... and reached by the loop
+  std::condition_variable synced_;
   WindowState state_ = WindowState::kNormal;
 };
 

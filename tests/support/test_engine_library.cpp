@@ -17,6 +17,7 @@ std::string eventLog;
 std::atomic<int> settingsResult{1};
 std::atomic<int> frameLimit{-1};     // run phases before the engine stops by itself; -1 = none
 std::atomic<int> framesRun{0};
+std::atomic<int64_t> frameCount{0};  // the script's frame count: one more every run phase
 std::atomic<bool> rendering{false};
 std::atomic<bool> initialized{false};
 std::atomic<int> initErrorFlag{0};
@@ -39,6 +40,7 @@ __attribute__((visibility("default"))) void TestEngine_Reset(int settings, int f
   settingsResult = settings;
   frameLimit = frames;
   framesRun = 0;
+  frameCount = 0;
   initErrorFlag = 0;
 }
 __attribute__((visibility("default"))) void TestEngine_SetInitError(int flag) { initErrorFlag = flag; }
@@ -87,7 +89,8 @@ __attribute__((visibility("default"))) void iEngineInitEnd(void) {
 }
 __attribute__((visibility("default"))) EBool iEngineErrorFlag(void) { return initErrorFlag; }
 __attribute__((visibility("default"))) EBool iEngineIsSkippingRunPhase(void) { return 0; }
-__attribute__((visibility("default"))) void iEngineRunBegin(void) {}
+__attribute__((visibility("default"))) void iEngineRunBegin(void) { ++frameCount; }
+__attribute__((visibility("default"))) int64_t iEngineFrame(void) { return frameCount; }
 __attribute__((visibility("default"))) void iEngineRunEnd(void) {
   if (frameLimit >= 0 && ++framesRun >= frameLimit) rendering = false;
   else if (frameLimit < 0) ++framesRun;

@@ -189,7 +189,10 @@ enum {
   /* platform: the game states (as iGameStateSet reports them) in which game controllers */     \
   /* press the play keys (A jumps, B throws); in every other state they work the menus */       \
   /* (A is Enter, B is Esc). May be called before iEngineOpen; count 0 = menus everywhere. */  \
-  OP(void, iPadPlayStatesSet, (const int32_t* states, int32_t count))
+  OP(void, iPadPlayStatesSet, (const int32_t* states, int32_t count))                            \
+  /* platform: the script's frame count (the FRAME of the engine log): one more for every run */ \
+  /* phase, and at the frame rate while no frame runs (minimised, placeholder). Any thread. */    \
+  OP(int64_t, iEngineFrame, (void))
 
 // Declarations of every exported operation. The game calls the engine only
 // through its own call table and defines VARNOK_ENGINE_NO_PROTOTYPES so that

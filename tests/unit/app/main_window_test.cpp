@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
 #include <thread>
 
 #include "platform/tick_clock.h"
@@ -54,6 +56,50 @@ TEST_F(MainWindowTest, TimerThatDisablesItselfRunsOnce) {
     window_.RunPending();
   }
   EXPECT_EQ(fired, 1);
+}
+
+TEST_F(MainWindowTest, TimersThatFollowFramesFireOnlyForASyncWhichReturnsOnceTheyAndEarlierWorkHaveRun) {
+  std::atomic<int> fired{0};
+  std::string order;  // written on the loop, read here only after a Sync
+  const int timer = window_.AddTimer(30, [&] {
+    ++fired;
+    order += 't';
+  });
+  window_.SetTimersFollowFrames(true);
+  window_.SetTimerEnabled(timer, true);
+  clock_.Advance(30);
+  window_.RunPending();
+  EXPECT_EQ(fired, 0) << "a due timer waits for the frame's Sync";
+
+  std::thread loop([this] { window_.Run(); });
+  window_.Post([&] { order += 'p'; });
+  window_.Sync(nullptr);
+  EXPECT_EQ(fired, 1);
+  EXPECT_EQ(order.size(), 2u) << "the work posted before the Sync has run too: " << order;
+  window_.Sync(nullptr);  // nothing due or queued: back at once
+  clock_.Advance(30);
+  window_.Sync(nullptr);
+  EXPECT_EQ(fired, 2);
+
+  // Without frames the loop runs its timers on its own again.
+  window_.SetTimersFollowFrames(false);
+  clock_.Advance(30);
+  window_.Post([this] { window_.Close(); });
+  loop.join();
+  EXPECT_EQ(fired, 3) << "the timer comes before the posted close";
+}
+
+TEST_F(MainWindowTest, ASyncThatNobodyServesEndsWhenTheWindowClosesOrItsCallerGivesUp) {
+  window_.Post([] {});
+  std::atomic<bool> stop{false};
+  std::thread givingUp([&] { window_.Sync([&] { return stop.load(); }); });
+  stop = true;
+  givingUp.join();
+
+  std::thread closing([this] { window_.Sync(nullptr); });
+  window_.Close();
+  closing.join();
+  window_.Sync(nullptr);  // closed: back at once
 }
 
 TEST_F(MainWindowTest, PostedWorkRunsOnTheLoopInOrder) {

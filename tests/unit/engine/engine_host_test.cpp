@@ -6,6 +6,8 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace engine {
 namespace {
@@ -87,6 +89,22 @@ TEST_F(EngineHostTest, InitOnceThenARunPhaseEveryFrameThenExitOnce) {
   host_.StopEngine();
   EXPECT_EQ(Events(), "open;settings;initBegin;init;initEnd;exitBegin;exit;exitEnd;close;");
   EXPECT_EQ(runs_, 5);
+}
+
+TEST_F(EngineHostTest, TheFrameCountIsToldAtTheStartOfEachRunPhaseAndTheEndOfFramesBeforeTheExitPhase) {
+  std::vector<std::pair<int64_t, int>> counted;  // the frame, and the run phases already run
+  host_.OnFrameCounted = [&](int64_t frame, const std::function<bool()>& stopping) {
+    if (counted.empty() || counted.back().first != frame) counted.emplace_back(frame, runs_.load());
+    EXPECT_FALSE(stopping());
+  };
+  host_.OnFramesEnded = [this] { log_("framesEnded"); };
+  reset_(1, 3);
+  host_.StartEngine(1);
+  WaitUntilStopped();
+  host_.StopEngine();
+  EXPECT_EQ(counted, (std::vector<std::pair<int64_t, int>>{{0, 0}, {1, 0}, {2, 1}, {3, 2}}))
+      << "each frame before its run phase";
+  EXPECT_EQ(Events(), "open;settings;initBegin;init;initEnd;framesEnded;exitBegin;exit;exitEnd;close;");
 }
 
 TEST_F(EngineHostTest, SecondStartEndsTheFirstInstanceBeforeTheNextInit) {

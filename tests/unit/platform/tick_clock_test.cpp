@@ -66,5 +66,44 @@ TEST_F(TickClockTest, ReadersSeeTimeOnlyMoveForwardWhileAnotherThreadAdvancesIt)
   EXPECT_EQ(GetTickCount(), kSteps);
 }
 
+TEST_F(TickClockTest, AFrameClockStandsUntilFramesComeFollowsThemAndGoesOnInRealTimeWithout) {
+  FakeTickClock real(5000);
+  FrameTickClock clock(15, real, 700);
+  real.Advance(100);
+  EXPECT_EQ(clock.Ticks(), 700u) << "no frames yet: the time stands";
+  EXPECT_FALSE(clock.Follow(0)) << "frame 0 is the start";
+  EXPECT_TRUE(clock.Follow(4));
+  EXPECT_EQ(clock.Ticks(), 700u + 4 * 15) << "the script's frame count, whatever real time did";
+  real.Advance(1000);
+  EXPECT_FALSE(clock.Follow(4)) << "the same frame twice moves nothing";
+  EXPECT_EQ(clock.Ticks(), 760u);
+
+  clock.Release();
+  EXPECT_FALSE(clock.Following());
+  real.Advance(40);
+  EXPECT_EQ(clock.Ticks(), 800u) << "real time on from the last frame";
+  EXPECT_EQ(clock.FrameTicks(), 760u) << "the last frame's time, not the real time since";
+
+  // Frames again (the count of another instance may be anywhere): on from the present, never back.
+  EXPECT_TRUE(clock.Follow(2));
+  EXPECT_EQ(clock.Ticks(), 800u);
+  clock.Follow(3);
+  EXPECT_EQ(clock.Ticks(), 815u);
+  clock.Follow(1);
+  EXPECT_EQ(clock.Ticks(), 815u) << "a count that went back does not take the time back";
+  clock.Follow(2);
+  EXPECT_EQ(clock.FrameTicks(), 830u);
+}
+
+TEST_F(TickClockTest, AFrameClockWrapsLikeA32BitCountAndCarriesFarFrameNumbers) {
+  FakeTickClock real;
+  FrameTickClock clock(15, real, 0xFFFFFFF0u);
+  clock.Follow(2);
+  EXPECT_EQ(clock.Ticks(), 0x0Eu);
+  FrameTickClock late(15, real);
+  late.Follow((int64_t{1} << 40) + 3);  // the product overflows 32 bits; only its low bits count
+  EXPECT_EQ(late.Ticks(), 45u);
+}
+
 }  // namespace
 }  // namespace platform
