@@ -54,6 +54,12 @@ class TCombat final : public world::CombatHooks {
   void HideActors() override;
   void SetActorPriority(int32_t priority) override;
 
+  // The fight's part of the world snapshot (combat_snapshot.cpp).
+  void CaptureEnemies(std::vector<world::snapshot::EnemyRecord>& enemies) const override;
+  void CaptureHeroShots(world::snapshot::HeroRecord& hero) const override;
+  void RestoreHeroShots(const world::snapshot::HeroRecord& hero) override;
+  void RestoreEnemies(std::span<const world::snapshot::EnemyRecord> enemies) override;
+
   TBattlefield& Field() { return field_; }
   THeroArsenal& Arsenal() { return arsenal_; }
 

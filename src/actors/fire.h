@@ -18,6 +18,7 @@ class TFire : public TFirstPlaneThing {
   void Show() override;
   void Hide() override;
   void Place() override;
+  TFire* AsFire() override { return this; }
   // Ten new particles.
   virtual void Emit();
 

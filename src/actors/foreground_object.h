@@ -29,6 +29,8 @@ enum class ThingKind : uint8_t {
 // indexed by the kind (kBox .. kLowBeam).
 inline constexpr int kTexturedThingKinds = 5;
 
+class TFire;
+
 class TFirstPlaneThing {
  public:
   virtual ~TFirstPlaneThing() = default;
@@ -43,6 +45,8 @@ class TFirstPlaneThing {
 
   // Fires burn in the list but never take part in a collision.
   bool IsFire() const { return Kind() == ThingKind::kWindowFire || Kind() == ThingKind::kRoundFire; }
+  // The fire this object is, for the frame loop's burning; null for scenery.
+  virtual TFire* AsFire() { return nullptr; }
   CollisionRect Box() const { return BoxAround(X, Y, HalfHeight, HalfWidth); }
 
   EHandle Sprite = 0;          // the object's sprite; none for the roof box and the fires

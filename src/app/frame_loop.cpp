@@ -173,7 +173,7 @@ void TMainForm::EngineRun() {
   if (GameState() == gsPaused) PauseCaption();
   if (game && FiresBurn(GameState())) {
     for (const auto& thing : game->foregroundObjects) {
-      if (thing->IsFire()) static_cast<actors::TFire&>(*thing).Emit();
+      if (actors::TFire* fire = thing->AsFire()) fire->Emit();
     }
   }
   if (MainMenuBeside(GameState())) menus::Menus().mainMenu.HighlightFade();

@@ -11,6 +11,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <vector>
+
+#include "world/snapshot_records.h"
 
 namespace world {
 
@@ -64,6 +68,18 @@ class CombatHooks {
   virtual void HideActors() = 0;
   // Priority of every enemy, enemy shot, pick-up and hero shot sprite.
   virtual void SetActorPriority(int32_t priority) = 0;
+
+  // The fight's part of the world snapshot: the enemies with their shots, and
+  // the hero's five saved pools inside his record. A world without
+  // combatants saves none and restores none.
+  virtual void CaptureEnemies(std::vector<snapshot::EnemyRecord>& /*enemies*/) const {}
+  virtual void CaptureHeroShots(snapshot::HeroRecord& /*hero*/) const {}
+  // Called while the hero is restored, after his fields and before his
+  // sprites are shown, so the shots' sprites keep their place in his pools.
+  virtual void RestoreHeroShots(const snapshot::HeroRecord& /*hero*/) {}
+  // Called last, once the level's scenery is back: each enemy is made, Init
+  // and set from its record; a record of an unknown kind is skipped.
+  virtual void RestoreEnemies(std::span<const snapshot::EnemyRecord> /*enemies*/) {}
 };
 
 }  // namespace world

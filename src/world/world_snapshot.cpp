@@ -4,16 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
-#include "actors/combat.h"
-#include "actors/enemy.h"
 #include "actors/fire.h"
 #include "actors/hero.h"
 #include "app/game_context.h"
-#include "app/image_sprite.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
+#include "world/combat_hooks.h"
 #include "world/game.h"
 #include "world/level_generation.h"
 #include "world/level_limits.h"
@@ -29,12 +26,6 @@ constexpr int32_t kLowestRank = 10;
 constexpr int32_t kLastHeroDeathFrame = 4;
 constexpr int32_t kTopJumpCounter = 19;
 constexpr int32_t kMaxCrawlSteps = 20;
-constexpr long double kDegreesPerRadian = 180 / std::numbers::pi_v<long double>;
-
-
-// The fight's lists, when the world has the real fight installed (a world
-// without it has no enemies or hero shots to save or restore).
-actors::TCombat* Fight(const TGame& game) { return dynamic_cast<actors::TCombat*>(game.combat); }
 
 // Class codes of the foreground objects, in the order of the code table.
 int32_t CodeOf(actors::ThingKind kind) {
@@ -62,41 +53,6 @@ std::unique_ptr<actors::TFirstPlaneThing> MakeThing(int32_t code) {
     case kCodeWindowFire: return std::make_unique<actors::TWindowFire>();
     case kCodeRoundFire: return std::make_unique<actors::TRoundFire>();
     default: return nullptr;
-  }
-}
-
-ShotRecord ShotOf(const actors::TMissile& shot) {
-  return ShotRecord{shot.X, shot.Y, shot.Age, shot.Direction, shot.Free};
-}
-
-template <size_t N, class Pool>
-void CaptureShots(std::array<ShotRecord, N>& records, const Pool& pool) {
-  for (size_t i = 0; i < N && i < pool.size(); ++i) records[i] = ShotOf(*pool[i]);
-}
-
-// A saved shot back into its pool entry. An age outside the flight's span
-// (never written by the game) is held to it, so the shot ends as usual.
-void RestoreShot(actors::TMissile& shot, const ShotRecord& record) {
-  shot.X = record.x;
-  shot.Y = record.y;
-  shot.Age = std::clamp(record.age, 0, actors::kMissileMaxAge + 1);
-  shot.Direction = record.direction;
-  shot.Free = record.free != 0 ? 1 : 0;
-  app::SetSpriteLocation(shot.Sprite, static_cast<float>(shot.X), static_cast<float>(shot.Y));
-}
-
-template <size_t N, class Pool>
-void RestoreHeroShots(Pool& pool, const std::array<ShotRecord, N>& records, bool turned) {
-  for (size_t i = 0; i < N && i < pool.size(); ++i) {
-    actors::TMissile& shot = *pool[i];
-    RestoreShot(shot, records[i]);
-    if (shot.Free) continue;
-    // Bolts fly turned along their direction, as when they were fired.
-    if (turned) {
-      const EngineVec orientation{0, 0, static_cast<float>(shot.Direction * kDegreesPerRadian)};
-      iSpriteOrientationSet(shot.Sprite, &orientation);
-    }
-    iSpriteShow(shot.Sprite);
   }
 }
 
@@ -133,32 +89,7 @@ HeroRecord CaptureHero(const TGame& game) {
   r.landing = h.Landing;
   r.groundY = h.GroundY;
   r.surfaceHeight = h.SurfaceHeight;
-  if (actors::TCombat* fight = Fight(game)) {
-    const actors::THeroArsenal& arsenal = fight->Arsenal();
-    CaptureShots(r.shotsA, arsenal.ShotsA);
-    CaptureShots(r.shotsB, arsenal.ShotsB);
-    CaptureShots(r.shotsC, arsenal.ShotsC);
-    CaptureShots(r.shotsE, arsenal.ShotsE);
-    CaptureShots(r.grenades, arsenal.Grenades);
-  }
-  return r;
-}
-
-EnemyRecord CaptureEnemy(const actors::TEnemy& e) {
-  EnemyRecord r;
-  r.classCode = e.TerrKind();
-  r.facingRight = e.FacingRight;
-  r.animTick = static_cast<int32_t>(e.AnimTick);
-  r.frame = e.Frame;
-  r.x = e.X;
-  r.y = e.Y;
-  r.halfHeight = e.HalfHeight;
-  r.halfWidth = e.HalfWidth;
-  r.hitPoints = e.HitPoints;
-  r.dead = e.Dead;
-  r.walks = e.Walks;
-  r.fireTick = static_cast<int32_t>(e.FireTick);
-  for (size_t i = 0; i < r.shots.size() && i < e.Missiles.size(); ++i) r.shots[i] = ShotOf(*e.Missiles[i]);
+  if (game.combat) game.combat->CaptureHeroShots(r);
   return r;
 }
 
@@ -189,48 +120,12 @@ void RestoreHero(TGame& game, const HeroRecord& r) {
   h.GroundY = r.groundY;
   h.SurfaceHeight = r.surfaceHeight;
 
-  if (actors::TCombat* fight = Fight(game)) {
-    actors::THeroArsenal& arsenal = fight->Arsenal();
-    RestoreHeroShots(arsenal.ShotsA, r.shotsA, false);
-    RestoreHeroShots(arsenal.ShotsB, r.shotsB, false);
-    RestoreHeroShots(arsenal.ShotsC, r.shotsC, true);
-    RestoreHeroShots(arsenal.ShotsE, r.shotsE, true);
-    RestoreHeroShots(arsenal.Grenades, r.grenades, false);
-  }
+  if (game.combat) game.combat->RestoreHeroShots(r);
 
   // The pose the flags describe (the hero faces right after a restore).
   iSpriteTextureSwap(h.DyingSprite, h.DyingTex[h.FacingRight][h.DeathFrame]);
   h.ShowOnPlayScreen();
   h.PlaceSprites();
-}
-
-void RestoreEnemy(TGame& game, actors::TCombat& fight, const EnemyRecord& r) {
-  if (r.classCode < 1 || r.classCode > actors::kEnemyKinds) return;
-  fight.Field().enemies.push_back(actors::MakeEnemy(r.classCode, game));
-  actors::TEnemy& e = *fight.Field().enemies.back();
-  e.Init();
-  e.X = r.x;
-  e.Y = r.y;
-  e.HalfHeight = r.halfHeight;
-  e.HalfWidth = r.halfWidth;
-  e.HitPoints = r.hitPoints;
-  e.Dead = r.dead != 0;
-  e.Walks = r.walks != 0;
-  if (!e.Walks) {
-    // An enemy on an object stands facing left, on its first left picture.
-    e.FacingRight = 0;
-    iSpriteTextureSwap(e.Sprite, e.TexLeft[1]);
-  }
-  if (e.Dead) {
-    // A dead enemy comes back dead: on its saved death picture (bounded to
-    // the pictures its kind has), never walking its death again from the start.
-    int32_t frame = std::clamp(r.frame, actors::kFirstDeathFrame, actors::kEnemyFrameSlots);
-    while (frame > actors::kFirstDeathFrame && e.TexRight[frame] == 0) --frame;
-    e.Frame = frame;
-    iSpriteTextureSwap(e.Sprite, e.FacingRight ? e.TexRight[frame] : e.TexLeft[frame]);
-  }
-  for (size_t i = 0; i < r.shots.size() && i < e.Missiles.size(); ++i) RestoreShot(*e.Missiles[i], r.shots[i]);
-  e.Place();
 }
 
 // The file's path where the player's files are kept.
@@ -298,9 +193,7 @@ WorldSnapshot CaptureWorld(const TGame& game, const SnapshotExtras& extras) {
   for (const auto& t : game.foregroundObjects) {
     s.things.push_back({CodeOf(t->Kind()), t->X, t->Y, t->HalfHeight, t->HalfWidth});
   }
-  if (actors::TCombat* fight = Fight(game)) {
-    for (const auto& e : fight->Field().enemies) s.enemies.push_back(CaptureEnemy(*e));
-  }
+  if (game.combat) game.combat->CaptureEnemies(s.enemies);
   if (game.hero) s.hero = CaptureHero(game);
   return s;
 }
@@ -404,9 +297,7 @@ void RestoreWorld(TGame& game, const WorldSnapshot& s) {
     t.HalfWidth = r.halfWidth;
     t.Place();
   }
-  if (actors::TCombat* fight = Fight(game)) {
-    for (const EnemyRecord& r : s.enemies) RestoreEnemy(game, *fight, r);
-  }
+  if (game.combat) game.combat->RestoreEnemies(s.enemies);
 }
 
 }  // namespace world
