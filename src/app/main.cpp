@@ -2,10 +2,11 @@
 // files are locked for this copy, the engine library is loaded and hands over
 // its operations, then the main window runs until it is closed.
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 #include <optional>
+#include <string_view>
 
 #include "app/main_form.h"
 #include "app/single_copy.h"
@@ -34,9 +35,46 @@ uint32_t CarriedFrameTicks() {
   return error == std::errc() && at == end ? ticks : 0;
 }
 
+constexpr const char* kHelp =
+    "Usage: varnok [OPTION]\n"
+    "Play Varnok, a side-scrolling action game: fight through city streets and\n"
+    "along the roofs of a moving train.\n"
+    "\n"
+    "      --help     display this help and exit\n"
+    "      --version  output version information and exit\n"
+    "\n"
+    "Settings are made in the game's options menu. An installed copy keeps the\n"
+    "player's files in $XDG_DATA_HOME/varnok (~/.local/share/varnok by default).\n"
+    "\n"
+    "Report bugs to: <" VARNOK_BUG_URL ">\n"
+    "Varnok home page: <" VARNOK_HOME_URL ">\n";
+
+// --help and --version answer and end before anything else happens: no
+// window, no lock, no player file. The game takes no other argument (it
+// restarts itself without any), so anything else is refused.
+std::optional<int> AnswerCommandLine(int argc, char** argv) {
+  if (argc < 2) return std::nullopt;
+  const auto given = [argc, argv](const char* option) {
+    for (int i = 1; i < argc; ++i) {
+      if (std::strcmp(argv[i], option) == 0) return true;
+    }
+    return false;
+  };
+  const char* answer = given("--help") ? kHelp : given("--version") ? "varnok " VARNOK_VERSION "\n" : nullptr;
+  if (answer != nullptr) {
+    std::fputs(answer, stdout);
+    return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+  }
+  const char* arg = argv[1];
+  std::fprintf(stderr, arg[0] == '-' ? "varnok: unrecognized option '%s'\n" : "varnok: unexpected argument '%s'\n", arg);
+  std::fputs("Try 'varnok --help' for more information.\n", stderr);
+  return 2;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
   platform::EnterGameFolder();
   // Before anything reads a player file: a second copy ends here.
   std::optional<platform::FolderLock> playerFiles = app::TakePlayerFiles();

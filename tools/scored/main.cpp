@@ -32,15 +32,32 @@ constexpr int kMaxPort = 65535;
 constexpr int64_t kMaxCount = 1000000000;
 
 constexpr const char* kUsage =
-    "usage: scored [--listen HOST:PORT] [--db FILE|postgresql://...] [--threads N]\n"
-    "              [--trusted-proxy ADDRESS]... [--keep N] [--version-limit N] [--submit-limit N]\n"
-    "              [--max-connections N] [--max-per-client N]\n"
-    "  --db              an SQLite file (default scores.db) or a PostgreSQL connection URI\n"
-    "  --trusted-proxy   a proxy whose X-Forwarded-For names the client (may be repeated)\n"
-    "  --keep N          keep only the best N scores (0, the default, keeps all)\n"
-    "  --version-limit N version queries a client may make a minute (default 120; 0: no limit)\n"
-    "  --submit-limit N  submissions a client may make a minute (default 30; 0: no limit)\n"
-    "  --max-connections N, --max-per-client N   open connections in all (1000) and per client (16)\n";
+    "Usage: scored [OPTION]...\n"
+    "Varnok's score server: takes the game's score submissions over HTTP and\n"
+    "serves the table of the best scores.\n"
+    "\n"
+    "      --listen HOST:PORT       listen there (default 127.0.0.1:8642; port 0\n"
+    "                               picks a free one)\n"
+    "      --db FILE|URI            an SQLite file (default scores.db) or a\n"
+    "                               postgresql:// connection URI\n"
+    "      --threads N              worker threads, 1 to 64 (default 2)\n"
+    "      --trusted-proxy ADDRESS  a proxy whose X-Forwarded-For names the client\n"
+    "                               (may be repeated)\n"
+    "      --keep N                 keep only the best N scores (0, the default,\n"
+    "                               keeps all)\n"
+    "      --version-limit N        version queries a client may make a minute\n"
+    "                               (default 120; 0: no limit)\n"
+    "      --submit-limit N         submissions a client may make a minute\n"
+    "                               (default 30; 0: no limit)\n"
+    "      --max-connections N      open connections in all (default 1000)\n"
+    "      --max-per-client N       open connections per client (default 16)\n"
+    "  -h, --help                   display this help and exit\n"
+    "      --version                output version information and exit\n"
+    "\n"
+    "SIGINT or SIGTERM stops it; a score it acknowledged is already stored.\n"
+    "\n"
+    "Report bugs to: <" VARNOK_BUG_URL ">\n"
+    "Varnok home page: <" VARNOK_HOME_URL ">\n";
 
 struct Options {
   std::string host = kDefaultHost;
@@ -61,8 +78,14 @@ std::optional<int64_t> ParseNumber(std::string_view text, int64_t low, int64_t h
 }
 
 int Usage(const std::string& message) {
-  std::fprintf(stderr, "scored: %s\n%s", message.c_str(), kUsage);
+  std::fprintf(stderr, "scored: %s\nTry 'scored --help' for more information.\n", message.c_str());
   return 2;
+}
+
+// Standard output may be a closed pipe or a full disk: that is a failure too.
+int Answer(const char* text) {
+  std::fputs(text, stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 // Every connection is a file descriptor: the soft limit (often 1024) is
@@ -81,10 +104,8 @@ int main(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
+    if (arg == "--help" || arg == "-h") return Answer(kUsage);
+    if (arg == "--version") return Answer("scored (Varnok) " VARNOK_VERSION "\n");
     if (i + 1 >= argc) return Usage("missing value after " + arg);
     const std::string_view value = argv[++i];
     auto number = [&](int64_t low, int64_t high) { return ParseNumber(value, low, high); };

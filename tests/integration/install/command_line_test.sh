@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# --help and --version of the game and the score server: the usual answers,
+# exit 0, and nothing else started (the game, copied alone into an empty
+# folder, writes nothing there nor in the player's data folder); a wrong
+# command line exits 2 and says where help is.
+# Usage: command_line_test.sh GAME SCORED VERSION
+set -euo pipefail
+game="$1"
+scored="$2"
+version="$3"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+mkdir "$work/folder" "$work/xdg"
+cp "$game" "$work/folder/varnok"
+cp "$scored" "$work/scored"
+
+# PROGRAM ARGUMENTS... -> status, stdout and stderr in $work/out and $work/err
+run() {
+  set +e
+  (cd "$work" && env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_DATA_HOME="$work/xdg" \
+     VARNOK_ENGINE=headless timeout 10 "$@") > "$work/out" 2> "$work/err"
+  status=$?
+  set -e
+}
+
+for program in "$work/folder/varnok" "$work/scored"; do
+  name="$(basename "$program")"
+  run "$program" --version
+  [ "$status" = 0 ] || fail "$name --version exited $status"
+  case "$name" in
+    varnok) [ "$(cat "$work/out")" = "varnok $version" ] || fail "varnok --version says: $(cat "$work/out")" ;;
+    scored) [ "$(cat "$work/out")" = "scored (Varnok) $version" ] || fail "scored --version says: $(cat "$work/out")" ;;
+  esac
+
+  run "$program" --help
+  [ "$status" = 0 ] || fail "$name --help exited $status"
+  head -n 1 "$work/out" | grep -q "^Usage: $name " || fail "$name --help has no usage line"
+  grep -q -- "--version" "$work/out" || fail "$name --help does not list --version"
+  grep -q "^Report bugs to: <https://" "$work/out" || fail "$name --help has no bug address"
+  [ ! -s "$work/err" ] || fail "$name --help wrote to stderr: $(cat "$work/err")"
+
+  # Wrong command lines: an unknown option, a stray argument.
+  for args in "--no-such-option" "stray"; do
+    # shellcheck disable=SC2086
+    run "$program" $args
+    [ "$status" = 2 ] || fail "$name $args exited $status, not 2"
+    grep -q "^Try '$name --help' for more information.$" "$work/err" || fail "$name $args: $(cat "$work/err")"
+  done
+done
+
+# Answering started nothing: no player file, no lock, no store.
+left="$(cd "$work" && find folder xdg -mindepth 1 ! -path folder/varnok; ls ./*.db 2>/dev/null || true)"
+[ -z "$left" ] || fail "answering the command line left: $left"
+echo "--help, --version and wrong command lines answered by both programs, nothing written"
