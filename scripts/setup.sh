@@ -13,6 +13,7 @@ packages=(
   libcurl4-openssl-dev
   libboost-dev libsqlite3-dev libpq-dev libssl-dev
   xdg-utils
+  dpkg-dev file
 )
 
 # What only the tests and benchmarks use: installed by the test command
@@ -25,6 +26,7 @@ test_packages=(
   desktop-file-utils python3
   chromium nginx
   postgresql
+  lintian appstream systemd man-db
 )
 
 if [ "${1:-}" = "--test" ]; then

@@ -16,7 +16,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 # What a desktop expects of an installed game.
 [ -L "$prefix/bin/varnok" ] && [ -x "$prefix/bin/varnok" ] || fail "no launcher in PREFIX/bin"
-[ -f "$prefix/lib/varnok/installed.txt" ] || fail "the game folder has no install mark"
+[ -f "$prefix/lib/games/varnok/installed.txt" ] || fail "the game folder has no install mark"
 entry="$prefix/share/applications/varnok.desktop"
 desktop-file-validate "$entry" || fail "the menu entry does not validate"
 grep -qx "Exec=$prefix/bin/varnok" "$entry" || fail "the menu entry does not start the launcher"
@@ -24,7 +24,13 @@ for size in 32 48 64 128 256; do
   icon="$prefix/share/icons/hicolor/${size}x${size}/apps/varnok.png"
   [ "$(identify -format '%wx%h' "$icon")" = "${size}x${size}" ] || fail "icon $size missing or of the wrong size"
 done
-! ls "$prefix/lib/varnok/data/"*.dat >/dev/null 2>&1 || fail "the build's own player files were installed"
+! ls "$prefix/lib/games/varnok/data/"*.dat >/dev/null 2>&1 || fail "the build's own player files were installed"
+for file in share/man/man6/varnok.6.gz share/man/man8/scored.8.gz share/metainfo/io.github.varnok.Varnok.metainfo.xml \
+            sbin/scored etc/default/varnok-scored; do
+  [ -s "$prefix/$file" ] || fail "PREFIX/$file is not installed"
+done
+grep -q "^ExecStart=$prefix/sbin/scored " "$prefix/lib/systemd/system/scored@.service" ||
+  fail "the installed unit does not start the installed scored"
 
 # The installed launcher, started from elsewhere, plays with its files in the player's data folder.
 play() {
@@ -37,7 +43,7 @@ play
 player="$work/xdg/varnok/data"
 [ "$(stat -c %s "$player/settings.dat")" = 20 ] || fail "no settings in the player's data folder"
 [ "$(stat -c %s "$player/records.dat")" = 160 ] || fail "no records in the player's data folder"
-! ls "$prefix/lib/varnok/data/"*.dat >/dev/null 2>&1 || fail "the game wrote into the installed game folder"
+! ls "$prefix/lib/games/varnok/data/"*.dat >/dev/null 2>&1 || fail "the game wrote into the installed game folder"
 
 # A second run keeps what the player has (music off here).
 printf '\x01\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x58\x00\x00\x01\x00\x00' > "$player/settings.dat"

@@ -80,7 +80,7 @@ std::vector<std::string> UnitCommand(const std::string& store) {
   }
   std::vector<std::string> argv;
   for (std::string word : Words(unit.substr(from, unit.find('\n', from) - from))) {
-    if (word == "/usr/local/bin/scored") {
+    if (word == "/usr/sbin/scored") {
       argv.push_back(VARNOK_SCORED);
     } else if (word == "${SCORED_DB}") {
       argv.push_back(store);
