@@ -9,7 +9,9 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -106,7 +108,13 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return Answer(kUsage);
     if (arg == "--version") return Answer("scored (Varnok) " VARNOK_VERSION "\n");
-    if (i + 1 >= argc) return Usage("missing value after " + arg);
+    constexpr std::string_view kTakesValue[] = {"--listen", "--db", "--threads", "--trusted-proxy", "--keep",
+                                                "--version-limit", "--submit-limit", "--max-connections",
+                                                "--max-per-client"};
+    if (std::find(std::begin(kTakesValue), std::end(kTakesValue), arg) == std::end(kTakesValue)) {
+      return Usage("unrecognized option '" + arg + "'");
+    }
+    if (i + 1 >= argc) return Usage("option '" + arg + "' requires a value");
     const std::string_view value = argv[++i];
     auto number = [&](int64_t low, int64_t high) { return ParseNumber(value, low, high); };
     if (arg == "--listen") {
@@ -140,8 +148,6 @@ int main(int argc, char** argv) {
       const auto limit = number(1, kMaxCount);
       if (!limit) return Usage(arg + " takes a count of connections");
       (arg == "--max-connections" ? options.http.maxConnections : options.http.maxPerClient) = static_cast<int>(*limit);
-    } else {
-      return Usage("unknown option " + arg);
     }
   }
 

@@ -43,9 +43,9 @@ for program in "$work/folder/varnok" "$work/scored"; do
 
   # Wrong command lines: an unknown option, a stray argument.
   for args in "--no-such-option" "stray"; do
-    # shellcheck disable=SC2086
-    run "$program" $args
+    run "$program" "$args"
     [ "$status" = 2 ] || fail "$name $args exited $status, not 2"
+    grep -q "^$name: .*'$args'$" "$work/err" || fail "$name $args does not name it: $(cat "$work/err")"
     grep -q "^Try '$name --help' for more information.$" "$work/err" || fail "$name $args: $(cat "$work/err")"
   done
 done
