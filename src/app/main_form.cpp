@@ -136,7 +136,15 @@ void TMainForm::FormCreate() {
 void TMainForm::ReadStartupFiles() {
   GameContext& ctx = Ctx();
   ctx.pendingSoundRestore = false;
-  if (!ctx.random.SeedFromText(std::getenv(kSeedVariable))) ctx.random.SeedFromClock();
+  if (!ctx.random.SeedFromText(std::getenv(kSeedVariable))) {
+    // Time that follows the frames starts where it always does: a window-less
+    // game lays out the same levels on every run, as it plays them.
+    if (frameClock_) {
+      ctx.random.Seed(frameClock_->FrameTicks());
+    } else {
+      ctx.random.SeedFromClock();
+    }
+  }
   ctx.musicChoice = 1;
 
   menus::LoadSettings(ctx.ActiveSettings);
