@@ -82,7 +82,7 @@ void RestoreEnemy(TEnemy& e, const EnemyRecord& r) {
   if (!e.Walks) {
     // An enemy on an object stands facing left, on its first left picture.
     e.FacingRight = 0;
-    iSpriteTextureSwap(e.Sprite, e.TexLeft[1]);
+    iSpriteTextureSet(e.Sprite, e.TexLeft[1]);
   }
   if (e.Dead) {
     // A dead enemy comes back dead: on its saved death picture (bounded to
@@ -90,7 +90,7 @@ void RestoreEnemy(TEnemy& e, const EnemyRecord& r) {
     int32_t frame = std::clamp(r.frame, kFirstDeathFrame, kEnemyFrameSlots);
     while (frame > kFirstDeathFrame && e.TexRight[frame] == 0) --frame;
     e.Frame = frame;
-    iSpriteTextureSwap(e.Sprite, e.FacingRight ? e.TexRight[frame] : e.TexLeft[frame]);
+    iSpriteTextureSet(e.Sprite, e.FacingRight ? e.TexRight[frame] : e.TexLeft[frame]);
   }
   for (size_t i = 0; i < r.shots.size() && i < e.Missiles.size(); ++i) RestoreShot(*e.Missiles[i], r.shots[i]);
   e.Place();

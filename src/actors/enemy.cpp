@@ -104,7 +104,7 @@ void TEnemy::Init() {
   for (int i = 1; i <= kind.frames; ++i) TexLeft[i] = FrameTexture(kind.leftFrames, i);
   for (int i = 1; i <= kind.frames; ++i) TexRight[i] = FrameTexture(kind.rightFrames, i);
   FacingRight = 1;
-  iSpriteTextureSwap(Sprite, TexRight[1]);
+  iSpriteTextureSet(Sprite, TexRight[1]);
   Frame = 1;
   Walks = 1;
   HalfWidth = kEnemyHalfWidth;
@@ -128,10 +128,9 @@ void TEnemy::Init() {
 EHandle TEnemy::Shown() const { return FacingRight ? TexRight[Frame] : TexLeft[Frame]; }
 
 void TEnemy::SwapTo(int32_t frame, uint8_t facingRight) {
-  iSpriteTextureSwap(Sprite, Shown());
   Frame = frame;
   FacingRight = facingRight;
-  iSpriteTextureSwap(Sprite, Shown());
+  iSpriteTextureSet(Sprite, Shown());
 }
 
 void TEnemy::Update() {

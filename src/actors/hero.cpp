@@ -62,15 +62,10 @@ EHandle NewSprite(Scale scale) {
 // A body sprite showing its first texture, drawn crisp with cut-out edges.
 EHandle NewBodySprite(Scale scale, EHandle firstTexture) {
   const EHandle sprite = NewSprite(scale);
-  iSpriteTextureSwap(sprite, firstTexture);
+  iSpriteTextureSet(sprite, firstTexture);
   iSpriteMipFilterModeSet(sprite, kNearestMip);
   iSpriteTextureModeSet(sprite, kCutoutTextureMode);
   return sprite;
-}
-
-void Swap(EHandle sprite, EHandle from, EHandle to) {
-  iSpriteTextureSwap(sprite, from);
-  iSpriteTextureSwap(sprite, to);
 }
 
 void Locate(EHandle sprite, long double x, long double y) {
@@ -125,16 +120,16 @@ void THero::HeroInit() {
   FlashTex[0] = iTextureCreate("data\\SplashABE.png");
   FlashTex[1] = iTextureCreate("data\\SplashC.png");
   FlashSpriteABE = NewSprite(kFlashABEScale);
-  iSpriteTextureSwap(FlashSpriteABE, FlashTex[0]);
+  iSpriteTextureSet(FlashSpriteABE, FlashTex[0]);
   FlashSpriteC = NewSprite(kFlashCScale);
-  iSpriteTextureSwap(FlashSpriteC, FlashTex[1]);
+  iSpriteTextureSet(FlashSpriteC, FlashTex[1]);
   // Laser, plasma, grenades and flames draw under his body, bullets and
   // pellets over it: sprites of equal priority draw in creation order.
   if (game_.combat) game_.combat->CreateHeroShotsBeforeBody();
 
   ArmourTex = iTextureCreate("data\\armor.png");
   ArmourSprite = NewSprite(kArmourScale);
-  iSpriteTextureSwap(ArmourSprite, ArmourTex);
+  iSpriteTextureSet(ArmourSprite, ArmourTex);
   game_.SetArmor(0);
 
   CreateBodySprites();
@@ -194,7 +189,7 @@ void THero::ResetForLevel() {
   if (Crawling) StopCrawl();
   if (Prone) StandUp();
   StartWalk(1);
-  Swap(DyingSprite, DyingTex[FacingRight][DeathFrame], DyingTex[FacingRight][1]);
+  iSpriteTextureSet(DyingSprite, DyingTex[FacingRight][1]);
   DeathFrame = 1;
   Prone = Falling = Walking = Rising = Crawling = Dead = 0;
   // A level may end in mid-jump or crouch: the next one starts on his feet.
@@ -207,30 +202,30 @@ void THero::ResetForLevel() {
 
 void THero::ChangeSide(uint8_t d) {
   if (d == FacingRight) return;
-  const int from = FacingRight, to = d ? kRight : kLeft;
-  Swap(BodySprite, BodyTex[from][Aim], BodyTex[to][Aim]);
-  Swap(WeaponSprite, WeaponTex[from][WeaponPose], WeaponTex[to][WeaponPose]);
-  Swap(LegsSprite, LegsTex[from][LegFrame], LegsTex[to][LegFrame]);
-  Swap(LyingSprite, LyingTex[from][CrawlFrame], LyingTex[to][CrawlFrame]);
-  Swap(CrouchSprite, CrouchTex[from], CrouchTex[to]);
-  Swap(DyingSprite, DyingTex[from][DeathFrame], DyingTex[to][DeathFrame]);
-  Swap(BodyShadowSprite, BodyShadowTex[from][Aim], BodyShadowTex[to][Aim]);
-  Swap(LegsShadowSprite, LegsShadowTex[from][LegFrame], LegsShadowTex[to][LegFrame]);
+  const int to = d ? kRight : kLeft;
+  iSpriteTextureSet(BodySprite, BodyTex[to][Aim]);
+  iSpriteTextureSet(WeaponSprite, WeaponTex[to][WeaponPose]);
+  iSpriteTextureSet(LegsSprite, LegsTex[to][LegFrame]);
+  iSpriteTextureSet(LyingSprite, LyingTex[to][CrawlFrame]);
+  iSpriteTextureSet(CrouchSprite, CrouchTex[to]);
+  iSpriteTextureSet(DyingSprite, DyingTex[to][DeathFrame]);
+  iSpriteTextureSet(BodyShadowSprite, BodyShadowTex[to][Aim]);
+  iSpriteTextureSet(LegsShadowSprite, LegsShadowTex[to][LegFrame]);
   FacingRight = static_cast<uint8_t>(to);
 }
 
 void THero::SwapLegs(int32_t frame) {
   if (frame == LegFrame) return;
-  Swap(LegsSprite, LegsTex[FacingRight][LegFrame], LegsTex[FacingRight][frame]);
-  Swap(LegsShadowSprite, LegsShadowTex[FacingRight][LegFrame], LegsShadowTex[FacingRight][frame]);
+  iSpriteTextureSet(LegsSprite, LegsTex[FacingRight][frame]);
+  iSpriteTextureSet(LegsShadowSprite, LegsShadowTex[FacingRight][frame]);
   LegFrame = frame;
 }
 
 void THero::SetAim(int32_t a) {
   if (a == Aim) return;
-  Swap(BodySprite, BodyTex[FacingRight][Aim], BodyTex[FacingRight][a]);
-  Swap(BodyShadowSprite, BodyShadowTex[FacingRight][Aim], BodyShadowTex[FacingRight][a]);
-  Swap(WeaponSprite, WeaponTex[FacingRight][WeaponPose], WeaponTex[FacingRight][a]);
+  iSpriteTextureSet(BodySprite, BodyTex[FacingRight][a]);
+  iSpriteTextureSet(BodyShadowSprite, BodyShadowTex[FacingRight][a]);
+  iSpriteTextureSet(WeaponSprite, WeaponTex[FacingRight][a]);
   Aim = WeaponPose = a;
 }
 
@@ -259,7 +254,7 @@ void THero::StopWalk() {
 void THero::StartCrawl(uint8_t d) {
   if (Crawling) return;
   if (d != FacingRight) ChangeSide(d);
-  Swap(LyingSprite, LyingTex[FacingRight][CrawlFrame], LyingTex[FacingRight][2]);
+  iSpriteTextureSet(LyingSprite, LyingTex[FacingRight][2]);
   CrawlFrame = 2;
   CrawlSteps = 0;
   Crawling = 1;
@@ -267,7 +262,7 @@ void THero::StartCrawl(uint8_t d) {
 }
 
 void THero::StopCrawl() {
-  Swap(LyingSprite, LyingTex[FacingRight][CrawlFrame], LyingTex[FacingRight][1]);
+  iSpriteTextureSet(LyingSprite, LyingTex[FacingRight][1]);
   CrawlFrame = 1;
   CrawlSteps = 0;
   Crawling = 0;
@@ -371,7 +366,7 @@ void THero::TakeHit(int32_t n) {
   }
   const int32_t before = game_.Energy();
   const int32_t after = std::max(before - n, 0);
-  game_.ShowEnergy(before, after);
+  game_.ShowEnergy(after);
   game_.SetEnergy(after);
   if (after > 0) return;
   iSoundPlayNow(res.heroDeathSound, 0);
@@ -419,7 +414,7 @@ void THero::DeathStep() {
   if (now - DeathTick < kDeathStepMs) return;
   DeathTick = now;
   if (DeathFrame < kLastDeathFrame) {
-    Swap(DyingSprite, DyingTex[FacingRight][DeathFrame], DyingTex[FacingRight][DeathFrame + 1]);
+    iSpriteTextureSet(DyingSprite, DyingTex[FacingRight][DeathFrame + 1]);
     ++DeathFrame;
     return;
   }
@@ -436,10 +431,10 @@ void THero::EndOfDeath() {
   }
   // The next build repeats this level number with a new layout.
   game_.SetLevel(game_.Level() - 1);
-  game_.ShowEnergy(game_.Energy(), kFullEnergy);
+  game_.ShowEnergy(kFullEnergy);
   game_.SetEnergy(kFullEnergy);
   EHandle& livesSprite = game_.sharedImages[world::kLivesSprite];
-  iSpriteTextureSwap(livesSprite, game_.LivesTexture(game_.Lives()));
+  iSpriteTextureSet(livesSprite, game_.LivesTexture(game_.Lives()));
   iSpriteHide(livesSprite);
   iSpriteDestroy(livesSprite);
   livesSprite = 0;

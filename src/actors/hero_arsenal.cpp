@@ -146,9 +146,8 @@ void THeroArsenal::ChargeGrenade(uint32_t now) {
   THero& hero = field_.Hero();
   if (!GrenadeKeyHeld() || now - static_cast<uint32_t>(hero.ChargeTick) <= kGrenadeChargeMs) return;
   hero.ChargeTick = static_cast<int32_t>(now);
-  const int32_t before = hero.GrenadeCharge;
-  hero.GrenadeCharge = std::min(before + 1, kMaxGrenadeCharge);
-  SwapGauge(before, hero.GrenadeCharge);
+  hero.GrenadeCharge = std::min(hero.GrenadeCharge + 1, kMaxGrenadeCharge);
+  ShowGauge(hero.GrenadeCharge);
 }
 
 void THeroArsenal::ThrowGrenade() {
@@ -162,7 +161,7 @@ void THeroArsenal::ThrowGrenade() {
   const int32_t size = (std::clamp(hero.GrenadeCharge, 1, kMaxGrenadeCharge) + 1) / 2;  // 1..5
   iSpriteTextureSet(grenade->Sprite, hero.ShotTex[kFirstGrenadePicture + size - 1]);
   grenade->HalfHeight = grenade->HalfWidth = kGrenadeHalfSizeStep * size;
-  SwapGauge(hero.GrenadeCharge, 0);
+  ShowGauge(0);
   hero.GrenadeCharge = 0;
   Launch(*grenade);
 }
@@ -326,11 +325,10 @@ void THeroArsenal::StartLoop(EHandle sound) const {
   if (!iSoundPlaying(sound)) iSoundPlay(sound, -1);
 }
 
-void THeroArsenal::SwapGauge(int32_t from, int32_t to) const {
+void THeroArsenal::ShowGauge(int32_t charge) const {
   const world::TGame& game = field_.Game();
   const EHandle gauge = game.sharedImages[world::kGaugeSprite];
-  iSpriteTextureSwap(gauge, game.GaugeTexture(from));
-  iSpriteTextureSwap(gauge, game.GaugeTexture(to));
+  iSpriteTextureSet(gauge, game.GaugeTexture(charge));
 }
 
 }  // namespace actors

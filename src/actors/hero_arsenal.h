@@ -103,7 +103,7 @@ class THeroArsenal {
   void Flash(EHandle flashSprite, long double direction, uint32_t now);
   void Launch(TMissile& shot);
   void StartLoop(EHandle sound) const;
-  void SwapGauge(int32_t from, int32_t to) const;
+  void ShowGauge(int32_t charge) const;
 
   TBattlefield& field_;
 };

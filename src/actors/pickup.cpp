@@ -60,7 +60,7 @@ void TBonus::Init() {
     std::snprintf(name, sizeof name, "data\\be%d.png", n);
     BurstTex[n] = iTextureCreate(name);
   }
-  iSpriteTextureSwap(BurstSprite, BurstTex[1]);
+  iSpriteTextureSet(BurstSprite, BurstTex[1]);
   BurstFrame = 1;
   FlyTex = game_.sharedImages[look.flyImage];
   DownTex = game_.sharedImages[look.flyImage + 1];
@@ -113,9 +113,8 @@ void TBonus::BonusStep() {
     const uint32_t now = platform::GetTickCount();
     if (now - BurstTick > kBurstFrameMs) {
       BurstTick = now;
-      iSpriteTextureSwap(BurstSprite, BurstTex[BurstFrame]);
       ++BurstFrame;
-      iSpriteTextureSwap(BurstSprite, BurstTex[BurstFrame]);
+      iSpriteTextureSet(BurstSprite, BurstTex[BurstFrame]);
     }
   }
 
@@ -168,7 +167,7 @@ const TBonus::Look& TEnergyPlus::ClassLook() const {
 void TEnergyPlus::GiveEffect() {
   const int32_t before = game_.Energy();
   const int32_t after = std::min(before + 1, kMaxEnergy);
-  game_.ShowEnergy(before, after);
+  game_.ShowEnergy(after);
   game_.SetEnergy(after);
 }
 
@@ -185,9 +184,8 @@ void TArmorPlus::GiveEffect() {
 const TBonus::Look& TWeaponSign::ClassLook() const { return kWeaponLooks[weapon_]; }
 
 void TWeaponSign::GiveEffect() {
-  const int32_t before = game_.currentWeapon;
   game_.currentWeapon = weapon_;
-  game_.ShowWeapon(before, weapon_);
+  game_.ShowWeapon(weapon_);
 }
 
 std::unique_ptr<TBonus> MakePickup(int32_t kind, world::TGame& game) {

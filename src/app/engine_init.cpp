@@ -42,8 +42,7 @@ EHandle CreateMeshSprite(EHandle camera) { return iSpriteCreate(kSpriteMesh, cam
 
 void TMainForm::StepLoadingBar(int stage) {
   SharedResources& res = Ctx().res;
-  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage - 1]);
-  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage]);
+  iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[stage]);
   iRender();
 }
 
@@ -121,12 +120,12 @@ void TMainForm::EngineInit() {
 
   // 5: loading screens.
   res.loadingPicture1 = CreateMeshSprite(res.mainCamera);
-  iSpriteTextureSwap(res.loadingPicture1, iTextureCreate("data\\loading1.jpg"));
+  iSpriteTextureSet(res.loadingPicture1, iTextureCreate("data\\loading1.jpg"));
   SetSpriteScale(res.loadingPicture1, kFullScreenScaleW, kFullScreenScaleH);
   iSpritePrioritySet(res.loadingPicture1, 1);
   iSpriteShow(res.loadingPicture1);
   res.loadingPicture2 = CreateMeshSprite(res.mainCamera);
-  iSpriteTextureSwap(res.loadingPicture2, iTextureCreate("data\\loading2.jpg"));
+  iSpriteTextureSet(res.loadingPicture2, iTextureCreate("data\\loading2.jpg"));
   SetSpriteScale(res.loadingPicture2, kFullScreenScaleW, kFullScreenScaleH);
   iSpritePrioritySet(res.loadingPicture2, 1);
 
@@ -136,7 +135,7 @@ void TMainForm::EngineInit() {
   SetSpriteLocation(res.loadingBar, 0, -7.35f);
   iSpritePrioritySet(res.loadingBar, 1);
   res.loadingBarTextures[1] = iTextureCreate("data\\l1.png");
-  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[1]);
+  iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
   iSpriteShow(res.loadingBar);
   iRender();
   for (int n = 2; n <= kLoadingBarStages; ++n) {
@@ -178,7 +177,7 @@ void TMainForm::EngineInit() {
     res.cursorTextures[n] = iTextureCreate(file);
   }
   ctx.cursorFrame = 1;
-  iSpriteTextureSwap(res.cursorSprite, res.cursorTextures[1]);
+  iSpriteTextureSet(res.cursorSprite, res.cursorTextures[1]);
 
   // 12.
   ctx.PendingSettings = ctx.ActiveSettings;

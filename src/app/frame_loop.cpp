@@ -106,9 +106,8 @@ void TMainForm::CursorAnimationStep() {
   const uint32_t now = platform::GetTickCount();
   if (now - ctx.cursorTick <= kCursorStepMs) return;
   ctx.cursorTick = now;
-  iSpriteTextureSwap(ctx.res.cursorSprite, ctx.res.cursorTextures[ctx.cursorFrame]);
   ctx.cursorFrame = ctx.cursorFrame % kCursorFrames + 1;
-  iSpriteTextureSwap(ctx.res.cursorSprite, ctx.res.cursorTextures[ctx.cursorFrame]);
+  iSpriteTextureSet(ctx.res.cursorSprite, ctx.res.cursorTextures[ctx.cursorFrame]);
 }
 
 void TMainForm::SoundUpkeep() {

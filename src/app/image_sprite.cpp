@@ -5,7 +5,7 @@ namespace app {
 EHandle CreateImageSprite(const char* meshFile, const char* textureFile, float width, float height) {
   const EHandle sprite = iSpriteCreate(meshFile, 0);
   const EHandle texture = iTextureCreate(textureFile);
-  iSpriteTextureSwap(sprite, texture);
+  iSpriteTextureSet(sprite, texture);
   SetSpriteScale(sprite, width, height);
   return sprite;
 }

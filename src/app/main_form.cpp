@@ -337,8 +337,7 @@ void TMainForm::Timer5Timer() {
     SharedResources& res = ctx.res;
     const bool trainNext = ctx.game && (ctx.game->Level() + 1) % world::kTrainLevelEvery == 0;
     iSpriteShow(trainNext ? res.loadingPicture2 : res.loadingPicture1);
-    iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[kLoadingBarStages]);
-    iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[1]);
+    iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
     iSpriteShow(res.loadingBar);
     iRender();
     SetGameState(gsLevelBuild);

@@ -93,8 +93,7 @@ void TMainMenu::Start() {
   iSpriteHide(res.menuBackground);
   iSpriteShow(res.loadingPicture1);
   iSpriteShow(res.loadingBar);
-  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[app::kLoadingBarStages]);
-  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[1]);
+  iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
   iRender();
   app::StopMusic("2");
   if (!world::WorldActive()) world::CreateWorldResources();

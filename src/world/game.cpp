@@ -90,12 +90,10 @@ void TGame::CreateSharedTextures() {
 void TGame::ResetForNewGame() {
   ClearLevel();
   if (energySprite != 0) {
-    iSpriteTextureSwap(energySprite, EnergyTexture(Energy()));
     iSpriteDestroy(energySprite);
     energySprite = 0;
   }
   if (sharedImages[kLivesSprite] != 0) {
-    iSpriteTextureSwap(sharedImages[kLivesSprite], LivesTexture(Lives()));
     iSpriteDestroy(sharedImages[kLivesSprite]);
     sharedImages[kLivesSprite] = 0;
   }
@@ -125,14 +123,8 @@ void TGame::ClearLevel() {
   app::StopMusic("2");
 }
 
-void TGame::ShowEnergy(int32_t oldEnergy, int32_t newEnergy) {
-  iSpriteTextureSwap(energySprite, EnergyTexture(oldEnergy));
-  iSpriteTextureSwap(energySprite, EnergyTexture(newEnergy));
-}
+void TGame::ShowEnergy(int32_t energy) { iSpriteTextureSet(energySprite, EnergyTexture(energy)); }
 
-void TGame::ShowWeapon(int32_t oldWeapon, int32_t newWeapon) {
-  iSpriteTextureSwap(sharedImages[kWeaponSignSprite], WeaponTexture(oldWeapon));
-  iSpriteTextureSwap(sharedImages[kWeaponSignSprite], WeaponTexture(newWeapon));
-}
+void TGame::ShowWeapon(int32_t weapon) { iSpriteTextureSet(sharedImages[kWeaponSignSprite], WeaponTexture(weapon)); }
 
 }  // namespace world

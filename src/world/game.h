@@ -110,8 +110,8 @@ class TGame {
   EHandle GaugeTexture(int32_t charge) const { return Pick(kGaugeImage, charge, 0, 10); }
 
   // HUD: the energy bar and the weapon sign follow a changed value.
-  void ShowEnergy(int32_t oldEnergy, int32_t newEnergy);
-  void ShowWeapon(int32_t oldWeapon, int32_t newWeapon);
+  void ShowEnergy(int32_t energy);
+  void ShowWeapon(int32_t weapon);
 
   std::array<ParallaxTile, kLayerTiles> backgroundTiles{};
   std::array<ParallaxTile, kLayerTiles> foregroundTiles{};

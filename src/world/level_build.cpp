@@ -60,7 +60,7 @@ EHandle NewHudSprite(const HudSpec& hud) {
 // Destroys a HUD sprite after taking its texture off it.
 void DropHudSprite(EHandle& sprite, EHandle shownTexture) {
   if (sprite == 0) return;
-  iSpriteTextureSwap(sprite, shownTexture);
+  iSpriteTextureSet(sprite, shownTexture);
   iSpriteDestroy(sprite);
   sprite = 0;
 }
@@ -70,9 +70,8 @@ void DropHudSprite(EHandle& sprite, EHandle shownTexture) {
 void TGame::AdvanceLoadingBar(int& stage) {
   const app::SharedResources& res = app::Ctx().res;
   if (stage >= app::kLoadingBarStages) return;
-  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage]);
   ++stage;
-  iSpriteTextureSwap(res.loadingBar, res.loadingBarTextures[stage]);
+  iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[stage]);
   // A frame between the expensive steps keeps the loading screen alive.
   iRender();
 }
@@ -143,7 +142,7 @@ void TGame::SetUpLayers(int& stage) {
   const LayerSpec& front = train ? kTrainForeground : kCityForeground;
   for (int i = 0; i < kLayerTiles; ++i) {
     ParallaxTile& tile = backgroundTiles[i];
-    iSpriteTextureSwap(tile.sprite, iTextureCreate(back.images[i]));
+    iSpriteTextureSet(tile.sprite, iTextureCreate(back.images[i]));
     app::SetSpriteScale(tile.sprite, back.scaleW, back.scaleH);
     tile.x = kTileSpacing * static_cast<float>(i);
     tile.y = back.y;
@@ -178,25 +177,25 @@ void TGame::RebuildHud(int& stage) {
 
   DropHudSprite(energySprite, EnergyTexture(Energy()));
   energySprite = NewHudSprite(kEnergyBar);
-  iSpriteTextureSwap(energySprite, EnergyTexture(Energy()));
+  iSpriteTextureSet(energySprite, EnergyTexture(Energy()));
 
   EHandle& sign = sharedImages[kWeaponSignSprite];
   DropHudSprite(sign, WeaponTexture(currentWeapon));
   sign = NewHudSprite(kWeaponSign);
-  iSpriteTextureSwap(sign, WeaponTexture(kFirstWeapon));
+  iSpriteTextureSet(sign, WeaponTexture(kFirstWeapon));
   iSpriteTextureModeSet(sign, kPlainTextureMode);
 
   EHandle& lives = sharedImages[kLivesSprite];
   if (lives != 0) iSpriteHide(lives);
   DropHudSprite(lives, LivesTexture(Lives()));
   lives = NewHudSprite(kLivesCounter);
-  iSpriteTextureSwap(lives, LivesTexture(Lives()));
+  iSpriteTextureSet(lives, LivesTexture(Lives()));
   iSpriteTextureModeSet(lives, kPlainTextureMode);
 
   EHandle& gauge = sharedImages[kGaugeSprite];
   DropHudSprite(gauge, GaugeTexture(hero->GrenadeCharge));
   gauge = NewHudSprite(kGrenadeGauge);
-  iSpriteTextureSwap(gauge, GaugeTexture(0));
+  iSpriteTextureSet(gauge, GaugeTexture(0));
   iSpriteTextureModeSet(gauge, kPlainTextureMode);
 
   currentWeapon = kFirstWeapon;

@@ -123,7 +123,7 @@ void RestoreHero(TGame& game, const HeroRecord& r) {
   if (game.combat) game.combat->RestoreHeroShots(r);
 
   // The pose the flags describe (the hero faces right after a restore).
-  iSpriteTextureSwap(h.DyingSprite, h.DyingTex[h.FacingRight][h.DeathFrame]);
+  iSpriteTextureSet(h.DyingSprite, h.DyingTex[h.FacingRight][h.DeathFrame]);
   h.ShowOnPlayScreen();
   h.PlaceSprites();
 }

@@ -210,7 +210,7 @@ class ScriptedPlayer {
   // Each kill puts the next weapon in his hand, A to E and round again.
   void HandNextWeapon() {
     const int32_t next = w_.currentWeapon % actors::kWeaponE + 1;
-    w_.ShowWeapon(w_.currentWeapon, next);
+    w_.ShowWeapon(next);
     w_.currentWeapon = next;
   }
 

@@ -189,4 +189,25 @@ TEST_F(HeroOnLevel, DeathFramesOfTheHeroAndOfEveryEnemyKindComeJustAfterTheirInt
   }
 }
 
+// A picture change sets each sprite's texture once (each call takes the
+// engine's scene lock), and the picture set is the one that stays.
+TEST_F(HeroOnLevel, APictureChangeSetsEachSpriteOnce) {
+  auto textureCalls = [&] {
+    int n = 0;
+    for (const std::string& call : engine().calls) n += call == "iSpriteTextureSet" || call == "iSpriteTextureSwap";
+    return n;
+  };
+  const int32_t aim = hero().Aim == actors::kAimDiagonalUp ? actors::kAimUp : actors::kAimDiagonalUp;
+  engine().calls.clear();
+  hero().SetAim(aim);
+  EXPECT_EQ(textureCalls(), 3);  // body, its shadow, the weapon
+  EXPECT_EQ(engine().sprites[hero().BodySprite].texture, hero().BodyTex[hero().FacingRight][aim]);
+  EXPECT_EQ(engine().sprites[hero().WeaponSprite].texture, hero().WeaponTex[hero().FacingRight][aim]);
+
+  engine().calls.clear();
+  hero().TakeHit(1);
+  EXPECT_EQ(textureCalls(), 1);  // the energy bar
+  EXPECT_EQ(engine().TextureFile(engine().sprites[w().energySprite].texture), "data\\energy4.png");
+}
+
 }  // namespace
