@@ -8,7 +8,7 @@ namespace {
 constexpr int32_t kLoopForever = -1;
 }
 
-void PlayMusic(std::string_view name, int) {
+void PlayMusic(std::string_view name) {
   GameContext& ctx = Ctx();
   if (!ctx.ActiveSettings.MusicOn) return;
   if (name == "1") {

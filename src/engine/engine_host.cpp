@@ -14,7 +14,7 @@ void TEngineHost::SetGameLibrary(const std::string& fileName) {
   if (Running()) return;
   gameLibraryName_ = fileName;
   gameLibrary_.Close();
-  gameRun_ = gameInit_ = gameExit_ = gamePostExit_ = nullptr;
+  gameRun_ = gameInit_ = gameExit_ = nullptr;
   std::error_code error;
   if (fileName.empty() || !std::filesystem::exists(fileName, error)) return;
   if (!gameLibrary_.Open(fileName)) return;
@@ -25,7 +25,6 @@ void TEngineHost::SetGameLibrary(const std::string& fileName) {
   gameRun_ = reinterpret_cast<void (*)()>(gameLibrary_.Symbol("Run"));
   gameInit_ = reinterpret_cast<void (*)()>(gameLibrary_.Symbol("Init"));
   gameExit_ = reinterpret_cast<void (*)()>(gameLibrary_.Symbol("Exit"));
-  gamePostExit_ = reinterpret_cast<void (*)()>(gameLibrary_.Symbol("PostExit"));
 }
 
 void TEngineHost::StartEngine(intptr_t window) {

@@ -40,7 +40,6 @@ class TEngineHost {
   std::function<void(int64_t frame, const std::function<bool()>& stopping)> OnFrameCounted;
   std::function<void()> OnFramesEnded;
   bool SkipSettingsPanel = true;      // no settings panel before opening
-  void* TargetControl = nullptr;      // stored, never read
   // Reports whether the engine should open full screen; read when an instance starts.
   std::function<bool()> FullScreen;
   // Makes the main window the active one (called on the engine thread).
@@ -74,7 +73,6 @@ class TEngineHost {
   void (*gameRun_)() = nullptr;       // the game library's "Run"
   void (*gameInit_)() = nullptr;      // "Init"
   void (*gameExit_)() = nullptr;      // "Exit"
-  void (*gamePostExit_)() = nullptr;  // "PostExit": resolved, never called
 };
 
 }  // namespace engine
