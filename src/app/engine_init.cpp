@@ -48,49 +48,52 @@ void TMainForm::StepLoadingBar(int stage) {
 
 void TMainForm::ShowResumedScreen() {
   menus::TFrontEnd& menus = menus::Menus();
-  const uint8_t state = GameState();
+  const GameStateTraits& state = TraitsOf(GameState());
+  // A state a restart resumes as another never comes back as itself.
+  if (state.resumesAs != 0) return;
   // The end-of-run screens stand over the lowered world, as the player left them.
-  if (GameInProgress(state) && !PlayScreenState(state)) {
+  if (state.inProgress && !state.playScreen) {
     ShowPlayScreen();
     LowerActors();
   }
-  switch (state) {
-    case gsMainMenu:
+  switch (state.screen) {
+    case StateScreen::kMainMenu:
       menus.mainMenu.Show();
       break;
     // The side screens stand beside the main menu column, as when opened from it.
-    case gsOptions: case gsOptionsTextEdit: case gsOptionsKeyCapture:
+    case StateScreen::kOptions:
       menus.mainMenu.Show();
       menus.optMenu.ShowSprites();
       break;
-    case gsRecords:
+    case StateScreen::kRecords:
       menus.mainMenu.Show();
       menus.recordsMenu.ShowSprites();
       break;
-    case gsHelp:
+    case StateScreen::kHelp:
       menus.mainMenu.Show();
       menus.helpMenu.Show();
       break;
-    case gsExitConfirm: case gsRecordsResetConfirm: case gsSubmitConfirm: case gsSubmitResult:
-      menus.exitMenu.Show();
+    case StateScreen::kDialog:
+      // The dialog over play comes with the play screen (EngineInit).
+      if (!state.playScreen) menus.exitMenu.Show();
       break;
-    case gsRecordButtons: case gsRecordName: case gsRecordAdd:
+    case StateScreen::kRecordEntry:
       // As the records check opens it: the add text comes from the settings
       // (the snapshot keeps only the name), so a save keeps the player's text.
       menus.recordInput.addText() = menus::AddTextOf(Ctx().ActiveSettings);
       menus.recordInput.Open();
       break;
-    case gsGameOverWait:
+    case StateScreen::kGameOver:
       // The records check comes after its wait, counted again from here.
       iSpriteShow(Ctx().res.gameOverPicture);
       window_.SetTimerEnabled(Timer7, true);
       break;
-    case gsShareScreen:
+    case StateScreen::kShareScreen:
       // Quitting was confirmed: the promotion screen comes up again.
       menus.shareScreen = std::make_unique<services::TShareScreen>();
       menus.shareScreen->Load();
       break;
-    default:
+    case StateScreen::kNone: case StateScreen::kPlay:
       break;
   }
 }

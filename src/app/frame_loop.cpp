@@ -47,7 +47,7 @@ void WeaponSoundUpkeep() {
   // The railway loops on every train level (every third one).
   const world::TGame* game = Ctx().game.get();
   const bool onTrain = game && game->levelKind == world::kTrainLevel;
-  if ((state == gsPlaying || state == gsGameExitConfirm) && onTrain && !iSoundPlaying(res.railwaySound)) {
+  if (TraitsOf(state).railwayPlays && onTrain && !iSoundPlaying(res.railwaySound)) {
     iSoundPlay(res.railwaySound, -1);
   }
 }
@@ -55,15 +55,12 @@ void WeaponSoundUpkeep() {
 // The active menu's work of the frame.
 void MenuFrameUpdates() {
   menus::TFrontEnd& menus = menus::Menus();
-  switch (GameState()) {
-    case gsHelp: menus.helpMenu.Update(); break;
-    case gsExitConfirm: case gsRecordsResetConfirm: case gsGameExitConfirm:
-    case gsSubmitConfirm: case gsSubmitResult: case gsSubmitting:
-      menus.exitMenu.Update();
-      break;
-    case gsRecords: menus.recordsMenu.Draw(); break;
-    case gsOptions: case gsOptionsTextEdit: case gsOptionsKeyCapture: menus.optMenu.Draw(); break;
-    case gsRecordButtons: case gsRecordName: case gsRecordAdd: menus.recordInput.Draw(); break;
+  switch (TraitsOf(GameState()).screen) {
+    case StateScreen::kHelp: menus.helpMenu.Update(); break;
+    case StateScreen::kDialog: menus.exitMenu.Update(); break;
+    case StateScreen::kRecords: menus.recordsMenu.Draw(); break;
+    case StateScreen::kOptions: menus.optMenu.Draw(); break;
+    case StateScreen::kRecordEntry: menus.recordInput.Draw(); break;
     default: break;
   }
 }
@@ -82,12 +79,6 @@ void PauseCaption() {
   iPrintCentered(kPauseCaption, &kPauseCaptionAt, &kPauseCaptionScale, kPrintSpacing, Ctx().res.mainFont, 0);
   iPrintColorSet(1, 1, 1, 1);
 }
-
-bool MainMenuBeside(uint8_t state) {
-  return state == gsMainMenu || state == gsOptions || state == gsHelp || state == gsRecords;
-}
-
-bool FiresBurn(uint8_t state) { return state == gsPlaying || state == gsPaused || state == gsGameExitConfirm; }
 
 }  // namespace
 
@@ -116,7 +107,7 @@ void TMainForm::SoundUpkeep() {
   if (state != gsPlaying) {
     for (EHandle sound : {res.stepSound, res.gunSound, res.laserSound, res.fireSound}) iSoundStop(sound, 0);
   }
-  if (state != gsPlaying && state != gsGameExitConfirm) iSoundStop(res.railwaySound, 0);
+  if (!TraitsOf(state).railwayPlays) iSoundStop(res.railwaySound, 0);
 }
 
 void TMainForm::SoundRestoreAfterHide() {
@@ -133,9 +124,7 @@ void TMainForm::EngineRun() {
   RunFrameTasks();
 
   const uint8_t state = GameState();
-  if (state != gsPlaying && state != gsPaused && state != gsLevelIntro && state != gsGameOver) {
-    CursorAnimationStep();
-  }
+  if (!TraitsOf(state).cursorStill) CursorAnimationStep();
   if (state == gsShareScreen) {
     if (auto& screen = menus::Menus().shareScreen) {
       screen->HoverStep();
@@ -170,13 +159,13 @@ void TMainForm::EngineRun() {
   }
   if (game && game->worldActive && GameState() == gsPlaying) game->WorldStep();
   if (GameState() == gsPaused) PauseCaption();
-  if (game && FiresBurn(GameState())) {
+  if (game && TraitsOf(GameState()).firesBurn) {
     for (const auto& thing : game->foregroundObjects) {
       if (actors::TFire* fire = thing->AsFire()) fire->Emit();
     }
   }
-  if (MainMenuBeside(GameState())) menus::Menus().mainMenu.HighlightFade();
-  if (game && game->worldActive && FiresBurn(GameState())) {
+  if (TraitsOf(GameState()).mainMenuBeside) menus::Menus().mainMenu.HighlightFade();
+  if (game && game->worldActive && TraitsOf(GameState()).firesBurn) {
     PlayScreenTexts();
     hudTextsShown_ = true;
   }

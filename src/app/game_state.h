@@ -3,7 +3,9 @@
 // atomic; every change is also reported to the engine (for its test log).
 #pragma once
 
+#include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace app {
@@ -35,21 +37,127 @@ enum GameStateValue : uint8_t {
 
 inline constexpr uint8_t kLastGameState = gsShareScreen;
 
-// States in which a game is in progress (a restart saves the world in them).
-constexpr bool GameInProgress(uint8_t state) {
-  switch (state) {
-    case gsPlaying: case gsPaused: case gsLevelIntro: case gsGameExitConfirm: case gsLevelBuild:
-    case gsRecordButtons: case gsRecordName: case gsRecordAdd: case gsSubmitConfirm:
-    case gsGameOverWait: case gsSubmitResult:
-      return true;
-    default:
-      return false;
-  }
+// The screen a state belongs to: it does the state's frame work, and a
+// restart brings it back for the state.
+enum class StateScreen : uint8_t {
+  kNone,         // a number the game never enters
+  kPlay,         // the play screen with nothing over it
+  kMainMenu,
+  kOptions,      // beside the main menu column
+  kHelp,         // beside the main menu column
+  kRecords,      // beside the main menu column
+  kDialog,       // the yes/no dialog, over the menus or over the lowered world
+  kRecordEntry,  // the high-score entry over the lowered world
+  kGameOver,
+  kShareScreen,
+};
+
+// The input step that takes a state's keys and clicks.
+enum class StateInput : uint8_t {
+  kNone,
+  kPlaying,
+  kPaused,
+  kMainMenu,
+  kOptions,
+  kOptionsText,  // typing the add text
+  kOptionsKey,   // capturing the hide hot key
+  kHelp,
+  kRecords,
+  kDialog,
+  kRecordEntry,
+};
+
+// What a state means to the rest of the game. Every flag is false for a
+// number the game never enters, which is how such a number behaves.
+struct GameStateTraits {
+  StateScreen screen = StateScreen::kNone;
+  StateInput input = StateInput::kNone;
+  uint8_t resumesAs = 0;            // the state a restart resumes instead; 0 the state itself
+  bool inProgress = false;          // a game is in progress: a restart saves the world
+  bool playScreen = false;          // the play screen is up
+  bool firesBurn = false;           // the fires burn and the HUD texts are printed
+  bool railwayPlays = false;        // a train level's railway sound keeps looping
+  bool mainMenuBeside = false;      // the main menu's highlight fades beside the screen
+  bool cursorStill = false;         // the pointer's animation rests
+  bool closeBoxAsksToQuit = false;  // the window's close box opens the quit dialog
+  bool padPlays = false;            // a game controller presses the play keys, not the menu keys
+  bool ignoresHideKey = false;      // the hot key and Alt+Tab do not hide the game
+
+  bool operator==(const GameStateTraits&) const = default;
+};
+
+namespace state_traits_detail {
+
+using S = StateScreen;
+using I = StateInput;
+
+constexpr std::array<GameStateTraits, kLastGameState + 1> Table() {
+  std::array<GameStateTraits, kLastGameState + 1> t{};
+  t[gsPlaying] = {.screen = S::kPlay, .input = I::kPlaying, .inProgress = true, .playScreen = true,
+                  .firesBurn = true, .railwayPlays = true, .cursorStill = true, .padPlays = true};
+  t[gsMainMenu] = {.screen = S::kMainMenu, .input = I::kMainMenu, .mainMenuBeside = true,
+                   .closeBoxAsksToQuit = true};
+  t[gsOptions] = {.screen = S::kOptions, .input = I::kOptions, .mainMenuBeside = true, .closeBoxAsksToQuit = true};
+  t[gsHelp] = {.screen = S::kHelp, .input = I::kHelp, .mainMenuBeside = true, .closeBoxAsksToQuit = true};
+  t[gsOptionsTextEdit] = {.screen = S::kOptions, .input = I::kOptionsText, .closeBoxAsksToQuit = true};
+  t[gsOptionsKeyCapture] = {.screen = S::kOptions, .input = I::kOptionsKey, .closeBoxAsksToQuit = true,
+                            .ignoresHideKey = true};
+  t[gsExitConfirm] = {.screen = S::kDialog, .input = I::kDialog};
+  t[gsRecords] = {.screen = S::kRecords, .input = I::kRecords, .mainMenuBeside = true, .closeBoxAsksToQuit = true};
+  t[gsRecordsResetConfirm] = {.screen = S::kDialog, .input = I::kDialog, .closeBoxAsksToQuit = true};
+  t[gsPaused] = {.screen = S::kPlay, .input = I::kPaused, .inProgress = true, .playScreen = true,
+                 .firesBurn = true, .cursorStill = true, .padPlays = true};
+  t[gsLevelIntro] = {.screen = S::kPlay, .inProgress = true, .playScreen = true, .cursorStill = true,
+                     .padPlays = true};
+  t[gsGameExitConfirm] = {.screen = S::kDialog, .input = I::kDialog, .inProgress = true, .playScreen = true,
+                          .firesBurn = true, .railwayPlays = true};
+  t[gsLevelBuild] = {.screen = S::kPlay, .inProgress = true, .playScreen = true, .padPlays = true};
+  t[gsRecordButtons] = {.screen = S::kRecordEntry, .input = I::kRecordEntry, .inProgress = true};
+  t[gsRecordName] = {.screen = S::kRecordEntry, .input = I::kRecordEntry, .inProgress = true};
+  t[gsRecordAdd] = {.screen = S::kRecordEntry, .input = I::kRecordEntry, .inProgress = true};
+  // A restart during the last life's fall brings the wait for the records check.
+  t[gsGameOver] = {.screen = S::kGameOver, .resumesAs = gsGameOverWait, .cursorStill = true, .ignoresHideKey = true};
+  t[gsSubmitConfirm] = {.screen = S::kDialog, .input = I::kDialog, .inProgress = true};
+  t[gsGameOverWait] = {.screen = S::kGameOver, .inProgress = true};
+  // A submission cut by a restart is offered again.
+  t[gsSubmitting] = {.screen = S::kDialog, .resumesAs = gsSubmitResult};
+  t[gsSubmitResult] = {.screen = S::kDialog, .input = I::kDialog, .inProgress = true};
+  t[gsShareScreen] = {.screen = S::kShareScreen};
+  return t;
 }
 
+inline constexpr std::array<GameStateTraits, kLastGameState + 1> kTable = Table();
+inline constexpr GameStateTraits kUnknown{};
+
+}  // namespace state_traits_detail
+
+// The traits of any byte (a number the game never enters has none).
+constexpr const GameStateTraits& TraitsOf(uint8_t state) {
+  return state <= kLastGameState ? state_traits_detail::kTable[state] : state_traits_detail::kUnknown;
+}
+
+// A state the game enters (a restart record naming another is refused).
+constexpr bool EnteredState(uint8_t state) { return TraitsOf(state).screen != StateScreen::kNone; }
+
+// States in which a game is in progress (a restart saves the world in them).
+constexpr bool GameInProgress(uint8_t state) { return TraitsOf(state).inProgress; }
+
 // States in which the play screen is up (2, 12-15).
-constexpr bool PlayScreenState(uint8_t state) {
-  return state == gsPlaying || (state >= gsPaused && state <= gsLevelBuild);
+constexpr bool PlayScreenState(uint8_t state) { return TraitsOf(state).playScreen; }
+
+// The states a game controller plays in, in rising order, as the engine takes them.
+constexpr auto PadPlayStates() {
+  constexpr size_t kCount = [] {
+    size_t n = 0;
+    for (const GameStateTraits& t : state_traits_detail::kTable) n += t.padPlays ? 1 : 0;
+    return n;
+  }();
+  std::array<int32_t, kCount> states{};
+  size_t n = 0;
+  for (size_t s = 0; s < state_traits_detail::kTable.size(); ++s) {
+    if (state_traits_detail::kTable[s].padPlays) states[n++] = static_cast<int32_t>(s);
+  }
+  return states;
 }
 
 class GameStateCell {

@@ -35,15 +35,6 @@ int32_t LowestPressedKey() {
   return 0;
 }
 
-bool IsDialogState(uint8_t state) {
-  return state == gsExitConfirm || state == gsGameExitConfirm || state == gsRecordsResetConfirm;
-}
-bool IsSubmitState(uint8_t state) { return state == gsSubmitConfirm || state == gsSubmitResult; }
-bool IsOptionsState(uint8_t state) {
-  return state == gsOptions || state == gsOptionsTextEdit || state == gsOptionsKeyCapture;
-}
-bool IsEntryState(uint8_t state) { return state == gsRecordButtons || state == gsRecordName || state == gsRecordAdd; }
-
 // ---- keyboard ----
 
 void GlobalKeys(TMainForm& form, uint8_t modifiers, bool& endStep) {
@@ -51,7 +42,7 @@ void GlobalKeys(TMainForm& form, uint8_t modifiers, bool& endStep) {
   const menus::TSettings& active = ctx.ActiveSettings;
   const uint8_t required = (active.BossKeyAlt ? kAltHeld : 0) | (active.BossKeyShift ? kShiftHeld : 0) |
                            (active.BossKeyCtrl ? kCtrlHeld : 0);
-  const auto hideAllowed = [] { return GameState() != gsOptionsKeyCapture && GameState() != gsGameOver; };
+  const auto hideAllowed = [] { return !TraitsOf(GameState()).ignoresHideKey; };
   // The modifiers first: a key that is not the hot key's chord stays for the key capture.
   if (modifiers == required && Clicked(active.BossKey)) {
     if (hideAllowed()) form.HideGame();
@@ -238,25 +229,32 @@ void HoverMainMenuQuietly(CursorPoint p) {
   if (uint8_t item = HitItem(kMainMenuAreas, p)) menus::Menus().mainMenu.SetItem(item);
 }
 
+// The mouse works a screen as a whole: typing the options' add text or
+// capturing their hot key, the options still take the pointer.
+StateInput MouseInput(uint8_t state) {
+  const StateInput input = TraitsOf(state).input;
+  return input == StateInput::kOptionsText || input == StateInput::kOptionsKey ? StateInput::kOptions : input;
+}
+
 void HoverTests(CursorPoint p) {
   TFrontEnd& menus = menus::Menus();
-  const uint8_t state = GameState();
-  if (state == gsMainMenu) {
+  const StateInput input = MouseInput(GameState());
+  if (input == StateInput::kMainMenu) {
     if (uint8_t item = HitItem(kMainMenuAreas, p); item && menus.mainMenu.SetItem(item)) menus::PlayClick();
     menus.mainMenu.Hide();
     menus.mainMenu.Show();
-  } else if (IsOptionsState(state)) {
+  } else if (input == StateInput::kOptions) {
     if (uint8_t item = HitItem(kOptionsAreas, p); item && menus.optMenu.HoverItem(item)) menus::PlayClick();
     HoverMainMenuQuietly(p);
-  } else if (state == gsHelp) {
+  } else if (input == StateInput::kHelp) {
     if (uint8_t item = HitItem(kHelpAreas, p); item && menus.helpMenu.SetButton(item)) menus::PlayClick();
     HoverMainMenuQuietly(p);
-  } else if (state == gsRecords) {
+  } else if (input == StateInput::kRecords) {
     if (uint8_t item = HitItem(kRecordsAreas, p); item && menus.recordsMenu.SetItem(item)) menus::PlayClick();
     HoverMainMenuQuietly(p);
-  } else if (IsDialogState(state) || IsSubmitState(state)) {
+  } else if (input == StateInput::kDialog) {
     if (uint8_t item = HitItem(kDialogAreas, p)) menus.exitMenu.SetItem(item);
-  } else if (IsEntryState(state)) {
+  } else if (input == StateInput::kRecordEntry) {
     if (uint8_t item = HitItem(kEntryAreas, p); item && menus.recordInput.HoverItem(item)) menus::PlayClick();
   }
 }
@@ -342,24 +340,20 @@ void KeyboardStep(TMainForm& form) {
   GlobalKeys(form, modifiers, endStep);
   if (endStep) return;
 
-  const uint8_t state = GameState();
-  switch (state) {
-    case gsPlaying: PlayingKeys(); break;
-    case gsPaused:
+  switch (TraitsOf(GameState()).input) {
+    case StateInput::kPlaying: PlayingKeys(); break;
+    case StateInput::kPaused:
       if (Clicked(keys::kPause)) SetGameState(gsPlaying);
       break;
-    case gsMainMenu: MainMenuKeys(); break;
-    case gsOptions: OptionsKeys(); break;
-    case gsOptionsTextEdit: OptionsTextKeys(modifiers); break;
-    case gsOptionsKeyCapture: KeyCaptureKeys(modifiers); break;
-    case gsHelp: HelpKeys(); break;
-    case gsExitConfirm: case gsGameExitConfirm: case gsRecordsResetConfirm:
-    case gsSubmitConfirm: case gsSubmitResult:
-      DialogKeys();
-      break;
-    case gsRecords: RecordsKeys(); break;
-    case gsRecordButtons: case gsRecordName: case gsRecordAdd: EntryKeys(modifiers); break;
-    default: break;
+    case StateInput::kMainMenu: MainMenuKeys(); break;
+    case StateInput::kOptions: OptionsKeys(); break;
+    case StateInput::kOptionsText: OptionsTextKeys(modifiers); break;
+    case StateInput::kOptionsKey: KeyCaptureKeys(modifiers); break;
+    case StateInput::kHelp: HelpKeys(); break;
+    case StateInput::kDialog: DialogKeys(); break;
+    case StateInput::kRecords: RecordsKeys(); break;
+    case StateInput::kRecordEntry: EntryKeys(modifiers); break;
+    case StateInput::kNone: break;
   }
 }
 
@@ -384,11 +378,12 @@ void MouseClickStep() {
   const CursorPoint p = *at;
   TFrontEnd& menus = menus::Menus();
   const uint8_t state = GameState();
-  if (state == gsMainMenu) {
+  const StateInput input = MouseInput(state);
+  if (input == StateInput::kMainMenu) {
     ClickMainMenu(p, 0, false);
-  } else if (IsOptionsState(state)) {
+  } else if (input == StateInput::kOptions) {
     OptionsClick(p);
-  } else if (state == gsHelp) {
+  } else if (input == StateInput::kHelp) {
     const uint8_t button = HitItem(kHelpAreas, p);
     if (button == menus::THelpMenu::kPrevious) {
       menus.helpMenu.TurnPage(false);
@@ -397,7 +392,7 @@ void MouseClickStep() {
     } else {
       ClickMainMenu(p, menus::TMainMenu::kHelp, false);
     }
-  } else if (state == gsRecords) {
+  } else if (input == StateInput::kRecords) {
     const uint8_t item = HitItem(kRecordsAreas, p);
     if (item == menus::TRecordsMenu::kClear) {
       menus.recordsMenu.AskClear();
@@ -406,9 +401,9 @@ void MouseClickStep() {
     } else {
       ClickMainMenu(p, 0, false);
     }
-  } else if (IsDialogState(state) || IsSubmitState(state)) {
+  } else if (input == StateInput::kDialog) {
     DialogClick(p, state);
-  } else if (IsEntryState(state)) {
+  } else if (input == StateInput::kRecordEntry) {
     EntryClick(p);
   }
 }

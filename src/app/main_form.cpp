@@ -19,21 +19,10 @@
 namespace app {
 namespace {
 
-// The menu states in which the close box opens the quit dialog; elsewhere it does nothing.
-bool CloseBoxAsksToQuit(uint8_t state) {
-  switch (state) {
-    case gsMainMenu: case gsOptions: case gsHelp: case gsOptionsTextEdit:
-    case gsOptionsKeyCapture: case gsRecords: case gsRecordsResetConfirm:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The states in which a game controller presses the play keys (A jumps, B
 // throws); everywhere else, the quit dialog over play included, it works the
 // menus (A is Enter, B is Esc).
-constexpr int32_t kPadPlayStates[] = {gsPlaying, gsPaused, gsLevelIntro, gsLevelBuild};
+constexpr auto kPadPlayStates = PadPlayStates();
 
 // A fixed random seed (decimal), so benchmarks and bug reports replay the same levels.
 constexpr const char* kSeedVariable = "VARNOK_SEED";
@@ -65,7 +54,7 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   };
   window_.OnShowCommand = [this](int32_t command) { library_.phases().iWindowCommand(command); };
   library_.phases().iWindowLinkSet(window_.Link());
-  library_.phases().iPadPlayStatesSet(kPadPlayStates, std::size(kPadPlayStates));
+  library_.phases().iPadPlayStatesSet(kPadPlayStates.data(), static_cast<int32_t>(kPadPlayStates.size()));
 
   auto relaunchTimer = [this] { CloseAndRelaunch(); };
   Timer1 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
@@ -210,10 +199,10 @@ bool TMainForm::SystemCommand(int32_t command) {
       }
       return true;
     case VARNOK_WINDOW_CLOSE:
-      if (CloseBoxAsksToQuit(GameState())) {
+      if (TraitsOf(GameState()).closeBoxAsksToQuit) {
         PostToFrame([] {
           // The state may have moved on before the frame ran.
-          if (CloseBoxAsksToQuit(GameState())) menus::Menus().exitMenu.OpenFromCloseBox();
+          if (TraitsOf(GameState()).closeBoxAsksToQuit) menus::Menus().exitMenu.OpenFromCloseBox();
         });
       }
       return true;  // the close box never closes the window itself
@@ -304,7 +293,7 @@ void TMainForm::RestartIntoNewMode() {
 void TMainForm::HideGame() {
   GameContext& ctx = Ctx();
   const uint8_t state = GameState();
-  if (state == gsOptionsKeyCapture || state == gsGameOver || restarting_) return;
+  if (TraitsOf(state).ignoresHideKey || restarting_) return;
   if (ctx.ActiveSettings.Windowed == 0) {
     if (WriteRestart(0)) {
       Interrupt(1);

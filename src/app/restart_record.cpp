@@ -12,11 +12,8 @@ std::array<uint8_t, 6> RestartRecord::Bytes() const {
 }
 
 uint8_t StateToResume(uint8_t state) {
-  switch (state) {
-    case gsSubmitting: return gsSubmitResult;
-    case gsGameOver: return gsGameOverWait;
-    default: return state;
-  }
+  const uint8_t instead = TraitsOf(state).resumesAs;
+  return instead != 0 ? instead : state;
 }
 
 std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes) {
@@ -28,11 +25,8 @@ std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes) 
   record.restarted = 1;
   record.openMoreGames = bytes[4] == 0 ? 0 : 1;
   record.openScoreTable = bytes[5] == 0 ? 0 : 1;
-  // 0, 1, 5, 16 and 20 are never entered; resuming them would leave a frame that does nothing.
-  const uint8_t state = record.gameState;
-  if (state < gsPlaying || state > kLastGameState || state == 5 || state == 16 || state == 20) {
-    return std::nullopt;
-  }
+  // A number the game never enters would leave a frame that does nothing.
+  if (!EnteredState(record.gameState)) return std::nullopt;
   return record;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/game_state.h"
 #include "app/random.h"
 #include "temp_game_folder.h"
@@ -99,6 +101,45 @@ TEST(GameStates, GameInProgressStatesAreTheOnesARestartSavesTheWorldIn) {
     if (GameInProgress(static_cast<uint8_t>(s))) inProgress.push_back(s);
   }
   EXPECT_EQ(inProgress, (std::vector<int>{2, 12, 13, 14, 15, 17, 18, 19, 22, 23, 25}));
+}
+
+// The rows of the state table must agree with one another: a new state's
+// row that contradicts its screen shows up here, not as a frame that does
+// the wrong thing in play.
+TEST(GameStates, EachStatesTraitsFitTheScreenItBelongsTo) {
+  const GameStateTraits none{};
+  for (int s = 0; s <= 255; ++s) {
+    const auto state = static_cast<uint8_t>(s);
+    const GameStateTraits& t = TraitsOf(state);
+    SCOPED_TRACE(s);
+    if (!EnteredState(state)) {
+      // A number the game never enters does nothing in a frame.
+      EXPECT_TRUE(t == none);
+      continue;
+    }
+    if (t.resumesAs != 0) {
+      EXPECT_TRUE(EnteredState(t.resumesAs));
+      EXPECT_EQ(TraitsOf(t.resumesAs).resumesAs, 0) << "a restart resumes in one step";
+    }
+    EXPECT_EQ(t.screen == StateScreen::kPlay, t.playScreen && t.input != StateInput::kDialog);
+    const bool typing = t.input == StateInput::kOptionsText || t.input == StateInput::kOptionsKey;
+    // Each pair: when the first holds, so must the second.
+    const std::pair<bool, bool> implied[] = {
+        {t.playScreen, t.inProgress},
+        {t.firesBurn, t.playScreen},
+        {t.railwayPlays, t.firesBurn},
+        {t.padPlays, t.screen == StateScreen::kPlay},
+        {t.mainMenuBeside, t.closeBoxAsksToQuit},
+        {t.closeBoxAsksToQuit, !t.inProgress},
+        {typing, t.screen == StateScreen::kOptions},
+    };
+    for (size_t i = 0; i < std::size(implied); ++i) {
+      EXPECT_TRUE(!implied[i].first || implied[i].second) << "pair " << i;
+    }
+  }
+  // The engine is told these once, in this order.
+  constexpr auto pad = PadPlayStates();
+  EXPECT_EQ(std::vector<int32_t>(pad.begin(), pad.end()), (std::vector<int32_t>{2, 12, 13, 15}));
 }
 
 }  // namespace
