@@ -1,5 +1,5 @@
-// File names as the game passes them ("data\Sprite.x"): backslashes become
-// slashes and each component matches case-insensitively.
+// File names as the game passes them ("data\Sprite.x"), found by the rule the
+// game finds its own files with (pathrule/path_rule.h).
 #pragma once
 
 #include <cstdint>
@@ -14,12 +14,13 @@ namespace spriteengine {
 std::string SlashPath(std::string_view name);
 
 // The existing file or folder the name means, relative to the current
-// directory (or absolute): exact components first, else the one
-// case-insensitive match in its folder. nullopt when nothing matches.
+// directory (or absolute): each component exact first, else the first
+// case-insensitive match in byte order. nullopt when nothing matches.
 std::optional<std::string> ResolveGamePath(std::string_view name);
 
-// Where a new file of that name goes: existing folders matched as above, the
-// last component kept as given.
+// Where a file of that name is written: what the name resolves to by the same
+// rule, so an existing file of another case is the one written; from the first
+// missing component on, the name as given.
 std::string ResolveNewFilePath(std::string_view name);
 
 // The whole file, or nullopt when it cannot be read.

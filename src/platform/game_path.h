@@ -6,15 +6,11 @@
 
 namespace platform {
 
-// Turns a path written with backslashes into one that names the same file here.
-// Backslashes become '/', and each component is matched case-insensitively (ASCII)
-// against what exists, starting from the current directory for relative paths
-// (the game folder while the game runs). An exact-case match wins over a
-// case-insensitive one; among several case-insensitive matches the first in
-// byte order wins, so the result is repeatable. From the first component that
-// does not exist on, the rest is kept as given, so a new file can be created with
-// the given case inside an existing folder found case-insensitively.
-// Empty components and "." are dropped; ".." is kept as is. Never throws.
+// Turns a path written with backslashes into one that names the same file here,
+// by the rule the engine resolves the game's file names with too (path_rule.h):
+// each component matched ignoring ASCII case, the exact spelling first, else the
+// first match in byte order; from the first missing component on, the rest as
+// given. Never throws.
 std::string GamePath(std::string_view windowsPath);
 
 // Whether GamePath(windowsPath) names something that exists (file or folder).

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "core/game_path.h"
 #include "temp_folder.h"
 
 namespace platform {
@@ -74,6 +77,32 @@ TEST_F(GamePathTest, ExistsFollowsCaseInsensitiveMatching) {
   EXPECT_TRUE(GameFileExists("Sound"));
   EXPECT_FALSE(GameFileExists("sound\\menu.ogg"));
   EXPECT_FALSE(GameFileExists(""));
+}
+
+// The engine opens the game's pictures, sounds and meshes and writes its
+// screenshots by the same rule, so with names that differ only in case both
+// sides read and write the same file.
+TEST_F(GamePathTest, TheEngineFindsTheFileTheGameFinds) {
+  for (const char* name : {"fire.dds", "FIRE.dds", "Fire.dds", "fIRE.dds", "fire.DDS", "FiRe.DdS"}) {
+    folder.Write(std::string("data/") + name, name);
+  }
+  const struct {
+    const char* lookup;
+    const char* file;
+  } cases[] = {
+      {"data\\fire.dds", "data/fire.dds"},   // exact
+      {"DATA\\Fire.dds", "data/Fire.dds"},   // exact name in a folder of another case
+      {"data\\FIRE.DDS", "data/FIRE.dds"},   // no exact name: the first in byte order
+      {"data\\fiRE.dds", "data/FIRE.dds"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lookup);
+    EXPECT_EQ(GamePath(c.lookup), c.file);
+    EXPECT_EQ(spriteengine::ResolveGamePath(c.lookup).value_or("none"), c.file);
+    EXPECT_EQ(spriteengine::ResolveNewFilePath(c.lookup), c.file);
+  }
+  EXPECT_EQ(spriteengine::ResolveGamePath("data\\none.dds"), std::nullopt);
+  EXPECT_EQ(spriteengine::ResolveNewFilePath("DATA\\New.bmp"), "data/New.bmp");
 }
 
 }  // namespace
