@@ -20,6 +20,9 @@
 #include <thread>
 #include <vector>
 
+#include "text_file.h"
+#include "wait_for.h"
+
 extern char** environ;
 
 namespace {
@@ -28,21 +31,9 @@ namespace fs = std::filesystem;
 const fs::path kGameDir = VARNOK_GAME_DIR;
 const char* kXvfb = "/usr/bin/Xvfb";
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
-bool WaitFor(const std::function<bool()>& done, int seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return done();
-}
+using testing_support::ReadText;
+using testing_support::WaitFor;
+using testing_support::WriteText;
 
 // An X server of our own for the test's lifetime.
 class VirtualDisplay {
@@ -135,8 +126,8 @@ class MenusE2E : public ::testing::Test {
     posix_spawn_file_actions_destroy(&actions);
     if (!started) return false;
     int status = 0;
-    WaitFor([&] { return waitpid(pid, &status, WNOHANG) != 0; }, seconds);
-    return WaitFor([&] { return Count(Log(), " close\n") >= closes; }, seconds);
+    WaitFor([&] { return waitpid(pid, &status, WNOHANG) != 0; }, std::chrono::seconds(seconds));
+    return WaitFor([&] { return Count(Log(), " close\n") >= closes; }, std::chrono::seconds(seconds));
   }
 
   std::string Log() { return ReadText(dir_ / "engine.log"); }

@@ -24,10 +24,15 @@
 #include "core/stretch.h"
 #include "sdl/frame_presenter.h"
 #include "test_assets.h"
+#include "text_file.h"
+#include "wait_for.h"
 
 extern char** environ;
 
 namespace {
+
+using testing_support::ReadText;
+using testing_support::WaitFor;
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -175,13 +180,6 @@ class SdlFullScreenTest : public SdlWindowTest {
   SdlFullScreenTest() { screen_ = "1280x800"; }
 };
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // An image file as 0x00RRGGBB rows.
 spriteengine::Frame LoadRgb(const std::string& path) {
   spriteengine::Frame out;
@@ -256,8 +254,8 @@ TEST_F(SdlFullScreenTest, EveryWayOfShowingFramesShowsTheFrameLetterboxed) {
     pid_t demo = Spawn({ENGINE_DEMO, folder, "3", "0", "full", "still"}, environment, folder + "/demo.txt");
     ASSERT_GT(demo, 0);
     // The frame does not change: once its screenshot is written, the display shows it too.
-    for (int i = 0; i < 150 && ReadText(folder + "/engine.log").find(" shot ") == std::string::npos; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    WaitFor([&] { return ReadText(folder + "/engine.log").find(" shot ") != std::string::npos; },
+            std::chrono::seconds(8));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Capture({"xwd", "-root", "-silent", "-out", folder + "/screen.xwd"}, display_);
     Capture({"convert", folder + "/screen.xwd", folder + "/screen.png"}, display_);

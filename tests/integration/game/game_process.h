@@ -21,6 +21,8 @@
 #include <thread>
 #include <vector>
 
+#include "text_file.h"
+
 extern char** environ;
 
 namespace process_test {
@@ -34,10 +36,8 @@ struct RunResult {
   std::string stderrText;
 };
 
-inline std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing_support::ReadText;
+using testing_support::WriteText;
 
 inline std::vector<uint8_t> ReadBytes(const fs::path& path) {
   const std::string text = ReadText(path);
@@ -49,11 +49,6 @@ inline size_t CountOf(const std::string& text, const std::string& word) {
   size_t count = 0;
   for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
   return count;
-}
-
-inline void WriteText(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
 }
 
 class GameProcessTest : public ::testing::Test {

@@ -7,11 +7,13 @@
 #include <thread>
 
 #include "temp_folder.h"
+#include "wait_for.h"
 
 namespace platform {
 namespace {
 
 using testing::ReadText;
+using testing_support::WaitFor;
 using testing::ScopedCurrentFolder;
 using testing::TempFolder;
 namespace fs = std::filesystem;
@@ -174,18 +176,6 @@ TEST_F(ShellTest, OpenReportsASpawnFailure) {
 }
 
 // ---- Real spawning ----
-
-// Polls until `done` holds or a generous limit passes (spawned programs run asynchronously).
-template <typename Done>
-bool WaitFor(Done done) {
-  constexpr auto kLimit = std::chrono::seconds(10);
-  const auto start = std::chrono::steady_clock::now();
-  while (!done()) {
-    if (std::chrono::steady_clock::now() - start > kLimit) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
 
 class ShellSpawnTest : public ::testing::Test {
  protected:

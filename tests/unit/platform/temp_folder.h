@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include "text_file.h"
+
 namespace platform::testing {
 
 class TempFolder {
@@ -57,9 +59,6 @@ class ScopedCurrentFolder {
   std::filesystem::path previous_;
 };
 
-inline std::string ReadText(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing_support::ReadText;
 
 }  // namespace platform::testing

@@ -11,12 +11,14 @@
 #include <thread>
 
 #include "ticket_signer.h"
+#include "wait_for.h"
 
 namespace scored {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing_support::WaitFor;
 
 std::string Names(const std::vector<ScoreRow>& rows) {
   std::string text;
@@ -28,17 +30,6 @@ std::string Names(const std::vector<ScoreRow>& rows) {
 Entry Sent(std::string p, int32_t score, std::string name = "N") {
   const int64_t now = TicketSigner::Now();
   return {{std::move(name), "", score, std::move(p)}, now, now};
-}
-
-// Polls `done` until it holds or `limit` passes; the event, not the time, is what is tested.
-template <typename Done>
-bool WaitFor(Done done, std::chrono::seconds limit = 20s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
 }
 
 class ScoreKeeperTest : public ::testing::Test {
