@@ -11,12 +11,12 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "text_file.h"
 
 namespace testing_support {
 
@@ -79,10 +79,5 @@ class ChildProcess {
   pid_t pid_ = -1;
   std::optional<int> exitCode_;
 };
-
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 }  // namespace testing_support

@@ -60,8 +60,8 @@ class HeadlessChromium {
     ChildProcess chromium;
     if (!chromium.Start(argv, {"HOME=" + dir_.string(), "PATH=/usr/bin:/bin", "LANG=C.UTF-8"}, out, err)) return run;
     run.finished = chromium.Wait(kTimeLimit) == 0;
-    run.output = ReadWholeFile(out);
-    run.log = ReadWholeFile(err);
+    run.output = ReadText(out);
+    run.log = ReadText(err);
     return run;
   }
 

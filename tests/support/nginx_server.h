@@ -98,9 +98,9 @@ class NginxServer {
   }
 
   std::string ErrorLog() const {
-    return ReadWholeFile(dir_ / "nginx.err") + ReadWholeFile(dir_ / "error.log");
+    return ReadText(dir_ / "nginx.err") + ReadText(dir_ / "error.log");
   }
-  std::string AccessLog() const { return ReadWholeFile(dir_ / "access.log"); }
+  std::string AccessLog() const { return ReadText(dir_ / "access.log"); }
 
  private:
   std::filesystem::path dir_;

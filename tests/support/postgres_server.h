@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "wait_for.h"
 
 namespace testing_support {
 
@@ -113,7 +114,7 @@ class PostgresServer {
   std::string Uri(const std::string& database = "postgres") const {
     return "postgresql://varnok@127.0.0.1:" + std::to_string(port_) + "/" + database + "?connect_timeout=5";
   }
-  std::string Log() const { return ReadWholeFile(dir_ / "initdb.log") + ReadWholeFile(dir_ / "server.log"); }
+  std::string Log() const { return ReadText(dir_ / "initdb.log") + ReadText(dir_ / "server.log"); }
   ChildProcess& process() { return process_; }
 
  private:
@@ -143,13 +144,12 @@ class PostgresServer {
 
   // postmaster.pid's last line says "ready" once connections are taken.
   bool WaitReady() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (!process_.Running()) return false;
-      if (ReadWholeFile(dir_ / "data" / "postmaster.pid").find("ready") != std::string::npos) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+    bool ready = false;
+    WaitFor([&] {
+      ready = process_.Running() && ReadText(dir_ / "data" / "postmaster.pid").find("ready") != std::string::npos;
+      return ready || !process_.Running();
+    }, std::chrono::seconds(60));
+    return ready;
   }
 
   std::filesystem::path bin_, dir_;

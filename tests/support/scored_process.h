@@ -33,7 +33,7 @@ class ScoredProcess {
     if (!process_.Start(argv, {}, out, err)) return false;
     const std::string marker = "listening on 127.0.0.1:";
     for (int i = 0; i < 1000; ++i) {
-      const std::string text = ReadWholeFile(out);
+      const std::string text = ReadText(out);
       const size_t at = text.find(marker);
       if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
         const char* digits = text.data() + at + marker.size();
@@ -49,7 +49,7 @@ class ScoredProcess {
   std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
   std::string Url(const std::string& pathAndQuery) const { return "http://" + Address() + pathAndQuery; }
   ChildProcess& process() { return process_; }
-  std::string ErrorOutput() const { return ReadWholeFile(outputBase_.string() + ".err"); }
+  std::string ErrorOutput() const { return ReadText(outputBase_.string() + ".err"); }
   int Port() const { return port_; }
 
  private:

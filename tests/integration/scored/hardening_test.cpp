@@ -168,7 +168,7 @@ TEST_F(HardeningTest, APortItCannotHaveIsAClearFailure) {
   const auto code = second.Wait(20s);
   ASSERT_TRUE(code);
   EXPECT_NE(*code, 0);
-  const std::string message = testing_support::ReadWholeFile(err);
+  const std::string message = testing_support::ReadText(err);
   EXPECT_NE(message.find("cannot listen on " + first.Address()), std::string::npos) << message;
 }
 

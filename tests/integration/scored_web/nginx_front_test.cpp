@@ -33,9 +33,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::ChildProcess;
 using testing_support::NginxServer;
-using testing_support::ReadWholeFile;
+using testing_support::ReadText;
 
-std::string Source(const char* relative) { return ReadWholeFile(fs::path(VARNOK_SOURCE_DIR) / relative); }
+std::string Source(const char* relative) { return ReadText(fs::path(VARNOK_SOURCE_DIR) / relative); }
 
 std::vector<std::string> Words(const std::string& text) {
   std::istringstream in(text);
@@ -102,7 +102,7 @@ class Instance {
     if (argv.empty() || !process_.Start(argv, {}, out_, stem.string() + ".err")) return false;
     const std::string marker = "listening on 127.0.0.1:";
     for (int i = 0; i < 1000 && process_.Running(); ++i) {
-      const std::string text = ReadWholeFile(out_);
+      const std::string text = ReadText(out_);
       const size_t at = text.find(marker);
       if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
         std::from_chars(text.data() + at + marker.size(), text.data() + text.size(), port_);
@@ -207,7 +207,7 @@ class NginxFront : public ::testing::Test {
     }
     for (int i = 0; i < 2; ++i) {
       ASSERT_TRUE(instances_[i].Start(UnitCommand(store_), dir_ / ("scored-" + std::to_string(i))))
-          << ReadWholeFile(dir_ / ("scored-" + std::to_string(i) + ".err"));
+          << ReadText(dir_ / ("scored-" + std::to_string(i) + ".err"));
     }
     nginx_ = std::make_unique<NginxServer>(dir_);
     // Another program may take the free port before nginx binds it: a few tries.

@@ -145,7 +145,7 @@ TEST_F(TablePageBrowserTest, DesktopAndPhoneScreenshots) {
     fs::remove(png, ignored);
     const auto run = browser_->Screenshot(PageUrl(), png, shot.width, shot.height);
     ASSERT_TRUE(run.finished) << run.log;
-    EXPECT_EQ(testing_support::ReadWholeFile(png).substr(0, 8), "\x89PNG\r\n\x1A\n") << png;
+    EXPECT_EQ(testing_support::ReadText(png).substr(0, 8), "\x89PNG\r\n\x1A\n") << png;
   }
 }
 
