@@ -11,6 +11,7 @@
 
 #include "raw_http.h"
 #include "scored_process.h"
+#include "wait_for.h"
 #include "services/http_client.h"
 #include "services/score_client.h"
 #include "services/score_protocol.h"
@@ -132,22 +133,25 @@ TEST_F(ClientServerTest, APeerThatAcceptsAndNeverAnswersHoldsTheClientOnlyUntilI
 TEST_F(ClientServerTest, AKillUnderLoadLosesNoAcknowledgedScoreAndLeavesTheStoreWhole) {
   std::atomic<int> acknowledged{0};
   std::atomic<bool> stop{false};
+  std::atomic<int> finished{0};
   std::vector<std::thread> clients;
   for (int c = 0; c < 8; ++c) {
     clients.emplace_back([&, c] {
       for (int i = 0; i < 500 && !stop; ++i) {
         const int port = server_->Port();
         auto version = raw_http::Get("127.0.0.1", port, services::kVersionQuery, "", std::chrono::seconds(2));
-        if (!version || version->status != 200) return;
+        if (!version || version->status != 200) break;
         const std::string payload = services::BuildPayload("C" + std::to_string(c), i, services::PValueFromReply(version->body), "");
         auto sent = raw_http::Get("127.0.0.1", port, services::kSubmissionQuery + services::EncodePayload(payload), "",
                                   std::chrono::seconds(2));
-        if (!sent || sent->status != 200) return;
+        if (!sent || sent->status != 200) break;
         ++acknowledged;
       }
+      ++finished;
     });
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  // The kill lands while the clients are busy: once a good many scores are acknowledged.
+  testing_support::WaitFor([&] { return acknowledged >= 40 || finished == 8; }, std::chrono::seconds(60));
   server_->process().Signal(SIGKILL);
   stop = true;
   for (auto& t : clients) t.join();

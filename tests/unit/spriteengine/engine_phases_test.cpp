@@ -12,6 +12,7 @@
 #include "core/engine.h"
 #include "fake_platform.h"
 #include "test_assets.h"
+#include "wait_for.h"
 
 namespace spriteengine {
 namespace {
@@ -294,7 +295,8 @@ TEST_F(PhasesTest, PlaceholderTicksTheScriptAndForwardsItsWindowCommands) {
   VarnokWindowLink link{nullptr, [](void*, int32_t cmd) { received.push_back(cmd); }};
   e.WindowLinkSet(&link);
   e.WindowCommand(VARNOK_WINDOW_MINIMIZE);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // ~13 frames at 66.7 Hz
+  // Frame 7 begins once frame 6's restore has been forwarded.
+  EXPECT_TRUE(testing_support::WaitFor([&] { return e.ScriptFrame() >= 7; }, std::chrono::seconds(30)));
   e.WindowCommand(VARNOK_WINDOW_CLOSE);                          // ends the placeholder (joins its thread)
   EXPECT_EQ(received, (std::vector<int>{VARNOK_WINDOW_ACTIVATE, VARNOK_WINDOW_RESTORE}));
   // Opening the engine later; frames go on counting from there.
