@@ -1,4 +1,4 @@
-// Engine phases, frames, script, window link and placeholder window.
+// Engine phases, frames, screenshots, window link and placeholder window.
 #include "engine.h"
 
 #include <cstdlib>
@@ -29,18 +29,6 @@ const char* CommandName(int command) {
   }
 }
 
-int WindowCommandOf(ScriptOp op) {
-  switch (op) {
-    case ScriptOp::kClose: return VARNOK_WINDOW_CLOSE;
-    case ScriptOp::kMinimize: return VARNOK_WINDOW_MINIMIZE;
-    case ScriptOp::kMaximize: return VARNOK_WINDOW_MAXIMIZE;
-    case ScriptOp::kRestore: return VARNOK_WINDOW_RESTORE;
-    case ScriptOp::kActivate: return VARNOK_WINDOW_ACTIVATE;
-    case ScriptOp::kQuit: return VARNOK_WINDOW_QUIT;
-    default: return 0;
-  }
-}
-
 std::string BackendFromEnvironment() {
   const char* name = std::getenv("VARNOK_ENGINE");
   return name && std::string(name) == "headless" ? "headless" : "sdl";
@@ -49,9 +37,18 @@ std::string BackendFromEnvironment() {
 }  // namespace
 
 Engine::Engine(Platform platform)
-    : platform_(std::move(platform)), resources_(platform_.codecs.decodePicture) {
+    : platform_(std::move(platform)),
+      resources_(platform_.codecs.decodePicture),
+      automation_({
+          .key = [this](int dik, bool down) { OnKey(dik, down); },
+          .pointer = [this](float x, float y) { input_.MouseMove(x, y); },
+          .leftButton = [this](bool down) { down ? input_.MouseButtonDown(0) : input_.MouseButtonUp(0); },
+          .padButton = [this](int pad, PadButton button, bool down) { OnPadButton(pad, button, down); },
+          .pad = [this](const ScriptCommand& c) { ApplyPadScript(c); },
+          .window = [this](int command) { ForwardToLink(command); },
+      }) {
   const char* logPath = std::getenv("VARNOK_ENGINE_LOG");
-  log_.SetPath(logPath ? logPath : "");
+  automation_.SetLogPath(logPath ? logPath : "");
   const char* timesPath = std::getenv("VARNOK_ENGINE_FRAME_TIMES");
   frameTimes_.SetPath(timesPath ? timesPath : "");
   clock_.SetPeriod(kDefaultSecondsPerFrame);
@@ -65,84 +62,8 @@ Engine::~Engine() {
 bool Engine::OnEngineThread() const { return std::this_thread::get_id() == engineThread_; }
 
 // ---------------------------------------------------------------------------
-// Script
+// Screenshots
 // ---------------------------------------------------------------------------
-
-void Engine::TakeScriptOnce() {
-  std::lock_guard lock(scriptMutex_);
-  if (scriptTaken_) return;
-  scriptTaken_ = true;
-  const char* list = std::getenv("VARNOK_ENGINE_SCRIPT");
-  if (!list) return;
-  std::string rest;
-  std::optional<std::string> file = TakeFirstScriptFile(list, &rest);
-  // The rest stays for a relaunched process, which inherits our environment.
-  if (rest.empty())
-    ::unsetenv("VARNOK_ENGINE_SCRIPT");
-  else
-    ::setenv("VARNOK_ENGINE_SCRIPT", rest.c_str(), 1);
-  if (!file) return;
-  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(*file);
-  if (!bytes) {
-    Warn("cannot read input script '" + *file + "'");
-    return;
-  }
-  script_ = ParseScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  for (const ScriptError& e : script_.errors)
-    std::fprintf(stderr, "spriteengine: %s:%d: %s (line skipped)\n", file->c_str(), e.line, e.message.c_str());
-}
-
-void Engine::ApplyScriptFrame(uint64_t frame) {
-  // Last frame's taps and clicks end first.
-  for (int code : releaseNextFrame_) OnKey(code, false);
-  releaseNextFrame_.clear();
-  if (releaseClickNextFrame_) input_.MouseButtonUp(0);
-  releaseClickNextFrame_ = false;
-  for (const auto& [pad, button] : releasePadNextFrame_) OnPadButton(pad, button, false);
-  releasePadNextFrame_.clear();
-
-  std::vector<ScriptCommand> commands;
-  {
-    std::lock_guard lock(scriptMutex_);
-    // Frame 0 commands come with frame 1.
-    auto begin = script_.byFrame.lower_bound(frame <= 1 ? 0 : frame);
-    auto end = script_.byFrame.upper_bound(frame);
-    for (auto it = begin; it != end; ++it) commands.push_back(it->second);
-  }
-  for (const ScriptCommand& c : commands) {
-    switch (c.op) {
-      case ScriptOp::kDown: OnKey(c.code, true); break;
-      case ScriptOp::kUp: OnKey(c.code, false); break;
-      case ScriptOp::kTap:
-        OnKey(c.code, true);
-        releaseNextFrame_.push_back(c.code);
-        break;
-      case ScriptOp::kMouse: input_.MouseMove(c.x, c.y); break;
-      case ScriptOp::kClick:
-        input_.MouseButtonDown(0);
-        releaseClickNextFrame_ = true;
-        break;
-      case ScriptOp::kShot:
-        if (c.picture > 0)
-          waitingShots_.push_back({c.file, c.picture});
-        else
-          pendingShots_.push_back(c.file);
-        break;
-      case ScriptOp::kPadAdd:
-      case ScriptOp::kPadRemove:
-      case ScriptOp::kPadDown:
-      case ScriptOp::kPadUp:
-      case ScriptOp::kPadTap:
-      case ScriptOp::kPadAxis: ApplyPadScript(c); break;
-      default: ForwardToLink(WindowCommandOf(c.op)); break;
-    }
-  }
-}
-
-void Engine::TakePendingShots() {
-  SaveShots(pendingShots_);
-  pendingShots_.clear();
-}
 
 void Engine::SaveShots(const std::vector<std::string>& files) {
   if (files.empty()) return;
@@ -151,24 +72,7 @@ void Engine::SaveShots(const std::vector<std::string>& files) {
     std::lock_guard lock(frameMutex_);
     shot = frame_;
   }
-  for (const std::string& file : files) {
-    std::string path = ResolveNewFilePath(file);
-    bool ok = platform_.codecs.savePng && platform_.codecs.savePng(shot, path);
-    if (!ok) Warn("cannot write screenshot '" + path + "'");
-    log_.Write(scriptFrame_, "shot " + path);
-  }
-}
-
-std::vector<std::string> Engine::PhasePictureShots() {
-  std::vector<std::string> files;
-  if (!inRunPhase_ || !OnEngineThread()) return files;
-  ++phasePictures_;
-  std::erase_if(waitingShots_, [&](const WaitingShot& w) {
-    if (w.picture != phasePictures_) return false;
-    files.push_back(w.file);
-    return true;
-  });
-  return files;
+  automation_.SaveShots(files, shot, platform_.codecs.savePng);
 }
 
 // ---------------------------------------------------------------------------
@@ -187,7 +91,7 @@ void Engine::ForwardToLink(int command) {
     std::lock_guard lock(linkMutex_);
     link = link_;
   }
-  log_.Write(scriptFrame_, std::string("window ") + CommandName(command));
+  automation_.Log(std::string("window ") + CommandName(command));
   if (link.command) link.command(link.context, command);
 }
 
@@ -241,7 +145,7 @@ void Engine::OnWindowCommand(int command) {
 void Engine::OnVisible(bool visible) { visible_ = visible; }
 
 void Engine::OnRepaintNeeded() {
-  if (!toShow_.waiting) toShow_ = {true, true, scriptFrame_, 0};
+  if (!toShow_.waiting) toShow_ = {true, true, automation_.FrameCount(), 0};
 }
 
 // Called while a frame is shown, under frameMutex_: no frame is being drawn.
@@ -271,7 +175,7 @@ void Engine::EscEnable(bool enable) { escEnabled_ = enable; }
 void Engine::StartPlaceholder() {
   std::lock_guard lock(placeholderMutex_);
   if (placeholderThread_.joinable()) return;
-  TakeScriptOnce();
+  automation_.TakeScriptOnce();
   placeholderStop_ = false;
   placeholderThread_ = std::thread(&Engine::PlaceholderLoop, this);
 }
@@ -294,8 +198,7 @@ void Engine::PlaceholderLoop() {
     next += period;
     FrameClock::SleepUntil(next);
     if (placeholderStop_) break;
-    ApplyScriptFrame(++scriptFrame_);
-    pendingShots_.clear();  // nothing is drawn here
+    automation_.NextUndrawnFrame();
   }
   if (window) window->Destroy();
 }
@@ -306,7 +209,7 @@ void Engine::PlaceholderLoop() {
 
 bool Engine::EngineOpen(intptr_t, int) {
   StopPlaceholder();
-  TakeScriptOnce();
+  automation_.TakeScriptOnce();
   backendName_ = BackendFromEnvironment();
   engineThread_ = std::this_thread::get_id();
   video_ = platform_.makeVideo ? platform_.makeVideo(backendName_) : nullptr;
@@ -322,7 +225,7 @@ bool Engine::EngineOpen(intptr_t, int) {
   clock_.Reset();
   open_ = true;
   cursorChanged_ = true;
-  log_.Write(scriptFrame_, "open " + backendName_);
+  automation_.Log("open " + backendName_);
   return video_ != nullptr;
 }
 
@@ -334,7 +237,7 @@ bool Engine::EngineSettings(int32_t* block) {
     return false;
   }
   showsFrames_ = video_->ShowsFrames();
-  if (std::string path = video_->PresentPath(); !path.empty()) log_.Write(scriptFrame_, "present " + path);
+  if (std::string path = video_->PresentPath(); !path.empty()) automation_.Log("present " + path);
   settingsOk_ = true;
   RunQueuedWindowCommands();
   return true;
@@ -357,8 +260,7 @@ bool Engine::Message(bool wait) {
   double now = FrameClock::Now();
   if (now >= idleTickDue_) {
     idleTickDue_ = now + clock_.Period();
-    ApplyScriptFrame(++scriptFrame_);
-    pendingShots_.clear();
+    automation_.NextUndrawnFrame();
   }
   return false;
 }
@@ -376,22 +278,20 @@ void Engine::InitBegin() {}
 void Engine::InitEnd() { initDone_ = true; }
 
 void Engine::RunBegin() {
-  uint64_t frame = ++scriptFrame_;
-  ApplyScriptFrame(frame);
-  inRunPhase_ = true;
-  phasePictures_ = 0;
+  automation_.NextFrame();
+  automation_.RunPhaseBegun();
   input_.BeginFrame();
   if (!firstRunLogged_) {
     firstRunLogged_ = true;
-    log_.Write(frame, "gamestate " + std::to_string(gameState_.load()));
+    automation_.Log("gamestate " + std::to_string(gameState_.load()));
   }
 }
 
-void Engine::RunEnd() { inRunPhase_ = false; }
+void Engine::RunEnd() { automation_.RunPhaseEnded(); }
 
 void Engine::GameStateSet(int state) {
   int old = gameState_.exchange(state);
-  if (old != state && firstRunLogged_) log_.Write(scriptFrame_, "gamestate " + std::to_string(state));
+  if (old != state && firstRunLogged_) automation_.Log("gamestate " + std::to_string(state));
 }
 
 void Engine::DrawAndShow(bool present) {
@@ -410,7 +310,7 @@ void Engine::DrawAndShow(bool present) {
 
 void Engine::Render() {
   if (!settingsOk_) return;
-  std::vector<std::string> shots = PhasePictureShots();
+  std::vector<std::string> shots = OnEngineThread() ? automation_.PictureDrawn() : std::vector<std::string>{};
   // The headless backend draws only for a screenshot.
   if (!showsFrames_ && shots.empty()) return;
   // video_ belongs to the engine thread; other threads only draw, and the
@@ -426,15 +326,15 @@ void Engine::RenderPhase() {
   if (!video_) return;
   bool shows = video_->ShowsFrames();
   double drawStart = FrameClock::Now(), drawMs = 0;
-  if (shows || !pendingShots_.empty()) {
+  if (shows || automation_.ShotsPending()) {
     DrawAndShow(false);
     drawMs = (FrameClock::Now() - drawStart) * 1000;
   }
-  TakePendingShots();
+  SaveShots(automation_.TakePendingShots());
   if (shows) {
-    toShow_ = {true, false, scriptFrame_, drawMs};
+    toShow_ = {true, false, automation_.FrameCount(), drawMs};
   } else if (frameTimes_.On()) {
-    frameTimes_.Record(scriptFrame_, FrameClock::Now(), drawMs);
+    frameTimes_.Record(automation_.FrameCount(), FrameClock::Now(), drawMs);
   }
 }
 
@@ -459,9 +359,7 @@ void Engine::ExitEnd() {}
 
 void Engine::EngineClose() {
   if (!open_) return;
-  for (const WaitingShot& w : waitingShots_)
-    Warn("screenshot '" + w.file + "' not taken: no run phase drew " + std::to_string(w.picture) + " pictures");
-  waitingShots_.clear();
+  automation_.DropWaitingShots();
   toShow_.waiting = false;
   frameTimes_.Flush();
   sounds_.DestroyAll();
@@ -486,7 +384,7 @@ void Engine::EngineClose() {
   settingsOk_ = false;
   showsFrames_ = false;
   initDone_ = false;
-  log_.Write(scriptFrame_, "close");
+  automation_.Log("close");
 }
 
 }  // namespace spriteengine

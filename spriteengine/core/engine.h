@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine_log.h"
+#include "automation.h"
 #include "frame_clock.h"
 #include "frame_times.h"
 #include "input_state.h"
@@ -136,7 +136,7 @@ class Engine : public WindowEvents {
   void PadPlayStatesSet(const std::vector<int>& states);
 
   // Test access.
-  uint64_t ScriptFrame() const { return scriptFrame_; }
+  uint64_t ScriptFrame() const { return automation_.FrameCount(); }
   int PictureDecodes() const { return resources_.PictureDecodes(); }
   // Draws the current scene into a copy (any thread).
   Frame Snapshot();
@@ -158,17 +158,11 @@ class Engine : public WindowEvents {
   void OnPadAxis(int pad, PadAxis axis, float value) override;
 
  private:
-  void TakeScriptOnce();
-  void ApplyScriptFrame(uint64_t frame);
   void ForwardToLink(int command);
   void RunQueuedWindowCommands();
   void DrawAndShow(bool present);
-  void TakePendingShots();
   // Saves the frame last drawn under each file name.
   void SaveShots(const std::vector<std::string>& files);
-  // Counts a picture drawn by iRender inside a run phase and takes from
-  // waitingShots_ the files that want it; empty when none does.
-  std::vector<std::string> PhasePictureShots();
   void StartPlaceholder();
   void StopPlaceholder();
   void PlaceholderLoop();
@@ -191,7 +185,6 @@ class Engine : public WindowEvents {
   int mipLevels_ = 1;  // iTextureMipLevelsSet for later textures: 0 off, 1 on (full chain), n levels
 
   InputState input_;
-  EngineLog log_;
   FrameTimes frameTimes_;  // engine thread
   FrameClock clock_;
 
@@ -211,25 +204,8 @@ class Engine : public WindowEvents {
   FrameToShow toShow_;
   void ShowWaitingFrame();
 
-  // Script (taken once per process) and the frame count it runs on.
-  std::mutex scriptMutex_;
-  bool scriptTaken_ = false;
-  Script script_;
-  std::atomic<uint64_t> scriptFrame_{0};
-  std::vector<std::string> pendingShots_;  // shots of the frame being run
-  // "shot FILE N": the N-th picture drawn inside one run phase (a level build
-  // draws its loading screens between its steps). Waits from its frame until
-  // a run phase draws that many. Engine thread.
-  struct WaitingShot {
-    std::string file;
-    int picture = 0;
-  };
-  std::vector<WaitingShot> waitingShots_;
-  bool inRunPhase_ = false;  // between RunBegin and RunEnd (engine thread)
-  int phasePictures_ = 0;    // pictures iRender drew in the current run phase
-  std::vector<int> releaseNextFrame_;      // keys of "tap" to release
-  bool releaseClickNextFrame_ = false;
-  std::vector<std::pair<int, PadButton>> releasePadNextFrame_;  // buttons of "pad N tap"
+  // The input script, its frame count, screenshots and the log.
+  Automation automation_;
 
   // Game controllers; guarded by padMutex_.
   std::mutex padMutex_;

@@ -18,7 +18,7 @@ void Engine::OnPadAdded(int pad) {
     std::lock_guard lock(padMutex_);
     pads_.Add(pad);
   }
-  log_.Write(scriptFrame_, "pad " + std::to_string(pad) + " added");
+  automation_.Log("pad " + std::to_string(pad) + " added");
 }
 
 void Engine::OnPadRemoved(int pad) {
@@ -29,7 +29,7 @@ void Engine::OnPadRemoved(int pad) {
     input_.SetPadKeys(pads_.HeldKeys());
   }
   if (!known) return;
-  log_.Write(scriptFrame_, "pad " + std::to_string(pad) + " removed");
+  automation_.Log("pad " + std::to_string(pad) + " removed");
   // The game decides what an unplugged pad means (in play: a pause).
   ForwardToLink(VARNOK_WINDOW_PAD_REMOVED);
 }
@@ -64,10 +64,7 @@ void Engine::ApplyPadScript(const ScriptCommand& c) {
     case ScriptOp::kPadRemove: OnPadRemoved(c.pad); break;
     case ScriptOp::kPadDown: OnPadButton(c.pad, c.button, true); break;
     case ScriptOp::kPadUp: OnPadButton(c.pad, c.button, false); break;
-    case ScriptOp::kPadTap:
-      OnPadButton(c.pad, c.button, true);
-      releasePadNextFrame_.emplace_back(c.pad, c.button);
-      break;
+    case ScriptOp::kPadTap: OnPadButton(c.pad, c.button, true); break;  // the automation releases it
     case ScriptOp::kPadAxis: OnPadAxis(c.pad, c.axis, c.x); break;
     default: break;
   }
