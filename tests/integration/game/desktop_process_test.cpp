@@ -11,12 +11,9 @@ using process_test::WriteText;
 
 TEST_F(GameProcessTest, StartWithoutADisplaySaysSoAndFailsAtOnce) {
   envOverrides_ = {"VARNOK_ENGINE=sdl"};  // the real window, and no DISPLAY in the environment
-  const auto start = std::chrono::steady_clock::now();
-  const RunResult result = Run({}, 10);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  ASSERT_FALSE(result.timedOut);
+  const RunResult result = Run({});
+  ASSERT_FALSE(result.timedOut) << "left running with nothing on screen";
   EXPECT_NE(result.exitCode, 0);
-  EXPECT_LT(seconds, 5.0) << "not left running with nothing on screen";
   EXPECT_NE(result.stderrText.find("The game window could not be opened"), std::string::npos) << result.stderrText;
 }
 
