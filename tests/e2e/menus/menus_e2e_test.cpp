@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "text_file.h"
+#include "virtual_display.h"
 #include "wait_for.h"
 
 extern char** environ;
@@ -29,51 +30,11 @@ namespace {
 
 namespace fs = std::filesystem;
 const fs::path kGameDir = VARNOK_GAME_DIR;
-const char* kXvfb = "/usr/bin/Xvfb";
 
 using testing_support::ReadText;
+using testing_support::VirtualDisplay;
 using testing_support::WaitFor;
 using testing_support::WriteText;
-
-// An X server of our own for the test's lifetime.
-class VirtualDisplay {
- public:
-  bool Start() {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::string exe = kXvfb, fdArg = "-displayfd", fd = "3", screen = "-screen", zero = "0", size = "1024x768x24";
-    char* argv[] = {exe.data(), fdArg.data(), fd.data(), screen.data(), zero.data(), size.data(), nullptr};
-    const bool started = posix_spawn(&pid_, kXvfb, &actions, nullptr, argv, environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (!started) {
-      close(fds[0]);
-      return false;
-    }
-    char buffer[16] = {};
-    const ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
-    close(fds[0]);
-    if (n <= 0) return false;
-    display_ = ":" + std::string(buffer, buffer + n);
-    while (!display_.empty() && (display_.back() == '\n')) display_.pop_back();
-    return true;
-  }
-  ~VirtualDisplay() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& name() const { return display_; }
-
- private:
-  pid_t pid_ = 0;
-  std::string display_;
-};
 
 class MenusE2E : public ::testing::Test {
  protected:
@@ -82,7 +43,7 @@ class MenusE2E : public ::testing::Test {
         !fs::exists(kGameDir / "wdata" / "config.ini")) {
       GTEST_SKIP() << "the game folder is not complete (engine library or data files missing)";
     }
-    if (!fs::exists(kXvfb)) GTEST_SKIP() << "Xvfb is not installed";
+    if (!fs::exists("/usr/bin/Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(display_.Start());
     std::string pattern = (fs::temp_directory_path() / "varnok-e2e-XXXXXX").string();
     dir_ = ::mkdtemp(pattern.data());

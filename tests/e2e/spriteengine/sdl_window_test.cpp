@@ -25,6 +25,7 @@
 #include "sdl/frame_presenter.h"
 #include "test_assets.h"
 #include "text_file.h"
+#include "virtual_display.h"
 #include "wait_for.h"
 
 extern char** environ;
@@ -33,11 +34,6 @@ namespace {
 
 using testing_support::ReadText;
 using testing_support::WaitFor;
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
 
 bool OnPath(const std::string& program) {
   const char* path = std::getenv("PATH");
@@ -99,28 +95,12 @@ class SdlWindowTest : public ::testing::Test {
   void SetUp() override {
     if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
     ASSERT_TRUE(OnPath("xdotool")) << "xdotool is needed with Xvfb";
-    for (int n = 57 + static_cast<int>(::getpid() % 7) * 9; n < 180; ++n) {
-      if (Exists("/tmp/.X11-unix/X" + std::to_string(n)) || Exists("/tmp/.X" + std::to_string(n) + "-lock")) continue;
-      display_ = ":" + std::to_string(n);
-      xvfb_ = Spawn({"Xvfb", display_, "-screen", "0", screen_ + "x24", "-nolisten", "tcp"}, {});
-      for (int i = 0; i < 100 && !Exists("/tmp/.X11-unix/X" + std::to_string(n)); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      if (Exists("/tmp/.X11-unix/X" + std::to_string(n))) return;
-      ::kill(xvfb_, SIGTERM);
-      ::waitpid(xvfb_, nullptr, 0);
-      xvfb_ = -1;
-    }
-    FAIL() << "no free display for Xvfb";
-  }
-  void TearDown() override {
-    if (xvfb_ > 0) {
-      ::kill(xvfb_, SIGTERM);
-      ::waitpid(xvfb_, nullptr, 0);
-    }
+    ASSERT_TRUE(xvfb_.Start(screen_)) << "Xvfb did not start";
+    display_ = xvfb_.name();
   }
   std::string screen_ = "1024x768";
   std::string display_;
-  pid_t xvfb_ = -1;
+  testing_support::VirtualDisplay xvfb_;
 };
 
 TEST_F(SdlWindowTest, WindowDrawsReadsKeysAndKeepsTheFrameRate) {
