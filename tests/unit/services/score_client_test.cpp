@@ -9,6 +9,7 @@
 
 #include "fake_http_client.h"
 #include "services/score_protocol.h"
+#include "wait_for.h"
 
 namespace services {
 namespace {
@@ -49,15 +50,14 @@ class PostedTasks {
     std::lock_guard lock(mutex_);
     tasks_.push_back(std::move(task));
   }
-  // Runs what has been posted, waiting up to two seconds for the first task.
+  // Runs what has been posted once the first task arrives.
   int RunAll() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     std::deque<std::function<void()>> tasks;
-    while (tasks.empty() && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    testing_support::WaitFor([&] {
       std::lock_guard lock(mutex_);
       tasks.swap(tasks_);
-    }
+      return !tasks.empty();
+    });
     for (auto& task : tasks) task();
     return static_cast<int>(tasks.size());
   }
