@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "text_file.h"
+#include "wait_for.h"
 
 extern char** environ;
 
@@ -125,12 +126,7 @@ class GameProcessTest : public ::testing::Test {
 
   // Waits for a condition that a detached (relaunched) process brings about.
   bool WaitFor(const std::function<bool()>& done, int seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
+    return testing_support::WaitFor(done, std::chrono::seconds(seconds));
   }
 
   fs::path dir_;
