@@ -6,7 +6,7 @@
 
 #include "actors/combat.h"
 #include "actors/enemy.h"
-#include "app/image_sprite.h"
+#include "core/image_sprite.h"
 
 namespace actors {
 namespace {

@@ -7,7 +7,7 @@
 #include "actors/enemy_missile.h"
 #include "actors/foreground_object.h"
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"

@@ -20,7 +20,7 @@
 #include "actors/collision.h"
 #include "actors/missile.h"
 #include "actors/score_popup.h"
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace world {
 class TGame;

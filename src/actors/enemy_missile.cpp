@@ -4,7 +4,7 @@
 
 #include "actors/foreground_object.h"
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "world/game.h"
 
 namespace actors {

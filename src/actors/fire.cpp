@@ -1,6 +1,6 @@
 #include "actors/fire.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "world/game.h"
 
 namespace actors {

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace actors {
 

@@ -1,6 +1,6 @@
 #include "actors/foreground_object.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
 #include "world/game.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
-#include "app/play_screen.h"
+#include "world/play_screen.h"
 #include "platform/tick_clock.h"
 #include "world/combat_hooks.h"
 #include "world/game.h"

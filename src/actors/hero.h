@@ -14,8 +14,8 @@
 
 #include "actors/collision.h"
 #include "actors/foreground_object.h"
-#include "engine/engine_calls.h"
-#include "engine/scan_codes.h"
+#include "engine_link/engine_calls.h"
+#include "engine_link/scan_codes.h"
 
 namespace world {
 class TGame;

@@ -6,8 +6,8 @@
 
 #include "actors/battlefield.h"
 #include "actors/hero.h"
-#include "app/game_context.h"
-#include "app/image_sprite.h"
+#include "core/game_context.h"
+#include "core/image_sprite.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"
 

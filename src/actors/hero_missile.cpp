@@ -7,8 +7,8 @@
 #include "actors/hero.h"
 #include "actors/pickup.h"
 #include "actors/score_popup.h"
-#include "app/game_context.h"
-#include "app/image_sprite.h"
+#include "core/game_context.h"
+#include "core/image_sprite.h"
 
 namespace actors {
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "platform/tick_clock.h"
 #include "world/combat_hooks.h"
 #include "world/game.h"

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "actors/collision.h"
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace world {
 class TGame;

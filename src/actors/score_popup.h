@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "actors/collision.h"
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace world {
 class TGame;

@@ -2,17 +2,17 @@
 // loading bar stepping while the menus are built.
 #include <cstdio>
 
-#include "app/game_context.h"
-#include "app/image_sprite.h"
+#include "core/game_context.h"
+#include "core/image_sprite.h"
 #include "app/main_form.h"
-#include "app/music.h"
-#include "app/play_screen.h"
+#include "core/music.h"
+#include "world/play_screen.h"
 #include "app/world_resume.h"
 #include "menus/front_end.h"
 #include "menus/typing.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
-#include "services/share_screen.h"
+#include "menus/share_screen.h"
 #include "world/game.h"
 
 namespace app {

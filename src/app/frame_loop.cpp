@@ -1,15 +1,15 @@
 // EngineRun: the work of one frame, chosen by GameState.
 #include <string>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
 #include "actors/fire.h"
 #include "app/input_steps.h"
-#include "app/music.h"
+#include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/world_access.h"
 #include "platform/tick_clock.h"
-#include "services/share_screen.h"
+#include "menus/share_screen.h"
 #include "world/game.h"
 
 namespace app {

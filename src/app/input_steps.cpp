@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/input_areas.h"
 #include "app/main_form.h"
 #include "menus/front_end.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/scan_codes.h"
+#include "engine_link/scan_codes.h"
 
 namespace app {
 

@@ -10,7 +10,7 @@
 
 #include "app/main_form.h"
 #include "app/single_copy.h"
-#include "engine/engine_library.h"
+#include "engine_link/engine_library.h"
 #include "platform/game_path.h"
 #include "platform/process.h"
 #include "platform/shell.h"

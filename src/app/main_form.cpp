@@ -4,8 +4,8 @@
 #include <string>
 
 #include "actors/combat.h"
-#include "app/game_context.h"
-#include "app/music.h"
+#include "core/game_context.h"
+#include "core/music.h"
 #include "app/world_resume.h"
 #include "menus/front_end.h"
 #include "menus/typing.h"
@@ -13,7 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/shell.h"
-#include "services/score_server.h"
+#include "online/score_server.h"
 #include "world/game.h"
 
 namespace app {

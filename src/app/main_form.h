@@ -12,11 +12,11 @@
 #include <mutex>
 #include <vector>
 
-#include "engine/engine_host.h"
+#include "engine_link/engine_host.h"
 #include "platform/main_window.h"
 #include "platform/tick_clock.h"
-#include "services/http_client.h"
-#include "services/score_client.h"
+#include "online/http_client.h"
+#include "online/score_client.h"
 
 namespace app {
 

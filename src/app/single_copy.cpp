@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/restart_record.h"
-#include "menus/player_files.h"
+#include "core/restart_record.h"
+#include "core/player_files.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "platform/player_path.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "menus/front_end.h"
 #include "world/game.h"
 #include "world/world_snapshot.h"

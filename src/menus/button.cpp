@@ -1,9 +1,9 @@
 #include "menus/button.h"
 
-#include "app/game_context.h"
-#include "app/image_sprite.h"
+#include "core/game_context.h"
+#include "core/image_sprite.h"
 #include "app/input_steps.h"
-#include "services/go_to_link.h"
+#include "menus/go_to_link.h"
 
 namespace menus {
 namespace {

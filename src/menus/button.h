@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace menus {
 

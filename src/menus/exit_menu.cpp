@@ -2,12 +2,12 @@
 
 #include <iterator>
 
-#include "app/game_context.h"
-#include "app/music.h"
+#include "core/game_context.h"
+#include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 #include "menus/world_access.h"
-#include "services/share_screen.h"
+#include "menus/share_screen.h"
 
 namespace menus {
 namespace {

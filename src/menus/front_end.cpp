@@ -1,10 +1,10 @@
 #include "menus/front_end.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "menus/typing.h"
 #include "menus/world_access.h"
-#include "app/music.h"
-#include "services/share_screen.h"
+#include "core/music.h"
+#include "menus/share_screen.h"
 
 namespace menus {
 

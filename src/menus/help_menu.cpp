@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 

@@ -1,8 +1,8 @@
 #include "menus/main_menu.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
-#include "app/music.h"
+#include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 #include "menus/world_access.h"

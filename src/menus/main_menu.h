@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace menus {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/game_context.h"
-#include "app/image_sprite.h"
+#include "core/game_context.h"
+#include "core/image_sprite.h"
 #include "app/main_form.h"
 #include "platform/shell.h"
 

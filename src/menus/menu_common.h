@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/restart_record.h"
-#include "engine/engine_calls.h"
+#include "core/restart_record.h"
+#include "engine_link/engine_calls.h"
 
 namespace menus {
 

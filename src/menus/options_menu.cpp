@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
-#include "app/music.h"
+#include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/key_names.h"
 #include "menus/menu_common.h"

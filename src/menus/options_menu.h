@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/engine_calls.h"
-#include "menus/player_files.h"
+#include "engine_link/engine_calls.h"
+#include "core/player_files.h"
 #include "menus/text_cursor.h"
 
 namespace menus {

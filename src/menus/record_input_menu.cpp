@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/game_context.h"
-#include "app/music.h"
+#include "core/game_context.h"
+#include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 #include "menus/typing.h"

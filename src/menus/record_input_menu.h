@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 #include "menus/text_cursor.h"
 
 namespace menus {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
-#include "services/score_server.h"
+#include "online/score_server.h"
 
 namespace menus {
 namespace {

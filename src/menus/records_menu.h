@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/engine_calls.h"
-#include "menus/player_files.h"
+#include "engine_link/engine_calls.h"
+#include "core/player_files.h"
 
 namespace menus {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "menus/player_files.h"
+#include "core/player_files.h"
 
 namespace menus {
 

@@ -1,7 +1,7 @@
 #include "menus/world_access.h"
 
-#include "app/game_context.h"
-#include "app/play_screen.h"
+#include "core/game_context.h"
+#include "world/play_screen.h"
 #include "world/game.h"
 
 namespace menus::world {

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
-#include "app/music.h"
-#include "app/play_screen.h"
+#include "core/music.h"
+#include "world/play_screen.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
 #include "world/combat_hooks.h"

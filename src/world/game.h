@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "actors/foreground_object.h"
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 #include "world/masked_counter.h"
 #include "world/snapshot_records.h"
 

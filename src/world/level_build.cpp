@@ -2,11 +2,11 @@
 #include <cstdio>
 
 #include "actors/hero.h"
-#include "app/game_context.h"
-#include "app/image_sprite.h"
+#include "core/game_context.h"
+#include "core/image_sprite.h"
 #include "app/main_form.h"
-#include "app/music.h"
-#include "app/play_screen.h"
+#include "core/music.h"
+#include "world/play_screen.h"
 #include "world/game.h"
 #include "world/level_generation.h"
 #include "world/snapshot_records.h"

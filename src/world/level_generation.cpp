@@ -4,7 +4,7 @@
 
 #include "actors/fire.h"
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "world/combat_hooks.h"
 
 namespace world {

@@ -7,7 +7,7 @@
 
 #include "actors/fire.h"
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
 #include "world/combat_hooks.h"

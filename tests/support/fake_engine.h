@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace fake {
 

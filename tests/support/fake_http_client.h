@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "services/http_client.h"
+#include "online/http_client.h"
 
 namespace testing_support {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
 #include "fake_engine.h"
 #include "platform/tick_clock.h"

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "services/score_symbols.h"
+#include "online/score_symbols.h"
 
 namespace scored {
 namespace {

@@ -25,7 +25,7 @@
 #include "postgres_server.h"
 #include "raw_http.h"
 #include "scored_process.h"
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 namespace {
 

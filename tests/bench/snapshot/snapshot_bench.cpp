@@ -16,7 +16,7 @@
 #include "actors/combat.h"
 #include "actors/enemy.h"
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"
 #include "world/world_snapshot.h"

@@ -14,8 +14,8 @@
 #include "actors/hero.h"
 #include "actors/hero_arsenal.h"
 #include "actors/pickup.h"
-#include "app/game_context.h"
-#include "engine/scan_codes.h"
+#include "core/game_context.h"
+#include "engine_link/scan_codes.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <span>
 
-#include "app/game_state.h"
-#include "app/restart_record.h"
-#include "menus/player_files.h"
+#include "core/game_state.h"
+#include "core/restart_record.h"
+#include "core/player_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view reply(reinterpret_cast<const char*>(data), size);

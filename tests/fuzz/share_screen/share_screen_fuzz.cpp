@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "services/share_config.h"
+#include "menus/share_config.h"
 
 namespace {
 

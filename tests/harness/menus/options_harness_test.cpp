@@ -7,7 +7,7 @@
 #include "menu_driver.h"
 #include "platform/file_io.h"
 #include "platform/shell.h"
-#include "menus/player_files.h"
+#include "core/player_files.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include "app/main_form.h"
 #include "fake_http_client.h"
 #include "menu_driver.h"
-#include "menus/player_files.h"
+#include "core/player_files.h"
 #include "platform/file_io.h"
 #include "platform/shell.h"
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 #include "world/game.h"
 
 namespace {

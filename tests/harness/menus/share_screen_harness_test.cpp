@@ -3,7 +3,7 @@
 
 #include "menu_driver.h"
 #include "platform/shell.h"
-#include "services/share_screen.h"
+#include "menus/share_screen.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "actors/hero.h"
 #include "actors/pickup.h"
 #include "actors/score_popup.h"
-#include "engine/scan_codes.h"
+#include "engine_link/scan_codes.h"
 #include "game_harness.h"
 #include "world/game.h"
 

@@ -2,7 +2,7 @@
 
 #include "actors/fire.h"
 #include "actors/hero.h"
-#include "engine/scan_codes.h"
+#include "engine_link/scan_codes.h"
 #include "platform/tick_clock.h"
 #include "game_harness.h"
 #include "world/game.h"

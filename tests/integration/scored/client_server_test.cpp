@@ -13,9 +13,9 @@
 #include "raw_http.h"
 #include "scored_process.h"
 #include "wait_for.h"
-#include "services/http_client.h"
-#include "services/score_client.h"
-#include "services/score_protocol.h"
+#include "online/http_client.h"
+#include "online/score_client.h"
+#include "online/score_protocol.h"
 
 namespace {
 

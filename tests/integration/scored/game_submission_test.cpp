@@ -4,10 +4,10 @@
 #include <sstream>
 
 #include "game_process.h"
-#include "menus/player_files.h"
+#include "core/player_files.h"
 #include "scored_process.h"
-#include "services/http_client.h"
-#include "services/score_protocol.h"
+#include "online/http_client.h"
+#include "online/score_protocol.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "postgres_server.h"
 #include "raw_http.h"
 #include "scored_process.h"
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "nginx_server.h"
 #include "postgres_server.h"
 #include "score_store.h"
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 namespace {
 

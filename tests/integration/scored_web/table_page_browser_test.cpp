@@ -14,7 +14,7 @@
 #include "headless_chromium.h"
 #include "score_store.h"
 #include "scored_process.h"
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "actors/combat.h"
 #include "actors/enemy.h"
 #include "actors/pickup.h"
-#include "engine/scan_codes.h"
+#include "engine_link/scan_codes.h"
 #include "hero_fixture.h"
 
 struct FightOnLevel : HeroOnLevel {

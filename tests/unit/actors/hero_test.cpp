@@ -1,7 +1,7 @@
 #include "hero_fixture.h"
 
 #include "actors/enemy.h"
-#include "app/play_screen.h"
+#include "world/play_screen.h"
 
 namespace {
 

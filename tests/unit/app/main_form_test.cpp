@@ -2,7 +2,7 @@
 // engine library turning the phases and the recording fake engine behind the
 // game's operations.
 #include "app/main_form.h"
-#include "app/music.h"
+#include "core/music.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "actors/combat.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "fake_engine.h"
 #include "platform/shell.h"
 #include "platform/tick_clock.h"

@@ -1,11 +1,11 @@
-#include "app/restart_record.h"
+#include "core/restart_record.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "app/game_state.h"
-#include "app/random.h"
+#include "core/game_state.h"
+#include "core/random.h"
 #include "temp_game_folder.h"
 
 namespace app {

@@ -17,11 +17,11 @@
 #include "canvas.h"
 #include "art.h"
 #include "core/font.h"
-#include "engine/scan_codes.h"
+#include "engine_link/scan_codes.h"
 #include "game_harness.h"
 #include "menu_layout.h"
 #include "menus/front_end.h"
-#include "menus/player_files.h"
+#include "core/player_files.h"
 
 namespace assetgen::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/engine_host.h"
+#include "engine_link/engine_host.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "fake_engine.h"
 
 namespace menus {

@@ -1,10 +1,10 @@
-#include "menus/player_files.h"
+#include "core/player_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "platform/file_io.h"
 #include "temp_game_folder.h"
 

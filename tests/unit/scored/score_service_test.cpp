@@ -8,7 +8,7 @@
 #include <future>
 #include <thread>
 
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 #include "table_page.h"
 
 namespace scored {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 namespace scored {
 namespace {

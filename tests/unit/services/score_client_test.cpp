@@ -1,5 +1,5 @@
 // The score client's sequence of two requests, and its thread.
-#include "services/score_client.h"
+#include "online/score_client.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "fake_http_client.h"
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 #include "wait_for.h"
 
 namespace services {

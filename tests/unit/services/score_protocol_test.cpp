@@ -1,5 +1,5 @@
 // The score submission's packing and encoding, and the reading of the version reply.
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 #include <gtest/gtest.h>
 

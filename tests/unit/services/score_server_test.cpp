@@ -1,4 +1,4 @@
-#include "services/score_server.h"
+#include "online/score_server.h"
 
 #include <gtest/gtest.h>
 

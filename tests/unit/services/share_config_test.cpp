@@ -1,4 +1,4 @@
-#include "services/share_config.h"
+#include "menus/share_config.h"
 
 #include <gtest/gtest.h>
 

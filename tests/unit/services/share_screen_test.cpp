@@ -1,8 +1,8 @@
-#include "services/share_screen.h"
+#include "menus/share_screen.h"
 
 #include <gtest/gtest.h>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "fake_engine.h"
 
 namespace services {

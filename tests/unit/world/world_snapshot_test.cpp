@@ -13,7 +13,7 @@
 #include "actors/enemy.h"
 #include "actors/hero.h"
 #include "app/world_resume.h"
-#include "engine/scan_codes.h"
+#include "engine_link/scan_codes.h"
 #include "game_harness.h"
 #include "menus/front_end.h"
 #include "world/game.h"

@@ -1,8 +1,8 @@
-#include "services/score_server.h"
+#include "online/score_server.h"
 
 #include <cstdlib>
 
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 namespace services {
 namespace {

@@ -1,10 +1,10 @@
-#include "menus/player_files.h"
+#include "core/player_files.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/engine_thread.h"
+#include "engine_link/engine_thread.h"
 #include "platform/shared_library.h"
 
 namespace engine {

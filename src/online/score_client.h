@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "services/http_client.h"
+#include "online/http_client.h"
 
 namespace services {
 

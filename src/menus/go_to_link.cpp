@@ -1,6 +1,6 @@
-#include "services/go_to_link.h"
+#include "menus/go_to_link.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "app/main_form.h"
 #include "platform/game_path.h"
 #include "platform/shell.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/engine_library.h"
+#include "engine_link/engine_library.h"
 
 namespace engine {
 

@@ -1,7 +1,7 @@
-#include "app/restart_record.h"
+#include "core/restart_record.h"
 
-#include "app/game_context.h"
-#include "app/game_state.h"
+#include "core/game_context.h"
+#include "core/game_state.h"
 #include "platform/file_io.h"
 #include "platform/player_path.h"
 

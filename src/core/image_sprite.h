@@ -2,7 +2,7 @@
 // every menu builds its pictures with it.
 #pragma once
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace app {
 

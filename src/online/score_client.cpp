@@ -1,11 +1,11 @@
-#include "services/score_client.h"
+#include "online/score_client.h"
 
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
 namespace services {
 namespace {

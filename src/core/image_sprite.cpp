@@ -1,4 +1,4 @@
-#include "app/image_sprite.h"
+#include "core/image_sprite.h"
 
 namespace app {
 

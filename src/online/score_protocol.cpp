@@ -1,6 +1,6 @@
-#include "services/score_protocol.h"
+#include "online/score_protocol.h"
 
-#include "services/score_symbols.h"
+#include "online/score_symbols.h"
 
 namespace services {
 namespace {

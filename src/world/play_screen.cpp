@@ -1,7 +1,7 @@
-#include "app/play_screen.h"
+#include "world/play_screen.h"
 
 #include "actors/hero.h"
-#include "app/game_context.h"
+#include "core/game_context.h"
 #include "menus/front_end.h"
 #include "world/combat_hooks.h"
 #include "world/game.h"

@@ -1,4 +1,4 @@
-#include "engine/engine_thread.h"
+#include "engine_link/engine_thread.h"
 
 #include <stdexcept>
 

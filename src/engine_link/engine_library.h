@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 #include "platform/shared_library.h"
 
 namespace engine {

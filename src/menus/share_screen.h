@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 #include "menus/button.h"
-#include "services/share_config.h"
+#include "menus/share_config.h"
 
 namespace services {
 

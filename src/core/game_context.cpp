@@ -1,4 +1,4 @@
-#include "app/game_context.h"
+#include "core/game_context.h"
 
 #include "menus/front_end.h"
 #include "world/combat_hooks.h"

@@ -1,4 +1,4 @@
-#include "engine/engine_library.h"
+#include "engine_link/engine_library.h"
 
 namespace engine {
 

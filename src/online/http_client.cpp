@@ -1,4 +1,4 @@
-#include "services/http_client.h"
+#include "online/http_client.h"
 
 #include <curl/curl.h>
 

@@ -1,10 +1,10 @@
-#include "services/share_screen.h"
+#include "menus/share_screen.h"
 
 #include <cmath>
 #include <string>
 
-#include "app/game_context.h"
-#include "app/image_sprite.h"
+#include "core/game_context.h"
+#include "core/image_sprite.h"
 #include "app/main_form.h"
 
 namespace services {

@@ -1,6 +1,6 @@
-#include "app/game_state.h"
+#include "core/game_state.h"
 
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 namespace app {
 

@@ -1,4 +1,4 @@
-#include "engine/engine_calls.h"
+#include "engine_link/engine_calls.h"
 
 #define VARNOK_DEFINE_CALL(ret, name, params) ret(*name) params = &engine::NoEngineCall<ret params>::Call;
 #define VARNOK_NO_CALL(slot)

@@ -1,6 +1,6 @@
-#include "app/music.h"
+#include "core/music.h"
 
-#include "app/game_context.h"
+#include "core/game_context.h"
 
 namespace app {
 

@@ -1,4 +1,4 @@
-#include "app/save_notices.h"
+#include "core/save_notices.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -9,13 +9,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/game_state.h"
+#include "core/game_state.h"
 #include "app/input_steps.h"
-#include "app/random.h"
-#include "app/restart_record.h"
-#include "app/save_notices.h"
-#include "engine/engine_calls.h"
-#include "menus/player_files.h"
+#include "core/random.h"
+#include "core/restart_record.h"
+#include "core/save_notices.h"
+#include "engine_link/engine_calls.h"
+#include "core/player_files.h"
 
 namespace world {
 class TGame;
