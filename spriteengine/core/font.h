@@ -1,6 +1,6 @@
 // ".wid" fonts (formats.h) and the layout of printed text in sprite units.
 //
-// Metrics (design.md §3): a line is 2 units tall at scale 1 (lineHeight atlas
+// Metrics (docs/architecture.md): a line is 2 units tall at scale 1 (lineHeight atlas
 // pixels = 2 units); glyph advances scale the same way. The location of
 // iPrint is the left end of the line at its vertical centre; iPrintCentered
 // puts the centre of the text there. `spacing` is the letter spacing: 0.1,

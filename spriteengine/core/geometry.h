@@ -1,4 +1,4 @@
-// Plain value types and the screen-space constants of design.md §3.
+// Plain value types and the screen-space constants of docs/architecture.md.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Pictures, meshes and fonts by file or from memory, each decoded once per
-// process (design.md §3). A missing or corrupt picture gives the magenta
+// process (docs/architecture.md). A missing or corrupt picture gives the magenta
 // checker, a bad mesh the unit quad, a bad font nothing; each with one
 // warning line on standard error.
 #pragma once

@@ -1,4 +1,4 @@
-// The input script of VARNOK_ENGINE_SCRIPT (design.md §3): one command a
+// The input script of VARNOK_ENGINE_SCRIPT (docs/architecture.md): one command a
 // line, "FRAME COMMAND [ARGS]", '#' starts a comment, lines in any order.
 // FRAME counts run phases from the first of the process (the first run phase
 // is frame 1); while no frame runs (minimised, or only the placeholder

@@ -167,7 +167,7 @@ TEST_F(GoldenTest, ParticleBurstGlowsAdditivelyAtItsEmitter) {
   ExpectColour(cx + 60, cy, {0, 0, 0});  // particles of 0.3 world units: ~22 px across
 }
 
-// The fire of design.md §3 after 80 frames: a flame standing on its emitter,
+// The fire of docs/architecture.md after 80 frames: a flame standing on its emitter,
 // taller than wide, yellow at the base and red at the tip.
 TEST_F(GoldenTest, FireRisesAsANarrowFlameAboveItsEmitter) {
   int cx = PixelX(kFireX), cy = PixelY(kFireY);

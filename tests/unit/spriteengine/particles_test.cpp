@@ -254,7 +254,7 @@ TEST(Projection, BehindTheCameraIsNotSeen) {
 }
 
 TEST(Projection, FireGravityKeepsFlamesAboveTheirEmitterOnScreen) {
-  // The fire of design.md §3 at sprite x = 6: its particles keep x on screen.
+  // The fire of docs/architecture.md at sprite x = 6: its particles keep x on screen.
   Camera camera;
   ParticleSystem s(1000, 7);
   float x = 6, y = -4, g = 1;
