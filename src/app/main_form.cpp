@@ -92,6 +92,10 @@ void TMainForm::FollowEngineFrames(platform::FrameTickClock& clock) {
     // What the timers do (most of it posted to the frame) is then in place
     // before the frame runs, whatever the machine's pace.
     if (moved) window_.Sync(stopping);
+    // A window closed by then (a quit the engine forwarded) ends the frames
+    // after this one, rather than whenever the main thread gets to stopping
+    // the engine, so the last frame is the same on every run.
+    return window_.Closed();
   };
   EngineHost.OnFramesEnded = [this] {
     // Without frames the timers (a relaunch delay) run on real time.

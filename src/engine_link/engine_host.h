@@ -37,7 +37,8 @@ class TEngineHost {
   TExit OnExit;                       // exit phase, once per engine instance
   // The engine's frame count as the engine thread sees it move, and the end
   // of an instance's frames (TEngineThread::Config); for a clock that follows frames.
-  std::function<void(int64_t frame, const std::function<bool()>& stopping)> OnFrameCounted;
+  // OnFrameCounted returns true to end the frames after the current one.
+  std::function<bool(int64_t frame, const std::function<bool()>& stopping)> OnFrameCounted;
   std::function<void()> OnFramesEnded;
   bool SkipSettingsPanel = true;      // no settings panel before opening
   // Reports whether the engine should open full screen; read when an instance starts.

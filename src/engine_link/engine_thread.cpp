@@ -58,7 +58,9 @@ void TEngineThread::Execute() {
 }
 
 void TEngineThread::FrameCounted() {
-  if (config_.frameCounted) config_.frameCounted(phases_.iEngineFrame(), [this] { return Terminated(); });
+  if (config_.frameCounted && config_.frameCounted(phases_.iEngineFrame(), [this] { return Terminated(); })) {
+    Terminate();
+  }
 }
 
 void TEngineThread::RunPhases() {

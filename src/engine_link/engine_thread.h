@@ -30,8 +30,10 @@ class TEngineThread {
     Callback refused;                 // the engine could not open its window (after the exit phase)
     // The engine's frame count, after each turn's window-system events and
     // at the start of each run phase (before `run`). `stopping` tells a wait
-    // in it that the thread is asked to end.
-    std::function<void(int64_t frame, const std::function<bool()>& stopping)> frameCounted;
+    // in it that the thread is asked to end. Returning true ends the frames
+    // after this one, at the same frame however fast the caller's own stop
+    // request would have come.
+    std::function<bool(int64_t frame, const std::function<bool()>& stopping)> frameCounted;
     Callback framesEnded;             // no more frames from this instance (before the exit phase)
   };
 

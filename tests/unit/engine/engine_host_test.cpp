@@ -96,6 +96,7 @@ TEST_F(EngineHostTest, TheFrameCountIsToldAtTheStartOfEachRunPhaseAndTheEndOfFra
   host_.OnFrameCounted = [&](int64_t frame, const std::function<bool()>& stopping) {
     if (counted.empty() || counted.back().first != frame) counted.emplace_back(frame, runs_.load());
     EXPECT_FALSE(stopping());
+    return false;
   };
   host_.OnFramesEnded = [this] { log_("framesEnded"); };
   reset_(1, 3);
