@@ -8,7 +8,7 @@
 #include "actors/foreground_object.h"
 #include "actors/hero.h"
 #include "core/game_context.h"
-#include "app/main_form.h"
+#include "core/game_files.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"
 

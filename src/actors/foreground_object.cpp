@@ -1,7 +1,7 @@
 #include "actors/foreground_object.h"
 
 #include "core/game_context.h"
-#include "app/main_form.h"
+#include "core/game_files.h"
 #include "world/game.h"
 
 namespace actors {

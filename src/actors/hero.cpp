@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "core/game_context.h"
-#include "app/main_form.h"
+#include "core/game_files.h"
 #include "world/play_screen.h"
 #include "platform/tick_clock.h"
 #include "world/combat_hooks.h"

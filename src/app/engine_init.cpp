@@ -4,6 +4,7 @@
 
 #include "core/game_context.h"
 #include "core/image_sprite.h"
+#include "core/screen_units.h"
 #include "app/main_form.h"
 #include "core/music.h"
 #include "world/play_screen.h"
@@ -19,7 +20,6 @@ namespace app {
 namespace {
 
 constexpr size_t kMaxMeshBytes = 1 << 20;
-constexpr float kFullScreenScaleW = 20, kFullScreenScaleH = 15;  // 32 x 24 units: the whole frame
 
 struct EffectSound {
   EHandle SharedResources::*handle;

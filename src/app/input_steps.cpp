@@ -17,8 +17,6 @@ namespace {
 using menus::TFrontEnd;
 using namespace areas;
 
-constexpr float kHalfWidth = 16, kHalfHeight = 12;
-
 bool Clicked(int32_t code) { return iKeyClick(code) != 0; }
 bool Held(int32_t code) { return iKeyDown(code) != 0; }
 bool AnyClicked(std::initializer_list<int32_t> codes) {
@@ -320,19 +318,6 @@ uint8_t HeldModifiers() {
   return held;
 }
 
-std::optional<CursorPoint> CursorPosition() {
-  const float mx = iMouseX();
-  const float my = iMouseY();
-  // In a window the engine's pointer position is relative to the frame it
-  // draws; outside 0..1 the pointer is outside the window.
-  if (Ctx().ActiveSettings.Windowed == 1 && (mx < 0 || mx > 1 || my < 0 || my > 1)) return std::nullopt;
-  return CursorPoint{mx * 2 * kHalfWidth - kHalfWidth, kHalfHeight - my * 2 * kHalfHeight};
-}
-
-void PlaceCursor(CursorPoint at) {
-  const EngineVec location{at.x, at.y, 0};
-  iSpriteLocationSet(Ctx().res.cursorSprite, &location);
-}
 
 void KeyboardStep(TMainForm& form) {
   const uint8_t modifiers = HeldModifiers();

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
+#include "core/pointer.h"
 #include "engine_link/scan_codes.h"
 
 namespace app {
@@ -16,23 +16,6 @@ class TMainForm;
 // Bits of the modifier keys held.
 inline constexpr uint8_t kShiftHeld = 1, kAltHeld = 2, kCtrlHeld = 4;
 uint8_t HeldModifiers();
-
-// The pointer in engine units (x -16..16 right, y -12..12 up), or nothing when
-// it is outside the window (in full screen it is always inside).
-struct CursorPoint {
-  float x, y;
-  bool operator==(const CursorPoint&) const = default;
-};
-std::optional<CursorPoint> CursorPosition();
-// What the input steps remember from one frame to the next.
-struct InputMemory {
-  long double previousX = 0, previousY = 0;  // pointer at the last hover test
-  bool altTabHeld = false;                   // Alt+Tab was already held last frame
-  bool altEnterHeld = false;                 // Alt+Enter was already held last frame
-};
-
-// Moves the cursor sprite to the pointer.
-void PlaceCursor(CursorPoint at);
 
 void KeyboardStep(TMainForm& form);
 void MouseMoveStep();

@@ -71,13 +71,14 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
       [this](std::function<void()> task) { PostToFrame(std::move(task)); },
       [] { menus::Menus().exitMenu.SubmissionRefused(); },
       [] { menus::Menus().exitMenu.SubmissionSent(); });
-  Ctx().form = this;
+  Ctx().shell = this;
 }
 
 TMainForm::~TMainForm() {
   connThrd_.reset();
-  if (Ctx().form == this) Ctx().form = nullptr;
+  // A last frame may still ask for the window while the engine stops.
   EngineHost.StopEngine();
+  if (Ctx().shell == this) Ctx().shell = nullptr;
   library_.phases().iWindowLinkSet(nullptr);
 }
 
@@ -237,6 +238,19 @@ void TMainForm::Interrupt(int kind) {
   EngineExit();
   window_.SetTimerEnabled(timer, true);
   if (kind == 3) platform::Shell::Open(platform::GamePath(kPlayLink));
+}
+
+void TMainForm::PostToWindow(std::function<void()> task) { window_.Post(std::move(task)); }
+
+void TMainForm::Minimize() { window_.Minimize(); }
+
+void TMainForm::RestartAndOpenLink() { Interrupt(4); }
+
+void TMainForm::ExitAndOpenPlayLink() { Interrupt(3); }
+
+void TMainForm::Exit() {
+  EngineExit();
+  window_.SetTimerEnabled(Timer3, true);
 }
 
 void TMainForm::CloseAndRelaunch() {

@@ -12,6 +12,8 @@
 #include <mutex>
 #include <vector>
 
+#include "core/game_files.h"
+#include "core/shell.h"
 #include "engine_link/engine_host.h"
 #include "platform/main_window.h"
 #include "platform/tick_clock.h"
@@ -20,10 +22,7 @@
 
 namespace app {
 
-inline constexpr const char* kSpriteMesh = "data\\sprite.x";
 inline constexpr const char* kRelaunchAfterExit = "fscommand/wgame.exe";
-inline constexpr const char* kMoreGamesLink = "moregames.url";
-inline constexpr const char* kPlayLink = "play.url";
 inline constexpr uint32_t kRestartDelayMs = 100;  // Timer1..4
 inline constexpr uint32_t kLevelTransitionMs = 2000;  // Timer5: pause before the next level
 inline constexpr uint32_t kGameOverMs = 1000;         // Timer6: game-over picture before the records check
@@ -34,11 +33,11 @@ inline constexpr const char* kFrameTicksVariable = "VARNOK_FRAME_TICKS";
 inline constexpr const char* kWindowRefusedMessage =
     "The game window could not be opened: no graphical display can be reached.";
 
-class TMainForm {
+class TMainForm final : public Shell {
  public:
   explicit TMainForm(engine::EngineLibrary& library = engine::TheEngineLibrary());
   // Ends a running engine instance before the window goes.
-  ~TMainForm();
+  ~TMainForm() override;
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
@@ -77,16 +76,13 @@ class TMainForm {
   void EngineRun();
   void EngineExit();
 
-  // Ends the engine and, 100 ms later, closes the window and (kinds 1, 2, 4)
-  // relaunches the game; kind 3 also opens "play.url".
-  void Interrupt(int kind);
   // Saves the world snapshot (a game in progress), writes the restart record
   // and the flipped window mode, then ends the engine. Once per restart; a
   // file that cannot be written leaves the game as it is.
   void SwitchWindowMode();
   // The options applied a new window mode (already in the settings file):
   // the game restarts into it and comes back where it was.
-  void RestartIntoNewMode();
+  void RestartIntoNewMode() override;
   // The hide hot key: full screen saves and restarts minimised (a game that
   // cannot be saved pauses instead); a window is minimised and muted until it
   // is back to normal.
@@ -94,6 +90,13 @@ class TMainForm {
 
   // Runs `task` on the frame thread at the start of the next run phase.
   void PostToFrame(std::function<void()> task);
+
+  // What the menus ask of the window.
+  void PostToWindow(std::function<void()> task) override;
+  void Minimize() override;
+  void RestartAndOpenLink() override;
+  void ExitAndOpenPlayLink() override;
+  void Exit() override;
   // The player confirmed the submission: the score client sends the entry
   // just saved. False when its thread could not be started.
   bool ResumeScoreClient();
@@ -111,6 +114,9 @@ class TMainForm {
   int Timer1 = -1, Timer2 = -1, Timer3 = -1, Timer4 = -1, Timer5 = -1, Timer6 = -1, Timer7 = -1;
 
  private:
+  // Ends the engine and, 100 ms later, closes the window and (kinds 1, 2, 4)
+  // relaunches the game; kind 3 also opens "play.url".
+  void Interrupt(int kind);
   void StartEngineOnWindow();
   // The snapshot and the restart record of a self-restart (0: the new process
   // waits minimised). False, said on standard error, when the snapshot or the

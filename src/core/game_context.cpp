@@ -1,5 +1,8 @@
 #include "core/game_context.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "menus/front_end.h"
 #include "world/combat_hooks.h"
 #include "world/game.h"
@@ -17,6 +20,15 @@ GameContext::GameContext() = default;
 GameContext::~GameContext() = default;
 
 GameContext& Ctx() { return *current; }
+
+Shell& TheShell() {
+  Shell* shell = Ctx().shell;
+  if (shell == nullptr) {
+    std::fputs("varnok: the main window was asked for while none exists\n", stderr);
+    std::abort();
+  }
+  return *shell;
+}
 
 ScopedGameContext::ScopedGameContext() : previous_(current) { current = &context_; }
 

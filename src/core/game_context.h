@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "app/input_steps.h"
 #include "core/random.h"
 #include "core/restart_record.h"
 #include "core/save_notices.h"
+#include "core/shell.h"
 #include "engine_link/engine_calls.h"
 #include "core/player_files.h"
 
@@ -28,6 +28,13 @@ struct TFrontEnd;
 namespace app {
 
 inline constexpr int kLoadingBarStages = 10;
+
+// What the input steps remember from one frame to the next.
+struct InputMemory {
+  long double previousX = 0, previousY = 0;  // pointer at the last hover test
+  bool altTabHeld = false;                   // Alt+Tab was already held last frame
+  bool altEnterHeld = false;                 // Alt+Enter was already held last frame
+};
 inline constexpr int kCursorFrames = 15;
 
 // Engine resources created by the init phase and kept for the process.
@@ -83,7 +90,7 @@ struct GameContext {
   std::unique_ptr<menus::TFrontEnd> frontEnd;  // the menus, made with the main window
   InputMemory input;                    // what the input steps keep between frames
   SaveNotices saveNotices;              // which kinds of file the player was told could not be saved
-  TMainForm* form = nullptr;            // the main window while it exists
+  Shell* shell = nullptr;               // the main window (or a test's fake) while it exists
 };
 
 // The current context.

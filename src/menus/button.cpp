@@ -1,23 +1,24 @@
 #include "menus/button.h"
 
 #include "core/game_context.h"
+#include "core/game_files.h"
 #include "core/image_sprite.h"
-#include "app/input_steps.h"
+#include "core/screen_units.h"
+#include "core/pointer.h"
 #include "menus/go_to_link.h"
 
 namespace menus {
 namespace {
 
-constexpr const char* kButtonMesh = "data\\Sprite.x";
-constexpr float kPixelsPerUnit = 25;
-constexpr float kHalfWidthUnits = 16, kHalfHeightUnits = 12;
-constexpr float kScreenW = 800, kScreenH = 600;
-constexpr int64_t kScreenHeightPx = 600;
+using app::kHalfHeightUnits;
+using app::kHalfWidthUnits;
+using app::kPixelsPerUnit;
+constexpr int64_t kScreenHeightPx = static_cast<int64_t>(app::kScreenHeightPx);
 constexpr float kScalePerUnit = 0.625f;  // a sprite of scale s covers s / 0.625 units
 
 EHandle CreateButtonImage(const std::string& file, const ScreenRect& rect) {
   if (file.empty()) return 0;
-  const EHandle sprite = iSpriteCreate(kButtonMesh, app::Ctx().res.mainCamera);
+  const EHandle sprite = iSpriteCreate(app::kSpriteMesh, app::Ctx().res.mainCamera);
   iSpriteTextureSet(sprite, iTextureCreate(file.c_str()));
   const EnginePlacement at = ScreenToEngine(rect);
   app::SetSpriteLocation(sprite, at.x, at.y);
@@ -41,8 +42,8 @@ EnginePlacement ScreenToEngine(const ScreenRect& rect) {
           static_cast<float>(rect.height) * kScalePerUnit / kPixelsPerUnit};
 }
 
-int32_t EngineToPixelX(float x) { return static_cast<int32_t>((x + kHalfWidthUnits) / (2 * kHalfWidthUnits) * kScreenW); }
-int32_t EngineToPixelY(float y) { return static_cast<int32_t>((kHalfHeightUnits - y) / (2 * kHalfHeightUnits) * kScreenH); }
+int32_t EngineToPixelX(float x) { return static_cast<int32_t>((x + kHalfWidthUnits) / (2 * kHalfWidthUnits) * app::kScreenWidthPx); }
+int32_t EngineToPixelY(float y) { return static_cast<int32_t>((kHalfHeightUnits - y) / (2 * kHalfHeightUnits) * app::kScreenHeightPx); }
 
 void TButton::Create(const ScreenRect& hoverRect, const ScreenRect& normalRect, const ScreenRect& exitRect,
                      const std::string& hoverFile, const std::string& normalFile, const std::string& exitFile,

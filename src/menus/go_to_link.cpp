@@ -1,7 +1,6 @@
 #include "menus/go_to_link.h"
 
 #include "core/game_context.h"
-#include "app/main_form.h"
 #include "platform/game_path.h"
 #include "platform/shell.h"
 
@@ -10,12 +9,7 @@ namespace services {
 void OpenLink(const std::string& file) {
   if (file.empty() || !platform::GameFileExists(file)) return;
   auto open = [path = platform::GamePath(file)] { platform::Shell::Open(path); };
-  // Shell calls belong to the main window's thread.
-  if (app::TMainForm* form = app::Ctx().form) {
-    form->Window().Post(open);
-  } else {
-    open();
-  }
+  app::TheShell().PostToWindow(open);
 }
 
 }  // namespace services

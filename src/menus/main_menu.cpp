@@ -1,7 +1,7 @@
 #include "menus/main_menu.h"
 
 #include "core/game_context.h"
-#include "app/main_form.h"
+#include "core/game_files.h"
 #include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"

@@ -3,16 +3,11 @@
 #include <string>
 
 #include "core/game_context.h"
+#include "core/game_files.h"
 #include "core/image_sprite.h"
-#include "app/main_form.h"
 #include "platform/shell.h"
 
 namespace menus {
-namespace {
-
-constexpr int kRestartAndOpenLink = 4;  // Interrupt kind of a restart whose new process opens a page
-
-}  // namespace
 
 EHandle CreatePicture(const char* textureFile, float w, float h, float x, float y) {
   const EHandle sprite = app::CreateImageSprite(app::kSpriteMesh, textureFile, w, h);
@@ -75,12 +70,10 @@ uint8_t WrapItem(uint8_t item, bool up, uint8_t count) {
 
 void OpenOutsideTheGame(const std::string& target, const std::function<void(app::RestartRecord&)>& markRestart) {
   app::GameContext& ctx = app::Ctx();
-  app::TMainForm* form = ctx.form;
-  if (!form) return;
+  app::Shell& shell = app::TheShell();
   if (ctx.ActiveSettings.Windowed == 1) {
-    form->Window().Minimize();
-    // Shell calls belong to the main window's thread.
-    form->Window().Post([target] { platform::Shell::Open(target); });
+    shell.Minimize();
+    shell.PostToWindow([target] { platform::Shell::Open(target); });
     return;
   }
   app::RestartRecord record = ctx.restart;
@@ -90,7 +83,7 @@ void OpenOutsideTheGame(const std::string& target, const std::function<void(app:
   record.openEngine = 0;
   if (!app::WriteRestartRecord(record)) return;
   ctx.restart = record;
-  form->Interrupt(kRestartAndOpenLink);
+  shell.RestartAndOpenLink();
 }
 
 }  // namespace menus

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "core/game_context.h"
-#include "app/main_form.h"
 #include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/key_names.h"
@@ -138,7 +137,7 @@ void TOptMenu::Apply() {
     app::PlayMusic("1");
   }
   ctx.ActiveSettings = ctx.PendingSettings;
-  if (windowModeChanged_ && ctx.form) ctx.form->RestartIntoNewMode();
+  if (windowModeChanged_) app::TheShell().RestartIntoNewMode();
   iPrintsHide();
 }
 

@@ -4,20 +4,18 @@
 #include <string>
 
 #include "core/game_context.h"
+#include "core/game_files.h"
 #include "core/image_sprite.h"
-#include "app/main_form.h"
+#include "core/screen_units.h"
 
 namespace services {
 namespace {
 
-constexpr const char* kScreenMesh = "data\\Sprite.x";
-constexpr float kFullScreenW = 20, kFullScreenH = 15;
-constexpr float kUnitsPerPixel = 0.04f;
-constexpr float kLeftEdge = -16, kDigitsTop = 12.2f;
+using app::kUnitsPerPixel;
+constexpr float kLeftEdge = -app::kHalfWidthUnits, kDigitsTop = 12.2f;
 constexpr float kSizeToScale = 0.06f;
 constexpr float kColourDivisor = 256;
 constexpr float kDigitSpacing = 0.1f;
-constexpr int kExitAndOpenPlayLink = 3;  // Interrupt kind: end, close the window, open "play.url"
 
 }  // namespace
 
@@ -26,10 +24,10 @@ void TShareScreen::Load() { Build(LoadShareConfig()); }
 void TShareScreen::Build(const ShareConfig& config) {
   valid_ = config.valid;
   if (!valid_) return;
-  background_ = iSpriteCreate(kScreenMesh, app::Ctx().res.mainCamera);
+  background_ = iSpriteCreate(app::kSpriteMesh, app::Ctx().res.mainCamera);
   iSpriteTextureSet(background_, iTextureCreate(config.background.c_str()));
   app::SetSpriteLocation(background_, 0, 0);
-  app::SetSpriteScale(background_, kFullScreenW, kFullScreenH);
+  app::SetSpriteScale(background_, app::kFullScreenScaleW, app::kFullScreenScaleH);
 
   buttons_.resize(config.buttons.size());
   for (size_t i = 0; i < config.buttons.size(); ++i) {
@@ -92,24 +90,14 @@ void TShareScreen::Draw() {
 void TShareScreen::Quit() {
   if (quitting_) return;
   quitting_ = true;
-  app::TMainForm* form = app::Ctx().form;
-  if (!form) {
-    iExit();
-    return;
-  }
   // As the exit button does, but without opening the play link.
-  form->EngineExit();
-  form->Window().SetTimerEnabled(form->Timer3, true);
+  app::TheShell().Exit();
 }
 
 void TShareScreen::ExitGame() {
   if (quitting_) return;
   quitting_ = true;
-  if (app::TMainForm* form = app::Ctx().form) {
-    form->Interrupt(kExitAndOpenPlayLink);
-  } else {
-    iExit();
-  }
+  app::TheShell().ExitAndOpenPlayLink();
 }
 
 }  // namespace services

@@ -4,7 +4,7 @@
 #include "actors/hero.h"
 #include "core/game_context.h"
 #include "core/image_sprite.h"
-#include "app/main_form.h"
+#include "core/game_files.h"
 #include "core/music.h"
 #include "world/play_screen.h"
 #include "world/game.h"

@@ -229,10 +229,10 @@ TEST_F(MainFormTest, MinimisingDuringPlayPauses) {
   EXPECT_EQ(form_->Window().State(), platform::WindowState::kMinimized);
 }
 
-TEST_F(MainFormTest, InterruptThreeEndsTheEngineOpensPlayLinkAndClosesAfterADelay) {
+TEST_F(MainFormTest, ExitAndOpenPlayLinkEndsTheEngineOpensPlayLinkAndClosesAfterADelay) {
   std::string url = "[InternetShortcut]\nURL=https://varnok.example.org/play\n";
   folder_.Write("play.url", std::vector<uint8_t>(url.begin(), url.end()));
-  form_->Interrupt(3);
+  form_->ExitAndOpenPlayLink();
   ASSERT_EQ(spawned_.size(), 1u);
   EXPECT_EQ(spawned_[0].back(), "https://varnok.example.org/play");
   clock_.Advance(99);
@@ -242,6 +242,24 @@ TEST_F(MainFormTest, InterruptThreeEndsTheEngineOpensPlayLinkAndClosesAfterADela
   form_->Window().RunPending();
   EXPECT_TRUE(form_->Window().Closed());
   EXPECT_EQ(spawned_.size(), 1u) << "kind 3 does not relaunch";
+}
+
+TEST_F(MainFormTest, ExitClosesAfterTheDelayWithNoLinkNoRelaunch) {
+  folder_.Write("play.url", std::vector<uint8_t>{'x'});
+  form_->Exit();
+  clock_.Advance(99);
+  form_->Window().RunPending();
+  EXPECT_FALSE(form_->Window().Closed());
+  clock_.Advance(1);
+  form_->Window().RunPending();
+  EXPECT_TRUE(form_->Window().Closed());
+  EXPECT_TRUE(spawned_.empty());
+}
+
+TEST_F(MainFormTest, TheFormIsTheShellWhileItExists) {
+  EXPECT_EQ(&TheShell(), form_.get());
+  form_.reset();
+  EXPECT_EQ(Ctx().shell, nullptr);
 }
 
 TEST_F(MainFormTest, SwitchingWindowModeWritesTheRestartRecordFlipsTheSettingAndRelaunches) {

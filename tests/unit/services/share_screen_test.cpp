@@ -4,6 +4,7 @@
 
 #include "core/game_context.h"
 #include "fake_engine.h"
+#include "fake_shell.h"
 
 namespace services {
 namespace {
@@ -41,6 +42,7 @@ class ShareScreenTest : public ::testing::Test {
   }
 
   app::ScopedGameContext context;
+  fake::FakeShell shell;
   fake::FakeEngine engine;
   TShareScreen screen;
 };
@@ -53,7 +55,8 @@ TEST_F(ShareScreenTest, CountdownOfZeroEnablesExitOnTheFirstFrameWithoutDigits) 
   PointAtExitButton();
   ++engine.mouseClicks;
   Frame();
-  EXPECT_EQ(engine.exits, 1);
+  EXPECT_EQ(shell.exitsOpeningPlayLink, 1);
+  EXPECT_EQ(shell.exits, 0);
 }
 
 TEST_F(ShareScreenTest, ClickOnExitAtOnceWithCountdownZeroExitsInTheFirstFrame) {
@@ -61,7 +64,9 @@ TEST_F(ShareScreenTest, ClickOnExitAtOnceWithCountdownZeroExitsInTheFirstFrame) 
   PointAtExitButton();
   ++engine.mouseClicks;
   Frame();
-  EXPECT_EQ(engine.exits, 1);
+  ++engine.mouseClicks;
+  Frame();
+  EXPECT_EQ(shell.exitsOpeningPlayLink, 1);
 }
 
 TEST_F(ShareScreenTest, CountdownOfFivePrintsSixAndFallsByOneEvery77Frames) {
@@ -90,7 +95,7 @@ TEST_F(ShareScreenTest, ExitClickWhileCountingDoesNothing) {
   PointAtExitButton();
   ++engine.mouseClicks;
   Frame();
-  EXPECT_EQ(engine.exits, 0);
+  EXPECT_EQ(shell.exitsOpeningPlayLink + shell.exits, 0);
   EXPECT_TRUE(engine.sprites[screen.buttons()[0].exitImage()].shown);
 }
 
@@ -107,7 +112,8 @@ TEST_F(ShareScreenTest, AnInvalidScreenEndsTheEngineOnceAndShowsNothing) {
   screen.Build(ShareConfig{});
   Frame();
   Frame();
-  EXPECT_EQ(engine.exits, 1);
+  EXPECT_EQ(shell.exits, 1);
+  EXPECT_EQ(shell.exitsOpeningPlayLink, 0);
   EXPECT_TRUE(engine.sprites.empty());
 }
 

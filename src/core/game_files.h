@@ -1,0 +1,11 @@
+// Names of game-folder files that more than one layer opens.
+#pragma once
+
+namespace app {
+
+// The one mesh every sprite of the game is made from.
+inline constexpr const char* kSpriteMesh = "data\\sprite.x";
+inline constexpr const char* kMoreGamesLink = "moregames.url";
+inline constexpr const char* kPlayLink = "play.url";
+
+}  // namespace app

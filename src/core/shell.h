@@ -1,0 +1,34 @@
+// What the layers below the main window may ask of it, by name. The main form
+// implements it and installs itself in the game context for its lifetime;
+// tests install a recording fake instead.
+#pragma once
+
+#include <functional>
+
+namespace app {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Runs `task` on the main window's thread: desktop calls (opening a page)
+  // belong there, not on the frame thread.
+  virtual void PostToWindow(std::function<void()> task) = 0;
+  virtual void Minimize() = 0;
+  // The options saved a new window mode: the game restarts into it and comes
+  // back where it was.
+  virtual void RestartIntoNewMode() = 0;
+  // Ends the engine and starts the game again; the restart record written
+  // just before tells the new process which page to open.
+  virtual void RestartAndOpenLink() = 0;
+  // Ends the engine, closes the window and opens the play link.
+  virtual void ExitAndOpenPlayLink() = 0;
+  // Ends the engine and closes the window.
+  virtual void Exit() = 0;
+};
+
+// The installed shell. Game code runs only while one is installed: a call
+// without one is a fault of the caller and ends the process with a message.
+Shell& TheShell();
+
+}  // namespace app
