@@ -153,8 +153,7 @@ void TMainForm::ReadStartupFiles() {
   }
 
   // The menus and the world live as long as the window; their sprites come with the engine.
-  ctx.frontEnd = std::make_unique<menus::TFrontEnd>();
-  ctx.frontEnd->resumeScoreClient = [this] { return ResumeScoreClient(); };
+  menus::MakeFrontEnd(ctx).resumeScoreClient = [this] { return ResumeScoreClient(); };
   ctx.game = std::make_unique<world::TGame>();
   // The fight is installed before the world's resources are made: the hero's
   // set-up makes his projectile pools through it.

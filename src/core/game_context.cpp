@@ -3,10 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "menus/front_end.h"
-#include "world/combat_hooks.h"
-#include "world/game.h"
-
 namespace app {
 namespace {
 

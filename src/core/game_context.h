@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -85,9 +86,13 @@ struct GameContext {
   SharedResources res;
   int cursorFrame = 1;                  // 1..15
   uint32_t cursorTick = 0;              // tick of the last cursor step
-  std::unique_ptr<world::CombatHooks> combat;  // the fight, installed in the world it was made for
-  std::unique_ptr<world::TGame> game;   // the game world, made with the main window
-  std::unique_ptr<menus::TFrontEnd> frontEnd;  // the menus, made with the main window
+  // Made by the layers above, which see these types: a shared_ptr takes its
+  // deleter from where it was made, so the core never needs their definitions.
+  std::shared_ptr<world::CombatHooks> combat;  // the fight, installed in the world it was made for
+  std::shared_ptr<world::TGame> game;   // the game world, made with the main window
+  std::shared_ptr<menus::TFrontEnd> frontEnd;  // the menus, made with the main window
+  // The menu column goes when the play screen shows (set with the front end).
+  std::function<void()> hideMenusForPlay;
   InputMemory input;                    // what the input steps keep between frames
   SaveNotices saveNotices;              // which kinds of file the player was told could not be saved
   Shell* shell = nullptr;               // the main window (or a test's fake) while it exists

@@ -11,10 +11,17 @@ namespace menus {
 TFrontEnd::TFrontEnd() = default;
 TFrontEnd::~TFrontEnd() = default;
 
+TFrontEnd& MakeFrontEnd(app::GameContext& ctx) {
+  ctx.frontEnd = std::make_shared<TFrontEnd>();
+  ctx.hideMenusForPlay = [&ctx] {
+    if (ctx.frontEnd) ctx.frontEnd->mainMenu.Hide();
+  };
+  return *ctx.frontEnd;
+}
+
 TFrontEnd& Menus() {
   app::GameContext& ctx = app::Ctx();
-  if (!ctx.frontEnd) ctx.frontEnd = std::make_unique<TFrontEnd>();
-  return *ctx.frontEnd;
+  return ctx.frontEnd ? *ctx.frontEnd : MakeFrontEnd(ctx);
 }
 
 void HideSidePanels() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/game_context.h"
 #include "menus/exit_menu.h"
 #include "menus/help_menu.h"
 #include "menus/main_menu.h"
@@ -50,6 +51,8 @@ struct TFrontEnd {
 
 // The front end of the current game context.
 TFrontEnd& Menus();
+// Makes the front end of `ctx` anew and lets the play screen hide its menu column.
+TFrontEnd& MakeFrontEnd(app::GameContext& ctx);
 
 // Hides the help pages, the options and the high-score table.
 void HideSidePanels();

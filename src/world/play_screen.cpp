@@ -2,7 +2,6 @@
 
 #include "actors/hero.h"
 #include "core/game_context.h"
-#include "menus/front_end.h"
 #include "world/combat_hooks.h"
 #include "world/game.h"
 
@@ -43,7 +42,7 @@ void ShowPlayScreen() {
   ShowWorld(*game, true);
   iSpriteHide(Ctx().res.menuBackground);
   // Play never shows through the menu column (a game resumed over a menu).
-  if (Ctx().frontEnd) Ctx().frontEnd->mainMenu.Hide();
+  if (Ctx().hideMenusForPlay) Ctx().hideMenusForPlay();
   game->hero->ShowOnPlayScreen();
 }
 
