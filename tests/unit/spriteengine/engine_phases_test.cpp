@@ -149,7 +149,9 @@ TEST_F(PhasesTest, MinimisedEngineRunsNoFramesButTheScriptClockGoesOn) {
   });
   game.join();
   EXPECT_EQ(c.runs, 3);
-  EXPECT_GE(e.ScriptFrame() - frameAtMinimise, 6u);  // ~10 ticks at 15 ms while minimised
+  // ~10 ticks at 15 ms while minimised; a loaded machine may see fewer, but
+  // a clock that stopped while minimised would count one at most.
+  EXPECT_GE(e.ScriptFrame() - frameAtMinimise, 3u);
 }
 
 TEST_F(PhasesTest, GameStateIsLoggedAtTheFirstRunPhaseAndOnEveryChange) {
