@@ -7,17 +7,16 @@ set -euo pipefail
 game_dir="$1"
 pointer_shot="$2"
 work="$(mktemp -d)"
-trap 'kill "${xvfb_pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+# shellcheck source=../../support/virtual_display.sh
+. "$(dirname "$0")/../../support/virtual_display.sh"
+trap 'stop_virtual_display; rm -rf "$work"' EXIT
 
 if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then echo "Xvfb or xdotool missing"; exit 77; fi
 cp -r "$game_dir" "$work/game"
 rm -f "$work/game/data/settings.dat" "$work/game/data/records.dat" "$work/game/data/boss.dat"
 
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY="$display" SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1
+start_virtual_display 1280x800
+export SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1
 
 # Waits until the engine log holds a line N times.
 wait_log() {

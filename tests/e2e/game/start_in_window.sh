@@ -5,19 +5,18 @@
 set -euo pipefail
 game_dir="$1"
 work="$(mktemp -d)"
-trap 'kill "${xvfb_pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+# shellcheck source=../../support/virtual_display.sh
+. "$(dirname "$0")/../../support/virtual_display.sh"
+trap 'stop_virtual_display; rm -rf "$work"' EXIT
 
 if ! command -v Xvfb >/dev/null; then echo "Xvfb is not installed"; exit 77; fi
 cp -r "$game_dir" "$work/game"
 rm -f "$work/game/data/settings.dat" "$work/game/data/records.dat" "$work/game/data/boss.dat"
 
-display=":$((90 + RANDOM % 400))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+start_virtual_display 1024x768
 
 printf '90 shot %s\n100 quit\n' "$work/menu.png" > "$work/script"
-DISPLAY="$display" SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1 \
+SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1 \
   VARNOK_ENGINE_SCRIPT="$work/script" VARNOK_ENGINE_LOG="$work/log" \
   timeout 60 "$work/game/varnok"
 
