@@ -161,6 +161,89 @@ TEST(Raster, EightPixelSpansDrawWhatFourPixelSpansDraw) {
 }
 #endif
 
+// Which columns of a row a quad covers is decided once for unrotated quads
+// (when the quad is prepared) and row by row for turned ones. A square
+// picture drawn transposed (u down, v across) goes the turned way through
+// the same float sums, so both must reach the same pixels, with the
+// eight-pixel spans or without: at half-pixel and negative positions and for
+// quads narrower than a pixel.
+TEST(Raster, ColumnsOfARowAreFoundAlikeForUnrotatedAndTurnedQuads) {
+  Image img;
+  img.width = 4, img.height = 4;
+  img.pixels.assign(16, 0xFFFFFFFFu);
+  MarkOpacity(img);
+  struct Case {
+    float x, y, scale;
+  } cases[] = {
+      {10.5f, 3.5f, 1},      {10.25f, 2.75f, 1.5f}, {-3.5f, -2.5f, 2},     {-0.5f, 4.0f, 1.25f},
+      {-4.0f, -4.0f, 1},     {45.5f, 6.5f, 1},      {46.0f, 7.0f, 2},      {20.4f, 5.4f, 0.075f},
+      {20.6f, 5.6f, 0.075f}, {30.5f, 8.5f, 0.25f},  {31.5f, 9.0f, 0.125f}, {-0.45f, 0.55f, 0.25f},
+  };
+  int covered = 0;
+  for (bool eight : {true, false}) {
+    for (const Case& c : cases) {
+      QuadDraw q = Scaled(img, c.x, c.y, c.scale);
+      q.filter = Filter::kNearest;
+      QuadDraw transposed = q;
+      transposed.uAxisX = 0, transposed.uAxisY = c.scale;
+      transposed.vAxisX = c.scale, transposed.vAxisY = 0;
+      Frame unrotated(48, 24), turned(48, 24);
+#if SPRITEENGINE_AVX2_PATHS
+      pixel::avx2::Allow(eight);
+#endif
+      DrawQuad(unrotated, q);
+      DrawQuad(turned, transposed);
+#if SPRITEENGINE_AVX2_PATHS
+      pixel::avx2::Allow(true);
+#endif
+      for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 48; ++x) {
+          ASSERT_EQ(unrotated.At(x, y), turned.At(x, y))
+              << "at " << x << "," << y << " for a quad at " << c.x << "," << c.y << " scaled " << c.scale;
+          covered += unrotated.At(x, y) != 0;
+        }
+    }
+  }
+  EXPECT_GT(covered, 100);  // the cases do draw
+  // A row whose span starts billions of pixels to the right (a long,
+  // slightly slanted strip whose near end lies above the frame) draws
+  // nothing there, not the whole row.
+  QuadDraw strip = Scaled(img, 0, -5000, 1);
+  strip.uAxisY = 2e-6f;
+  strip.u1 = 3e9f;
+  strip.v1 = 10;
+  Frame frame(48, 24);
+  DrawQuad(frame, strip);
+  for (uint32_t p : frame.pixels) ASSERT_EQ(p, 0u);
+}
+
+// A scaled picture whose texel coordinates come near the least a 16.16
+// number holds (far left of the picture): the columns a row reads must be
+// found by the same sums the row then runs, with the eight-pixel forms or
+// without, so nothing is read outside them.
+TEST(Raster, ScaledRowsNearTheEndOfTheTexelRangeReadTheirOwnColumns) {
+  Image img;
+  img.width = 2, img.height = 2;
+  img.pixels = {0xFFFF0000u, 0xFF0000FFu, 0xFFFF0000u, 0xFF0000FFu};
+  MarkOpacity(img);
+  QuadDraw q = Scaled(img, 65546.1f, 0, 2);
+  q.u0 = -32767.9f, q.u1 = -32740;  // u at column 10 is about -32767.8 texels
+  Frame frames[2] = {Frame(64, 8), Frame(64, 8)};
+  for (bool eight : {true, false}) {
+#if SPRITEENGINE_AVX2_PATHS
+    pixel::avx2::Allow(eight);
+#endif
+    DrawQuad(frames[eight], q);
+#if SPRITEENGINE_AVX2_PATHS
+    pixel::avx2::Allow(true);
+#endif
+  }
+  for (int x = 0; x < 64; ++x) {
+    ASSERT_EQ(frames[0].At(x, 1), frames[1].At(x, 1)) << "column " << x;
+    EXPECT_EQ(frames[1].At(x, 1) != 0, x >= 10) << "column " << x;
+  }
+}
+
 TEST(Raster, QuadsFarOutsideTheFrameOrNotANumberDrawNothing) {
   Image img = NoisyPicture(8, 8, 5);
   Frame frame(50, 50);
