@@ -90,7 +90,7 @@ struct RowBilinear {
   [[gnu::always_inline]] uint32_t One() {
     int x0 = uc >> 16;
     uint32_t fx = (static_cast<uint32_t>(uc) >> 8) & 0xFF;
-    uc += du;
+    uc = Advanced(uc, 1, du);
     int x1 = std::clamp(x0 + 1, 0, last);
     x0 = std::clamp(x0, 0, last);
     uint32_t p00 = row0[x0], p10 = row0[x1], p01 = row1[x0], p11 = row1[x1];
@@ -323,7 +323,9 @@ template <Filter kFilter, Blend kBlend, bool kModulate>
 void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_t v, int32_t du, int32_t dv,
                 const Modulation& m) {
   if (kFilter == Filter::kBilinear && dv == 0) {
-    int32_t uc = u - 32768;  // sample between texel centres
+    // Sample between texel centres; the sums wrap (never overflow) where
+    // BilinearColumns turns the span away for leaving int32_t.
+    int32_t uc = Advanced(u, 1, -32768);
     int lo, hi;
     if (BilinearColumns(u, du, count, lo, hi)) {
       uint32_t columns[kMaxSpanColumns];
