@@ -15,10 +15,13 @@
 #          screenshot just before and one just after the timed play
 #
 #   scripts/play_bench.sh [--game DIR] [--seconds N] [--menu-seconds N] [--runs N] [--shots DIR]
-#                         [--full-screen WxH]
+#                         [--full-screen WxH] [--times DIR]
 #
 # --full-screen WxH plays full screen on an Xvfb display of that size (the
 # frame letterboxed over it) instead of in a window on a 1024 x 768 one.
+# --times DIR keeps each run's engine frame times in DIR (times-N: a line a
+# frame, "FRAME SECONDS DRAW_MS SHOW_MS LATE_MS"), to see where a late frame
+# lost its time.
 # --shots DIR also saves a screenshot of every second of play into DIR
 # (play-NN.png; each costs the frame it is taken in, so the figures of such
 # a run are a little worse).
@@ -32,6 +35,7 @@ menu_seconds=5
 runs=1
 shots=""
 screen=""
+keep_times=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --game) game_dir="$2"; shift 2 ;;
@@ -40,7 +44,8 @@ while [ $# -gt 0 ]; do
     --runs) runs="$2"; shift 2 ;;
     --shots) shots="$2"; shift 2 ;;
     --full-screen) screen="$2"; shift 2 ;;
-    -h|--help) sed -n '2,26p' "$0"; exit 0 ;;
+    --times) keep_times="$2"; shift 2 ;;
+    -h|--help) sed -n '2,29p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
@@ -52,6 +57,7 @@ if [ -n "$screen" ]; then
     [ "${BASH_REMATCH[2]}" -le 8192 ] || { echo "--full-screen wants WIDTHxHEIGHT, each 100..8192" >&2; exit 2; }
 fi
 if [ -n "$shots" ]; then mkdir -p "$shots" && shots="$(cd "$shots" && pwd)"; fi
+if [ -n "$keep_times" ]; then mkdir -p "$keep_times" && keep_times="$(cd "$keep_times" && pwd)"; fi
 [ -x "$game_dir/varnok" ] || { echo "no game in '$game_dir' (build it first: scripts/build.sh)" >&2; exit 1; }
 command -v Xvfb >/dev/null || { echo "Xvfb is not installed (scripts/setup.sh --test installs it)" >&2; exit 1; }
 
@@ -208,6 +214,7 @@ run_once() {
   wait "$game_pid" 2>/dev/null || true
   game_pid=""
   [ -s "$work/times" ] || { echo "run $run: no frame times (is the engine built with them?)" >&2; cat "$work/stderr" >&2; return 1; }
+  [ -n "$keep_times" ] && cp "$work/times" "$keep_times/times-$run"
   local play_frame
   play_frame=$(awk '$2 == "gamestate" && $3 == 2 { print $1; exit }' "$work/log")
   [ -n "$play_frame" ] || { echo "run $run: the game never reached play" >&2; cat "$work/log" >&2; return 1; }

@@ -267,7 +267,9 @@ bool Engine::Message(bool wait) {
 
 void Engine::Main() {
   RunQueuedWindowCommands();
-  double elapsed = clock_.WaitForFrame();
+  // A frame waiting to be shown is sent early by what sending it takes, so
+  // it reaches the display when it is due however much of it changed.
+  double elapsed = clock_.WaitForFrame(toShow_.waiting && video_ ? video_->PresentLead() : 0);
   ShowWaitingFrame();
   float dt = static_cast<float>(clock_.Period() > 0 ? clock_.Period() : elapsed);
   StepParticles(dt);
@@ -294,18 +296,29 @@ void Engine::GameStateSet(int state) {
   if (old != state && firstRunLogged_) automation_.Log("gamestate " + std::to_string(state));
 }
 
-void Engine::DrawAndShow(bool present) {
+void Engine::DrawAndShow(bool present, bool prepare) {
   std::lock_guard frameLock(frameMutex_);
   {
     std::lock_guard lock(mutex_);
     renderer_.Render(scene_, frame_);
   }
+  framePrepared_ = false;
   if (present && video_) {
-    video_->Present(frame_);
-    framePending_ = false;
+    PresentFrame();
   } else {
     framePending_ = true;
+    if (prepare && video_) {
+      video_->Prepare(frame_);
+      framePrepared_ = true;
+    }
   }
+}
+
+void Engine::PresentFrame() {
+  if (!framePrepared_) video_->Prepare(frame_);
+  video_->Present(frame_);
+  framePrepared_ = false;
+  framePending_ = false;
 }
 
 void Engine::Render() {
@@ -327,7 +340,7 @@ void Engine::RenderPhase() {
   bool shows = video_->ShowsFrames();
   double drawStart = FrameClock::Now(), drawMs = 0;
   if (shows || automation_.ShotsPending()) {
-    DrawAndShow(false);
+    DrawAndShow(false, shows);
     drawMs = (FrameClock::Now() - drawStart) * 1000;
   }
   SaveShots(automation_.TakePendingShots());
@@ -344,12 +357,12 @@ void Engine::ShowWaitingFrame() {
   double showStart = FrameClock::Now();
   {
     std::lock_guard frameLock(frameMutex_);
-    video_->Present(frame_);
-    framePending_ = false;
+    PresentFrame();
   }
   double now = FrameClock::Now();
   if (frameTimes_.On() && !toShow_.again)
-    frameTimes_.Record(toShow_.frame, now, toShow_.drawMs + (now - showStart) * 1000);
+    frameTimes_.Record(toShow_.frame, now, toShow_.drawMs + (now - showStart) * 1000, (now - showStart) * 1000,
+                       (now - clock_.Due()) * 1000);
 }
 
 void Engine::FrqSet(float secondsPerFrame) { clock_.SetPeriod(secondsPerFrame); }

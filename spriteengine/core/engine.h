@@ -160,7 +160,13 @@ class Engine : public WindowEvents {
  private:
   void ForwardToLink(int command);
   void RunQueuedWindowCommands();
-  void DrawAndShow(bool present);
+  // Draws frame_ and shows it now (`present`), or prepares it to be shown
+  // when it is due (`prepare`, engine thread), or leaves it for the engine
+  // thread's next render.
+  void DrawAndShow(bool present, bool prepare = false);
+  // Presents frame_, preparing it first if it was drawn since it was
+  // prepared (engine thread, under frameMutex_).
+  void PresentFrame();
   // Saves the frame last drawn under each file name.
   void SaveShots(const std::vector<std::string>& files);
   void StartPlaceholder();
@@ -193,6 +199,7 @@ class Engine : public WindowEvents {
   Frame frame_{kFrameWidth, kFrameHeight};
   ParallelRenderer renderer_;  // draws frame_ on two threads
   bool framePending_ = false;  // drawn off the engine thread, not yet shown
+  bool framePrepared_ = false;  // the video backend holds frame_ prepared
   // A render phase's frame, drawn and waiting to be shown when the next
   // frame is due (engine thread).
   struct FrameToShow {

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 
@@ -31,14 +32,17 @@ void FrameClock::SetPeriod(double secondsPerFrame) { period_ = secondsPerFrame >
 
 void FrameClock::Reset() { next_ = last_ = -1; }
 
-double FrameClock::WaitForFrame() {
+double FrameClock::WaitForFrame(double lead) {
   double now = Now();
   if (period_ > 0) {
     if (next_ < 0 || now > next_ + period_) next_ = now;  // first frame, or too late to catch up
-    if (now < next_) SleepUntil(next_);
+    double wake = next_ - std::clamp(lead, 0.0, period_ / 3);
+    if (now < wake) SleepUntil(wake);
+    due_ = next_;
     next_ += period_;
     now = Now();
   }
+  if (period_ <= 0) due_ = now;
   double elapsed = last_ < 0 ? period_ : now - last_;
   last_ = now;
   return elapsed;

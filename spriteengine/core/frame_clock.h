@@ -12,8 +12,12 @@ class FrameClock {
  public:
   void SetPeriod(double secondsPerFrame);  // <= 0: no pacing
   double Period() const { return period_; }
-  // Blocks until the next frame time; returns the seconds since the last frame.
-  double WaitForFrame();
+  // Blocks until the next frame time, less `lead` seconds (at most a third
+  // of the period: what showing the frame takes, so it is shown when due);
+  // returns the seconds since the last frame.
+  double WaitForFrame(double lead = 0);
+  // The time (as Now()) the frame WaitForFrame last waited for is due.
+  double Due() const { return due_; }
   void Reset();
 
   // Seconds on the monotonic clock since the process started.
@@ -25,6 +29,7 @@ class FrameClock {
   double period_ = 0.015;
   double next_ = -1;  // due time of the next frame; < 0 before the first
   double last_ = -1;
+  double due_ = 0;
 };
 
 }  // namespace spriteengine

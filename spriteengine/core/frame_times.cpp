@@ -8,10 +8,11 @@ namespace {
 constexpr size_t kFlushBytes = 8192;  // about four seconds of frames
 }  // namespace
 
-void FrameTimes::Record(uint64_t frame, double seconds, double drawMs) {
+void FrameTimes::Record(uint64_t frame, double seconds, double drawMs, double showMs, double lateMs) {
   if (path_.empty()) return;
-  char line[64];
-  int n = std::snprintf(line, sizeof line, "%llu %.6f %.3f\n", static_cast<unsigned long long>(frame), seconds, drawMs);
+  char line[96];
+  int n = std::snprintf(line, sizeof line, "%llu %.6f %.3f %.3f %.3f\n", static_cast<unsigned long long>(frame),
+                        seconds, drawMs, showMs, lateMs);
   if (n > 0) pending_.append(line, static_cast<size_t>(n));
   if (pending_.size() >= kFlushBytes) Flush();
 }

@@ -55,8 +55,17 @@ class VideoBackend {
   // Whether frames are shown; a backend that shows nothing draws only when a
   // screenshot asks for the frame.
   virtual bool ShowsFrames() const = 0;
-  // Engine thread: shows a finished frame.
+  // Engine thread: gets a finished frame ready to be shown, when it is
+  // drawn (the drawing threads are free); the frame does not change until
+  // the Present that shows it.
+  virtual void Prepare(const Frame& frame) {}
+  // Engine thread: shows a finished frame (the one last prepared, if any
+  // was since the last Present).
   virtual void Present(const Frame& frame) = 0;
+  // Engine thread: the seconds the next Present is expected to take, so it
+  // can begin that much early and the frame reach the display when it is
+  // due (0: it takes next to nothing, or nothing is known).
+  virtual double PresentLead() const { return 0; }
   // Engine thread: minimise, restore, activate or close the window (VARNOK_WINDOW_*).
   virtual void Command(int command) = 0;
   virtual void SetSystemCursorHidden(bool hidden) = 0;

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -94,18 +95,27 @@ class RendererPresenter : public FramePresenter {
 
 class SurfacePresenter : public FramePresenter {
  public:
-  SurfacePresenter(SDL_Window* window, RowSplitter split) : window_(window), split_(std::move(split)) {}
+  SurfacePresenter(SDL_Window* window, RowSplitter split, SendWatcher sent)
+      : window_(window), split_(std::move(split)), sent_(std::move(sent)) {}
 
   std::string Name() const override { return "surface"; }
 
-  void Show(const Frame& frame) override {
+  // The frame stretched into the surface now, so that showing it when it
+  // is due is only the send: a frame's stretch costs more or less with
+  // what changed in it, and done at the due time it would move the moment
+  // the frame reaches the display by as much.
+  void Prepare(const Frame& frame) override {
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
+    // A frame prepared and never sent: the display lacks its rows too.
+    const bool unsent = pending_.target == target && IsPainted(target);
+    const bool unsentWhole = unsent && pending_.whole;
+    pending_ = {target, false, target->w, target->h, {}};
     if (target->w == frame.width && target->h == frame.height) {
       if (Source source(frame); source.surface) SDL_BlitSurface(source.surface, nullptr, target, nullptr);
-      SDL_UpdateWindowSurface(window_);
       Painted(target);
       lastShown_ = false;
+      pending_.whole = true;
       return;
     }
     // A new surface gets its bars once, and is sent whole that time.
@@ -125,18 +135,38 @@ class SurfacePresenter : public FramePresenter {
                              SDL_SoftStretchLinear(source.surface, nullptr, target, &dst) != 0))
         SDL_BlitScaled(source.surface, nullptr, target, &dst);
     }
-    if (fresh)
-      SDL_UpdateWindowSurface(window_);
-    else if (!changed)
-      SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
-    else if (std::vector<SDL_Rect> rects = ChangedRects(dst, changed); !rects.empty())
-      SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size()));
+    if (fresh || unsentWhole)
+      pending_.whole = true;
+    else if (!changed || unsent)
+      pending_.rects = {dst};
+    else
+      pending_.rects = ChangedRects(dst, changed);
   }
+
+  void Show(const Frame& frame) override {
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (!target) return;
+    if (pending_.target != target || !IsPainted(target)) Prepare(frame);
+    if (pending_.target != target) return;
+    const Uint64 start = SDL_GetPerformanceCounter();
+    if (pending_.whole)
+      SDL_UpdateWindowSurface(window_);
+    else if (!pending_.rects.empty())
+      SDL_UpdateWindowSurfaceRects(window_, pending_.rects.data(), static_cast<int>(pending_.rects.size()));
+    const double seconds =
+        static_cast<double>(SDL_GetPerformanceCounter() - start) / static_cast<double>(SDL_GetPerformanceFrequency());
+    sendCost_.Sent(PendingPixels(), seconds);
+    if (sent_) sent_(pending_.whole ? std::vector<SDL_Rect>{{0, 0, pending_.width, pending_.height}} : pending_.rects);
+    pending_ = {};
+  }
+
+  double SendEstimate() const override { return pending_.target ? sendCost_.Estimate(PendingPixels()) : 0; }
 
   void ShowBlack() override {
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
     Fill(target);
+    pending_ = {};
     SDL_UpdateWindowSurface(window_);
   }
 
@@ -150,6 +180,13 @@ class SurfacePresenter : public FramePresenter {
   void Resized() override { ShowBlack(); }
 
  private:
+  double PendingPixels() const {
+    if (pending_.whole) return static_cast<double>(pending_.width) * pending_.height;
+    double pixels = 0;
+    for (const SDL_Rect& r : pending_.rects) pixels += static_cast<double>(r.w) * r.h;
+    return pixels;
+  }
+
   // The frame as an SDL surface (SDL only reads its pixels).
   struct Source {
     explicit Source(const Frame& frame)
@@ -238,17 +275,38 @@ class SurfacePresenter : public FramePresenter {
 
   SDL_Window* window_;
   RowSplitter split_;
+  SendWatcher sent_;
   FrameStretch stretch_;
   Frame last_;                    // the frame the letterbox shows
   std::vector<uint8_t> changed_;  // per frame row: differs from last_
   bool lastShown_ = false;        // the letterbox shows last_, stretched by stretch_
   SDL_Rect lastBox_{};
+  // What Prepare put in the surface and Show is to send.
+  struct Pending {
+    SDL_Surface* target = nullptr;  // null: nothing prepared
+    bool whole = false;             // the whole surface (of width x height), else `rects`
+    int width = 0, height = 0;
+    std::vector<SDL_Rect> rects;
+  };
+  Pending pending_;
+  SendCost sendCost_;
   // The surface last painted whole (bars and all), by address and size.
   SDL_Surface* painted_ = nullptr;
   int paintedWidth_ = 0, paintedHeight_ = 0;
 };
 
 }  // namespace
+
+void SendCost::Sent(double pixels, double seconds) {
+  if (pixels < kLeastPixels || !(seconds >= 0)) return;
+  double sample = seconds / pixels;
+  if (perPixel_ > 0) {
+    sample = std::clamp(sample, perPixel_ / 2, perPixel_ * 2);
+    perPixel_ += (sample - perPixel_) / 8;
+  } else {
+    perPixel_ = sample;
+  }
+}
 
 SDL_Rect Letterbox(int w, int h) {
   SDL_Rect r;
@@ -299,8 +357,8 @@ std::unique_ptr<FramePresenter> MakeRendererPresenter(SDL_Window* window, const 
   return std::make_unique<RendererPresenter>(renderer, texture, info.name ? info.name : choice.driver);
 }
 
-std::unique_ptr<FramePresenter> MakeSurfacePresenter(SDL_Window* window, RowSplitter split) {
-  return std::make_unique<SurfacePresenter>(window, std::move(split));
+std::unique_ptr<FramePresenter> MakeSurfacePresenter(SDL_Window* window, RowSplitter split, SendWatcher sent) {
+  return std::make_unique<SurfacePresenter>(window, std::move(split), std::move(sent));
 }
 
 }  // namespace spriteengine::sdl

@@ -6,7 +6,8 @@
 // - else in the window's own surface: the frame is stretched by
 //   FrameStretch on the engine's drawing threads, only the frame's
 //   rectangle is sent to the display, and the bars are painted and sent
-//   only when the surface is new.
+//   only when the surface is new. The stretch is done when the frame is
+//   prepared (after it is drawn), the send when it is due.
 #pragma once
 
 #include <SDL2/SDL.h>
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/raster.h"
 #include "core/stretch.h"
@@ -23,6 +25,21 @@ namespace spriteengine::sdl {
 // The largest 4:3 rectangle centred in w x h.
 SDL_Rect Letterbox(int w, int h);
 
+// What sending pixels to the display costs, learnt from the sends made:
+// seconds a pixel, averaged over recent sends of a fair size (a small send
+// is mostly the round trip). One stalled send moves it only a little.
+class SendCost {
+ public:
+  void Sent(double pixels, double seconds);
+  // Seconds to send `pixels`; 0 until a send has been measured.
+  double Estimate(double pixels) const { return perPixel_ * pixels; }
+
+  static constexpr double kLeastPixels = 100000;
+
+ private:
+  double perPixel_ = 0;
+};
+
 // Splits rows between drawing threads (WindowEvents::RunOnDrawingThreads).
 using RowSplitter = std::function<void(int rows, const std::function<void(int, int)>& work)>;
 
@@ -31,8 +48,15 @@ class FramePresenter {
   virtual ~FramePresenter() = default;
   // "renderer NAME" or "surface".
   virtual std::string Name() const = 0;
-  // Shows a frame (of kFrameWidth x kFrameHeight).
+  // Gets a frame (of kFrameWidth x kFrameHeight) ready to be shown, ahead
+  // of the moment it is due; the frame must not change until it is shown.
+  virtual void Prepare(const Frame& frame) {}
+  // Shows a frame: the one given to Prepare when it came before (since the
+  // last Show), else this one.
   virtual void Show(const Frame& frame) = 0;
+  // Seconds that showing the prepared frame is expected to take, so that
+  // it can begin that much before the frame is due (0: nothing known).
+  virtual double SendEstimate() const { return 0; }
   // Shows black until the first frame.
   virtual void ShowBlack() = 0;
   // The window system lost what the window showed: show it again.
@@ -56,7 +80,9 @@ RendererChoice ChooseRenderer();
 // turns out to draw in software and was not asked for (then it is gone
 // again and the window's surface can be used).
 std::unique_ptr<FramePresenter> MakeRendererPresenter(SDL_Window* window, const RendererChoice& choice);
-// The window-surface path.
-std::unique_ptr<FramePresenter> MakeSurfacePresenter(SDL_Window* window, RowSplitter split);
+// The window-surface path; `sent` (if any) is told each send's rectangles
+// (the whole surface as one).
+using SendWatcher = std::function<void(const std::vector<SDL_Rect>& rects)>;
+std::unique_ptr<FramePresenter> MakeSurfacePresenter(SDL_Window* window, RowSplitter split, SendWatcher sent = {});
 
 }  // namespace spriteengine::sdl

@@ -154,11 +154,17 @@ class SdlVideo : public VideoBackend {
 
   bool ShowsFrames() const override { return true; }
 
+  void Prepare(const Frame& frame) override {
+    if (presenter_) presenter_->Prepare(frame);
+  }
+
   void Present(const Frame& frame) override {
     if (!presenter_) return;
     presenter_->Show(frame);
     shown_ = true;
   }
+
+  double PresentLead() const override { return presenter_ ? presenter_->SendEstimate() : 0; }
 
   std::string PresentPath() const override { return presenter_ ? presenter_->Name() : ""; }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/engine.h"
+#include "core/frame_clock.h"
 #include "fake_platform.h"
 #include "test_assets.h"
 #include "wait_for.h"
@@ -92,6 +93,24 @@ TEST_F(PhasesTest, RunPhasesArePacedByFrqSet) {
   for (size_t i = 1; i < times.size(); ++i) gaps.push_back(times[i] - times[i - 1]);
   std::sort(gaps.begin(), gaps.end());
   EXPECT_NEAR(gaps[gaps.size() / 2], 0.015, 0.002);
+}
+
+// A frame whose showing takes a while is woken that much before it is due
+// (never more than a third of the period), on the same schedule.
+TEST(FrameClock, ALeadWakesEarlyByAtMostAThirdOfThePeriodOnTheSameSchedule) {
+  FrameClock clock;
+  clock.SetPeriod(0.3);
+  clock.WaitForFrame();
+  const double first = clock.Due();
+  clock.WaitForFrame(0.09);
+  double woke = FrameClock::Now();
+  EXPECT_DOUBLE_EQ(clock.Due(), first + 0.3);
+  EXPECT_GE(woke, clock.Due() - 0.09);
+  EXPECT_LT(woke, clock.Due());  // 90 ms early: only a stalled machine misses it
+  clock.WaitForFrame(5.0);
+  woke = FrameClock::Now();
+  EXPECT_DOUBLE_EQ(clock.Due(), first + 0.6);
+  EXPECT_GE(woke, clock.Due() - 0.1);
 }
 
 TEST_F(PhasesTest, ScriptKeysAreSeenOncePerPressAndHeldUntilReleased) {
@@ -204,8 +223,10 @@ TEST_F(PhasesTest, ARenderPhaseFrameIsShownWhenTheNextFrameIsDueARenderAtOnceARe
   };
   frame(1, 0, 0);
   int shown = record->presents;
-  frame(0, 1, 0);  // its Main shows the red frame; the green one waits
+  int prepared = record->prepares;
+  frame(0, 1, 0);  // its Main shows the red frame; the green one waits, prepared
   EXPECT_EQ(record->presents, shown + 1);
+  EXPECT_EQ(record->prepares, prepared + 1);
   EXPECT_EQ(record->shownCentre, 0xFF0000u);
   e.Main();
   EXPECT_EQ(record->presents, shown + 2);
@@ -221,6 +242,13 @@ TEST_F(PhasesTest, ARenderPhaseFrameIsShownWhenTheNextFrameIsDueARenderAtOnceARe
   e.Render();  // a loading screen is shown at once
   EXPECT_EQ(record->shownCentre, 0x0000FFu);
   e.RunEnd();
+  // A frame prepared, then drawn again by another thread: what is shown
+  // when it is due is the frame drawn last.
+  frame(1, 1, 0);
+  e.ScreenWipe(1, 0, 1);
+  std::thread([&] { e.Render(); }).join();
+  e.Main();
+  EXPECT_EQ(record->shownCentre, 0xFF00FFu);
   e.EngineClose();
 }
 

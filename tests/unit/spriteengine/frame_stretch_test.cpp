@@ -123,11 +123,19 @@ TEST(FramePresenter, SurfaceShowsTheLetterboxedFrameAndRendererFallsBack) {
   ASSERT_EQ(surface->format->format, static_cast<Uint32>(SDL_PIXELFORMAT_RGB888));
   SDL_FillRect(surface, nullptr, 0x00FFFFFF);
   int splits = 0;
-  auto presenter = sdl::MakeSurfacePresenter(window, [&](int rows, const std::function<void(int, int)>& work) {
-    ++splits;
-    work(0, rows / 2);
-    work(rows / 2, rows);
-  });
+  std::vector<SDL_Rect> sent;
+  auto presenter = sdl::MakeSurfacePresenter(
+      window,
+      [&](int rows, const std::function<void(int, int)>& work) {
+        ++splits;
+        work(0, rows / 2);
+        work(rows / 2, rows);
+      },
+      [&](const std::vector<SDL_Rect>& rects) { sent = rects; });
+  // Whether the last send held shown row y (of the surface).
+  auto sentRow = [&](int y) {
+    return std::any_of(sent.begin(), sent.end(), [&](const SDL_Rect& r) { return y >= r.y && y < r.y + r.h; });
+  };
   const SDL_Rect box = sdl::Letterbox(1280, 800);
   ASSERT_EQ(box.x, 107);
   ASSERT_EQ(box.w, 1066);
@@ -147,17 +155,53 @@ TEST(FramePresenter, SurfaceShowsTheLetterboxedFrameAndRendererFallsBack) {
   expectShown(frame);
   // The next frame changes a few rows (the last included): the surface
   // shows all of it, though only the rows they make are stretched again.
-  for (int y : {0, 300, 301, 599})
-    for (int x = 0; x < frame.width; x += 3) frame.pixels[static_cast<size_t>(y) * frame.width + x] ^= 0x00808080;
-  presenter->Show(frame);
+  // Prepared when drawn, it is in the surface before it is due, and the
+  // frame shown is the prepared one.
+  auto changeRows = [](Frame& f, std::initializer_list<int> rows) {
+    for (int y : rows)
+      for (int x = 0; x < f.width; x += 3) f.pixels[static_cast<size_t>(y) * f.width + x] ^= 0x00808080;
+  };
+  changeRows(frame, {0, 300, 301, 599});
+  presenter->Prepare(frame);
   expectShown(frame);
+  presenter->Show(TestFrame());
+  expectShown(frame);
+  EXPECT_TRUE(sentRow(400) && !sentRow(200)) << "only the changed rows are sent";
+  // Two frames prepared and the first never shown: the rows either changed
+  // are sent.
+  Frame first = frame;
+  changeRows(first, {10, 20});
+  Frame second = first;
+  changeRows(second, {400});
+  presenter->Prepare(first);
+  presenter->Prepare(second);
+  presenter->Show(second);
+  expectShown(second);
+  EXPECT_TRUE(sentRow(10 * 800 / 600) && sentRow(20 * 800 / 600) && sentRow(400 * 800 / 600));
+  frame = second;
   // Shown black again (exposed, resized): the whole frame comes back.
   presenter->ShowBlack();
   presenter->Show(frame);
   expectShown(frame);
+  EXPECT_EQ(presenter->SendEstimate(), 0);  // nothing prepared
   presenter.reset();
   SDL_DestroyWindow(window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// The send's cost a pixel: from sends of a fair size only, and a stalled
+// send moves it by at most an eighth of double.
+TEST(FramePresenter, SendCostLearnsFromFairSendsAndShrugsOffAStall) {
+  sdl::SendCost cost;
+  EXPECT_EQ(cost.Estimate(1e6), 0);
+  cost.Sent(sdl::SendCost::kLeastPixels / 2, 1.0);  // a few rows: mostly the round trip
+  EXPECT_EQ(cost.Estimate(1e6), 0);
+  cost.Sent(4e6, 0.004);
+  EXPECT_DOUBLE_EQ(cost.Estimate(1e6), 0.001);
+  cost.Sent(4e6, 0.1);  // stalled
+  EXPECT_DOUBLE_EQ(cost.Estimate(1e6), 0.001 * (1 + 1.0 / 8));
+  for (int i = 0; i < 100; ++i) cost.Sent(2e6, 0.001);
+  EXPECT_NEAR(cost.Estimate(1e6), 0.0005, 1e-6);
 }
 
 }  // namespace

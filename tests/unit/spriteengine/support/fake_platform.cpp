@@ -1,6 +1,7 @@
 #include "fake_platform.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "sdl/sdl_codecs.h"
@@ -25,9 +26,15 @@ class FakeVideo : public VideoBackend {
     return false;
   }
   bool ShowsFrames() const override { return shows_; }
+  // Like the SDL window's surface, shows what was prepared, if anything was.
+  void Prepare(const Frame& frame) override {
+    ++record_->prepares;
+    prepared_ = frame.At(frame.width / 2, frame.height / 2);
+  }
   void Present(const Frame& frame) override {
     ++record_->presents;
-    record_->shownCentre = frame.At(frame.width / 2, frame.height / 2);
+    record_->shownCentre = prepared_.value_or(frame.At(frame.width / 2, frame.height / 2));
+    prepared_.reset();
   }
   void Command(int command) override {
     record_->commands.push_back(command);
@@ -41,6 +48,7 @@ class FakeVideo : public VideoBackend {
   std::shared_ptr<FakeRecord> record_;
   bool shows_;
   WindowEvents* events_ = nullptr;
+  std::optional<uint32_t> prepared_;
 };
 
 class FakeSample : public Sample {};

@@ -13,7 +13,8 @@ namespace spriteengine::testing {
 struct FakeRecord {
   std::vector<int> commands;   // VARNOK_WINDOW_* asked of the window
   int presents = 0;
-  uint32_t shownCentre = 0;  // centre pixel of the last frame shown
+  int prepares = 0;
+  uint32_t shownCentre = 0;  // centre pixel of the last frame shown (the prepared one, if any)
   int opens = 0;
   std::atomic<int> audioDecodes{0};
 };
