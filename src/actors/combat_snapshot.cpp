@@ -6,7 +6,7 @@
 
 #include "actors/combat.h"
 #include "actors/enemy.h"
-#include "core/image_sprite.h"
+#include "core/sprites.h"
 
 namespace actors {
 namespace {

@@ -8,7 +8,7 @@
 #include "actors/foreground_object.h"
 #include "actors/hero.h"
 #include "core/game_context.h"
-#include "core/game_files.h"
+#include "core/sprites.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"
 
@@ -97,10 +97,7 @@ TEnemy::~TEnemy() {
 
 void TEnemy::Init() {
   const EnemyKindData& kind = KindOf(*this);
-  const app::SharedResources& res = app::Ctx().res;
-  Sprite = iSpriteCreate(app::kSpriteMesh, res.mainCamera);
-  const EngineVec scale{kind.scale, kind.scale, 0};
-  iSpriteScaleSet(Sprite, &scale);
+  Sprite = app::MakeSprite({.scale = {kind.scale, kind.scale}});
   for (int i = 1; i <= kind.frames; ++i) TexLeft[i] = FrameTexture(kind.leftFrames, i);
   for (int i = 1; i <= kind.frames; ++i) TexRight[i] = FrameTexture(kind.rightFrames, i);
   FacingRight = 1;

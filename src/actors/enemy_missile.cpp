@@ -4,7 +4,7 @@
 
 #include "actors/foreground_object.h"
 #include "actors/hero.h"
-#include "core/game_context.h"
+#include "core/sprites.h"
 #include "world/game.h"
 
 namespace actors {
@@ -19,19 +19,15 @@ constexpr float kMeshScalePerUnit = 0.625f * 2;  // scale covering a box of two 
 TEnemyMissile::~TEnemyMissile() { iSpriteDestroy(Sprite); }
 
 void TEnemyMissile::Init() {
-  const app::SharedResources& res = app::Ctx().res;
-  Sprite = iSpriteCreateFromMemory(res.spriteMesh.data(), static_cast<int32_t>(res.spriteMesh.size()), 0, 0,
-                                   kFirstShotResource + terrKind_ - 1, res.mainCamera);
-  iSpriteTextureSet(Sprite, game_.sharedImages[world::kShotImage + terrKind_ - 1]);
   X = 0;
   Y = 0;
-  const EngineVec origin{0, 0, 0};
-  iSpriteLocationSet(Sprite, &origin);
   HalfHeight = kEnemyShotHalfSize;
   HalfWidth = kEnemyShotHalfSize;
-  const EngineVec scale{static_cast<float>(HalfWidth) * kMeshScalePerUnit,
-                        static_cast<float>(HalfHeight) * kMeshScalePerUnit, 0};
-  iSpriteScaleSet(Sprite, &scale);
+  Sprite = app::MakeSprite({.meshResource = kFirstShotResource + terrKind_ - 1,
+                            .texture = game_.sharedImages[world::kShotImage + terrKind_ - 1],
+                            .scale = {static_cast<float>(HalfWidth) * kMeshScalePerUnit,
+                                      static_cast<float>(HalfHeight) * kMeshScalePerUnit},
+                            .location = {0, 0}});
   Age = 0;
   Free = 0;
 }

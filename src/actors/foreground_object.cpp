@@ -1,7 +1,7 @@
 #include "actors/foreground_object.h"
 
 #include "core/game_context.h"
-#include "core/game_files.h"
+#include "core/sprites.h"
 #include "world/game.h"
 
 namespace actors {
@@ -54,17 +54,15 @@ TSolidThing::~TSolidThing() { iSpriteDestroy(Sprite); }
 void TSolidThing::Init() {
   const SolidKindData& data = DataOf(Kind());
   app::GameContext& ctx = app::Ctx();
-  Sprite = iSpriteCreate(app::kSpriteMesh, ctx.res.mainCamera);
+  Sprite = app::MakeSprite({.scale = {data.scaleX, data.scaleY}, .priority = kScenePriority});
+  // The first object of a kind makes the kind's texture, after its sprite.
   EHandle& texture = ctx.game->classTextures[static_cast<int>(Kind())];
   if (texture == 0) texture = iTextureCreate(data.image);
   iSpriteTextureSet(Sprite, texture);
-  iSpritePrioritySet(Sprite, kScenePriority);
   X = 0;
   Y = 0;
   HalfHeight = data.halfHeight;
   HalfWidth = data.halfWidth;
-  const EngineVec scale{data.scaleX, data.scaleY, 0};
-  iSpriteScaleSet(Sprite, &scale);
 }
 
 void TSolidThing::Show() { iSpriteShow(Sprite); }

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "core/game_context.h"
-#include "core/game_files.h"
+#include "core/sprites.h"
 #include "world/play_screen.h"
 #include "platform/tick_clock.h"
 #include "world/combat_hooks.h"
@@ -52,20 +52,16 @@ EHandle Texture(const char* pattern, int n) {
   return iTextureCreate(name);
 }
 
-EHandle NewSprite(Scale scale) {
-  const EHandle sprite = iSpriteCreate(app::kSpriteMesh, app::Ctx().res.mainCamera);
-  const EngineVec v{scale.w, scale.h, 0};
-  iSpriteScaleSet(sprite, &v);
-  return sprite;
+EHandle NewSprite(Scale scale, EHandle texture) {
+  return app::MakeSprite({.texture = texture, .scale = {scale.w, scale.h}});
 }
 
 // A body sprite showing its first texture, drawn crisp with cut-out edges.
 EHandle NewBodySprite(Scale scale, EHandle firstTexture) {
-  const EHandle sprite = NewSprite(scale);
-  iSpriteTextureSet(sprite, firstTexture);
-  iSpriteMipFilterModeSet(sprite, kNearestMip);
-  iSpriteTextureModeSet(sprite, kCutoutTextureMode);
-  return sprite;
+  return app::MakeSprite({.texture = firstTexture,
+                          .scale = {scale.w, scale.h},
+                          .mipFilter = kNearestMip,
+                          .textureMode = kCutoutTextureMode});
 }
 
 void Locate(EHandle sprite, long double x, long double y) {
@@ -119,17 +115,14 @@ void THero::HeroInit() {
   for (size_t i = 0; i < ShotTex.size(); ++i) ShotTex[i] = iTextureCreate(kShotTextures[i]);
   FlashTex[0] = iTextureCreate("data\\SplashABE.png");
   FlashTex[1] = iTextureCreate("data\\SplashC.png");
-  FlashSpriteABE = NewSprite(kFlashABEScale);
-  iSpriteTextureSet(FlashSpriteABE, FlashTex[0]);
-  FlashSpriteC = NewSprite(kFlashCScale);
-  iSpriteTextureSet(FlashSpriteC, FlashTex[1]);
+  FlashSpriteABE = NewSprite(kFlashABEScale, FlashTex[0]);
+  FlashSpriteC = NewSprite(kFlashCScale, FlashTex[1]);
   // Laser, plasma, grenades and flames draw under his body, bullets and
   // pellets over it: sprites of equal priority draw in creation order.
   if (game_.combat) game_.combat->CreateHeroShotsBeforeBody();
 
   ArmourTex = iTextureCreate("data\\armor.png");
-  ArmourSprite = NewSprite(kArmourScale);
-  iSpriteTextureSet(ArmourSprite, ArmourTex);
+  ArmourSprite = NewSprite(kArmourScale, ArmourTex);
   game_.SetArmor(0);
 
   CreateBodySprites();

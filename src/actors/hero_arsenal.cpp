@@ -7,7 +7,7 @@
 #include "actors/battlefield.h"
 #include "actors/hero.h"
 #include "core/game_context.h"
-#include "core/image_sprite.h"
+#include "core/sprites.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"
 

@@ -7,8 +7,7 @@
 #include "actors/hero.h"
 #include "actors/pickup.h"
 #include "actors/score_popup.h"
-#include "core/game_context.h"
-#include "core/image_sprite.h"
+#include "core/sprites.h"
 
 namespace actors {
 namespace {
@@ -34,14 +33,12 @@ bool PassesOverObjects(long double direction) {
 THeroMissile::~THeroMissile() { iSpriteDestroy(Sprite); }
 
 void THeroMissile::Init() {
-  const app::SharedResources& res = app::Ctx().res;
-  Sprite = iSpriteCreateFromMemory(res.spriteMesh.data(), static_cast<int32_t>(res.spriteMesh.size()), 0, 0,
-                                   look_.resourceId, res.mainCamera);
-  iSpriteTextureSet(Sprite, field_.Hero().ShotTex[look_.shotTexture]);
+  Sprite = app::MakeSprite({.meshResource = look_.resourceId,
+                            .texture = field_.Hero().ShotTex[look_.shotTexture],
+                            .scale = {look_.scaleW, look_.scaleH},
+                            .location = {0, 0}});
   HalfHeight = HalfWidth = kHeroShotHalfSize;
-  app::SetSpriteScale(Sprite, look_.scaleW, look_.scaleH);
   X = Y = 0;
-  app::SetSpriteLocation(Sprite, 0, 0);
   Age = 0;
   Free = 0;
   FacingAtInit = field_.Hero().FacingRight;

@@ -6,8 +6,7 @@
 
 #include "actors/foreground_object.h"
 #include "actors/hero.h"
-#include "core/game_context.h"
-#include "core/image_sprite.h"
+#include "core/sprites.h"
 #include "platform/tick_clock.h"
 #include "world/game.h"
 
@@ -33,12 +32,6 @@ const TBonus::Look kWeaponLooks[6] = {
     {1000047, kSignW, kSignH, kWeaponImages + 8, "sound\\E_take.wav"},
 };
 
-EHandle MeshSprite(int32_t resourceId) {
-  const app::SharedResources& res = app::Ctx().res;
-  return iSpriteCreateFromMemory(res.spriteMesh.data(), static_cast<int32_t>(res.spriteMesh.size()), 0, 0, resourceId,
-                                 res.mainCamera);
-}
-
 }  // namespace
 
 TBonus::~TBonus() {
@@ -51,10 +44,8 @@ TBonus::~TBonus() {
 
 void TBonus::Init() {
   const Look& look = ClassLook();
-  Sprite = MeshSprite(look.resourceId);
-  app::SetSpriteScale(Sprite, look.scaleW, look.scaleH);
-  BurstSprite = MeshSprite(kBurstResource);
-  app::SetSpriteScale(BurstSprite, kBurstScale, kBurstScale);
+  Sprite = app::MakeSprite({.meshResource = look.resourceId, .scale = {look.scaleW, look.scaleH}});
+  BurstSprite = app::MakeSprite({.meshResource = kBurstResource, .scale = {kBurstScale, kBurstScale}});
   for (int n = 1; n <= kBurstFrames; ++n) {
     char name[24];
     std::snprintf(name, sizeof name, "data\\be%d.png", n);

@@ -2,14 +2,14 @@
 
 #include "actors/foreground_object.h"
 #include "actors/hero.h"
-#include "core/game_context.h"
+#include "core/sprites.h"
 #include "world/game.h"
 
 namespace actors {
 namespace {
 
 constexpr int32_t kPopupResource = 1000041;
-constexpr EngineVec kPopupScale{3.375f, 2.025f, 0};
+constexpr app::SpriteXY kPopupScale{3.375f, 2.025f};
 constexpr int kFlyImage = world::kPopupImage;      // "data\100fly.png"
 constexpr int kDownImage = world::kPopupImage + 1;  // "data\100down.png"
 
@@ -57,13 +57,9 @@ void TScore::SetPriority(int32_t priority) { iSpritePrioritySet(Sprite, priority
 TScore100::~TScore100() { iSpriteDestroy(Sprite); }
 
 void TScore100::Init() {
-  const app::SharedResources& res = app::Ctx().res;
-  Sprite = iSpriteCreateFromMemory(res.spriteMesh.data(), static_cast<int32_t>(res.spriteMesh.size()), 0, 0,
-                                   kPopupResource, res.mainCamera);
-  iSpriteScaleSet(Sprite, &kPopupScale);
   FlyTexture = game_.sharedImages[kFlyImage];
   DownTexture = game_.sharedImages[kDownImage];
-  iSpriteTextureSet(Sprite, FlyTexture);
+  Sprite = app::MakeSprite({.meshResource = kPopupResource, .texture = FlyTexture, .scale = kPopupScale});
   Active = Falling = Rising = Collectable = 0;
   Alpha = 1.0L;
   X = 0;

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "core/game_context.h"
-#include "core/image_sprite.h"
+#include "core/sprites.h"
 #include "core/screen_units.h"
 #include "app/main_form.h"
 #include "core/music.h"
@@ -35,8 +35,6 @@ constexpr EffectSound kEffectSounds[] = {
     {&SharedResources::hitSound, "sound\\hit.WAV"},
     {&SharedResources::heroDeathSound, "sound\\hero_die.WAV"},
 };
-
-EHandle CreateMeshSprite(EHandle camera) { return iSpriteCreate(kSpriteMesh, camera); }
 
 }  // namespace
 
@@ -122,21 +120,14 @@ void TMainForm::EngineInit() {
   res.menuMusic = iSoundOggCreate("sound\\Menu.ogg", 0, 0);
 
   // 5: loading screens.
-  res.loadingPicture1 = CreateMeshSprite(res.mainCamera);
-  iSpriteTextureSet(res.loadingPicture1, iTextureCreate("data\\loading1.jpg"));
-  SetSpriteScale(res.loadingPicture1, kFullScreenScaleW, kFullScreenScaleH);
-  iSpritePrioritySet(res.loadingPicture1, 1);
+  res.loadingPicture1 = MakeSprite(
+      {.textureFile = "data\\loading1.jpg", .scale = {kFullScreenScaleW, kFullScreenScaleH}, .priority = 1});
   iSpriteShow(res.loadingPicture1);
-  res.loadingPicture2 = CreateMeshSprite(res.mainCamera);
-  iSpriteTextureSet(res.loadingPicture2, iTextureCreate("data\\loading2.jpg"));
-  SetSpriteScale(res.loadingPicture2, kFullScreenScaleW, kFullScreenScaleH);
-  iSpritePrioritySet(res.loadingPicture2, 1);
+  res.loadingPicture2 = MakeSprite(
+      {.textureFile = "data\\loading2.jpg", .scale = {kFullScreenScaleW, kFullScreenScaleH}, .priority = 1});
 
   // 6: loading bar at its first stage, drawn at once.
-  res.loadingBar = CreateMeshSprite(res.mainCamera);
-  SetSpriteScale(res.loadingBar, 13, 1.7f);
-  SetSpriteLocation(res.loadingBar, 0, -7.35f);
-  iSpritePrioritySet(res.loadingBar, 1);
+  res.loadingBar = MakeSprite({.scale = {13, 1.7f}, .location = {0, -7.35f}, .priority = 1});
   res.loadingBarTextures[1] = iTextureCreate("data\\l1.png");
   iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
   iSpriteShow(res.loadingBar);
@@ -149,12 +140,15 @@ void TMainForm::EngineInit() {
   StepLoadingBar(2);
 
   // 7: menu background and game-over picture.
-  res.menuBackground = CreateImageSprite(kSpriteMesh, "data\\background.jpg", 1, 1);
-  SetSpriteScale(res.menuBackground, kFullScreenScaleW, kFullScreenScaleH);
-  iSpritePrioritySet(res.menuBackground, 2);
-  res.gameOverPicture = CreateImageSprite(kSpriteMesh, "data\\GameOver.png", 1, 1);
-  SetSpriteScale(res.gameOverPicture, kFullScreenScaleW, kFullScreenScaleH);
-  SetSpriteLocation(res.gameOverPicture, 0, 0);
+  // On no camera, like the menus' pictures.
+  res.menuBackground = MakeSprite({.camera = 0,
+                                   .textureFile = "data\\background.jpg",
+                                   .scale = {kFullScreenScaleW, kFullScreenScaleH},
+                                   .priority = 2});
+  res.gameOverPicture = MakeSprite({.camera = 0,
+                                    .textureFile = "data\\GameOver.png",
+                                    .scale = {kFullScreenScaleW, kFullScreenScaleH},
+                                    .location = {0, 0}});
 
   // 8: a resumed game's world from its snapshot (between levels, the next
   // level built at once).
@@ -171,7 +165,7 @@ void TMainForm::EngineInit() {
   iTextureMipLevelsSet(1);
 
   // 11: the animated cursor.
-  res.cursorSprite = CreateMeshSprite(res.mainCamera);
+  res.cursorSprite = MakeSprite({});
   const EngineVec centre{0.5f, 0.5f, 0};
   iMouseReset(&centre);
   for (int n = 1; n <= kCursorFrames; ++n) {

@@ -1,10 +1,9 @@
 #include "menus/button.h"
 
 #include "core/game_context.h"
-#include "core/game_files.h"
-#include "core/image_sprite.h"
-#include "core/screen_units.h"
 #include "core/pointer.h"
+#include "core/screen_units.h"
+#include "core/sprites.h"
 #include "menus/go_to_link.h"
 
 namespace menus {
@@ -18,12 +17,9 @@ constexpr float kScalePerUnit = 0.625f;  // a sprite of scale s covers s / 0.625
 
 EHandle CreateButtonImage(const std::string& file, const ScreenRect& rect) {
   if (file.empty()) return 0;
-  const EHandle sprite = iSpriteCreate(app::kSpriteMesh, app::Ctx().res.mainCamera);
-  iSpriteTextureSet(sprite, iTextureCreate(file.c_str()));
   const EnginePlacement at = ScreenToEngine(rect);
-  app::SetSpriteLocation(sprite, at.x, at.y);
-  app::SetSpriteScale(sprite, at.scaleW, at.scaleH);
-  return sprite;
+  return app::MakeSprite(
+      {.textureFile = file.c_str(), .scale = {at.scaleW, at.scaleH}, .location = {at.x, at.y}});
 }
 
 }  // namespace

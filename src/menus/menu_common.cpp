@@ -3,16 +3,15 @@
 #include <string>
 
 #include "core/game_context.h"
-#include "core/game_files.h"
-#include "core/image_sprite.h"
+#include "core/sprites.h"
 #include "platform/shell.h"
 
 namespace menus {
 
 EHandle CreatePicture(const char* textureFile, float w, float h, float x, float y) {
-  const EHandle sprite = app::CreateImageSprite(app::kSpriteMesh, textureFile, w, h);
-  app::SetSpriteLocation(sprite, x, y);
-  return sprite;
+  // On no camera, like every menu picture: sprites are drawn in screen
+  // space whatever camera they name.
+  return app::MakeSprite({.camera = 0, .textureFile = textureFile, .scale = {w, h}, .location = {x, y}});
 }
 
 void FadeHighlight(EHandle highlight, double& opacity, bool lit) {

@@ -4,9 +4,8 @@
 #include <string>
 
 #include "core/game_context.h"
-#include "core/game_files.h"
-#include "core/image_sprite.h"
 #include "core/screen_units.h"
+#include "core/sprites.h"
 
 namespace services {
 namespace {
@@ -24,10 +23,9 @@ void TShareScreen::Load() { Build(LoadShareConfig()); }
 void TShareScreen::Build(const ShareConfig& config) {
   valid_ = config.valid;
   if (!valid_) return;
-  background_ = iSpriteCreate(app::kSpriteMesh, app::Ctx().res.mainCamera);
-  iSpriteTextureSet(background_, iTextureCreate(config.background.c_str()));
-  app::SetSpriteLocation(background_, 0, 0);
-  app::SetSpriteScale(background_, app::kFullScreenScaleW, app::kFullScreenScaleH);
+  background_ = app::MakeSprite({.textureFile = config.background.c_str(),
+                                 .scale = {app::kFullScreenScaleW, app::kFullScreenScaleH},
+                                 .location = {0, 0}});
 
   buttons_.resize(config.buttons.size());
   for (size_t i = 0; i < config.buttons.size(); ++i) {

@@ -4,8 +4,8 @@
 
 #include "actors/hero.h"
 #include "core/game_context.h"
-#include "core/game_files.h"
 #include "core/music.h"
+#include "core/sprites.h"
 #include "world/play_screen.h"
 #include "platform/file_io.h"
 #include "platform/game_path.h"
@@ -55,12 +55,8 @@ void TGame::CreateWorldResources() {
 }
 
 void TGame::CreateTileSprites() {
-  const EHandle camera = app::Ctx().res.mainCamera;
   for (auto* layer : {&backgroundTiles, &foregroundTiles}) {
-    for (ParallaxTile& tile : *layer) {
-      tile.sprite = iSpriteCreate(app::kSpriteMesh, camera);
-      iSpritePrioritySet(tile.sprite, kLayerPriority);
-    }
+    for (ParallaxTile& tile : *layer) tile.sprite = app::MakeSprite({.priority = kLayerPriority});
   }
 }
 

@@ -3,9 +3,8 @@
 
 #include "actors/hero.h"
 #include "core/game_context.h"
-#include "core/image_sprite.h"
-#include "core/game_files.h"
 #include "core/music.h"
+#include "core/sprites.h"
 #include "world/play_screen.h"
 #include "world/game.h"
 #include "world/level_generation.h"
@@ -51,10 +50,7 @@ constexpr int32_t kFirstWeapon = 1;
 
 // A HUD sprite made anew: the mesh sprite on the main camera, placed and scaled.
 EHandle NewHudSprite(const HudSpec& hud) {
-  const EHandle sprite = iSpriteCreate(app::kSpriteMesh, app::Ctx().res.mainCamera);
-  app::SetSpriteScale(sprite, hud.scaleW, hud.scaleH);
-  app::SetSpriteLocation(sprite, hud.x, hud.y);
-  return sprite;
+  return app::MakeSprite({.scale = {hud.scaleW, hud.scaleH}, .location = {hud.x, hud.y}});
 }
 
 // Destroys a HUD sprite after taking its texture off it.

@@ -5,6 +5,7 @@
 #include "actors/fire.h"
 #include "actors/hero.h"
 #include "core/game_context.h"
+#include "core/sprites.h"
 #include "world/combat_hooks.h"
 
 namespace world {
@@ -98,21 +99,17 @@ long double Tenths(int32_t n) { return static_cast<long double>(app::R(n)) / 10;
 
 // A building or wagon sprite from the in-memory mesh, at its place.
 PlacedSprite NewPlacedSprite(float w, float h, float x, float y, EHandle texture, uint8_t kind) {
-  const std::vector<uint8_t>& mesh = app::Ctx().res.spriteMesh;
   PlacedSprite placed;
-  placed.sprite = iSpriteCreateFromMemory(mesh.data(), static_cast<int32_t>(mesh.size()), 0, 0, kWallMeshId,
-                                          app::Ctx().res.mainCamera);
-  const EngineVec scale{w, h, 0};
-  iSpriteScaleSet(placed.sprite, &scale);
+  placed.sprite = app::MakeSprite({.meshResource = kWallMeshId,
+                                   .texture = texture,
+                                   .scale = {w, h},
+                                   .location = {x, y},
+                                   .priority = kLayerPriority,
+                                   .mipFilter = kWallMipFilter,
+                                   .textureMode = kPlainTextureMode});
   placed.x = x;
   placed.y = y;
   placed.kind = kind;
-  const EngineVec location{x, y, 0};
-  iSpriteLocationSet(placed.sprite, &location);
-  iSpritePrioritySet(placed.sprite, kLayerPriority);
-  iSpriteTextureSet(placed.sprite, texture);
-  iSpriteMipFilterModeSet(placed.sprite, kWallMipFilter);
-  iSpriteTextureModeSet(placed.sprite, kPlainTextureMode);
   return placed;
 }
 

@@ -79,7 +79,7 @@ void iSpriteColorSet(EHandle s, float r, float g, float b, float a) { Guard guar
 }
 void iSpritePrioritySet(EHandle s, int32_t priority) { Guard guard(Mutex()); F("iSpritePrioritySet"); if (auto* p = FindSprite(s)) p->priority = priority; }
 void iSpriteTextureModeSet(EHandle s, int32_t mode) { Guard guard(Mutex()); F("iSpriteTextureModeSet"); if (auto* p = FindSprite(s)) p->textureMode = mode; }
-void iSpriteMipFilterModeSet(EHandle, int32_t) { Guard guard(Mutex()); F("iSpriteMipFilterModeSet"); }
+void iSpriteMipFilterModeSet(EHandle s, int32_t mode) { Guard guard(Mutex()); F("iSpriteMipFilterModeSet"); if (auto* p = FindSprite(s)) p->mipFilterMode = mode; }
 
 EHandle iTextureCreate(const char* file) { Guard guard(Mutex());
   FakeEngine& f = F("iTextureCreate");

@@ -25,6 +25,7 @@ struct Sprite {
   float color[4] = {1, 1, 1, 1};
   int32_t priority = 0;
   int32_t textureMode = 0;
+  int32_t mipFilterMode = 0;
   bool destroyed = false;
 };
 
