@@ -7,26 +7,26 @@
 
 namespace app {
 
-EHandle MakeSprite(const SpriteSpec& spec) {
+EHandle MakeSprite(const SpriteSetup& setup) {
   const SharedResources& res = Ctx().res;
-  const EHandle camera = spec.camera.value_or(res.mainCamera);
+  const EHandle camera = setup.camera.value_or(res.mainCamera);
   EHandle sprite;
-  if (spec.meshResource) {
+  if (setup.meshResource) {
     const std::vector<uint8_t>& mesh = res.spriteMesh;
-    sprite = iSpriteCreateFromMemory(mesh.data(), static_cast<int32_t>(mesh.size()), 0, 0, *spec.meshResource, camera);
+    sprite = iSpriteCreateFromMemory(mesh.data(), static_cast<int32_t>(mesh.size()), 0, 0, *setup.meshResource, camera);
   } else {
     sprite = iSpriteCreate(kSpriteMesh, camera);
   }
-  if (spec.textureFile != nullptr) {
-    iSpriteTextureSet(sprite, iTextureCreate(spec.textureFile));
-  } else if (spec.texture) {
-    iSpriteTextureSet(sprite, *spec.texture);
+  if (setup.textureFile != nullptr) {
+    iSpriteTextureSet(sprite, iTextureCreate(setup.textureFile));
+  } else if (setup.texture) {
+    iSpriteTextureSet(sprite, *setup.texture);
   }
-  if (spec.scale.given) SetSpriteScale(sprite, spec.scale.x, spec.scale.y);
-  if (spec.location.given) SetSpriteLocation(sprite, spec.location.x, spec.location.y);
-  if (spec.priority) iSpritePrioritySet(sprite, *spec.priority);
-  if (spec.mipFilter) iSpriteMipFilterModeSet(sprite, *spec.mipFilter);
-  if (spec.textureMode) iSpriteTextureModeSet(sprite, *spec.textureMode);
+  if (setup.scale.given) SetSpriteScale(sprite, setup.scale.x, setup.scale.y);
+  if (setup.location.given) SetSpriteLocation(sprite, setup.location.x, setup.location.y);
+  if (setup.priority) iSpritePrioritySet(sprite, *setup.priority);
+  if (setup.mipFilter) iSpriteMipFilterModeSet(sprite, *setup.mipFilter);
+  if (setup.textureMode) iSpriteTextureModeSet(sprite, *setup.textureMode);
   return sprite;
 }
 

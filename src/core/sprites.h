@@ -23,7 +23,7 @@ struct SpriteXY {
 // makes it (hidden, no texture, scale 1, at the origin, priority 0), and the
 // caller sets it later. Every field has its own default, so a designated
 // initialiser that names a few of them builds without warnings.
-struct SpriteSpec {
+struct SpriteSetup {
   // The in-memory copy of the mesh under this resource id; the mesh file when left out.
   std::optional<int32_t> meshResource = std::nullopt;
   std::optional<EHandle> camera = std::nullopt;   // the main camera when left out
@@ -36,11 +36,11 @@ struct SpriteSpec {
   std::optional<int32_t> textureMode = std::nullopt;  // iSpriteTextureModeSet's mode
 };
 
-// Makes the sprite, then sets in this order what the spec gives: texture,
+// Makes the sprite, then sets in this order what the setup gives: texture,
 // scale, location, priority, mip filter, texture mode. Only a textureFile
 // makes another handle, and always after the sprite's own, so handles and
 // the creation order (the draw order within a priority) follow the calls.
-EHandle MakeSprite(const SpriteSpec& spec);
+EHandle MakeSprite(const SpriteSetup& setup);
 
 void SetSpriteLocation(EHandle sprite, float x, float y);
 void SetSpriteScale(EHandle sprite, float width, float height);
