@@ -15,13 +15,18 @@
 #          screenshot just before and one just after the timed play
 #
 #   scripts/play_bench.sh [--game DIR] [--seconds N] [--menu-seconds N] [--runs N] [--shots DIR]
-#                         [--full-screen WxH] [--times DIR]
+#                         [--full-screen WxH [--against-window]] [--times DIR]
 #
 # --full-screen WxH plays full screen on an Xvfb display of that size (the
 # frame letterboxed over it) instead of in a window on a 1024 x 768 one.
 # --times DIR keeps each run's engine frame times in DIR (times-N: a line a
 # frame, "FRAME SECONDS DRAW_MS SHOW_MS LATE_MS"), to see where a late frame
 # lost its time.
+# --against-window (with --full-screen) plays each run in the window first,
+# then full screen, and prints the full screen's processor time a frame and
+# CPU as multiples of that window run's, and their medians over the runs.
+# Runs next to each other see the same machine, where a busy or throttled
+# one moves a single run's figures by a fifth or more.
 # --shots DIR also saves a screenshot of every second of play into DIR
 # (play-NN.png; each costs the frame it is taken in, so the figures of such
 # a run are a little worse).
@@ -36,6 +41,7 @@ runs=1
 shots=""
 screen=""
 keep_times=""
+against_window=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --game) game_dir="$2"; shift 2 ;;
@@ -45,7 +51,8 @@ while [ $# -gt 0 ]; do
     --shots) shots="$2"; shift 2 ;;
     --full-screen) screen="$2"; shift 2 ;;
     --times) keep_times="$2"; shift 2 ;;
-    -h|--help) sed -n '2,29p' "$0"; exit 0 ;;
+    --against-window) against_window=1; shift ;;
+    -h|--help) sed -n '2,34p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
@@ -56,6 +63,7 @@ if [ -n "$screen" ]; then
   [[ "$screen" =~ ^([1-9][0-9]{2,4})x([1-9][0-9]{2,4})$ ]] && [ "${BASH_REMATCH[1]}" -le 8192 ] &&
     [ "${BASH_REMATCH[2]}" -le 8192 ] || { echo "--full-screen wants WIDTHxHEIGHT, each 100..8192" >&2; exit 2; }
 fi
+[ -z "$against_window" ] || [ -n "$screen" ] || { echo "--against-window needs --full-screen" >&2; exit 2; }
 if [ -n "$shots" ]; then mkdir -p "$shots" && shots="$(cd "$shots" && pwd)"; fi
 if [ -n "$keep_times" ]; then mkdir -p "$keep_times" && keep_times="$(cd "$keep_times" && pwd)"; fi
 [ -x "$game_dir/varnok" ] || { echo "no game in '$game_dir' (build it first: scripts/build.sh)" >&2; exit 1; }
@@ -69,25 +77,31 @@ settle=4                          # seconds of play left out at the start (level
 clk_tck=$(getconf CLK_TCK)
 
 work="$(mktemp -d)"
-xvfb_pid=""
+xvfb_pids=()
 game_pid=""
 cleanup() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  for pid in "${xvfb_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A free display number.
-for _ in $(seq 20); do
-  n=$((100 + RANDOM % 400))
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-done
-display=":$n"
-Xvfb "$display" -screen 0 "${screen:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
-[ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
+# An Xvfb display of a size on a free display number: sets `display`.
+start_display() {  # WxH
+  local n
+  for _ in $(seq 20); do
+    n=$((100 + RANDOM % 400))
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  display=":$n"
+  Xvfb "$display" -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pids+=($!)
+  for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+  [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
+}
+start_display "${screen:-1024x768}"
+full_display=$display
+if [ -n "$against_window" ]; then start_display 1024x768; window_display=$display; display=$full_display; fi
 
 # The input script: menu, Enter, then play. Frames after Enter (the frame
 # that builds the level and takes its first step):
@@ -214,7 +228,7 @@ run_once() {
   wait "$game_pid" 2>/dev/null || true
   game_pid=""
   [ -s "$work/times" ] || { echo "run $run: no frame times (is the engine built with them?)" >&2; cat "$work/stderr" >&2; return 1; }
-  [ -n "$keep_times" ] && cp "$work/times" "$keep_times/times-$run"
+  [ -n "$keep_times" ] && cp "$work/times" "$keep_times/times-${run//[^0-9a-z]/}"
   local play_frame
   play_frame=$(awk '$2 == "gamestate" && $3 == 2 { print $1; exit }' "$work/log")
   [ -n "$play_frame" ] || { echo "run $run: the game never reached play" >&2; cat "$work/log" >&2; return 1; }
@@ -261,9 +275,9 @@ run_once() {
       frames = 0
       if (ia && ib > ia) for (f = play_frame; f in t; f++) if (t[f] >= up[ia] - start && t[f] < up[ib] - start) frames++
       per_frame = frames ? 1000 * (cpu[ib] - cpu[ia]) / frames : 0
-      if (last < play1) printf "run %d: the frames end %.1f s into the %d s of play (too slow a machine?)\n",
+      if (last < play1) printf "run %s: the frames end %.1f s into the %d s of play (too slow a machine?)\n",
                                run, last - play0, seconds > "/dev/stderr"
-      printf "run %d: menu: first frame %.0f ms, CPU %.1f %% | play %d s: CPU median %.1f %% (highest %.1f %%), " \
+      printf "run %s: menu: first frame %.0f ms, CPU %.1f %% | play %d s: CPU median %.1f %% (highest %.1f %%), " \
              "lowest %d fps%s, frame interval p50 %.2f ms p99 %.2f ms, peak RSS %.0f MB, processor time %.2f ms a frame\n",
              run, 1000 * first, pct(m, nm, 0.5), seconds, pct(p, np, 0.5), pct(p, np, 1), low, builds,
              pct(iv, ni, 0.5), pct(iv, ni, 0.99), peak / 1024, per_frame
@@ -285,5 +299,33 @@ run_once() {
 
 mode="an 800x600 window"
 [ -n "$screen" ] && mode="full screen $screen"
+[ -n "$against_window" ] && mode="$mode, each run after one in an 800x600 window"
 echo "play benchmark: $runs run(s), ${menu_seconds} s in the main menu, then ${seconds} s of level 1 (after ${settle} s), $mode, display $display"
-for r in $(seq "$runs"); do run_once "$r"; done
+if [ -z "$against_window" ]; then
+  for r in $(seq "$runs"); do run_once "$r"; done
+  exit 0
+fi
+
+# Each run's "processor time" and "CPU median" figures, window then full screen.
+figures() { sed -nE 's/.*CPU median ([0-9.]+) %.*processor time ([0-9.]+) ms a frame.*/\2 \1/p'; }
+full_screen=$screen
+for r in $(seq "$runs"); do
+  screen="" display=$window_display
+  run_once "$r (window)" | tee "$work/window-$r"
+  screen=$full_screen display=$full_display
+  run_once "$r" | tee "$work/full-$r"
+  read -r wt wc < <(figures < "$work/window-$r") || true
+  read -r ft fc < <(figures < "$work/full-$r") || true
+  if [ -n "${wt:-}" ] && [ -n "${ft:-}" ]; then
+    awk -v r="$r" -v wt="$wt" -v wc="$wc" -v ft="$ft" -v fc="$fc" 'BEGIN {
+      if (wt > 0 && wc > 0) printf "run %s: full screen / window: processor time a frame %.2f, CPU %.2f\n", r, ft / wt, fc / wc }' |
+      tee -a "$work/ratios"
+  fi
+  unset wt wc ft fc
+done
+[ -s "$work/ratios" ] || exit 1
+awk '
+  function median(a, n,   i, j, t) { for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
+                                     return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
+  { t[++n] = $(NF - 2) + 0; c[n] = $NF + 0 }  # "... a frame T, CPU C"
+  END { printf "full screen / window over %d runs: median processor time a frame %.2f, median CPU %.2f\n", n, median(t, n), median(c, n) }' "$work/ratios"
