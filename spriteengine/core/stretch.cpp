@@ -65,11 +65,14 @@ void WeighShownRow(const uint32_t* a, const uint32_t* b, uint32_t w, int count, 
 }
 
 // A thread's stretched source rows, kept while it writes shown rows that
-// need them (a source row serves several shown rows one after another).
+// need them (a source row serves several shown rows one after another),
+// each with the groups of eight stretched so far.
 struct RowCache {
   std::vector<uint32_t> padded;
+  int paddedRow = -1;
   std::vector<uint32_t> rows[2];
   int tag[2] = {-1, -1};
+  int from[2] = {0, 0}, to[2] = {0, 0};
 };
 
 }  // namespace
@@ -91,6 +94,11 @@ bool FrameStretch::Resize(int sourceWidth, int sourceHeight, int width, int heig
     column_[i] = left + 1;  // in the padded row
     columnWeight_[i] = weight;
   }
+  firstShown_.assign(static_cast<size_t>(sourceWidth) + 3, width);
+  for (int c = 0, i = 0; c < sourceWidth + 3; ++c) {
+    while (i < width && column_[i] < c) ++i;
+    firstShown_[c] = i;
+  }
   row_.resize(height);
   rowWeight_.resize(height);
   for (int y = 0; y < height; ++y) {
@@ -111,28 +119,26 @@ bool FrameStretch::Resize(int sourceWidth, int sourceHeight, int width, int heig
 
 #if SPRITEENGINE_AVX2_PATHS
 namespace {
-[[gnu::target("avx2")]] void StretchRowAvx2(const std::vector<pixel::avx2::ColumnPairs8>& pairs,
-                                            const uint32_t* padded, uint32_t* out) {
+[[gnu::target("avx2")]] void StretchGroupsAvx2(const std::vector<pixel::avx2::ColumnPairs8>& pairs, int g0, int g1,
+                                               const uint32_t* padded, uint32_t* out) {
   const int* columns = reinterpret_cast<const int*>(padded);
-  for (size_t g = 0; g < pairs.size(); ++g)
+  for (int g = g0; g < g1; ++g)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8 * g), pixel::avx2::WeighColumnPairs8(columns, pairs[g]));
 }
 }  // namespace
 #endif
 
-void FrameStretch::StretchRow(const uint32_t* row, uint32_t* padded, uint32_t* out) const {
-  padded[0] = row[0];
-  std::memcpy(padded + 1, row, sizeof(uint32_t) * sourceWidth_);
-  padded[sourceWidth_ + 1] = row[sourceWidth_ - 1];
+void FrameStretch::StretchGroups(const uint32_t* padded, int g0, int g1, uint32_t* out) const {
 #if SPRITEENGINE_AVX2_PATHS
   if (!pairs_.empty() && pixel::avx2::Available()) {
-    StretchRowAvx2(pairs_, padded, out);
+    StretchGroupsAvx2(pairs_, g0, g1, padded, out);
     return;
   }
 #endif
-  int i = 0;
+  int i = 8 * g0;
+  const int end = std::min(8 * g1, width_);
 #if SPRITEENGINE_SSE2
-  for (; i + 4 <= width_; i += 4) {
+  for (; i + 4 <= end; i += 4) {
     const int32_t* c = &column_[i];
     const int32_t* f = &columnWeight_[i];
     __m128i a = pixel::Four(padded[c[0]], padded[c[1]], padded[c[2]], padded[c[3]]);
@@ -142,48 +148,81 @@ void FrameStretch::StretchRow(const uint32_t* row, uint32_t* padded, uint32_t* o
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), s);
   }
 #endif
-  for (; i < width_; ++i)
+  for (; i < end; ++i)
     out[i] = pixel::Lerp(padded[column_[i]], padded[column_[i] + 1], static_cast<uint32_t>(columnWeight_[i]));
 }
 
-bool FrameStretch::RowChanged(int y, const uint8_t* changed) const {
-  if (y < 0 || y >= height_) return false;
-  return changed[std::clamp(row_[y], 0, sourceHeight_ - 1)] || changed[std::clamp(row_[y] + 1, 0, sourceHeight_ - 1)];
+ColumnSpan FrameStretch::ShownChange(int y, const ColumnSpan* changed) const {
+  if (y < 0 || y >= height_) return {};
+  if (!changed) return {0, width_};
+  const ColumnSpan& upper = changed[std::clamp(row_[y], 0, sourceHeight_ - 1)];
+  const ColumnSpan& lower = changed[std::clamp(row_[y] + 1, 0, sourceHeight_ - 1)];
+  if (upper.Empty() && lower.Empty()) return {};
+  int begin = upper.Empty() ? lower.begin : lower.Empty() ? upper.begin : std::min(upper.begin, lower.begin);
+  int end = upper.Empty() ? lower.end : lower.Empty() ? upper.end : std::max(upper.end, lower.end);
+  begin = std::clamp(begin, 0, sourceWidth_);
+  end = std::clamp(end, begin, sourceWidth_);
+  // Shown pixel i reads padded columns column_[i] and + 1, source columns
+  // column_[i] - 1 and column_[i] (held inside the row): it changed where
+  // column_[i] lies in begin..end.
+  ColumnSpan shown{firstShown_[begin], firstShown_[end + 1]};
+  return shown.Empty() ? ColumnSpan{} : shown;
 }
 
 void FrameStretch::Rows(const Frame& source, uint32_t* target, ptrdiff_t pitch, int rowBegin, int rowEnd,
-                        const uint8_t* changed) const {
+                        const ColumnSpan* changed) const {
   if (width_ == 0 || source.width != sourceWidth_ || source.height != sourceHeight_) return;
   rowBegin = std::max(rowBegin, 0);
   rowEnd = std::min(rowEnd, height_);
   thread_local RowCache cache;
   const size_t stretched = static_cast<size_t>(width_ + 7) / 8 * 8;
   cache.padded.resize(static_cast<size_t>(sourceWidth_) + 2);
+  cache.paddedRow = -1;
   for (std::vector<uint32_t>& r : cache.rows) r.resize(stretched);
   cache.tag[0] = cache.tag[1] = -1;  // a new source
-  // Source row k stretched, in the slot that does not hold row `keep`.
-  auto stretchedRow = [&](int k, int keep) -> const uint32_t* {
-    for (int s = 0; s < 2; ++s)
-      if (cache.tag[s] == k) return cache.rows[s].data();
-    int s = cache.tag[0] == keep ? 1 : 0;
-    StretchRow(source.pixels.data() + static_cast<size_t>(k) * sourceWidth_, cache.padded.data(),
-               cache.rows[s].data());
-    cache.tag[s] = k;
+  // Source row k stretched over groups g0..g1-1 at least, in the slot that
+  // does not hold row `keep`.
+  auto stretchedRow = [&](int k, int keep, int g0, int g1) -> const uint32_t* {
+    int s = cache.tag[0] == k ? 0 : cache.tag[1] == k ? 1 : -1;
+    if (s < 0) {
+      s = cache.tag[0] == keep ? 1 : 0;
+      cache.tag[s] = k;
+      cache.from[s] = cache.to[s] = g0;
+    }
+    if (g0 < cache.from[s] || g1 > cache.to[s]) {
+      if (cache.paddedRow != k) {
+        const uint32_t* row = source.pixels.data() + static_cast<size_t>(k) * sourceWidth_;
+        uint32_t* padded = cache.padded.data();
+        padded[0] = row[0];
+        std::memcpy(padded + 1, row, sizeof(uint32_t) * sourceWidth_);
+        padded[sourceWidth_ + 1] = row[sourceWidth_ - 1];
+        cache.paddedRow = k;
+      }
+      // What is stretched stays one run of groups.
+      if (g0 < cache.from[s]) StretchGroups(cache.padded.data(), g0, cache.from[s], cache.rows[s].data());
+      if (g1 > cache.to[s]) StretchGroups(cache.padded.data(), std::max(cache.to[s], g0), g1, cache.rows[s].data());
+      if (cache.to[s] < g0) StretchGroups(cache.padded.data(), cache.to[s], g0, cache.rows[s].data());
+      cache.from[s] = std::min(cache.from[s], g0);
+      cache.to[s] = std::max(cache.to[s], g1);
+    }
     return cache.rows[s].data();
   };
   for (int y = rowBegin; y < rowEnd; ++y) {
-    if (changed && !RowChanged(y, changed)) continue;
+    const ColumnSpan shown = ShownChange(y, changed);
+    if (shown.Empty()) continue;
+    const int g0 = shown.begin / 8, g1 = (shown.end + 7) / 8;
     int upper = std::clamp(row_[y], 0, sourceHeight_ - 1), lower = std::clamp(row_[y] + 1, 0, sourceHeight_ - 1);
     uint32_t weight = rowWeight_[y];
     uint32_t* out = reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(target) + pitch * y);
+    const int count = shown.end - shown.begin;
     if (upper == lower || weight == 0) {
-      const uint32_t* a = stretchedRow(upper, -1);
-      WeighShownRow(a, a, 0, width_, out);
+      const uint32_t* a = stretchedRow(upper, -1, g0, g1) + shown.begin;
+      WeighShownRow(a, a, 0, count, out + shown.begin);
       continue;
     }
-    const uint32_t* a = stretchedRow(upper, lower);
-    const uint32_t* b = stretchedRow(lower, upper);
-    WeighShownRow(a, b, weight, width_, out);
+    const uint32_t* a = stretchedRow(upper, lower, g0, g1) + shown.begin;
+    const uint32_t* b = stretchedRow(lower, upper, g0, g1) + shown.begin;
+    WeighShownRow(a, b, weight, count, out + shown.begin);
   }
 #if SPRITEENGINE_SSE2
   _mm_sfence();  // the streamed rows are in memory before anyone is told of them

@@ -122,10 +122,10 @@ class SurfacePresenter : public FramePresenter {
     bool fresh = !IsPainted(target);
     if (fresh) Fill(target);
     SDL_Rect dst = Letterbox(target->w, target->h);
-    // The surface keeps the rows of the last frame: rows that only unchanged
-    // frame rows make are neither stretched nor sent again.
+    // The surface keeps the last frame: pixels that only unchanged frame
+    // pixels make are neither stretched nor sent again.
     const bool kept = !fresh && lastShown_ && SDL_RectEquals(&dst, &lastBox_);
-    const uint8_t* changed = ChangedRows(frame, kept);
+    const ColumnSpan* changed = ChangedSpans(frame, kept);
     lastShown_ = Stretch(frame, target, dst, changed);
     lastBox_ = dst;
     if (!lastShown_) {
@@ -198,38 +198,50 @@ class SurfacePresenter : public FramePresenter {
     SDL_Surface* surface;
   };
 
-  // With `kept` (the surface holds the last frame where this one goes), a
-  // flag per frame row, set where the frame differs from the last; else
-  // null. Remembers the frame either way.
-  const uint8_t* ChangedRows(const Frame& frame, bool kept) {
+  // With `kept` (the surface holds the last frame where this one goes), per
+  // frame row the columns from its first to its last pixel that differ
+  // from the last frame; else null. Remembers the frame either way.
+  const ColumnSpan* ChangedSpans(const Frame& frame, bool kept) {
     const size_t width = static_cast<size_t>(frame.width);
     if (!kept || last_.width != frame.width || last_.height != frame.height) {
       last_ = frame;
       return nullptr;
     }
-    changed_.resize(frame.height);
+    changed_.assign(frame.height, ColumnSpan{});
+    constexpr size_t kBlock = 16;  // pixels compared at once while looking for a row's ends
     for (int y = 0; y < frame.height; ++y) {
       const uint32_t* now = frame.pixels.data() + y * width;
       uint32_t* before = last_.pixels.data() + y * width;
-      changed_[y] = std::memcmp(now, before, width * sizeof(uint32_t)) != 0;
-      if (changed_[y]) std::memcpy(before, now, width * sizeof(uint32_t));
+      if (std::memcmp(now, before, width * sizeof(uint32_t)) == 0) continue;
+      size_t begin = 0, end = width;
+      while (begin + kBlock <= width && std::memcmp(now + begin, before + begin, kBlock * sizeof(uint32_t)) == 0)
+        begin += kBlock;
+      while (now[begin] == before[begin]) ++begin;
+      while (end >= begin + kBlock &&
+             std::memcmp(now + end - kBlock, before + end - kBlock, kBlock * sizeof(uint32_t)) == 0)
+        end -= kBlock;
+      while (now[end - 1] == before[end - 1]) --end;
+      std::memcpy(before + begin, now + begin, (end - begin) * sizeof(uint32_t));
+      changed_[y] = {static_cast<int>(begin), static_cast<int>(end)};
     }
     return changed_.data();
   }
 
-  // The runs of changed rows of the letterbox, as a few rectangles (nearby
-  // runs merged).
-  std::vector<SDL_Rect> ChangedRects(const SDL_Rect& dst, const uint8_t* changed) const {
+  // The runs of changed rows of the letterbox, each as wide as its changed
+  // columns reach, as a few rectangles (nearby runs merged).
+  std::vector<SDL_Rect> ChangedRects(const SDL_Rect& dst, const ColumnSpan* changed) const {
     constexpr int kMostRects = 8;
     std::vector<SDL_Rect> rects;
     for (int y = 0; y < dst.h;) {
-      if (!stretch_.RowChanged(y, changed)) {
+      ColumnSpan run = stretch_.ShownChange(y, changed);
+      if (run.Empty()) {
         ++y;
         continue;
       }
       int end = y + 1;
-      while (end < dst.h && stretch_.RowChanged(end, changed)) ++end;
-      rects.push_back({dst.x, dst.y + y, dst.w, end - y});
+      for (ColumnSpan next; end < dst.h && !(next = stretch_.ShownChange(end, changed)).Empty(); ++end)
+        run = {std::min(run.begin, next.begin), std::max(run.end, next.end)};
+      rects.push_back({dst.x + run.begin, dst.y + y, run.end - run.begin, end - y});
       y = end;
     }
     while (rects.size() > kMostRects) {
@@ -238,16 +250,18 @@ class SurfacePresenter : public FramePresenter {
       for (size_t i = 1; i + 1 < rects.size(); ++i)
         if (rects[i + 1].y - (rects[i].y + rects[i].h) < rects[join + 1].y - (rects[join].y + rects[join].h))
           join = i;
-      rects[join].h = rects[join + 1].y + rects[join + 1].h - rects[join].y;
+      SDL_Rect joined;
+      SDL_UnionRect(&rects[join], &rects[join + 1], &joined);
+      rects[join] = joined;
       rects.erase(rects.begin() + static_cast<ptrdiff_t>(join) + 1);
     }
     return rects;
   }
 
   // The frame stretched into `dst` of an 0x00RRGGBB surface on the drawing
-  // threads (only the rows `changed` marks, when given); false for other
-  // surfaces.
-  bool Stretch(const Frame& frame, SDL_Surface* target, const SDL_Rect& dst, const uint8_t* changed) {
+  // threads (only the pixels `changed` reaches, when given); false for
+  // other surfaces.
+  bool Stretch(const Frame& frame, SDL_Surface* target, const SDL_Rect& dst, const ColumnSpan* changed) {
     if (target->format->format != SDL_PIXELFORMAT_RGB888 || !stretch_.Resize(frame.width, frame.height, dst.w, dst.h))
       return false;
     if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return false;
@@ -278,7 +292,7 @@ class SurfacePresenter : public FramePresenter {
   SendWatcher sent_;
   FrameStretch stretch_;
   Frame last_;                    // the frame the letterbox shows
-  std::vector<uint8_t> changed_;  // per frame row: differs from last_
+  std::vector<ColumnSpan> changed_;  // per frame row: where it differs from last_
   bool lastShown_ = false;        // the letterbox shows last_, stretched by stretch_
   SDL_Rect lastBox_{};
   // What Prepare put in the surface and Show is to send.

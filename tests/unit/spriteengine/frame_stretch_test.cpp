@@ -93,6 +93,59 @@ TEST(FrameStretch, MatchesSdlsLinearStretchOnEveryPathAndSplit) {
   SDL_FreeSurface(source);
 }
 
+// A frame that differs from the last in a few places, its changed columns
+// given per row: only the shown pixels those make are written, and every
+// shown pixel that differs between the two pictures is among them.
+TEST(FrameStretch, WritesOnlyWhatTheChangedColumnsMakeAndMissesNothing) {
+  const Frame before = TestFrame();
+  Frame after = before;
+  auto change = [&](int x, int y) { after.pixels[static_cast<size_t>(y) * after.width + x] ^= 0x00A05010; };
+  for (int y = 100; y < 140; ++y)
+    for (int x = 300; x < 340; ++x) change(x, y);  // a sprite's square
+  change(0, 0), change(799, 599), change(401, 450), change(7, 451);  // the corners, lone pixels
+  for (int x = 0; x < 800; ++x) change(x, 300);                      // a whole row
+  std::vector<ColumnSpan> spans(after.height);
+  for (int y = 0; y < after.height; ++y)
+    for (int x = 0; x < after.width; ++x)
+      if (after.pixels[static_cast<size_t>(y) * after.width + x] != before.pixels[static_cast<size_t>(y) * before.width + x])
+        spans[y] = spans[y].Empty() ? ColumnSpan{x, x + 1} : ColumnSpan{spans[y].begin, x + 1};
+  ParallelRenderer threads;
+  for (bool wide : {true, false}) {
+#if SPRITEENGINE_AVX2_PATHS
+    pixel::avx2::Allow(wide);
+#endif
+    for (auto [w, h] : {std::pair{1440, 1080}, {2880, 2160}, {1067, 800}, {640, 480}, {13, 2}}) {
+      SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h) + (wide ? "" : " narrow"));
+      const std::vector<uint32_t> was = Stretched(before, w, h), is = Stretched(after, w, h);
+      FrameStretch stretch;
+      ASSERT_TRUE(stretch.Resize(after.width, after.height, w, h));
+      constexpr uint32_t kUntouched = 0xDEADBEEF;
+      std::vector<uint32_t> target(static_cast<size_t>(w) * h, kUntouched);
+      threads.Split(h, [&](int begin, int end) { stretch.Rows(after, target.data(), w * 4, begin, end, spans.data()); });
+      size_t written = 0;
+      for (int y = 0; y < h; ++y) {
+        const ColumnSpan shown = stretch.ShownChange(y, spans.data());
+        for (int x = 0; x < w; ++x) {
+          const size_t i = static_cast<size_t>(y) * w + x;
+          if (x >= shown.begin && x < shown.end) {
+            ASSERT_EQ(target[i], is[i]) << x << "," << y;
+            ++written;
+          } else {
+            ASSERT_EQ(target[i], kUntouched) << "written outside the change at " << x << "," << y;
+            ASSERT_EQ(was[i], is[i]) << "a changed pixel left out at " << x << "," << y;
+          }
+        }
+      }
+      if (w > 100) {
+        EXPECT_LT(written, static_cast<size_t>(w) * h / 8);
+      }
+    }
+  }
+#if SPRITEENGINE_AVX2_PATHS
+  pixel::avx2::Allow(true);
+#endif
+}
+
 TEST(FrameStretch, RefusesSizesItCannotStretchAndWritesNothing) {
   const Frame frame = TestFrame();
   FrameStretch stretch;
@@ -179,6 +232,16 @@ TEST(FramePresenter, SurfaceShowsTheLetterboxedFrameAndRendererFallsBack) {
   expectShown(second);
   EXPECT_TRUE(sentRow(10 * 800 / 600) && sentRow(20 * 800 / 600) && sentRow(400 * 800 / 600));
   frame = second;
+  // A few pixels in the middle of a row: only the columns they make are
+  // stretched and sent.
+  for (int x = 400; x < 410; ++x) frame.pixels[static_cast<size_t>(450) * frame.width + x] ^= 0x00FFFFFF;
+  presenter->Prepare(frame);
+  presenter->Show(frame);
+  expectShown(frame);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_TRUE(sent[0].x <= box.x + 400 * box.w / 800 && sent[0].x + sent[0].w >= box.x + 410 * box.w / 800 &&
+              sent[0].w < 30)
+      << sent[0].x << "+" << sent[0].w;
   // Shown black again (exposed, resized): the whole frame comes back.
   presenter->ShowBlack();
   presenter->Show(frame);
