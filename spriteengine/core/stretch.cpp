@@ -198,12 +198,12 @@ void FrameStretch::Rows(const Frame& source, uint32_t* target, ptrdiff_t pitch, 
         padded[sourceWidth_ + 1] = row[sourceWidth_ - 1];
         cache.paddedRow = k;
       }
-      // What is stretched stays one run of groups.
-      if (g0 < cache.from[s]) StretchGroups(cache.padded.data(), g0, cache.from[s], cache.rows[s].data());
-      if (g1 > cache.to[s]) StretchGroups(cache.padded.data(), std::max(cache.to[s], g0), g1, cache.rows[s].data());
-      if (cache.to[s] < g0) StretchGroups(cache.padded.data(), cache.to[s], g0, cache.rows[s].data());
-      cache.from[s] = std::min(cache.from[s], g0);
-      cache.to[s] = std::max(cache.to[s], g1);
+      // What is stretched stays one run of groups: the run grows to take in g0..g1-1.
+      const int from = std::min(cache.from[s], g0), to = std::max(cache.to[s], g1);
+      StretchGroups(cache.padded.data(), from, cache.from[s], cache.rows[s].data());
+      StretchGroups(cache.padded.data(), cache.to[s], to, cache.rows[s].data());
+      cache.from[s] = from;
+      cache.to[s] = to;
     }
     return cache.rows[s].data();
   };
