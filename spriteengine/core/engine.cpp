@@ -360,6 +360,7 @@ void Engine::ShowWaitingFrame() {
     PresentFrame();
   }
   double now = FrameClock::Now();
+  clock_.Shown(now);
   if (frameTimes_.On() && !toShow_.again)
     frameTimes_.Record(toShow_.frame, now, toShow_.drawMs + (now - showStart) * 1000, (now - showStart) * 1000,
                        (now - clock_.Due()) * 1000);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -111,6 +112,30 @@ TEST(FrameClock, ALeadWakesEarlyByAtMostAThirdOfThePeriodOnTheSameSchedule) {
   woke = FrameClock::Now();
   EXPECT_DOUBLE_EQ(clock.Due(), first + 0.6);
   EXPECT_GE(woke, clock.Due() - 0.1);
+}
+
+// A frame shown late or early moves the next one's wake half as far; a
+// stalled one, or a frame not shown, moves nothing, and the due times stay.
+TEST(FrameClock, TheNextFrameIsAimedHalfAsLateAsTheLastOneShown) {
+  FrameClock clock;
+  clock.SetPeriod(0.3);
+  clock.WaitForFrame();
+  const double first = clock.Due();
+  auto wakeAfterShown = [&](double lateBy) {
+    if (!std::isnan(lateBy)) clock.Shown(clock.Due() + lateBy);  // NaN: not shown
+    clock.WaitForFrame();
+    return FrameClock::Now() - clock.Due();
+  };
+  EXPECT_GE(wakeAfterShown(0.06), 0.03);
+  EXPECT_DOUBLE_EQ(clock.Due(), first + 0.3);
+  double early = wakeAfterShown(-0.06);
+  EXPECT_GE(early, -0.03);
+  EXPECT_LT(early, 0);  // 30 ms early: only a stalled machine misses it
+  EXPECT_LT(wakeAfterShown(0.2), 0.02);  // a stall, not a send to even out
+  clock.Shown(clock.Due() + 0.06);
+  clock.WaitForFrame();
+  EXPECT_LT(wakeAfterShown(std::nan("")), 0.02);  // carried once, then gone
+  EXPECT_DOUBLE_EQ(clock.Due(), first + 1.5);
 }
 
 TEST_F(PhasesTest, ScriptKeysAreSeenOncePerPressAndHeldUntilReleased) {
