@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/game_context.h"
+#include "core/game_files.h"
 #include "core/sprites.h"
 #include "core/screen_units.h"
 #include "app/main_form.h"

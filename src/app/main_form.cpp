@@ -5,6 +5,7 @@
 
 #include "actors/combat.h"
 #include "core/game_context.h"
+#include "core/game_files.h"
 #include "core/music.h"
 #include "app/world_resume.h"
 #include "menus/front_end.h"

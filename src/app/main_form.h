@@ -12,7 +12,6 @@
 #include <mutex>
 #include <vector>
 
-#include "core/game_files.h"
 #include "core/shell.h"
 #include "engine_link/engine_host.h"
 #include "platform/main_window.h"
