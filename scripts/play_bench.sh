@@ -15,16 +15,20 @@
 #          screenshot just before and one just after the timed play
 #
 #   scripts/play_bench.sh [--game DIR] [--seconds N] [--menu-seconds N] [--runs N] [--shots DIR]
-#                         [--full-screen WxH [--against-window]] [--times DIR]
+#                         [--full-screen WxH[,WxH...] [--against-window]] [--times DIR]
 #
 # --full-screen WxH plays full screen on an Xvfb display of that size (the
-# frame letterboxed over it) instead of in a window on a 1024 x 768 one.
+# frame letterboxed over it) instead of in a window on a 1024 x 768 one;
+# with several sizes, each run plays at each size in turn.
 # --times DIR keeps each run's engine frame times in DIR (times-N: a line a
-# frame, "FRAME SECONDS DRAW_MS SHOW_MS LATE_MS"), to see where a late frame
-# lost its time.
+# frame, "FRAME SECONDS DRAW_MS SHOW_MS LATE_MS"; with several sizes or
+# --against-window, times-N-WxH and times-N-window), to see where a late
+# frame lost its time.
 # --against-window (with --full-screen) plays each run in the window first,
 # then full screen, and prints the full screen's processor time a frame and
-# CPU as multiples of that window run's, and their medians over the runs.
+# CPU as multiples of that window run's; at the end, a line a size with
+# their medians over the runs, the frame interval p99 of every run (full
+# screen and window) and the lowest frames in a second.
 # Runs next to each other see the same machine, where a busy or throttled
 # one moves a single run's figures by a fifth or more.
 # --shots DIR also saves a screenshot of every second of play into DIR
@@ -52,17 +56,20 @@ while [ $# -gt 0 ]; do
     --full-screen) screen="$2"; shift 2 ;;
     --times) keep_times="$2"; shift 2 ;;
     --against-window) against_window=1; shift ;;
-    -h|--help) sed -n '2,34p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,38p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
 for n in "$seconds" "$menu_seconds" "$runs"; do
   [[ "$n" =~ ^[1-9][0-9]*$ ]] || { echo "counts must be whole numbers above 0" >&2; exit 2; }
 done
-if [ -n "$screen" ]; then
-  [[ "$screen" =~ ^([1-9][0-9]{2,4})x([1-9][0-9]{2,4})$ ]] && [ "${BASH_REMATCH[1]}" -le 8192 ] &&
-    [ "${BASH_REMATCH[2]}" -le 8192 ] || { echo "--full-screen wants WIDTHxHEIGHT, each 100..8192" >&2; exit 2; }
-fi
+IFS=, read -r -a sizes <<< "$screen"
+[ -z "$screen" ] || [ "${#sizes[@]}" -gt 0 ] || { echo "--full-screen wants WIDTHxHEIGHT" >&2; exit 2; }
+for size in "${sizes[@]}"; do
+  [[ "$size" =~ ^([1-9][0-9]{2,4})x([1-9][0-9]{2,4})$ ]] && [ "${BASH_REMATCH[1]}" -le 8192 ] &&
+    [ "${BASH_REMATCH[2]}" -le 8192 ] ||
+    { echo "--full-screen wants WIDTHxHEIGHT (or several, comma-separated), each 100..8192" >&2; exit 2; }
+done
 [ -z "$against_window" ] || [ -n "$screen" ] || { echo "--against-window needs --full-screen" >&2; exit 2; }
 if [ -n "$shots" ]; then mkdir -p "$shots" && shots="$(cd "$shots" && pwd)"; fi
 if [ -n "$keep_times" ]; then mkdir -p "$keep_times" && keep_times="$(cd "$keep_times" && pwd)"; fi
@@ -99,9 +106,12 @@ start_display() {  # WxH
   for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
   [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start on $display" >&2; exit 1; }
 }
-start_display "${screen:-1024x768}"
-full_display=$display
-if [ -n "$against_window" ]; then start_display 1024x768; window_display=$display; display=$full_display; fi
+declare -A size_display
+for size in "${sizes[@]}"; do
+  [ -n "${size_display[$size]:-}" ] || { start_display "$size"; size_display[$size]=$display; }
+done
+window_display=""
+if [ -z "$screen" ] || [ -n "$against_window" ]; then start_display 1024x768; window_display=$display; fi
 
 # The input script: menu, Enter, then play. Frames after Enter (the frame
 # that builds the level and takes its first step):
@@ -228,7 +238,9 @@ run_once() {
   wait "$game_pid" 2>/dev/null || true
   game_pid=""
   [ -s "$work/times" ] || { echo "run $run: no frame times (is the engine built with them?)" >&2; cat "$work/stderr" >&2; return 1; }
-  [ -n "$keep_times" ] && cp "$work/times" "$keep_times/times-${run//[^0-9a-z]/}"
+  local tag=${run//[^0-9a-z]/-}
+  while [[ $tag == *--* ]]; do tag=${tag//--/-}; done
+  [ -n "$keep_times" ] && cp "$work/times" "$keep_times/times-${tag%-}"
   local play_frame
   play_frame=$(awk '$2 == "gamestate" && $3 == 2 { print $1; exit }' "$work/log")
   [ -n "$play_frame" ] || { echo "run $run: the game never reached play" >&2; cat "$work/log" >&2; return 1; }
@@ -298,34 +310,62 @@ run_once() {
 }
 
 mode="an 800x600 window"
-[ -n "$screen" ] && mode="full screen $screen"
+[ -n "$screen" ] && mode="full screen ${screen//,/, }"
 [ -n "$against_window" ] && mode="$mode, each run after one in an 800x600 window"
-echo "play benchmark: $runs run(s), ${menu_seconds} s in the main menu, then ${seconds} s of level 1 (after ${settle} s), $mode, display $display"
-if [ -z "$against_window" ]; then
+echo "play benchmark: $runs run(s), ${menu_seconds} s in the main menu, then ${seconds} s of level 1 (after ${settle} s), $mode"
+if [ -z "$screen" ]; then
+  display=$window_display
   for r in $(seq "$runs"); do run_once "$r"; done
   exit 0
 fi
+if [ -z "$against_window" ]; then
+  for r in $(seq "$runs"); do
+    for size in "${sizes[@]}"; do
+      screen=$size display=${size_display[$size]}
+      if [ "${#sizes[@]}" -gt 1 ]; then run_once "$r ($size)"; else run_once "$r"; fi
+    done
+  done
+  exit 0
+fi
 
-# Each run's "processor time" and "CPU median" figures, window then full screen.
-figures() { sed -nE 's/.*CPU median ([0-9.]+) %.*processor time ([0-9.]+) ms a frame.*/\2 \1/p'; }
-full_screen=$screen
+# Each run's "processor time" and "CPU median" figures, window then full
+# screen, and its frame interval p99 and lowest frames in a second.
+figures() { sed -nE 's/.*CPU median ([0-9.]+) %.*lowest ([0-9]+) fps.* p99 ([0-9.]+) ms.*processor time ([0-9.]+) ms a frame.*/\4 \1 \3 \2/p'; }
 for r in $(seq "$runs"); do
-  screen="" display=$window_display
-  run_once "$r (window)" | tee "$work/window-$r"
-  screen=$full_screen display=$full_display
-  run_once "$r" | tee "$work/full-$r"
-  read -r wt wc < <(figures < "$work/window-$r") || true
-  read -r ft fc < <(figures < "$work/full-$r") || true
-  if [ -n "${wt:-}" ] && [ -n "${ft:-}" ]; then
-    awk -v r="$r" -v wt="$wt" -v wc="$wc" -v ft="$ft" -v fc="$fc" 'BEGIN {
-      if (wt > 0 && wc > 0) printf "run %s: full screen / window: processor time a frame %.2f, CPU %.2f\n", r, ft / wt, fc / wc }' |
-      tee -a "$work/ratios"
-  fi
-  unset wt wc ft fc
+  for size in "${sizes[@]}"; do
+    label=$r
+    [ "${#sizes[@]}" -gt 1 ] && label="$r $size"
+    screen="" display=$window_display
+    run_once "$label (window)" | tee "$work/window"
+    screen=$size display=${size_display[$size]}
+    run_once "$label" | tee "$work/full"
+    read -r wt wc wp wl < <(figures < "$work/window") || true
+    read -r ft fc fp fl < <(figures < "$work/full") || true
+    if [ -n "${wt:-}" ] && [ -n "${ft:-}" ]; then
+      awk -v r="$label" -v wt="$wt" -v wc="$wc" -v ft="$ft" -v fc="$fc" 'BEGIN {
+        if (wt > 0 && wc > 0) printf "run %s: full screen / window: processor time a frame %.2f, CPU %.2f\n", r, ft / wt, fc / wc }'
+      awk -v s="$size" -v wt="$wt" -v wc="$wc" -v ft="$ft" -v fc="$fc" -v fp="$fp" -v wp="$wp" -v fl="$fl" -v wl="$wl" \
+        'BEGIN { if (wt > 0 && wc > 0) print s, ft / wt, fc / wc, fp, wp, fl < wl ? fl : wl }' >> "$work/ratios"
+    fi
+    unset wt wc wp wl ft fc fp fl
+  done
 done
 [ -s "$work/ratios" ] || exit 1
 awk '
   function median(a, n,   i, j, t) { for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
                                      return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
-  { t[++n] = $(NF - 2) + 0; c[n] = $NF + 0 }  # "... a frame T, CPU C"
-  END { printf "full screen / window over %d runs: median processor time a frame %.2f, median CPU %.2f\n", n, median(t, n), median(c, n) }' "$work/ratios"
+  function range(a, n,   i, lo, hi) { lo = hi = a[1]; for (i = 2; i <= n; i++) { if (a[i] < lo) lo = a[i]; if (a[i] > hi) hi = a[i] }
+                                      return sprintf("%.2f-%.2f", lo, hi) }
+  # "SIZE TIME_RATIO CPU_RATIO P99_FULL P99_WINDOW LOWEST_FPS", a line a run.
+  !($1 in n) { order[++sizes] = $1 }
+  { k = ++n[$1]; t[$1, k] = $2; c[$1, k] = $3; fp[$1, k] = $4; wp[$1, k] = $5
+    if (!($1 in low) || $6 < low[$1]) low[$1] = $6 }
+  END {
+    for (i = 1; i <= sizes; i++) {
+      s = order[i]; m = n[s]
+      for (k = 1; k <= m; k++) { a[k] = t[s, k]; b[k] = c[s, k]; p[k] = fp[s, k]; q[k] = wp[s, k] }
+      printf "full screen %s / window over %d runs: median processor time a frame %.2f, median CPU %.2f; " \
+             "frame interval p99 %s ms (window %s ms); lowest %d fps\n",
+             s, m, median(a, m), median(b, m), range(p, m), range(q, m), low[s]
+    }
+  }' "$work/ratios"
