@@ -21,14 +21,14 @@
 # frame letterboxed over it) instead of in a window on a 1024 x 768 one;
 # with several sizes, each run plays at each size in turn.
 # --times DIR keeps each run's engine frame times in DIR (times-N: a line a
-# frame, "FRAME SECONDS DRAW_MS SHOW_MS LATE_MS"; with several sizes or
-# --against-window, times-N-WxH and times-N-window), to see where a late
-# frame lost its time.
+# frame, "FRAME SECONDS DRAW_MS SHOW_MS LATE_MS"; times-N-window for the
+# window runs of --against-window, and times-N-WxH with several sizes), to
+# see where a late frame lost its time.
 # --against-window (with --full-screen) plays each run in the window first,
 # then full screen, and prints the full screen's processor time a frame and
 # CPU as multiples of that window run's; at the end, a line a size with
-# their medians over the runs, the frame interval p99 of every run (full
-# screen and window) and the lowest frames in a second.
+# their medians over the runs, and the range of the runs' frame interval
+# p99 and their lowest frames in a second (full screen and window).
 # Runs next to each other see the same machine, where a busy or throttled
 # one moves a single run's figures by a fifth or more.
 # --shots DIR also saves a screenshot of every second of play into DIR
@@ -345,7 +345,7 @@ for r in $(seq "$runs"); do
       awk -v r="$label" -v wt="$wt" -v wc="$wc" -v ft="$ft" -v fc="$fc" 'BEGIN {
         if (wt > 0 && wc > 0) printf "run %s: full screen / window: processor time a frame %.2f, CPU %.2f\n", r, ft / wt, fc / wc }'
       awk -v s="$size" -v wt="$wt" -v wc="$wc" -v ft="$ft" -v fc="$fc" -v fp="$fp" -v wp="$wp" -v fl="$fl" -v wl="$wl" \
-        'BEGIN { if (wt > 0 && wc > 0) print s, ft / wt, fc / wc, fp, wp, fl < wl ? fl : wl }' >> "$work/ratios"
+        'BEGIN { if (wt > 0 && wc > 0) print s, ft / wt, fc / wc, fp, wp, fl, wl }' >> "$work/ratios"
     fi
     unset wt wc wp wl ft fc fp fl
   done
@@ -356,16 +356,17 @@ awk '
                                      return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2 }
   function range(a, n,   i, lo, hi) { lo = hi = a[1]; for (i = 2; i <= n; i++) { if (a[i] < lo) lo = a[i]; if (a[i] > hi) hi = a[i] }
                                       return sprintf("%.2f-%.2f", lo, hi) }
-  # "SIZE TIME_RATIO CPU_RATIO P99_FULL P99_WINDOW LOWEST_FPS", a line a run.
+  # "SIZE TIME_RATIO CPU_RATIO P99_FULL P99_WINDOW LOWEST_FULL LOWEST_WINDOW", a line a run.
   !($1 in n) { order[++sizes] = $1 }
   { k = ++n[$1]; t[$1, k] = $2; c[$1, k] = $3; fp[$1, k] = $4; wp[$1, k] = $5
-    if (!($1 in low) || $6 < low[$1]) low[$1] = $6 }
+    if (!($1 in low) || $6 < low[$1]) low[$1] = $6
+    if (!($1 in wlow) || $7 < wlow[$1]) wlow[$1] = $7 }
   END {
     for (i = 1; i <= sizes; i++) {
       s = order[i]; m = n[s]
       for (k = 1; k <= m; k++) { a[k] = t[s, k]; b[k] = c[s, k]; p[k] = fp[s, k]; q[k] = wp[s, k] }
       printf "full screen %s / window over %d runs: median processor time a frame %.2f, median CPU %.2f; " \
-             "frame interval p99 %s ms (window %s ms); lowest %d fps\n",
-             s, m, median(a, m), median(b, m), range(p, m), range(q, m), low[s]
+             "frame interval p99 %s ms (window %s ms); lowest %d fps (window %d fps)\n",
+             s, m, median(a, m), median(b, m), range(p, m), range(q, m), low[s], wlow[s]
     }
   }' "$work/ratios"
