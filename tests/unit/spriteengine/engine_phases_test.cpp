@@ -126,15 +126,15 @@ TEST(FrameClock, TheNextFrameIsAimedHalfAsLateAsTheLastOneShown) {
     clock.WaitForFrame();
     return FrameClock::Now() - clock.Due();
   };
-  EXPECT_GE(wakeAfterShown(0.06), 0.03);
+  EXPECT_GE(wakeAfterShown(0.09), 0.045);
   EXPECT_DOUBLE_EQ(clock.Due(), first + 0.3);
-  double early = wakeAfterShown(-0.06);
-  EXPECT_GE(early, -0.03);
-  EXPECT_LT(early, 0);  // 30 ms early: only a stalled machine misses it
-  EXPECT_LT(wakeAfterShown(0.2), 0.02);  // a stall, not a send to even out
-  clock.Shown(clock.Due() + 0.06);
+  double early = wakeAfterShown(-0.09);
+  EXPECT_GE(early, -0.045);
+  EXPECT_LT(early, 0);  // 45 ms early: only a stalled machine misses it
+  EXPECT_LT(wakeAfterShown(0.2), 0.03);  // a stall, not a send to even out
+  clock.Shown(clock.Due() + 0.09);
   clock.WaitForFrame();
-  EXPECT_LT(wakeAfterShown(std::nan("")), 0.02);  // carried once, then gone
+  EXPECT_LT(wakeAfterShown(std::nan("")), 0.03);  // carried once, then gone
   EXPECT_DOUBLE_EQ(clock.Due(), first + 1.5);
 }
 
