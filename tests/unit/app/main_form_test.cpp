@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -256,9 +257,24 @@ TEST_F(MainFormTest, ExitClosesAfterTheDelayWithNoLinkNoRelaunch) {
   EXPECT_TRUE(spawned_.empty());
 }
 
+// Also while its engine ends: the exit phase and any last frame run with the
+// live form, which goes only after them.
 TEST_F(MainFormTest, TheFormIsTheShellWhileItExists) {
   EXPECT_EQ(&TheShell(), form_.get());
+  const Shell* form = form_.get();
+  std::atomic<const Shell*> shellAtExit{nullptr};
+  std::atomic<bool> exited{false};
+  form_->EngineHost.OnExit = [&, exit = form_->EngineHost.OnExit] {
+    shellAtExit = Ctx().shell;
+    exited = true;
+    exit();
+  };
+  form_->FormCreate();
+  for (int i = 0; i < 1000 && framesRun_() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_TRUE(form_->EngineHost.Running());
   form_.reset();
+  EXPECT_TRUE(exited);
+  EXPECT_EQ(shellAtExit, form);
   EXPECT_EQ(Ctx().shell, nullptr);
 }
 
