@@ -53,12 +53,16 @@ class MainFormTest : public ::testing::Test {
     library_.Unload();
     if (handle_) dlclose(handle_);
   }
-  // Lets the engine thread run a few frames, then ends it so the fake can be read.
-  void RunFramesThenStop(int frames = 3) {
+  // Lets the engine thread run a few frames.
+  void RunFrames(int frames = 3) {
     const int start = framesRun_();
     for (int i = 0; i < 1000 && framesRun_() < start + frames && form_->EngineHost.Running(); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+  }
+  // ... then ends it so the fake can be read.
+  void RunFramesThenStop(int frames = 3) {
+    RunFrames(frames);
     form_->EngineHost.StopEngine();
   }
   void WriteRestart(std::vector<uint8_t> bytes) { folder_.Write("data/boss.dat", bytes); }
@@ -270,7 +274,7 @@ TEST_F(MainFormTest, TheFormIsTheShellWhileItExists) {
     exit();
   };
   form_->FormCreate();
-  for (int i = 0; i < 1000 && framesRun_() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  RunFrames();
   ASSERT_TRUE(form_->EngineHost.Running());
   form_.reset();
   EXPECT_TRUE(exited);
