@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
   libcairo2-dev libvorbis-dev libogg-dev libjpeg62-turbo-dev libfreetype-dev
   fonts-dejavu-core fonts-dejavu-extra
-  libcurl4-openssl-dev
+  libcurl4-openssl-dev libzstd-dev
   libboost-dev libsqlite3-dev libpq-dev libssl-dev
   xdg-utils
   dpkg-dev file

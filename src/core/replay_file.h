@@ -35,6 +35,7 @@ inline constexpr size_t kMaxReplayFrames = 4000u * 60 * 24;  // a day of play
 inline constexpr size_t kMaxReplaySegments = 4096;
 inline constexpr size_t kSettingsBytes = 20;
 inline constexpr size_t kMaxFrameCommands = 16;              // window commands in one frame
+inline constexpr size_t kMaxReplayVersionBytes = 32;         // the game's version string
 
 using Sha256 = std::array<uint8_t, 32>;
 
