@@ -44,7 +44,7 @@ constexpr long double kCarryStep = 0.2L;  // one walking step
 
 int32_t AimIndex(int32_t aim) { return aim >= 1 && aim <= 5 ? aim : 1; }
 
-bool FireHeld() { return iKeyDown(keys::kLeftCtrl) || iKeyDown(keys::kRightCtrl); }
+bool FireHeld() { return app::KeyHeld(keys::kLeftCtrl) || app::KeyHeld(keys::kRightCtrl); }
 
 // Pools are made whole at set-up: Init, then idle.
 template <class T>
@@ -83,7 +83,7 @@ void Turn(EHandle sprite, float degrees) {
 }
 
 // Read only while playing, so X still types on the name-entry and options screens.
-bool GrenadeKeyHeld() { return iKeyDown(kKeyGrenade) || iKeyDown(kKeyGrenadeLaptop); }
+bool GrenadeKeyHeld() { return app::KeyHeld(kKeyGrenade) || app::KeyHeld(kKeyGrenadeLaptop); }
 
 }  // namespace
 

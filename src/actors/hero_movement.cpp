@@ -57,8 +57,8 @@ void THero::CarryShots() {
 }
 
 THero::Keys THero::ReadKeys() const {
-  return {iKeyDown(kKeyUp) != 0, iKeyDown(kKeyLeft) != 0, iKeyDown(kKeyRight) != 0, iKeyDown(kKeyDown) != 0,
-          iKeyDown(kKeyAimInPlace) != 0};
+  return {app::KeyHeld(kKeyUp), app::KeyHeld(kKeyLeft), app::KeyHeld(kKeyRight), app::KeyHeld(kKeyDown),
+          app::KeyHeld(kKeyAimInPlace)};
 }
 
 void THero::KeysStep(const Keys& k) {

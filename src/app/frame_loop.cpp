@@ -37,7 +37,7 @@ void WeaponSoundUpkeep() {
   const SharedResources& res = Ctx().res;
   const uint8_t state = GameState();
   if (state == gsPlaying) {
-    const bool firing = iKeyDown(keys::kLeftCtrl) || iKeyDown(keys::kRightCtrl);
+    const bool firing = KeyHeld(keys::kLeftCtrl) || KeyHeld(keys::kRightCtrl);
     const int32_t weapon = menus::world::CurrentWeapon();
     const bool gunInHand = weapon != kFlameThrower && weapon != kLaser;
     if (!firing || weapon != kFlameThrower) iSoundStop(res.fireSound, 0);
@@ -122,6 +122,13 @@ void TMainForm::SoundRestoreAfterHide() {
 void TMainForm::EngineRun() {
   // Work that other threads handed to the frame thread comes first.
   RunFrameTasks();
+  RunFrame(CaptureFrameInput(TakeFrameCommands()));
+}
+
+void TMainForm::RunFrame(const FrameInput& input) {
+  Ctx().frameInput.Begin(input);
+  if (runObserver) runObserver->FrameBegun(input);
+  for (FrameCommand command : input.commands) ApplyFrameCommand(command);
 
   const uint8_t state = GameState();
   if (!TraitsOf(state).cursorStill) CursorAnimationStep();
@@ -130,13 +137,29 @@ void TMainForm::EngineRun() {
       screen->HoverStep();
       screen->Draw();
     }
+    if (runObserver) runObserver->FrameEnded();
     return;
   }
 
   KeyboardStep(*this);
   MouseMoveStep();
   MouseClickStep();
+  // Only the main menu's start goes from no game to a level build.
+  if (runObserver && !GameInProgress(state) && GameState() == gsLevelBuild && !restarting_) {
+    runObserver->RunStarted(input);
+  }
 
+  FrameWork();
+  if (runObserver) runObserver->FrameEnded();
+}
+
+void TMainForm::RunStartFrame(const FrameInput& input) {
+  Ctx().frameInput.Begin(input);
+  FrameWork();
+  if (runObserver) runObserver->FrameEnded();
+}
+
+void TMainForm::FrameWork() {
   // Texts stay until they are hidden: the play screen's are printed anew
   // every frame, so last frame's go first.
   if (hudTextsShown_) {

@@ -17,8 +17,8 @@ namespace {
 using menus::TFrontEnd;
 using namespace areas;
 
-bool Clicked(int32_t code) { return iKeyClick(code) != 0; }
-bool Held(int32_t code) { return iKeyDown(code) != 0; }
+bool Clicked(int32_t code) { return TakeKeyPress(code); }
+bool Held(int32_t code) { return KeyHeld(code); }
 bool AnyClicked(std::initializer_list<int32_t> codes) {
   bool any = false;
   for (int32_t code : codes) any = Clicked(code) || any;  // every click is taken
@@ -356,7 +356,7 @@ void MouseMoveStep() {
 void MouseClickStep() {
   const auto at = CursorPosition();
   // A click is always taken, so one made outside the window is not kept for later.
-  const bool clicked = iMouseButtonClick(0) != 0;
+  const bool clicked = TakeClick();
   if (!at) return;
   PlaceCursor(*at);
   if (!clicked) return;

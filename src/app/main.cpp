@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
 #include "app/main_form.h"
+#include "app/replay_recorder.h"
+#include "app/replay_verifier.h"
 #include "app/single_copy.h"
 #include "engine_link/engine_library.h"
 #include "platform/game_path.h"
@@ -18,8 +21,8 @@
 
 namespace {
 
-// The window-less engine runs frames at its own pace: there the game's time
-// follows its frames, so that a script replays the same run on any machine.
+// The window-less engine lays out the same levels on every start, so that a
+// script replays the same run on any machine.
 bool EngineIsWindowless() {
   const char* engine = std::getenv("VARNOK_ENGINE");
   return engine && std::string_view(engine) == "headless";
@@ -40,6 +43,8 @@ constexpr const char* kHelp =
     "Play Varnok, a side-scrolling action game: fight through city streets and\n"
     "along the roofs of a moving train.\n"
     "\n"
+    "      --verify FILE  re-run the replay FILE without a window or sound and\n"
+    "                     print how it ended as one JSON line\n"
     "      --help     display this help and exit\n"
     "      --version  output version information and exit\n"
     "\n"
@@ -49,9 +54,9 @@ constexpr const char* kHelp =
     "Report bugs to: <" VARNOK_BUG_URL ">\n"
     "Varnok home page: <" VARNOK_HOME_URL ">\n";
 
-// --help and --version answer and end before anything else happens: no
-// window, no lock, no player file. The game takes no other argument (it
-// restarts itself without any), so anything else is refused.
+// --help, --version and --verify answer and end before anything else
+// happens: no window, no lock, no player file. The game takes no other
+// argument (it restarts itself without any), so anything else is refused.
 std::optional<int> AnswerCommandLine(int argc, char** argv) {
   if (argc < 2) return std::nullopt;
   const auto given = [argc, argv](const char* option) {
@@ -64,6 +69,17 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
   if (answer != nullptr) {
     std::fputs(answer, stdout);
     return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+  }
+  if (std::strcmp(argv[1], "--verify") == 0) {
+    if (argc != 3) {
+      std::fputs("varnok: --verify takes one replay file\nTry 'varnok --help' for more information.\n", stderr);
+      return 2;
+    }
+    // The file is named from where the game was started; the game then works in its own folder.
+    std::error_code error;
+    const std::filesystem::path file = std::filesystem::absolute(argv[2], error);
+    platform::EnterGameFolder();
+    return app::VerifyReplayFile(error ? argv[2] : file.c_str());
   }
   const char* arg = argv[1];
   std::fprintf(stderr, arg[0] == '-' ? "varnok: unrecognized option '%s'\n" : "varnok: unexpected argument '%s'\n", arg);
@@ -80,24 +96,29 @@ int main(int argc, char** argv) {
   std::optional<platform::FolderLock> playerFiles = app::TakePlayerFiles();
   if (!playerFiles) return EXIT_FAILURE;
   engine::TheEngineLibrary().Load();
-  // Installed for the whole process: threads may read it until the end.
+  // Installed for the whole process: threads may read it until the end. The
+  // game's time follows its frames in every engine, so a run is given by
+  // what it starts from and its input, however fast the machine draws.
   static const platform::SystemTickClock realTime;
-  static std::optional<platform::FrameTickClock> frameClock;
-  if (EngineIsWindowless()) {
-    frameClock.emplace(app::kFrameMs, realTime, CarriedFrameTicks());
-    platform::SetTickClock(&*frameClock);
-  }
+  static platform::FrameTickClock frameClock(app::kFrameMs, realTime, CarriedFrameTicks());
+  platform::SetTickClock(&frameClock);
 
   bool engineStarted = false;
+  bool restarting = false;
+  app::ReplayRecorder recorder;
   {
     app::TMainForm form;
+    form.runObserver = &recorder;
     form.HandOverPlayerFiles = [&playerFiles] { playerFiles->Release(); };
-    if (frameClock) form.FollowEngineFrames(*frameClock);
+    form.FollowEngineFrames(frameClock, EngineIsWindowless());
     form.FormCreate();
     engineStarted = form.EngineHost.Running() || form.Window().State() == platform::WindowState::kMinimized;
     form.Window().Run();
     if (form.WindowRefused()) return EXIT_FAILURE;
+    restarting = form.Restarting();
   }
+  // The form has stopped its engine: no frame runs any more.
+  recorder.ProcessEnding(restarting);
 
   if (platform::GameFileExists(app::kRelaunchAfterExit)) {
     platform::Shell::Open(platform::GamePath(app::kRelaunchAfterExit));

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "core/game_context.h"
 #include "core/game_files.h"
 #include "core/music.h"
+#include "core/replay_file.h"
 #include "app/world_resume.h"
 #include "menus/front_end.h"
 #include "menus/typing.h"
@@ -83,17 +85,20 @@ TMainForm::~TMainForm() {
   library_.phases().iWindowLinkSet(nullptr);
 }
 
-void TMainForm::FollowEngineFrames(platform::FrameTickClock& clock) {
+void TMainForm::FollowEngineFrames(platform::FrameTickClock& clock, bool seedFromClock) {
   frameClock_ = &clock;
-  EngineHost.OnFrameCounted = [this](int64_t frame, const std::function<bool()>& stopping) {
-    const bool moved = frameClock_->Follow(frame);
+  seedFromFrameClock_ = seedFromClock;
+  EngineHost.OnFrameCounted = [this](int64_t, bool runPhase, const std::function<bool()>& stopping) {
     if (!timersFollowFrames_) {
       window_.SetTimersFollowFrames(true);
       timersFollowFrames_ = true;
     }
-    // What the timers do (most of it posted to the frame) is then in place
-    // before the frame runs, whatever the machine's pace.
-    if (moved) window_.Sync(stopping);
+    // Time is run phases, not the engine's count of frames, which also goes
+    // on while the window is minimised and nothing runs: a machine that
+    // draws slowly slows the whole game evenly, and a replay needs only its
+    // frames. What the timers do (most of it posted to the frame) is then in
+    // place before the frame runs, whatever the machine's pace.
+    if (runPhase && frameClock_->Follow(++runPhases_)) window_.Sync(stopping);
     // A window closed by then (a quit the engine forwarded) ends the frames
     // after this one, rather than whenever the main thread gets to stopping
     // the engine, so the last frame is the same on every run.
@@ -134,7 +139,7 @@ void TMainForm::ReadStartupFiles() {
   if (!ctx.random.SeedFromText(std::getenv(kSeedVariable))) {
     // Time that follows the frames starts where it always does: a window-less
     // game lays out the same levels on every run, as it plays them.
-    if (frameClock_) {
+    if (frameClock_ && seedFromFrameClock_) {
       ctx.random.Seed(frameClock_->FrameTicks());
     } else {
       ctx.random.SeedFromClock();
@@ -152,6 +157,7 @@ void TMainForm::ReadStartupFiles() {
   } else {
     ctx.restarted = false;
   }
+  if (ctx.restarted && runObserver) runObserver->ResumedAfterRestart();
 
   // The menus and the world live as long as the window; their sprites come with the engine.
   menus::MakeFrontEnd(ctx).resumeScoreClient = [this] { return ResumeScoreClient(); };
@@ -163,6 +169,9 @@ void TMainForm::ReadStartupFiles() {
   ctx.game->worldActive = 0;
   ctx.game->startLevelTransition = [this] { window_.SetTimerEnabled(Timer5, true); };
   ctx.game->startGameOver = [this] { window_.SetTimerEnabled(Timer6, true); };
+  ctx.game->runClearing = [this] {
+    if (runObserver) runObserver->RunClearing();
+  };
 }
 
 void TMainForm::StartEngineOnWindow() {
@@ -198,25 +207,19 @@ bool TMainForm::SystemCommand(int32_t command) {
     case VARNOK_WINDOW_CAPTION_DOUBLE_CLICK:
       // The snapshot reads the world, which belongs to the frame thread while an engine runs.
       if (EngineHost.Running()) {
-        PostToFrame([this] { SwitchWindowMode(); });
+        QueueFrameCommand(FrameCommand::kSwitchWindowMode);
       } else {
         SwitchWindowMode();
       }
       return true;
     case VARNOK_WINDOW_CLOSE:
-      if (TraitsOf(GameState()).closeBoxAsksToQuit) {
-        PostToFrame([] {
-          // The state may have moved on before the frame ran.
-          if (TraitsOf(GameState()).closeBoxAsksToQuit) menus::Menus().exitMenu.OpenFromCloseBox();
-        });
-      }
+      if (TraitsOf(GameState()).closeBoxAsksToQuit) QueueFrameCommand(FrameCommand::kCloseBox);
       return true;  // the close box never closes the window itself
     case VARNOK_WINDOW_MINIMIZE:
-      if (GameState() == gsPlaying) SetGameState(gsPaused);
+      QueueFrameCommand(FrameCommand::kMinimize);
       return false;
     case VARNOK_WINDOW_PAD_REMOVED:
-      // A player whose pad came unplugged is not left to die: as on minimise.
-      if (GameState() == gsPlaying) SetGameState(gsPaused);
+      QueueFrameCommand(FrameCommand::kPadRemoved);
       return true;
     default:
       return false;
@@ -279,6 +282,8 @@ bool TMainForm::WriteRestart(uint8_t openEngine) {
   record.musicChoice = ctx.musicChoice;
   if (!WriteRestartRecord(record)) return false;
   ctx.restart = record;
+  // The game goes on without its replay rather than not at all (the player is told).
+  if (runObserver) runObserver->SaveForRestart();
   return true;
 }
 
@@ -382,6 +387,36 @@ bool TMainForm::ResumeScoreClient() {
   entry.addText = menus::AddTextOf(ctx.ActiveSettings).substr(0, menus::kMaxTextLength);
   entry.score = ctx.game ? ctx.game->Score() : 0;
   return connThrd_->Resume(IdHTTP1, services::ScoreServer(), std::move(entry));
+}
+
+void TMainForm::QueueFrameCommand(FrameCommand command) {
+  std::lock_guard lock(frameCommandsMutex_);
+  // A frame takes a bounded number; a flood while no frame runs keeps the first.
+  if (frameCommands_.size() < kMaxFrameCommands) frameCommands_.push_back(command);
+}
+
+std::vector<FrameCommand> TMainForm::TakeFrameCommands() {
+  std::lock_guard lock(frameCommandsMutex_);
+  std::vector<FrameCommand> commands;
+  commands.swap(frameCommands_);
+  return commands;
+}
+
+void TMainForm::ApplyFrameCommand(FrameCommand command) {
+  switch (command) {
+    case FrameCommand::kSwitchWindowMode:
+      SwitchWindowMode();
+      break;
+    case FrameCommand::kCloseBox:
+      // The state may have moved on since the close box was pressed.
+      if (TraitsOf(GameState()).closeBoxAsksToQuit) menus::Menus().exitMenu.OpenFromCloseBox();
+      break;
+    case FrameCommand::kMinimize:
+    case FrameCommand::kPadRemoved:
+      // A player who looks away, or whose pad came unplugged, is not left to die.
+      if (GameState() == gsPlaying) SetGameState(gsPaused);
+      break;
+  }
 }
 
 void TMainForm::RunFrameTasks() {

@@ -12,6 +12,8 @@
 #include <mutex>
 #include <vector>
 
+#include "app/run_observer.h"
+#include "core/frame_input.h"
 #include "core/shell.h"
 #include "engine_link/engine_host.h"
 #include "platform/main_window.h"
@@ -51,11 +53,18 @@ class TMainForm final : public Shell {
   // which waits for them; this process writes none of them any more.
   std::function<void()> HandOverPlayerFiles;
 
-  // The game's time follows the engine's frames (`clock` is the installed
-  // tick clock; the window-less engine): it moves at the start of each frame,
-  // and the window's timers due then run before the frame does, so a script
-  // gives the same run on any machine. Call before FormCreate.
-  void FollowEngineFrames(platform::FrameTickClock& clock);
+  // The game's time follows the engine's run phases (`clock` is the
+  // installed tick clock): it moves by a frame's period at the start of each
+  // one, and the window's timers due then run before the frame does, so a
+  // run is the same on any machine however fast it draws. With
+  // `seedFromClock` the generator is seeded from this clock rather than the
+  // system's (the window-less engine, so that a script lays out the same
+  // levels every time). Call before FormCreate.
+  void FollowEngineFrames(platform::FrameTickClock& clock, bool seedFromClock);
+  // Told of every frame and of a run's start (the recorder); may be null.
+  RunObserver* runObserver = nullptr;
+  // True once a self-restart has ended the engine: no more frames come.
+  bool Restarting() const { return restarting_; }
 
   // Window creation: player files, restart record, engine start.
   void FormCreate();
@@ -72,8 +81,20 @@ class TMainForm final : public Shell {
 
   // Engine events (engine thread).
   void EngineInit();
+  // The frame's posted work, then RunFrame with the input the engine has.
   void EngineRun();
   void EngineExit();
+  // A frame given its input (a replay's, or the engine's): the window
+  // commands it carries, the input steps, then the frame's work.
+  void RunFrame(const FrameInput& input);
+  // Work other threads posted for the frame thread (timers, the score client).
+  void RunFrameTasks();
+  // The rest of the frame in which a run began: the frame's work after its
+  // input steps (a replay's first frame, which the start action opens).
+  void RunStartFrame(const FrameInput& input);
+  // A window command that changes the game reaches the game at the start of
+  // the next frame, never in the middle of one. Safe from any thread.
+  void QueueFrameCommand(FrameCommand command);
 
   // Saves the world snapshot (a game in progress), writes the restart record
   // and the flipped window mode, then ends the engine. Once per restart; a
@@ -124,7 +145,9 @@ class TMainForm final : public Shell {
   bool WriteRestart(uint8_t openEngine);
   void StepLoadingBar(int stage);
   void ShowResumedScreen();
-  void RunFrameTasks();
+  void FrameWork();
+  void ApplyFrameCommand(FrameCommand command);
+  std::vector<FrameCommand> TakeFrameCommands();
   void CloseAndRelaunch();
   void CursorAnimationStep();
   void SoundUpkeep();
@@ -139,7 +162,11 @@ class TMainForm final : public Shell {
   std::vector<std::function<void()>> frameTasks_;
   bool hudTextsShown_ = false;         // the last frame printed the play screen's texts
   platform::FrameTickClock* frameClock_ = nullptr;  // set when time follows the engine's frames
+  bool seedFromFrameClock_ = false;    // the generator's seed is the frame clock's start
   bool timersFollowFrames_ = false;    // engine thread only
+  int64_t runPhases_ = 0;              // run phases of this process, which the clock follows
+  std::mutex frameCommandsMutex_;
+  std::vector<FrameCommand> frameCommands_;  // window commands for the next frame
   std::atomic<bool> windowRefused_{false};
   // Last member: its thread posts to the frame tasks above, so it goes first.
   std::unique_ptr<services::TConnThrd> connThrd_;

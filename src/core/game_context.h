@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/frame_input.h"
 #include "core/game_state.h"
 #include "core/random.h"
 #include "core/restart_record.h"
@@ -94,6 +95,7 @@ struct GameContext {
   // The menu column goes when the play screen shows (set with the front end).
   std::function<void()> hideMenusForPlay;
   InputMemory input;                    // what the input steps keep between frames
+  FrameInputReader frameInput;          // the input of the frame being run
   SaveNotices saveNotices;              // which kinds of file the player was told could not be saved
   Shell* shell = nullptr;               // the main window (or a test's fake) while it exists
 };
@@ -119,5 +121,9 @@ class ScopedGameContext {
 inline uint8_t GameState() { return Ctx().gameState.Get(); }
 inline void SetGameState(uint8_t state) { Ctx().gameState.Set(state); }
 inline int32_t R(int32_t n) { return Ctx().random.R(n); }
+// The frame's input: a key held, a key press (reported once), the click (once).
+inline bool KeyHeld(int32_t code) { return Ctx().frameInput.KeyHeld(code); }
+inline bool TakeKeyPress(int32_t code) { return Ctx().frameInput.TakeKeyPress(code); }
+inline bool TakeClick() { return Ctx().frameInput.TakeClick(); }
 
 }  // namespace app

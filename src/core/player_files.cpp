@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 #include "core/game_context.h"
 #include "platform/file_io.h"
@@ -39,8 +38,7 @@ enum class ReadResult { kMissing, kUnreadable, kBad, kGood };
 // Reads one record type from a file by the rules shared by both player files.
 template <typename Record, typename Parser>
 ReadResult ReadRecordFile(const std::string& path, Record& out, Parser parse) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) return ReadResult::kMissing;
+  if (!platform::FileExists(path)) return ReadResult::kMissing;
   auto bytes = platform::ReadWholeFile(path, kMaxPlayerFileBytes);
   if (!bytes) return ReadResult::kUnreadable;
   return parse(*bytes, out) ? ReadResult::kGood : ReadResult::kBad;

@@ -6,8 +6,8 @@
 namespace app {
 
 std::optional<CursorPoint> CursorPosition() {
-  const float mx = iMouseX();
-  const float my = iMouseY();
+  const float mx = Ctx().frameInput.PointerX();
+  const float my = Ctx().frameInput.PointerY();
   // In a window the engine's pointer position is relative to the frame it
   // draws; outside 0..1 the pointer is outside the window.
   if (Ctx().ActiveSettings.Windowed == 1 && (mx < 0 || mx > 1 || my < 0 || my > 1)) return std::nullopt;

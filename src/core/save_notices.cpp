@@ -17,6 +17,7 @@ constexpr Notice kNotices[kSavedFileKinds] = {
     {"the high-score table could not be saved", "the file keeps the old table"},
     {"the restart record could not be written", "the game goes on without restarting"},
     {"the game could not be saved for its restart", "it goes on without restarting"},
+    {"a replay could not be saved", "the game goes on without it"},
 };
 
 }  // namespace

@@ -11,8 +11,8 @@
 
 namespace app {
 
-enum class SavedFile : uint8_t { kSettings, kRecords, kRestartRecord, kSnapshot };
-inline constexpr size_t kSavedFileKinds = 4;
+enum class SavedFile : uint8_t { kSettings, kRecords, kRestartRecord, kSnapshot, kReplay };
+inline constexpr size_t kSavedFileKinds = 5;
 
 class SaveNotices {
  public:

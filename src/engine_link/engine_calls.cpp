@@ -1,5 +1,7 @@
 #include "engine_link/engine_calls.h"
 
+#include <atomic>
+
 #define VARNOK_DEFINE_CALL(ret, name, params) ret(*name) params = &engine::NoEngineCall<ret params>::Call;
 #define VARNOK_NO_CALL(slot)
 VARNOK_ENGINE_TABLE(VARNOK_DEFINE_CALL, VARNOK_NO_CALL)
@@ -23,6 +25,20 @@ void ResetEngineCalls() {
 #define VARNOK_RESET_CALL(ret, name, params) name = &NoEngineCall<ret params>::Call;
   VARNOK_ENGINE_TABLE(VARNOK_RESET_CALL, VARNOK_NO_CALL)
 #undef VARNOK_RESET_CALL
+}
+
+EHandle NextNullHandle() {
+  static std::atomic<EHandle> last{0};
+  EHandle handle = ++last;
+  // Past 2^32 handles the count wraps; 0 stays "none".
+  if (handle == 0) handle = ++last;
+  return handle;
+}
+
+void InstallNullEngine() {
+#define VARNOK_NULL_CALL(ret, name, params) name = &NullEngineCall<ret params>::Call;
+  VARNOK_ENGINE_TABLE(VARNOK_NULL_CALL, VARNOK_NO_CALL)
+#undef VARNOK_NULL_CALL
 }
 
 }  // namespace engine

@@ -5,6 +5,8 @@
 // engine's operations.
 #pragma once
 
+#include <type_traits>
+
 #define VARNOK_ENGINE_NO_PROTOTYPES
 #include "spriteengine/engine_api.h"
 
@@ -24,12 +26,35 @@ namespace engine {
 // library is unloaded).
 void ResetEngineCalls();
 
+// Puts in every call an engine that draws, sounds and reads nothing but hands
+// out a new handle for everything made, as a working engine would: the
+// game's logic runs through it unchanged (the replay verifier).
+void InstallNullEngine();
+
+// A fresh handle, never 0, for the null engine.
+EHandle NextNullHandle();
+
 // Does-nothing operation of any signature, returning a zero value.
 template <typename Signature>
 struct NoEngineCall;
 template <typename R, typename... Args>
 struct NoEngineCall<R(Args...)> {
   static R Call(Args...) { return R(); }
+};
+
+// The null engine's operation of any signature: a new handle where one is
+// made, a zero value otherwise.
+template <typename Signature>
+struct NullEngineCall;
+template <typename R, typename... Args>
+struct NullEngineCall<R(Args...)> {
+  static R Call(Args...) {
+    if constexpr (std::is_same_v<R, EHandle>) {
+      return NextNullHandle();
+    } else {
+      return R();
+    }
+  }
 };
 
 }  // namespace engine

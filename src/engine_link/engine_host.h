@@ -38,7 +38,7 @@ class TEngineHost {
   // The engine's frame count as the engine thread sees it move, and the end
   // of an instance's frames (TEngineThread::Config); for a clock that follows frames.
   // OnFrameCounted returns true to end the frames after the current one.
-  std::function<bool(int64_t frame, const std::function<bool()>& stopping)> OnFrameCounted;
+  std::function<bool(int64_t frame, bool runPhase, const std::function<bool()>& stopping)> OnFrameCounted;
   std::function<void()> OnFramesEnded;
   bool SkipSettingsPanel = true;      // no settings panel before opening
   // Reports whether the engine should open full screen; read when an instance starts.

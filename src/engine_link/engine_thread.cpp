@@ -57,8 +57,9 @@ void TEngineThread::Execute() {
   if (!opened && config_.refused) config_.refused();
 }
 
-void TEngineThread::FrameCounted() {
-  if (config_.frameCounted && config_.frameCounted(phases_.iEngineFrame(), [this] { return Terminated(); })) {
+void TEngineThread::FrameCounted(bool runPhase) {
+  if (config_.frameCounted &&
+      config_.frameCounted(phases_.iEngineFrame(), runPhase, [this] { return Terminated(); })) {
     Terminate();
   }
 }
@@ -72,7 +73,7 @@ void TEngineThread::RunPhases() {
     const bool active = phases_.iEngineIsActive();
     const bool event = phases_.iEngineMessage(active ? 0 : 1);
     // A minimised window's frames go on counting.
-    FrameCounted();
+    FrameCounted(false);
     if (event) continue;
     if (!phases_.iEngineIsActive() || !phases_.iEngineIsReady()) continue;
 
@@ -90,7 +91,7 @@ void TEngineThread::RunPhases() {
 
     if (!phases_.iEngineIsSkippingRunPhase()) {
       phases_.iEngineRunBegin();
-      FrameCounted();
+      FrameCounted(true);
       if (config_.run) config_.run();
       if (phases_.iEngineErrorFlag()) {
         error_.store(kRunPhaseError);

@@ -29,11 +29,11 @@ class TEngineThread {
     Callback activateWindow;          // makes the main window the active one
     Callback refused;                 // the engine could not open its window (after the exit phase)
     // The engine's frame count, after each turn's window-system events and
-    // at the start of each run phase (before `run`). `stopping` tells a wait
-    // in it that the thread is asked to end. Returning true ends the frames
-    // after this one, at the same frame however fast the caller's own stop
-    // request would have come.
-    std::function<bool(int64_t frame, const std::function<bool()>& stopping)> frameCounted;
+    // at the start of each run phase (before `run`; `runPhase` is then true).
+    // `stopping` tells a wait in it that the thread is asked to end.
+    // Returning true ends the frames after this one, at the same frame
+    // however fast the caller's own stop request would have come.
+    std::function<bool(int64_t frame, bool runPhase, const std::function<bool()>& stopping)> frameCounted;
     Callback framesEnded;             // no more frames from this instance (before the exit phase)
   };
 
@@ -56,7 +56,7 @@ class TEngineThread {
  private:
   void Execute();
   void RunPhases();
-  void FrameCounted();
+  void FrameCounted(bool runPhase);
 
   const EnginePhaseCalls& phases_;
   Config config_;

@@ -52,7 +52,7 @@ void TShareScreen::HoverStep() {
 
 void TShareScreen::Draw() {
   if (!valid_) return;
-  if (iMouseButtonClick(0)) {
+  if (app::TakeClick()) {
     for (menus::TButton& button : buttons_) {
       if (!button.hovered()) continue;
       if (!button.IsExit()) {

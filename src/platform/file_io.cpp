@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "platform/ascii.h"
+#include "platform/memory_player_files.h"
 
 namespace platform {
 namespace {
@@ -117,6 +118,7 @@ void SyncFolder(const std::string& folder) {
 }  // namespace
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, size_t maxBytes) {
+  if (const MemoryPlayerFiles* memory = MemoryPlayerFiles::Holding(path)) return memory->Read(path, maxBytes);
   // O_NONBLOCK: opening a FIFO planted under a data file's name must not hang the
   // game; it has no effect on the regular files we go on to read.
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -155,6 +157,10 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, in
     why = EISDIR;
     return false;
   }
+  if (MemoryPlayerFiles* memory = MemoryPlayerFiles::Holding(path)) {
+    memory->Write(path, bytes);
+    return true;
+  }
 
   std::string tempPath;
   int rawFd = -1;
@@ -187,10 +193,20 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes, in
   return true;
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  if (MemoryPlayerFiles* memory = MemoryPlayerFiles::Holding(path)) return memory->Remove(path);
+  return ::unlink(path.c_str()) == 0;
+}
 
 bool RenameFile(const std::string& from, const std::string& to) {
+  if (MemoryPlayerFiles* memory = MemoryPlayerFiles::Holding(from)) return memory->Rename(from, to);
   return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool FileExists(const std::string& path) {
+  if (const MemoryPlayerFiles* memory = MemoryPlayerFiles::Holding(path)) return memory->Exists(path);
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
 }
 
 ScopedWriteFault::ScopedWriteFault(WriteStep step, int error, std::string nameContains)

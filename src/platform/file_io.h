@@ -47,6 +47,9 @@ class ScopedWriteFault {
   mutable std::atomic<int> failures_{0};
 };
 
+// Whether something stands at `path`.
+bool FileExists(const std::string& path);
+
 // Removes a file; true when it was removed.
 bool RemoveFile(const std::string& path);
 

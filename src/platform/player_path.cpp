@@ -8,6 +8,7 @@
 
 #include "platform/file_io.h"
 #include "platform/game_path.h"
+#include "platform/memory_player_files.h"
 
 namespace platform {
 namespace {
@@ -48,6 +49,7 @@ bool GameFolderKeeps(const std::string& gameFile) {
 }
 
 std::string Resolve(std::string_view windowsPath, bool carryOver) {
+  if (MemoryPlayerFiles::Installed()) return std::string(MemoryPlayerFiles::kRoot) + Slashed(windowsPath);
   const std::string gameFile = GamePath(windowsPath);
   if (GameFolderKeeps(gameFile)) return gameFile;
   const std::string home = PlayerDataFolder();

@@ -84,6 +84,7 @@ void TGame::CreateSharedTextures() {
 }
 
 void TGame::ResetForNewGame() {
+  if (runClearing) runClearing();
   ClearLevel();
   if (energySprite != 0) {
     iSpriteDestroy(energySprite);

@@ -139,6 +139,9 @@ class TGame {
   // a lost life) and the game-over pause. Set by the main window.
   std::function<void()> startLevelTransition;
   std::function<void()> startGameOver;
+  // The run's world is about to be cleared for the next one (a quit, or the
+  // end of a lost game): what it came to can still be read. Set by the main window.
+  std::function<void()> runClearing;
 
  private:
   void CreateTileSprites();

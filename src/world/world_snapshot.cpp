@@ -1,7 +1,5 @@
 #include "world/world_snapshot.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -132,8 +130,7 @@ void RestoreHero(TGame& game, const HeroRecord& r) {
 std::string PathOf(const char* file) { return platform::PlayerFilePath(file); }
 
 bool SnapshotFileExists(const char* file) {
-  struct stat info {};
-  return ::stat(PathOf(file).c_str(), &info) == 0;
+  return platform::FileExists(PathOf(file));
 }
 
 bool WriteFile(const char* file, const std::vector<uint8_t>& bytes) {
@@ -196,6 +193,24 @@ WorldSnapshot CaptureWorld(const TGame& game, const SnapshotExtras& extras) {
   if (game.combat) game.combat->CaptureEnemies(s.enemies);
   if (game.hero) s.hero = CaptureHero(game);
   return s;
+}
+
+std::vector<uint8_t> EncodeWorld(const WorldSnapshot& s) {
+  std::vector<uint8_t> bytes;
+  const auto add = [&bytes](const std::vector<uint8_t>& part) {
+    const uint32_t size = static_cast<uint32_t>(part.size());
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<uint8_t>(size >> shift));
+    bytes.insert(bytes.end(), part.begin(), part.end());
+  };
+  add(EncodeHeader(s.header));
+  add(EncodeLayers(s.background));
+  add(EncodeLayers(s.foreground));
+  add(EncodePlaced(s.buildings));
+  add(EncodePlaced(s.wagons));
+  add(EncodeForeground(s.things));
+  add(EncodeEnemies(s.enemies));
+  add(EncodeHero(s.hero));
+  return bytes;
 }
 
 bool WriteWorldSnapshot(const WorldSnapshot& s) {

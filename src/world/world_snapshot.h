@@ -62,6 +62,10 @@ WorldSnapshot CaptureWorld(const TGame& game, const SnapshotExtras& extras);
 // not be written: the save stops there, and the player is told (once per
 // process, on standard error).
 bool WriteWorldSnapshot(const WorldSnapshot& snapshot);
+// Every record of the snapshot in one run of bytes, the files' in order, each
+// after its length: the world's state as a restart would keep it,
+// for comparing two worlds (a replay's end).
+std::vector<uint8_t> EncodeWorld(const WorldSnapshot& snapshot);
 // CaptureWorld, then WriteWorldSnapshot.
 bool SaveWorldSnapshot(const TGame& game, const SnapshotExtras& extras);
 

@@ -105,6 +105,7 @@ class Folder:
         return sorted(n for n in os.listdir(self.data) if marker in n)
 
     def reset(self, files):
+        shutil.rmtree(os.path.join(self.data, "replays"), ignore_errors=True)
         for name in os.listdir(self.data):
             if name in PLAYER_FILES or ".tmp" in name or name.endswith(".bad") or name.endswith(".lock"):
                 os.remove(os.path.join(self.data, name))

@@ -54,6 +54,27 @@ bool GameHarness::RunUntil(const std::function<bool()>& done, int maxFrames) {
   return done();
 }
 
+void GameHarness::Hold(int32_t scanCode) {
+  engine_.keysDown.insert(scanCode);
+  SyncFrameInput();
+}
+
+void GameHarness::Release(int32_t scanCode) {
+  engine_.keysDown.erase(scanCode);
+  SyncFrameInput();
+}
+
+void GameHarness::SyncFrameInput() {
+  app::FrameInput input = context().frameInput.input();
+  input.held.reset();
+  for (int32_t code : engine_.keysDown) {
+    if (code > 0 && code < app::kScanCodes) input.held.set(static_cast<size_t>(code));
+  }
+  input.pointerX = engine_.mouseX;
+  input.pointerY = engine_.mouseY;
+  context().frameInput.Begin(input);
+}
+
 void GameHarness::Tap(int32_t scanCode) {
   engine_.keysDown.insert(scanCode);
   engine_.keysClicked.insert(scanCode);
@@ -63,6 +84,7 @@ void GameHarness::Tap(int32_t scanCode) {
 void GameHarness::MoveMouse(float x, float y) {
   engine_.mouseX = x;
   engine_.mouseY = y;
+  SyncFrameInput();
 }
 
 }  // namespace testing_support

@@ -42,8 +42,9 @@ class GameHarness {
   // Runs frames until `done` holds or `maxFrames` have run; true if it held.
   bool RunUntil(const std::function<bool()>& done, int maxFrames);
 
-  void Hold(int32_t scanCode) { engine_.keysDown.insert(scanCode); }
-  void Release(int32_t scanCode) { engine_.keysDown.erase(scanCode); }
+  // Held from now: a test calling the game between frames sees it too.
+  void Hold(int32_t scanCode);
+  void Release(int32_t scanCode);
   // Pressed for exactly the next frame: a click and held during it.
   void Tap(int32_t scanCode);
   void MoveMouse(float x, float y);
@@ -57,6 +58,9 @@ class GameHarness {
   int frames() const { return frames_; }
 
  private:
+  // The keys held and the pointer, into the input of the frame that ran last.
+  void SyncFrameInput();
+
   TempGameFolder folder_;
   app::ScopedGameContext scope_;
   fake::FakeEngine engine_;

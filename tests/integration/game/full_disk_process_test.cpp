@@ -85,7 +85,8 @@ TEST_F(FullDiskProcessTest, EverySaveFailsTheGamePlaysOnAndTheOldFilesStay) {
   EXPECT_EQ(CountOf(log, "open"), 2u) << "one engine per process, no third process";
   EXPECT_EQ(CountOf(result.stderrText, "settings could not be saved"), 1u) << result.stderrText;
   EXPECT_EQ(CountOf(result.stderrText, "could not be saved for its restart"), 1u) << result.stderrText;
-  EXPECT_EQ(CountOf(result.stderrText, "\n"), 2u) << result.stderrText;
+  EXPECT_EQ(CountOf(result.stderrText, "a replay could not be saved"), 1u) << result.stderrText;
+  EXPECT_EQ(CountOf(result.stderrText, "\n"), 3u) << result.stderrText;
 
   EXPECT_EQ(ReadText(player / "settings.dat"), settings);
   EXPECT_EQ(ReadText(player / "records.dat"), records);

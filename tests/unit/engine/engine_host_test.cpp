@@ -93,7 +93,7 @@ TEST_F(EngineHostTest, InitOnceThenARunPhaseEveryFrameThenExitOnce) {
 
 TEST_F(EngineHostTest, TheFrameCountIsToldAtTheStartOfEachRunPhaseAndTheEndOfFramesBeforeTheExitPhase) {
   std::vector<std::pair<int64_t, int>> counted;  // the frame, and the run phases already run
-  host_.OnFrameCounted = [&](int64_t frame, const std::function<bool()>& stopping) {
+  host_.OnFrameCounted = [&](int64_t frame, bool, const std::function<bool()>& stopping) {
     if (counted.empty() || counted.back().first != frame) counted.emplace_back(frame, runs_.load());
     EXPECT_FALSE(stopping());
     return false;

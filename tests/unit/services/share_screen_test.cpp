@@ -31,8 +31,9 @@ class ShareScreenTest : public ::testing::Test {
     config.red = 128;
     return config;
   }
-  // One frame of the screen as the frame loop runs it.
+  // One frame of the screen as the frame loop runs it, with the frame's input.
   void Frame() {
+    app::Ctx().frameInput.Begin(app::CaptureFrameInput({}));
     screen.HoverStep();
     screen.Draw();
   }

@@ -1,0 +1,47 @@
+// ReplayRecorder: records every run as it is played, from the main menu's
+// start to the game over or the quit to the menu, and keeps the run that
+// ended last in the player folder as "data\replays\last.vreplay". A run that
+// a self-restart carries into the next process goes on in the same
+// recording: the run so far waits beside the world snapshot.
+#pragma once
+
+#include <future>
+#include <optional>
+
+#include "app/run_observer.h"
+#include "core/replay_file.h"
+
+namespace app {
+
+inline constexpr const char* kLastReplayFile = "data\\replays\\last.vreplay";
+// The run so far, while a self-restart carries it to the next process.
+inline constexpr const char* kRestartReplayFile = "data\\replays\\restart.vreplay";
+
+class ReplayRecorder final : public RunObserver {
+ public:
+  void FrameBegun(const FrameInput& input) override;
+  void RunStarted(const FrameInput& input) override;
+  void FrameEnded() override;
+  void RunClearing() override;
+  bool SaveForRestart() override;
+  void ResumedAfterRestart() override;
+
+  // The process ends (its window closed) with `restarting` when a
+  // self-restart carries the game on. A run cut short is kept as ended; one
+  // whose process never showed a frame stays for the next start to resume.
+  void ProcessEnding(bool restarting);
+
+  bool Recording() const { return replay_.has_value(); }
+  // The run being recorded (tests).
+  const std::optional<Replay>& replay() const { return replay_; }
+
+ private:
+  void Finish(RunOutcome outcome);
+  const Sha256& DataHash();
+
+  std::optional<Replay> replay_;   // the run in progress, if any
+  bool frameOfThisSegment_ = false;  // a frame of this process went into the recording
+  std::shared_future<Sha256> dataHash_;  // worked out beside the first run's play
+};
+
+}  // namespace app
