@@ -51,7 +51,9 @@ Engine::Engine(Platform platform)
   automation_.SetLogPath(logPath ? logPath : "");
   const char* timesPath = std::getenv("VARNOK_ENGINE_FRAME_TIMES");
   frameTimes_.SetPath(timesPath ? timesPath : "");
-  clock_.SetPeriod(kDefaultSecondsPerFrame);
+  const char* unpaced = std::getenv("VARNOK_ENGINE_UNPACED");
+  unpaced_ = unpaced && std::string(unpaced) == "1";
+  clock_.SetPeriod(unpaced_ ? 0 : kDefaultSecondsPerFrame);
 }
 
 Engine::~Engine() {
@@ -366,7 +368,9 @@ void Engine::ShowWaitingFrame() {
                        (now - clock_.Due()) * 1000);
 }
 
-void Engine::FrqSet(float secondsPerFrame) { clock_.SetPeriod(secondsPerFrame); }
+void Engine::FrqSet(float secondsPerFrame) {
+  if (!unpaced_) clock_.SetPeriod(secondsPerFrame);
+}
 
 void Engine::ExitBegin() {}
 void Engine::ExitEnd() {}

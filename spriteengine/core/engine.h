@@ -193,6 +193,7 @@ class Engine : public WindowEvents {
   InputState input_;
   FrameTimes frameTimes_;  // engine thread
   FrameClock clock_;
+  bool unpaced_ = false;  // frames as fast as they come (VARNOK_ENGINE_UNPACED=1, for long test runs)
 
   // Frame buffer; guarded by frameMutex_.
   std::mutex frameMutex_;
