@@ -18,7 +18,7 @@ namespace {
 
 // Writes a replay the way every player file is written (temporary file,
 // flush, rename); the folder is made first.
-bool WriteReplayFile(const char* file, const Replay& replay) {
+bool WriteReplayFile(const char* file, const Replay& replay, SaveNotices& notices) {
   const std::string path = platform::PlayerFilePath(file);
   if (!platform::MemoryPlayerFiles::Holding(path)) {
     std::error_code error;
@@ -26,20 +26,25 @@ bool WriteReplayFile(const char* file, const Replay& replay) {
   }
   int error = 0;
   if (platform::WriteFileAtomic(path, EncodeReplay(replay), &error)) return true;
-  Ctx().saveNotices.Tell(SavedFile::kReplay, path, error);
+  notices.Tell(SavedFile::kReplay, path, error);
   return false;
 }
 
 }  // namespace
 
-const Sha256& ReplayRecorder::DataHash() {
+ReplayRecorder::~ReplayRecorder() { WaitForWriter(); }
+
+void ReplayRecorder::WaitForWriter() {
+  if (writer_.joinable()) writer_.join();
+}
+
+void ReplayRecorder::StartHashingData() {
   if (!dataHash_.valid()) dataHash_ = std::async(std::launch::async, HashDataFiles).share();
-  return dataHash_.get();
 }
 
 void ReplayRecorder::RunStarted(const FrameInput& input) {
   // The data files are hashed while the level is played, not before it.
-  if (!dataHash_.valid()) dataHash_ = std::async(std::launch::async, HashDataFiles).share();
+  StartHashingData();
   const GameContext& ctx = Ctx();
   Replay replay;
   replay.version = VARNOK_VERSION;
@@ -81,21 +86,29 @@ void ReplayRecorder::RunClearing() {
 }
 
 void ReplayRecorder::Finish(RunOutcome outcome) {
-  replay_->dataHash = DataHash();
   replay_->end = RunEndNow(outcome);
-  WriteReplayFile(kLastReplayFile, *replay_);
-  platform::RemoveFile(platform::PlayerFilePath(kRestartReplayFile));
+  WaitForWriter();
+  StartHashingData();
+  // Packing an hour of play takes a good part of a second: not on a frame.
+  writer_ = std::thread([replay = std::move(*replay_), hash = dataHash_, &notices = Ctx().saveNotices]() mutable {
+    replay.dataHash = hash.get();
+    WriteReplayFile(kLastReplayFile, replay, notices);
+    platform::RemoveFile(platform::PlayerFilePath(kRestartReplayFile));
+  });
   replay_.reset();
 }
 
 bool ReplayRecorder::SaveForRestart() {
+  // A finished run's writer must not remove what this restart saves.
+  WaitForWriter();
   if (!replay_) {
     // No run goes with this restart: none left from another may seem to.
     platform::RemoveFile(platform::PlayerFilePath(kRestartReplayFile));
     return true;
   }
-  replay_->dataHash = DataHash();
-  return WriteReplayFile(kRestartReplayFile, *replay_);
+  StartHashingData();
+  replay_->dataHash = dataHash_.get();
+  return WriteReplayFile(kRestartReplayFile, *replay_, Ctx().saveNotices);
 }
 
 void ReplayRecorder::ResumedAfterRestart() {
@@ -119,10 +132,9 @@ void ReplayRecorder::ResumedAfterRestart() {
 }
 
 void ReplayRecorder::ProcessEnding(bool restarting) {
-  if (!replay_ || restarting) return;
   // Never shown: the next start resumes the game, and the run with it.
-  if (!frameOfThisSegment_) return;
-  Finish(RunOutcome::kEnded);
+  if (replay_ && !restarting && frameOfThisSegment_) Finish(RunOutcome::kEnded);
+  WaitForWriter();
 }
 
 }  // namespace app

@@ -7,6 +7,7 @@
 
 #include <future>
 #include <optional>
+#include <thread>
 
 #include "app/run_observer.h"
 #include "core/replay_file.h"
@@ -19,6 +20,12 @@ inline constexpr const char* kRestartReplayFile = "data\\replays\\restart.vrepla
 
 class ReplayRecorder final : public RunObserver {
  public:
+  ReplayRecorder() = default;
+  // Waits for the last run's file to be written.
+  ~ReplayRecorder() override;
+  ReplayRecorder(const ReplayRecorder&) = delete;
+  ReplayRecorder& operator=(const ReplayRecorder&) = delete;
+
   void FrameBegun(const FrameInput& input) override;
   void RunStarted(const FrameInput& input) override;
   void FrameEnded() override;
@@ -37,11 +44,14 @@ class ReplayRecorder final : public RunObserver {
 
  private:
   void Finish(RunOutcome outcome);
-  const Sha256& DataHash();
+  void StartHashingData();
+  // Waits until a finished run's file is written.
+  void WaitForWriter();
 
   std::optional<Replay> replay_;   // the run in progress, if any
   bool frameOfThisSegment_ = false;  // a frame of this process went into the recording
   std::shared_future<Sha256> dataHash_;  // worked out beside the first run's play
+  std::thread writer_;             // packs and writes a finished run away from the frames
 };
 
 }  // namespace app

@@ -75,6 +75,7 @@ RecordedRun PlayAndRecord(uint32_t seed, int runs, int frames) {
     }
     game.RunUntil([] { return app::GameState() == app::gsMainMenu; }, 600);
   }
+  recorder.ProcessEnding(false);  // the last run's file is written
   RecordedRun result;
   const auto bytes = game.folder().Read("data/replays/last.vreplay");
   app::ReplayReadResult read = app::DecodeReplay(bytes);
