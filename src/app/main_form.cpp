@@ -144,7 +144,7 @@ void TMainForm::ReadStartupFiles() {
 
   menus::LoadSettings(ctx.ActiveSettings);
   menus::LoadRecords(ctx.records);
-  if (auto record = TakeRestartRecord()) {
+  if (auto record = ReadRestartRecord()) {
     ctx.restart = *record;
     ctx.restarted = true;
     SetGameState(record->gameState);
@@ -279,6 +279,9 @@ bool TMainForm::WriteRestart(uint8_t openEngine) {
   record.musicChoice = ctx.musicChoice;
   if (!WriteRestartRecord(record)) return false;
   ctx.restart = record;
+  // The record this process started by, if still pending, is replaced: using
+  // it up would now delete the new one.
+  ctx.restartRecordPending = false;
   return true;
 }
 

@@ -61,6 +61,7 @@ class TMainForm final : public Shell {
   void FormCreate();
   // The part of FormCreate before the engine starts: random seed, music
   // choice, settings, records and the restart record (which sets the state).
+  // The record stays on disk until the engine's init has used it up.
   void ReadStartupFiles();
   // The window became active: after a restart that started minimised, this
   // is when the engine opens.
