@@ -120,6 +120,14 @@ void TMainForm::FormCreate() {
   } else {
     waitingForActivation_ = true;
     window_.Minimize();
+    // The record stays until the engine opens (ReadRestartRecord). Should
+    // this process end unseen, the next start is the player's own: it opens
+    // at once and opens no page again. A failed write leaves the record as
+    // it was, minimised start and pages included.
+    RestartRecord later = ctx.restart;
+    later.openEngine = 1;
+    later.openMoreGames = later.openScoreTable = 0;
+    WriteRestartRecord(later);
   }
   if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
   if (ctx.restart.openScoreTable) platform::Shell::Open(services::OnlineTableUrl());

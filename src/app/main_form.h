@@ -57,7 +57,9 @@ class TMainForm final : public Shell {
   // gives the same run on any machine. Call before FormCreate.
   void FollowEngineFrames(platform::FrameTickClock& clock);
 
-  // Window creation: player files, restart record, engine start.
+  // Window creation: player files, restart record, engine start. A restart
+  // that starts minimised rewrites its record to open at once, with no page,
+  // for a start after this process ends unseen.
   void FormCreate();
   // The part of FormCreate before the engine starts: random seed, music
   // choice, settings, records and the restart record (which sets the state).

@@ -140,6 +140,8 @@ TEST_F(ResumeHarness, AGameRestartedMinimisedAndClosedUnseenResumesAtTheNextStar
   EXPECT_EQ(app::GameState(), app::gsPlaying);
   EXPECT_EQ(game.context().game->Score(), 900);
   EXPECT_FALSE(game.folder().Exists("data/boss.dat")) << "used up once the snapshot was read";
+  const std::vector<uint8_t>& left = closed["data/boss.dat"];
+  EXPECT_TRUE(!left.empty() && left[0] == 1) << "the player's next start opens at once";
 }
 
 TEST_F(ResumeHarness, BetweenLevelsTheRunsCountersComeBackAndTheNextLevelIsBuilt) {
