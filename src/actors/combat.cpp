@@ -74,6 +74,8 @@ void TCombat::ClearActors() {
   arsenal_.GroundShots();
 }
 
+void TCombat::ResetForNewGame() { arsenal_.ResetForNewGame(); }
+
 void TCombat::ShowActors() {
   for (const auto& enemy : field_.enemies) enemy->Show();
   for (const auto& pickup : field_.pickups) pickup->Show();

@@ -50,6 +50,7 @@ class TCombat final : public world::CombatHooks {
   void ScrollActors(long double dx) override;
   // Frees every enemy and pick-up and grounds the hero's shots.
   void ClearActors() override;
+  void ResetForNewGame() override;
   void ShowActors() override;
   void HideActors() override;
   void SetActorPriority(int32_t priority) override;

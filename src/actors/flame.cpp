@@ -93,6 +93,14 @@ void TFlameThrowlerMissile::FlameStep() {
   HitTargets();
 }
 
+void TFlameThrowlerMissile::Reset() {
+  Angle = 0;
+  X = Y = 0;
+  Gravity = kStartPull;
+  iParticleGravitySet(Particles, &Gravity);
+  iParticleEmitterLocationSet(Emitter, &kEmitterStart);
+}
+
 void TFlameThrowlerMissile::Snap(const THero& hero) {
   const bool toHisBack = hero.FacingRight ? (Angle > kPi / 2 && Angle < 3 * kPi / 2)
                                           : (Angle > -kPi / 2 && Angle < kPi / 2);

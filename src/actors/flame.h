@@ -42,6 +42,10 @@ class TFlameThrowlerMissile {
   void FlameSetUp();
   // One step of the burning stream (see the top of this file).
   void FlameStep();
+  // When a run ends: the stream's angle, point and pull as FlameSetUp left
+  // them, so that a new run's first burst turns from where the process's
+  // first run's did.
+  void Reset();
 
   EHandle Particles = 0;                 // the stream's particle system
   EHandle Emitter = 0;                   // its emitter

@@ -193,6 +193,27 @@ void THero::ResetForLevel() {
   HideFromPlayScreen();
 }
 
+void THero::ResetForNewGame() {
+  // A run ended facing right keeps its last leg frame through ResetForLevel.
+  SwapLegs(kLegsStanding);
+  // A hero lying when the run ended was stood up, a lie's height above the ground.
+  Y = world::kCityGroundY;
+  GroundY = world::kCityGroundY;
+  SurfaceHeight = 0;
+  // Standing him up started a cool-down; a hero resumed from a snapshot has
+  // his crawl's steps without crawling, which ResetForLevel leaves.
+  StandCooldown = kStandReady;
+  CrawlSteps = 0;
+  CanCrawl = 0;
+  // Times of the run before: a new run's first key presses must not be
+  // measured against them.
+  AnimTick = DeathTick = FireTick = UpPressTick = 0;
+  LastShotTick = ChargeTick = 0;
+  FlashAim = 0;
+  GrenadeCharge = 0;
+  PlaceSprites();
+}
+
 void THero::ChangeSide(uint8_t d) {
   if (d == FacingRight) return;
   const int to = d ? kRight : kLeft;

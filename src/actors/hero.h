@@ -73,6 +73,11 @@ class THero {
   // Between lives and levels: back on the ground at the scroll line, standing,
   // facing right, alive.
   void ResetForLevel();
+  // After ResetForLevel, when a run ends: what a level change keeps for the
+  // rest of the run (legs, stand cool-down, the weapon and key times, the
+  // grenade's charge, the ground) goes back to how HeroInit leaves it, so that
+  // the next run starts as the first run of the process does.
+  void ResetForNewGame();
 
   // The play screen: the sprites of his pose (dying when dead, crouching
   // while a jump or landing is pending, lying when prone, else the five

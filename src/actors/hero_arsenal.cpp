@@ -321,6 +321,11 @@ void THeroArsenal::GroundShots() {
   hero.FlashAim = 0;
 }
 
+void THeroArsenal::ResetForNewGame() {
+  ForEachShot(*this, [](THeroMissile& shot) { shot.Reset(); });
+  for (const auto& flame : Flames) flame->Reset();
+}
+
 void THeroArsenal::StartLoop(EHandle sound) const {
   if (!iSoundPlaying(sound)) iSoundPlay(sound, -1);
 }

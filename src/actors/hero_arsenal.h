@@ -73,6 +73,9 @@ class THeroArsenal {
   void SetPriority(int32_t priority);
   // The level is torn down: every shot idle and hidden, no flash pending.
   void GroundShots();
+  // The run has ended: every shot and flame stream as the hero's set-up made
+  // them, whatever the run did with them.
+  void ResetForNewGame();
 
   Pool<THeroMissileA> ShotsA;
   Pool<THeroMissileB> ShotsB;

@@ -70,6 +70,20 @@ void THeroMissile::Move() {
   if (Y < kMissileLowestY || Y > kMissileHighestY) Free = 1;
 }
 
+void THeroMissile::Reset() {
+  X = Y = 0;
+  HalfHeight = HalfWidth = kHeroShotHalfSize;  // a thrown grenade took its charge's size
+  Age = 0;
+  Direction = 0;
+  Free = 1;
+  // Grenades and plasma change their picture in flight, bolts fly turned.
+  iSpriteTextureSet(Sprite, field_.Hero().ShotTex[look_.shotTexture]);
+  const EngineVec unturned{0, 0, 0};
+  iSpriteOrientationSet(Sprite, &unturned);
+  app::SetSpriteLocation(Sprite, 0, 0);
+  iSpriteHide(Sprite);
+}
+
 THeroMissileA::THeroMissileA(TBattlefield& field) : THeroMissile(field, kBullet) {}
 THeroMissileB::THeroMissileB(TBattlefield& field) : THeroMissile(field, kPellet) {}
 THeroMissileC::THeroMissileC(TBattlefield& field) : THeroMissile(field, kLaser) {}
@@ -78,6 +92,11 @@ THeroMissileS::THeroMissileS(TBattlefield& field) : THeroMissile(field, kGrenade
 
 void THeroMissileE::Init() {
   THeroMissile::Init();
+  FrameIndex = 1;
+}
+
+void THeroMissileE::Reset() {
+  THeroMissile::Reset();
   FrameIndex = 1;
 }
 

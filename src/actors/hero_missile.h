@@ -52,6 +52,10 @@ class THeroMissile : public TMissile {
   void Init() override;
   // One flight step (see the top of this file).
   void Move() override;
+  // When a run ends: the entry as its pool made it, on the sprite Init made
+  // (idle and hidden at (0, 0), the kind's size and picture, unturned), so
+  // that a new run's shots start as the process's first run's do.
+  virtual void Reset();
 
  protected:
   TBattlefield& field_;
@@ -82,6 +86,8 @@ class THeroMissileE final : public THeroMissile {
   void Init() override;
   // Turns to the other frame, then flies.
   void Move() override;
+  // Also back on the first frame.
+  void Reset() override;
 
   uint8_t FrameIndex = 1;  // 1 or 2: the plasma picture shown
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/game_context.h"
+#include "core/restart_record.h"
 #include "core/game_files.h"
 #include "core/sprites.h"
 #include "core/screen_units.h"
@@ -180,8 +181,10 @@ void TMainForm::EngineInit() {
   // 12.
   ctx.PendingSettings = ctx.ActiveSettings;
 
-  // 13: the screen of a resumed menu state.
+  // 13: the screen of a resumed menu state. The restart record has served
+  // (a resumed game's was used up as its snapshot was read).
   ShowResumedScreen();
+  UseUpRestartRecord();
   // 14: a resumed game shows the play screen without the pointer.
   if (PlayScreenState(GameState())) {
     ShowPlayScreen();

@@ -125,6 +125,14 @@ void TMainForm::FormCreate() {
   } else {
     waitingForActivation_ = true;
     window_.Minimize();
+    // The record stays until the engine opens (ReadRestartRecord). Should
+    // this process end unseen, the next start is the player's own: it opens
+    // at once and opens no page again. A failed write leaves the record as
+    // it was, minimised start and pages included.
+    RestartRecord later = ctx.restart;
+    later.openEngine = 1;
+    later.openMoreGames = later.openScoreTable = 0;
+    WriteRestartRecord(later);
   }
   if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
   if (ctx.restart.openScoreTable) platform::Shell::Open(services::OnlineTableUrl());
@@ -149,7 +157,7 @@ void TMainForm::ReadStartupFiles() {
 
   menus::LoadSettings(ctx.ActiveSettings);
   menus::LoadRecords(ctx.records);
-  if (auto record = TakeRestartRecord()) {
+  if (auto record = ReadRestartRecord()) {
     ctx.restart = *record;
     ctx.restarted = true;
     SetGameState(record->gameState);
@@ -282,6 +290,9 @@ bool TMainForm::WriteRestart(uint8_t openEngine) {
   record.musicChoice = ctx.musicChoice;
   if (!WriteRestartRecord(record)) return false;
   ctx.restart = record;
+  // The record this process started by, if still pending, is replaced: using
+  // it up would now delete the new one.
+  ctx.restartRecordPending = false;
   // The game goes on without its replay rather than not at all (the player is told).
   if (runObserver) runObserver->SaveForRestart();
   return true;

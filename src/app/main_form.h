@@ -66,10 +66,13 @@ class TMainForm final : public Shell {
   // True once a self-restart has ended the engine: no more frames come.
   bool Restarting() const { return restarting_; }
 
-  // Window creation: player files, restart record, engine start.
+  // Window creation: player files, restart record, engine start. A restart
+  // that starts minimised rewrites its record to open at once, with no page,
+  // for a start after this process ends unseen.
   void FormCreate();
   // The part of FormCreate before the engine starts: random seed, music
   // choice, settings, records and the restart record (which sets the state).
+  // The record stays on disk until the engine's init has used it up.
   void ReadStartupFiles();
   // The window became active: after a restart that started minimised, this
   // is when the engine opens.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/game_context.h"
+#include "core/restart_record.h"
 #include "menus/front_end.h"
 #include "world/game.h"
 #include "world/world_snapshot.h"
@@ -29,6 +30,9 @@ void ResumeWorld() {
 
   std::string why;
   const auto snapshot = world::ReadWorldSnapshot(why);
+  // Before the rebuild: a snapshot whose rebuild ended the process must not
+  // be tried again at every start. One that cannot be read never will be.
+  UseUpRestartRecord();
   if (!snapshot) {
     std::fprintf(stderr, "varnok: the game could not be resumed (%s); back to the main menu\n", why.c_str());
     SetGameState(gsMainMenu);

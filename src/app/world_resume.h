@@ -14,10 +14,11 @@ bool SaveGameForRestart(uint8_t resumedState);
 // The init phase of a resumed game: the world's resources (once per
 // process) and the snapshot. Between levels only the run's counters are taken
 // and the next level is built at once (state gsPlaying); in the other
-// in-progress states the saved level is rebuilt. A snapshot that cannot be
-// read leaves the world as it was and sends the game to the main menu, with
-// the reason on standard error. A world already made in this process is
-// neither made nor restored again.
+// in-progress states the saved level is rebuilt. The restart record is used
+// up once the snapshot has been read, before the rebuild. A snapshot that
+// cannot be read leaves the world as it was and sends the game to the main
+// menu, with the reason on standard error, and its record goes too. A world
+// already made in this process is neither made nor restored again.
 void ResumeWorld();
 
 }  // namespace app

@@ -83,6 +83,7 @@ struct GameContext {
   uint8_t rememberedMusicOn = 0;        // MusicOn before the hide key
   RestartRecord restart;                // last read or written restart record
   bool restarted = false;               // this process was started by a restart
+  bool restartRecordPending = false;    // the record it was started by is still on disk, not used up
   RandomGenerator random;
   SharedResources res;
   int cursorFrame = 1;                  // 1..15

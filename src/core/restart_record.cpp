@@ -30,12 +30,24 @@ std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes) 
   return record;
 }
 
-std::optional<RestartRecord> TakeRestartRecord() {
+std::optional<RestartRecord> ReadRestartRecord() {
   const std::string path = platform::PlayerFilePath(kRestartFile);
   auto bytes = platform::ReadWholeFile(path, 4096);
   if (!bytes) return std::nullopt;
-  platform::RemoveFile(path);
-  return ParseRestartRecord(*bytes);
+  auto record = ParseRestartRecord(*bytes);
+  if (record) {
+    Ctx().restartRecordPending = true;
+  } else {
+    platform::RemoveFile(path);
+  }
+  return record;
+}
+
+void UseUpRestartRecord() {
+  GameContext& ctx = Ctx();
+  if (!ctx.restartRecordPending) return;
+  ctx.restartRecordPending = false;
+  RemoveRestartRecord();
 }
 
 bool WriteRestartRecord(const RestartRecord& record) {

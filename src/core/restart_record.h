@@ -34,9 +34,18 @@ uint8_t StateToResume(uint8_t state);
 // or edited by hand) is read as a writer maps it.
 std::optional<RestartRecord> ParseRestartRecord(std::span<const uint8_t> bytes);
 
-// Reads and deletes "data\boss.dat". Nothing when there is none or it is not
-// valid (an invalid one is deleted too, so it cannot trap every start).
-std::optional<RestartRecord> TakeRestartRecord();
+// Reads "data\boss.dat" and leaves it on disk, pending (GameContext's
+// restartRecordPending): a record is used up only once the new process has
+// brought back what it carries (UseUpRestartRecord), so a process that ends
+// before its engine opens (restarted minimised and closed unseen) leaves the
+// record, and the snapshot it names, for the next start. Nothing when there
+// is none or it is not valid; an invalid one is deleted at once, so it cannot
+// trap every start.
+std::optional<RestartRecord> ReadRestartRecord();
+// The pending record has served: the snapshot it names was read (or could
+// not be), or, with no game in progress, the engine's init brought its state
+// back. Deletes it, once; nothing when no record is pending.
+void UseUpRestartRecord();
 // Writes the record whole; false when the write failed, which the player is
 // told (once, on standard error). Without the record a new process would
 // start afresh and lose the run, so the caller then does not restart.

@@ -63,6 +63,10 @@ class CombatHooks {
   virtual void ScrollActors(long double dx) = 0;
   // The level is torn down: free every enemy and pick-up.
   virtual void ClearActors() = 0;
+  // The run has ended (its level torn down): the hero's pools and weapons go
+  // back to how his set-up made them, so that the next run starts as the
+  // process's first did. A world without combatants has none.
+  virtual void ResetForNewGame() {}
   // The play screen: enemies' sprites shown; on hiding also every shot and pick-up.
   virtual void ShowActors() = 0;
   virtual void HideActors() = 0;

@@ -98,6 +98,13 @@ void TGame::ResetForNewGame() {
   SetEnergy(kFullEnergy);
   SetLevel(0);
   SetScore(0);
+  // The rest of what the run left: ClearLevel keeps it from one level of a
+  // run to the next, but a new run starts as the process's first did.
+  SetArmor(0);
+  levelKind = kCityLevel;
+  currentWeapon = kFirstRunWeapon;
+  if (hero) hero->ResetForNewGame();
+  if (combat) combat->ResetForNewGame();
 }
 
 void TGame::ClearLevel() {

@@ -81,7 +81,10 @@ class TGame {
   // Once per process, before the first level: tile sprites, the hero, the
   // building and wagon pictures read into memory, the HUD textures.
   void CreateWorldResources();
-  // ClearLevel, then the counters of a new run (3 lives, full energy, level 0).
+  // When a run ends: ClearLevel, then the counters of a new run (3 lives,
+  // full energy, level 0, no score or armour), and the level kind, the weapon,
+  // the hero and the fight's pools as CreateWorldResources left them, so that
+  // the next run depends on nothing the runs before it did.
   void ResetForNewGame();
   // Removes the level's contents, resets the hero and the camera, stops the game music.
   void ClearLevel();

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "core/game_context.h"
 #include "core/game_state.h"
 #include "core/random.h"
 #include "temp_game_folder.h"
@@ -42,23 +43,28 @@ TEST(RestartRecord, StatesNoRestartCanResumeAreReadAsTheWriterMapsThem) {
   }
 }
 
-TEST(RestartRecord, TakingTheRecordDeletesTheFile) {
+TEST(RestartRecord, ARecordReadStaysUntilUsedUpOnce) {
   testing_support::TempGameFolder folder;
+  ScopedGameContext scope;
   RestartRecord record;
   record.gameState = gsRecords;
   ASSERT_TRUE(WriteRestartRecord(record));
   EXPECT_EQ(folder.Read("data/boss.dat"), (std::vector<uint8_t>{1, gsRecords, 1, 0, 0, 0}));
-  auto taken = TakeRestartRecord();
-  ASSERT_TRUE(taken);
-  EXPECT_EQ(taken->gameState, gsRecords);
+  auto read = ReadRestartRecord();
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->gameState, gsRecords);
+  EXPECT_TRUE(folder.Exists("data/boss.dat"));
+  UseUpRestartRecord();
   EXPECT_FALSE(folder.Exists("data/boss.dat"));
-  EXPECT_FALSE(TakeRestartRecord());
+  ASSERT_TRUE(WriteRestartRecord(record));
+  UseUpRestartRecord();
+  EXPECT_TRUE(folder.Exists("data/boss.dat")) << "only the record read is used up";
 }
 
-TEST(RestartRecord, AnInvalidRecordIsDeletedTooSoItCannotTrapEveryStart) {
+TEST(RestartRecord, AnInvalidRecordIsDeletedAtOnceSoItCannotTrapEveryStart) {
   testing_support::TempGameFolder folder;
   folder.Write("data/boss.dat", {1, 2});
-  EXPECT_FALSE(TakeRestartRecord());
+  EXPECT_FALSE(ReadRestartRecord());
   EXPECT_FALSE(folder.Exists("data/boss.dat"));
 }
 
