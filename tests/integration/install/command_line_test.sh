@@ -2,7 +2,7 @@
 # --help and --version of the game and the score server: the usual answers,
 # exit 0, and nothing else started (the game, copied alone into an empty
 # folder, writes nothing there nor in the player's data folder); a wrong
-# command line exits 2 and says where help is.
+# command line, and a --verify of what is not a replay, exit 2 and say why.
 # Usage: command_line_test.sh GAME SCORED VERSION
 set -euo pipefail
 game="$1"
@@ -48,6 +48,18 @@ for program in "$work/folder/varnok" "$work/scored"; do
     grep -q "^$name: .*'$args'$" "$work/err" || fail "$name $args does not name it: $(cat "$work/err")"
     grep -q "^Try '$name --help' for more information.$" "$work/err" || fail "$name $args: $(cat "$work/err")"
   done
+done
+
+# --verify refuses what is not a replay in one line, exit 2, and like the
+# answers above opens no window and touches no player file.
+run "$work/folder/varnok" --verify
+[ "$status" = 2 ] || fail "varnok --verify without a file exited $status, not 2"
+printf 'not a replay' > "$work/junk.vreplay"
+for file in "$work/none.vreplay" "$work/junk.vreplay"; do
+  run "$work/folder/varnok" --verify "$file"
+  [ "$status" = 2 ] || fail "varnok --verify $file exited $status, not 2"
+  [ "$(wc -l < "$work/err")" = 1 ] || fail "varnok --verify $file: $(cat "$work/err")"
+  [ ! -s "$work/out" ] || fail "varnok --verify $file printed: $(cat "$work/out")"
 done
 
 # Answering started nothing: no player file, no lock, no store.
