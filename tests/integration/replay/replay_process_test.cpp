@@ -81,5 +81,36 @@ TEST_P(ReplayRunsTest, VerifiesToItsRecordedEndIdleAndOnABusyMachine) {
 INSTANTIATE_TEST_SUITE_P(Runs, ReplayRunsTest, ::testing::ValuesIn(kRuns),
                          [](const ::testing::TestParamInfo<RunCase>& param) { return param.param.name; });
 
+// A run after another in the same process starts from what the first run
+// started from: the hero keeps nothing of the run before (his animation,
+// fire and Up ticks, his shots), which the verifier's new process never had.
+TEST_F(ReplayRunTest, ARunAfterAnotherInTheSameProcessVerifiesToItsEnd) {
+  // Walk and fire, let go and tap Up (a jump's first half); quit through the
+  // dialog; start again, hold Up and close the window.
+  const std::optional<app::Replay> replay =
+      Record({"30 tap 28\n40 down 205\n40 down 29\n50 up 205\n50 up 29\n55 tap 200\n60 tap 1\n70 tap 28\n"
+              "80 tap 28\n90 down 200\n100 up 200\n120 quit\n"},
+             1770);
+  ASSERT_TRUE(replay);
+  EXPECT_EQ(replay->FrameCount(), 41u) << "the second run, from its start";
+  ExpectVerifiesToItsEnd(*replay);
+}
+
+// The hide key restarts the game minimised; closed before it is ever shown,
+// it leaves the game and its run to the next start, which plays on.
+TEST_F(ReplayRunTest, ARunHiddenAndClosedUnseenGoesOnAtTheNextStartAndVerifiesToItsEnd) {
+  Launch({"30 tap 28\n60 down 205\n200 up 205\n210 down 56\n212 tap 88\n", "50 quit\n"}, 1770, true);
+  ASSERT_TRUE(WaitFor([&] {
+    return process_test::ReadText(dir_ / "engine.log").find(" window quit\n") != std::string::npos &&
+           PlayerFilesFree();
+  }, 60)) << "the minimised game never ended";
+  const std::optional<app::Replay> replay =
+      Record({"30 down 205\n100 up 205\n110 tap 1\n120 tap 28\n160 quit\n"}, 1770);
+  ASSERT_TRUE(replay);
+  EXPECT_EQ(replay->segments.size(), 2u) << "the unseen process played no frame";
+  EXPECT_EQ(replay->end.outcome, RunOutcome::kQuit);
+  ExpectVerifiesToItsEnd(*replay);
+}
+
 }  // namespace
 }  // namespace replay_test

@@ -4,6 +4,8 @@
 // reads the replay it left and has `varnok --verify` re-run it.
 #pragma once
 
+#include <sys/file.h>
+
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -135,11 +137,9 @@ class ReplayRunTest : public process_test::GameProcessTest {
  protected:
   fs::path LastReplay() const { return dir_ / "data" / "replays" / "last.vreplay"; }
 
-  // Plays the scripts, one a process, on the levels of `levelSeed`; the
-  // replay the run left, or nothing (with a failure added).
-  std::optional<app::Replay> Record(const std::vector<std::string>& scripts, uint32_t levelSeed,
-                                    bool fullScreen = false) {
-    using process_test::ReadText;
+  // Plays the scripts, one a process, on the levels of `levelSeed`, and
+  // waits for the first process; a relaunched one runs on by itself.
+  void Launch(const std::vector<std::string>& scripts, uint32_t levelSeed, bool fullScreen = false) {
     envOverrides_ = {"VARNOK_SEED=" + std::to_string(levelSeed), "VARNOK_ENGINE_UNPACED=1"};
     if (fullScreen) {
       // Window flag off; sound and music on; the hide key Alt+F12.
@@ -154,11 +154,28 @@ class ReplayRunTest : public process_test::GameProcessTest {
     const process_test::RunResult result = Run(names, 60);
     EXPECT_FALSE(result.timedOut) << result.stderrText;
     EXPECT_EQ(result.exitCode, 0) << result.stderrText;
-    // A relaunched process runs on its own; a run that its closing cuts
-    // short is written after its engine's close, the last line it logs.
+  }
+
+  // Whether no copy of the game holds the lock of the player's files.
+  bool PlayerFilesFree() const {
+    const int fd = ::open((dir_ / "data" / "varnok.lock").c_str(), O_RDONLY);
+    if (fd < 0) return true;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+  }
+
+  // Launch, then the replay the run left once every process has ended, or
+  // nothing (with a failure added).
+  std::optional<app::Replay> Record(const std::vector<std::string>& scripts, uint32_t levelSeed,
+                                    bool fullScreen = false) {
+    using process_test::ReadText;
+    Launch(scripts, levelSeed, fullScreen);
+    // A run that the last process's closing cuts short is written after its
+    // engine's close, the last line a process logs.
     const bool done = WaitFor([&] {
       return process_test::CountOf(ReadText(dir_ / "engine.log"), " close\n") >= scripts.size() &&
-             fs::exists(LastReplay());
+             fs::exists(LastReplay()) && PlayerFilesFree();
     }, 60);
     EXPECT_TRUE(done) << ReadText(dir_ / "engine.log");
     std::string why;
