@@ -1,8 +1,9 @@
 // Prints the bytes a minute of play takes in a replay file (4000 frames of
-// 15 ms), for ordinary play and for a key pressed or let go every frame, and
-// the median time to write and to read that minute.
+// 15 ms), for ordinary play (keys held a few seconds at a time) and for a
+// key pressed or let go every frame, and the median time to write and read it.
 // Run: build/tests/replay_size_bench [minutes]
 #include <algorithm>
+#include <bitset>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,82 +18,47 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using app::FrameInput;
 
-constexpr int kMinuteFrames = 4000;
+constexpr size_t kMinuteFrames = 4000;
 
-class Keyboard {
- public:
-  explicit Keyboard(uint32_t seed) : random_(seed) { next_.pointerX = next_.pointerY = 0.5f; }
-  int Between(int low, int high) { return low + static_cast<int>(random_() % static_cast<uint32_t>(high - low + 1)); }
-  void Down(int code) { next_.held.set(static_cast<size_t>(code)), next_.pressed.set(static_cast<size_t>(code)); }
-  void Up(int code) { next_.held.reset(static_cast<size_t>(code)); }
-  bool Held(int code) const { return next_.held.test(static_cast<size_t>(code)); }
-  // The frame so far; the next starts with the same keys held, nothing pressed.
-  FrameInput Take() {
-    FrameInput frame = next_;
-    next_.pressed.reset();
-    return frame;
-  }
+// One of the play keys, chosen by `random`.
+int PlayKey(std::mt19937& random) {
+  constexpr int kPlayKeys[] = {keys::kUp,        keys::kLeft,    keys::kRight, keys::kDown, keys::kLeftCtrl,
+                               keys::kLeftShift, keys::kLeftAlt, keys::kZ,     0x39,        0x02};  // space, '1'
+  return kPlayKeys[random() % std::size(kPlayKeys)];
+}
 
- private:
-  std::mt19937 random_;
-  FrameInput next_;
-};
-
-// Walking one way a second or two at a time, jumping every few seconds, fire
-// held in bursts, a weapon key now and then; the pointer still.
+// Spells of 10..150 frames in which one or two play keys are held (walking,
+// firing, jumping), Right most often; the pointer still.
 std::vector<FrameInput> OrdinaryMinute(uint32_t seed) {
-  Keyboard k(seed);
-  int walk = 0, walkUntil = 0, jumpAt = k.Between(130, 330), jumpUntil = -1;
-  int fireAt = k.Between(130, 400), fireUntil = -1, weaponAt = k.Between(600, 1300), weapon = 0, weaponUntil = -1;
+  std::mt19937 random(seed);
   std::vector<FrameInput> frames;
-  for (int i = 0; i < kMinuteFrames; ++i) {
-    if (i >= walkUntil && walk != 0) {
-      k.Up(walk);
-      walk = 0;
-      walkUntil = i + k.Between(0, 30);
-    } else if (i >= walkUntil) {
-      walk = k.Between(0, 3) != 0 ? keys::kRight : keys::kLeft;
-      k.Down(walk);
-      walkUntil = i + k.Between(67, 133);
+  FrameInput frame;
+  frame.pointerX = frame.pointerY = 0.5f;
+  while (frames.size() < kMinuteFrames) {
+    const std::bitset<app::kScanCodes> before = frame.held;
+    frame.held.reset();
+    frame.held.set(random() % 3 ? keys::kRight : static_cast<size_t>(PlayKey(random)));
+    if (random() % 2) frame.held.set(static_cast<size_t>(PlayKey(random)));
+    frame.pressed = frame.held & ~before;
+    for (uint32_t f = 10 + random() % 140; f > 0 && frames.size() < kMinuteFrames; --f) {
+      frames.push_back(frame);
+      frame.pressed.reset();
     }
-    if (i == jumpAt) {
-      k.Down(keys::kUp);
-      jumpUntil = i + k.Between(5, 15);
-      jumpAt = i + k.Between(130, 330);
-    }
-    if (i == jumpUntil) k.Up(keys::kUp);
-    if (i == fireAt) {
-      k.Down(keys::kLeftCtrl);
-      fireUntil = i + k.Between(33, 133);
-    }
-    if (i == fireUntil) {
-      k.Up(keys::kLeftCtrl);
-      fireAt = i + k.Between(60, 300);
-    }
-    if (i == weaponAt) {
-      weapon = k.Between(2, 6);  // '1' to '5'
-      k.Down(weapon);
-      weaponUntil = i + k.Between(3, 8);
-    }
-    if (i == weaponUntil) {
-      k.Up(weapon);
-      weaponAt = i + k.Between(600, 1300);
-    }
-    frames.push_back(k.Take());
   }
   return frames;
 }
 
 // Every frame one of the play keys, at random, goes down or up.
 std::vector<FrameInput> BusiestMinute(uint32_t seed) {
-  constexpr int kPlayKeys[] = {keys::kUp,        keys::kLeft,    keys::kRight, keys::kDown, keys::kLeftCtrl,
-                               keys::kLeftShift, keys::kLeftAlt, keys::kZ,     0x39,        0x02};  // space, '1'
-  Keyboard k(seed);
+  std::mt19937 random(seed);
   std::vector<FrameInput> frames;
-  for (int i = 0; i < kMinuteFrames; ++i) {
-    const int code = kPlayKeys[k.Between(0, static_cast<int>(std::size(kPlayKeys)) - 1)];
-    k.Held(code) ? k.Up(code) : k.Down(code);
-    frames.push_back(k.Take());
+  FrameInput frame;
+  for (size_t i = 0; i < kMinuteFrames; ++i) {
+    const auto code = static_cast<size_t>(PlayKey(random));
+    frame.pressed.reset();
+    frame.held.flip(code);
+    if (frame.held.test(code)) frame.pressed.set(code);
+    frames.push_back(frame);
   }
   return frames;
 }
