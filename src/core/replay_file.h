@@ -31,7 +31,9 @@ inline constexpr char kReplayMagic[8] = {'V', 'A', 'R', 'N', 'O', 'K', 'R', 'P'}
 // file differently; the checked-in golden replays are then recorded again.
 inline constexpr uint32_t kReplayFormat = 1;
 inline constexpr size_t kMaxReplayBytes = 4u << 20;          // a replay file larger than this is refused
-inline constexpr size_t kMaxReplayFrames = 4000u * 60 * 24;  // a day of play
+// Four hours of play: a run read back holds its frames whole (about 100
+// bytes each), so this bounds what any file can make a reader hold or run.
+inline constexpr size_t kMaxReplayFrames = 4000u * 60 * 4;
 inline constexpr size_t kMaxReplaySegments = 4096;
 inline constexpr size_t kSettingsBytes = 20;
 inline constexpr size_t kMaxFrameCommands = 16;              // window commands in one frame
