@@ -57,7 +57,7 @@ for page in "$game/usr/share/man/man6/varnok.6.gz" "$work/scored-files/usr/share
 done
 
 # The unpacked game plays from its launcher, its files in $XDG_DATA_HOME.
-[ "$("$game/usr/games/varnok" --version)" = "varnok $version" ] || fail "the packaged launcher's --version"
+[ "$("$game/usr/games/varnok" --version | head -n 1)" = "varnok $version" ] || fail "the packaged launcher's --version"
 printf '60 quit\n' > "$work/quit.script"
 (cd / && env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_DATA_HOME="$work/xdg" VARNOK_ENGINE=headless \
    VARNOK_ENGINE_SCRIPT="$work/quit.script" SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1 \
