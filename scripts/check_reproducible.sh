@@ -52,6 +52,7 @@ for deb in varnok varnok-scored; do
     done
     diff -rq "$work/unpacked-a/$deb" "$work/unpacked-b/$deb" || true
     diff <(dpkg-deb -c "$a" | sort -k6) <(dpkg-deb -c "$b" | sort -k6) || true
+    diff <(ar tv "$a") <(ar tv "$b") || true
   fi
 done
 [ "$same" = 1 ] || { echo "the two builds differ"; exit 1; }
