@@ -2,9 +2,9 @@
 # Builds the Debian packages from debian/ (dpkg-buildpackage, a full build of
 # the last commit in a folder of its own), then checks them: lintian finds no
 # error or warning, their programs are hardened, and each ships the same files
-# with the same modes as the CPack package made from the same build (the only
-# difference allowed: Debian names a packaged version's changelog
-# changelog.Debian.gz).
+# with the same modes as the CPack package made from the same build (the
+# differences allowed: Debian names a packaged version's changelog
+# changelog.Debian.gz, and ships the lintian overrides of debian/).
 # Usage: check_debian_package.sh [WORK_FOLDER]   (default: a temporary folder)
 # VARNOK_JOBS sets the build's parallel jobs (default: the number of cores).
 set -euo pipefail
@@ -38,7 +38,8 @@ files() { dpkg-deb -c "$1" | awk '{ $2 = $3 = $4 = $5 = ""; print }' | sed 's/  
 for package in varnok varnok-scored; do
   debian_deb="$work/${package}_${version}_amd64.deb"
   cpack_deb="$work/cpack/${package}_${upstream}_amd64.deb"
-  files "$debian_deb" | sed "s|/changelog\.Debian\.gz$|/changelog.gz|" >"$work/$package.debian.txt"
+  files "$debian_deb" | sed "s|/changelog\.Debian\.gz$|/changelog.gz|" | grep -v " \./usr/share/lintian/" \
+    >"$work/$package.debian.txt"
   files "$cpack_deb" >"$work/$package.cpack.txt"
   diff -u "$work/$package.cpack.txt" "$work/$package.debian.txt" || fail "$package: the two packages' files differ"
 done
