@@ -26,7 +26,7 @@ test_packages=(
   desktop-file-utils python3
   chromium nginx
   postgresql
-  lintian appstream systemd man-db
+  lintian appstream systemd man-db devscripts debhelper
 )
 
 if [ "${1:-}" = "--test" ]; then

@@ -18,6 +18,7 @@
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/tick_clock.h"
+#include "varnok_about.h"
 
 namespace {
 
@@ -65,7 +66,9 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
     }
     return false;
   };
-  const char* answer = given("--help") ? kHelp : given("--version") ? "varnok " VARNOK_VERSION "\n" : nullptr;
+  const char* answer = given("--help")      ? kHelp
+                       : given("--version") ? "varnok " VARNOK_VERSION "\n" VARNOK_LICENSE_NOTICE
+                                            : nullptr;
   if (answer != nullptr) {
     std::fputs(answer, stdout);
     return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;

@@ -22,6 +22,7 @@
 #include "score_service.h"
 #include "score_store.h"
 #include "table_page.h"
+#include "varnok_about.h"
 
 namespace {
 
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return Answer(kUsage);
-    if (arg == "--version") return Answer("scored (Varnok) " VARNOK_VERSION "\n");
+    if (arg == "--version") return Answer("scored (Varnok) " VARNOK_VERSION "\n" VARNOK_LICENSE_NOTICE);
     constexpr std::string_view kTakesValue[] = {"--listen", "--db", "--threads", "--trusted-proxy", "--keep",
                                                 "--version-limit", "--submit-limit", "--max-connections",
                                                 "--max-per-client"};

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# --help and --version of the game and the score server: the usual answers,
-# exit 0, and nothing else started (the game, copied alone into an empty
-# folder, writes nothing there nor in the player's data folder); a wrong
-# command line, and a --verify of what is not a replay, exit 2 and say why.
+# --help and --version of the game and the score server: the usual answers
+# (--version with the copyright and GPLv3+ lines), exit 0, and nothing else
+# started (the game, copied alone into an empty folder, writes nothing there
+# nor in the player's data folder); a wrong command line, and a --verify of
+# what is not a replay, exit 2 and say why.
 # Usage: command_line_test.sh GAME SCORED VERSION
 set -euo pipefail
 game="$1"
@@ -30,9 +31,15 @@ for program in "$work/folder/varnok" "$work/scored"; do
   run "$program" --version
   [ "$status" = 0 ] || fail "$name --version exited $status"
   case "$name" in
-    varnok) [ "$(cat "$work/out")" = "varnok $version" ] || fail "varnok --version says: $(cat "$work/out")" ;;
-    scored) [ "$(cat "$work/out")" = "scored (Varnok) $version" ] || fail "scored --version says: $(cat "$work/out")" ;;
+    varnok) first="varnok $version" ;;
+    scored) first="scored (Varnok) $version" ;;
   esac
+  # The name and version, then the copyright and licence lines as GNU programs print them.
+  [ "$(head -n 1 "$work/out")" = "$first" ] || fail "$name --version says: $(cat "$work/out")"
+  grep -q "^Copyright (C) [0-9]\{4\} The Varnok developers\.$" "$work/out" || fail "$name --version has no copyright line"
+  grep -qx "License GPLv3+: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>." "$work/out" ||
+    fail "$name --version has no licence line"
+  grep -qx "There is NO WARRANTY, to the extent permitted by law." "$work/out" || fail "$name --version has no warranty line"
 
   run "$program" --help
   [ "$status" = 0 ] || fail "$name --help exited $status"
