@@ -118,32 +118,6 @@ TEST_F(ResumeHarness, AltEnterInPlayContinuesTheSameLevelInTheNewProcess) {
 
 // The hide key in full screen restarts the game minimised, to open its
 // engine only when shown: closed before that, it leaves its run to the next start.
-TEST_F(ResumeHarness, AGameRestartedMinimisedAndClosedUnseenResumesAtTheNextStart) {
-  Files hidden, closed;
-  {
-    GameHarness game;
-    game.StartPlaying();
-    game.context().game->SetScore(900);
-    game.context().ActiveSettings.Windowed = 0;
-    game.form().HideGame();
-    hidden = Left(game);
-  }
-  ASSERT_EQ(hidden.at("data/boss.dat").at(0), 0) << "the new process starts minimised";
-  {
-    GameHarness game;
-    for (const auto& [name, bytes] : hidden) game.folder().Write(name, bytes);
-    game.form().FormCreate();
-    closed = Left(game);
-  }
-  GameHarness game;
-  StartOn(game, closed);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
-  EXPECT_EQ(game.context().game->Score(), 900);
-  EXPECT_FALSE(game.folder().Exists("data/boss.dat")) << "used up once the snapshot was read";
-  const std::vector<uint8_t>& left = closed["data/boss.dat"];
-  EXPECT_TRUE(!left.empty() && left[0] == 1) << "the player's next start opens at once";
-}
-
 TEST_F(ResumeHarness, BetweenLevelsTheRunsCountersComeBackAndTheNextLevelIsBuilt) {
   for (uint8_t state : {app::gsLevelIntro, app::gsLevelBuild}) {
     GameHarness game;

@@ -112,23 +112,5 @@ TEST(ReplayFileTest, BadFilesAreRefusedWithAReason) {
   }
 }
 
-// A flipped bit is refused or, where zstd ignores the bit, changes nothing.
-TEST(ReplayFileTest, NoCutAndNoFlippedPackedBitReadsAsAnotherRun) {
-  const Replay replay = Everything();
-  const std::vector<uint8_t> bytes = EncodeReplay(replay);
-  for (size_t length = 0; length < bytes.size(); ++length) {
-    EXPECT_FALSE(DecodeReplay(std::span(bytes).first(length)).replay) << "cut to " << length;
-  }
-  for (size_t at = 12; at < bytes.size(); ++at) {
-    for (int bit = 0; bit < 8; ++bit) {
-      std::vector<uint8_t> flipped = bytes;
-      flipped[at] ^= static_cast<uint8_t>(1 << bit);
-      const ReplayReadResult read = DecodeReplay(flipped);
-      EXPECT_TRUE(read.replay ? *read.replay == replay : read.error == ReplayReadError::kDamaged)
-          << "byte " << at << " bit " << bit;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace app
