@@ -161,8 +161,8 @@ void TMainForm::EngineInit() {
 
   // 10: fonts (no mip levels for their atlases).
   iTextureMipLevelsSet(0);
-  res.mainFont = iFontCreate("data\\_font\\Haettenschweiler.wid", res.mainCamera);
-  res.secondFont = iFontCreate("data\\_fontl\\Arial.wid", res.mainCamera);
+  res.mainFont = iFontCreate(kMainFontFile, res.mainCamera);
+  res.secondFont = iFontCreate(kSecondFontFile, res.mainCamera);
   StepLoadingBar(10);
   iTextureMipLevelsSet(1);
 

@@ -122,6 +122,10 @@ void TMainForm::SoundRestoreAfterHide() {
 void TMainForm::EngineRun() {
   // Work that other threads handed to the frame thread comes first.
   RunFrameTasks();
+  if (watch_ || watchAtStart_) {
+    WatchFrame();
+    return;
+  }
   RunFrame(CaptureFrameInput(TakeFrameCommands()));
 }
 

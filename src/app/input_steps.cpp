@@ -176,9 +176,20 @@ void DialogKeys() {
 
 void RecordsKeys() {
   menus::TRecordsMenu& records = menus::Menus().recordsMenu;
-  if (AnyClicked({keys::kUp, keys::kRight, keys::kDown, keys::kLeft})) records.ToggleItem();
+  // Up and Down walk the rows that kept a replay; without any, every arrow
+  // switches the buttons, as Left and Right always do.
+  const bool up = Clicked(keys::kUp), down = Clicked(keys::kDown);
+  const bool sideways = AnyClicked({keys::kRight, keys::kLeft});
+  if ((up || down) && !records.MoveRow(up)) {
+    records.ToggleItem();
+  } else if (sideways) {
+    records.DropRow();
+    records.ToggleItem();
+  }
   if (Clicked(keys::kEnter)) {
-    if (records.item() == menus::TRecordsMenu::kClear) {
+    if (records.row() != 0) {
+      records.WatchRow();
+    } else if (records.item() == menus::TRecordsMenu::kClear) {
       records.AskClear();
     } else {
       records.ViewOnline();
@@ -249,6 +260,7 @@ void HoverTests(CursorPoint p) {
     HoverMainMenuQuietly(p);
   } else if (input == StateInput::kRecords) {
     if (uint8_t item = HitItem(kRecordsAreas, p); item && menus.recordsMenu.SetItem(item)) menus::PlayClick();
+    if (menus.recordsMenu.HoverRow(p)) menus::PlayClick();
     HoverMainMenuQuietly(p);
   } else if (input == StateInput::kDialog) {
     if (uint8_t item = HitItem(kDialogAreas, p)) menus.exitMenu.SetItem(item);
@@ -383,6 +395,9 @@ void MouseClickStep() {
       menus.recordsMenu.AskClear();
     } else if (item == menus::TRecordsMenu::kView) {
       menus.recordsMenu.ViewOnline();
+    } else if (const int row = menus::TRecordsMenu::RowAt(p); row != 0 && menus.recordsMenu.RowHasReplay(row)) {
+      menus.recordsMenu.HoverRow(p);
+      menus.recordsMenu.WatchRow();
     } else {
       ClickMainMenu(p, 0, false);
     }

@@ -12,9 +12,16 @@
 #include "app/main_form.h"
 #include "app/replay_recorder.h"
 #include "app/replay_verifier.h"
+#include "app/replay_watch.h"
+#include "core/data_hash.h"
+#include "core/player_files.h"
 #include "app/single_copy.h"
 #include "engine_link/engine_library.h"
+#include "platform/file_io.h"
 #include "platform/game_path.h"
+#include "platform/memory_player_files.h"
+#include "platform/message_box.h"
+#include "platform/player_path.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/tick_clock.h"
@@ -44,6 +51,8 @@ constexpr const char* kHelp =
     "Play Varnok, a side-scrolling action game: fight through city streets and\n"
     "along the roofs of a moving train.\n"
     "\n"
+    "      --replay FILE  play the replay FILE in the game to watch it: Space\n"
+    "                     pauses, F held runs it four times as fast, Esc ends\n"
     "      --verify FILE  re-run the replay FILE without a window or sound and\n"
     "                     print how it ended as one JSON line\n"
     "      --help     display this help and exit\n"
@@ -55,9 +64,18 @@ constexpr const char* kHelp =
     "Report bugs to: <" VARNOK_BUG_URL ">\n"
     "Varnok home page: <" VARNOK_HOME_URL ">\n";
 
+// A replay file given on the command line, named from where the game was
+// started (the game then works in its own folder).
+std::string AbsoluteFile(const char* file) {
+  std::error_code error;
+  const std::filesystem::path path = std::filesystem::absolute(file, error);
+  return error ? std::string(file) : path.string();
+}
+
 // --help, --version and --verify answer and end before anything else
-// happens: no window, no lock, no player file. The game takes no other
-// argument (it restarts itself without any), so anything else is refused.
+// happens: no window, no lock, no player file. --replay FILE plays the game;
+// the game takes no other argument (it restarts itself without any, or with
+// --replay FILE again), so anything else is refused.
 std::optional<int> AnswerCommandLine(int argc, char** argv) {
   if (argc < 2) return std::nullopt;
   const auto given = [argc, argv](const char* option) {
@@ -73,16 +91,16 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
     std::fputs(answer, stdout);
     return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
   }
-  if (std::strcmp(argv[1], "--verify") == 0) {
+  const bool verify = std::strcmp(argv[1], "--verify") == 0;
+  if (verify || std::strcmp(argv[1], "--replay") == 0) {
     if (argc != 3) {
-      std::fputs("varnok: --verify takes one replay file\nTry 'varnok --help' for more information.\n", stderr);
+      std::fprintf(stderr, "varnok: %s takes one replay file\nTry 'varnok --help' for more information.\n", argv[1]);
       return 2;
     }
-    // The file is named from where the game was started; the game then works in its own folder.
-    std::error_code error;
-    const std::filesystem::path file = std::filesystem::absolute(argv[2], error);
+    if (!verify) return std::nullopt;
+    const std::string file = AbsoluteFile(argv[2]);
     platform::EnterGameFolder();
-    return app::VerifyReplayFile(error ? argv[2] : file.c_str());
+    return app::VerifyReplayFile(file.c_str());
   }
   const char* arg = argv[1];
   std::fprintf(stderr, arg[0] == '-' ? "varnok: unrecognized option '%s'\n" : "varnok: unexpected argument '%s'\n", arg);
@@ -90,14 +108,64 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
   return 2;
 }
 
+// varnok --replay FILE: the replay, checked before any window opens; a
+// replay that cannot play says why in one line (and a message box).
+app::WatchableReplay ReplayToWatch(const std::string& file) {
+  app::WatchableReplay watchable = app::ReadWatchableReplay(file, app::HashDataFiles());
+  if (!watchable.replay) {
+    std::fprintf(stderr, "varnok: %s: %s\n", file.c_str(), watchable.why.c_str());
+    platform::ShowMessageBox("Varnok", watchable.why);
+  }
+  return watchable;
+}
+
+// What a watcher sees beside the replay: the file's name, in the letters the
+// game's font draws.
+std::string WatchCaption(const std::string& file) {
+  std::string caption;
+  for (char c : std::filesystem::path(file).stem().string()) {
+    if (caption.size() == 24) break;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    caption += (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c : ' ';
+  }
+  return caption;
+}
+
+// Watching writes none of the player's files: they are read into memory,
+// where the game's writes go. The window mode comes from the settings, or
+// from the copy of the game that handed the replay on after Alt+Enter.
+void SetAsidePlayerFiles(std::optional<platform::MemoryPlayerFiles>& memory) {
+  menus::TSettings settings = menus::DefaultSettings();
+  if (auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(menus::kSettingsFile), sizeof settings)) {
+    menus::ParseSettings(*bytes, settings);
+  }
+  if (const char* windowed = std::getenv(app::kWatchWindowedVariable)) settings.Windowed = windowed[0] == '0' ? 0 : 1;
+  memory.emplace();
+  const auto* raw = reinterpret_cast<const uint8_t*>(&settings);
+  platform::WriteFileAtomic(platform::LastingPlayerFilePath(menus::kSettingsFile),
+                            std::span<const uint8_t>(raw, sizeof settings));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
+  const std::string replayFile = argc == 3 ? AbsoluteFile(argv[2]) : std::string();
   platform::EnterGameFolder();
-  // Before anything reads a player file: a second copy ends here.
-  std::optional<platform::FolderLock> playerFiles = app::TakePlayerFiles();
-  if (!playerFiles) return EXIT_FAILURE;
+  std::optional<app::Replay> toWatch;
+  std::optional<platform::MemoryPlayerFiles> setAside;
+  std::optional<platform::FolderLock> playerFiles;
+  if (!replayFile.empty()) {
+    app::WatchableReplay watchable = ReplayToWatch(replayFile);
+    // As --verify answers: 3 for a replay of another game, 2 for one that is not a replay or damaged.
+    if (!watchable.replay) return watchable.otherGame ? 3 : 2;
+    toWatch = std::move(watchable.replay);
+    SetAsidePlayerFiles(setAside);
+  } else {
+    // Before anything reads a player file: a second copy ends here.
+    playerFiles = app::TakePlayerFiles();
+    if (!playerFiles) return EXIT_FAILURE;
+  }
   engine::TheEngineLibrary().Load();
   // Installed for the whole process: threads may read it until the end. The
   // game's time follows its frames in every engine, so a run is given by
@@ -111,8 +179,13 @@ int main(int argc, char** argv) {
   app::ReplayRecorder recorder;
   {
     app::TMainForm form;
-    form.runObserver = &recorder;
-    form.HandOverPlayerFiles = [&playerFiles] { playerFiles->Release(); };
+    if (toWatch) {
+      form.WatchAtStart(std::move(*toWatch), WatchCaption(replayFile));
+      form.RelaunchArguments = {"--replay", replayFile};
+    } else {
+      form.runObserver = &recorder;
+      form.HandOverPlayerFiles = [&playerFiles] { playerFiles->Release(); };
+    }
     form.FollowEngineFrames(frameClock, EngineIsWindowless());
     form.FormCreate();
     engineStarted = form.EngineHost.Running() || form.Window().State() == platform::WindowState::kMinimized;
@@ -123,7 +196,7 @@ int main(int argc, char** argv) {
   // The form has stopped its engine: no frame runs any more.
   recorder.ProcessEnding(restarting);
 
-  if (platform::GameFileExists(app::kRelaunchAfterExit)) {
+  if (replayFile.empty() && platform::GameFileExists(app::kRelaunchAfterExit)) {
     platform::Shell::Open(platform::GamePath(app::kRelaunchAfterExit));
   }
   return engineStarted ? EXIT_SUCCESS : EXIT_FAILURE;

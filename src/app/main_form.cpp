@@ -221,7 +221,8 @@ bool TMainForm::SystemCommand(int32_t command) {
       }
       return true;
     case VARNOK_WINDOW_CLOSE:
-      if (TraitsOf(GameState()).closeBoxAsksToQuit) QueueFrameCommand(FrameCommand::kCloseBox);
+      // While a replay plays, the close box ends it (the state read is the watched game's).
+      if (watching_ || TraitsOf(GameState()).closeBoxAsksToQuit) QueueFrameCommand(FrameCommand::kCloseBox);
       return true;  // the close box never closes the window itself
     case VARNOK_WINDOW_MINIMIZE:
       QueueFrameCommand(FrameCommand::kMinimize);
@@ -274,7 +275,8 @@ void TMainForm::CloseAndRelaunch() {
     // The snapshot's times go on in the next process as they would on the real clock.
     ::setenv(kFrameTicksVariable, std::to_string(frameClock_->FrameTicks()).c_str(), 1);
   }
-  platform::RelaunchSelf();
+  if (!RelaunchArguments.empty()) ::setenv(kWatchWindowedVariable, Ctx().ActiveSettings.Windowed == 1 ? "1" : "0", 1);
+  platform::RelaunchSelf(RelaunchArguments);
 }
 
 bool TMainForm::WriteRestart(uint8_t openEngine) {

@@ -10,8 +10,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "app/replay_watch.h"
 #include "app/run_observer.h"
 #include "core/frame_input.h"
 #include "core/shell.h"
@@ -31,6 +33,9 @@ inline constexpr uint32_t kRecordsCheckMs = 2000;     // Timer7: game-over wait 
 inline constexpr uint32_t kFrameMs = 15;              // the engine's frame period (iFrqSet)
 // Where a relaunched window-less game takes its clock up (the time of the last frame).
 inline constexpr const char* kFrameTicksVariable = "VARNOK_FRAME_TICKS";
+// The window mode a game watching a replay file restarts into (Alt+Enter):
+// it keeps the player's settings as they are.
+inline constexpr const char* kWatchWindowedVariable = "VARNOK_WATCH_WINDOWED";
 inline constexpr const char* kWindowRefusedMessage =
     "The game window could not be opened: no graphical display can be reached.";
 
@@ -52,6 +57,8 @@ class TMainForm final : public Shell {
   // Lets go of the player files just before a relaunch starts the next copy,
   // which waits for them; this process writes none of them any more.
   std::function<void()> HandOverPlayerFiles;
+  // What a self-restart passes to the next process (a replay file being watched).
+  std::vector<std::string> RelaunchArguments;
 
   // The game's time follows the engine's run phases (`clock` is the
   // installed tick clock): it moves by a frame's period at the start of each
@@ -123,6 +130,18 @@ class TMainForm final : public Shell {
   // The player confirmed the submission: the score client sends the entry
   // just saved. False when its thread could not be started.
   bool ResumeScoreClient();
+  std::optional<std::vector<uint8_t>> FinishedRunReplay(int32_t score) override;
+
+  // Watching a replay (frame thread): the records screen's pick plays the
+  // replay file at `path`; the empty text when it plays, else why not.
+  std::string WatchReplay(const std::string& path, const std::string& caption) override;
+  // A replay file to play as soon as the engine has started, with the game
+  // ending at its end (varnok --replay FILE).
+  void WatchAtStart(Replay replay, std::string caption);
+  // True while a replay plays (any thread).
+  bool Watching() const { return watching_; }
+  // The replay playing, if any (frame thread).
+  const ReplayWatch* watch() const { return watch_.get(); }
 
   // The pause between levels is over: loading screen of the coming level, then build it.
   void Timer5Timer();
@@ -156,6 +175,11 @@ class TMainForm final : public Shell {
   void SoundUpkeep();
   void SoundRestoreAfterHide();
   void PlayScreenTexts();
+  void StartWatching(Replay replay, std::string caption);
+  // One frame while a replay plays, in place of the game's own.
+  void WatchFrame();
+  void StopWatching();
+  void PrintWatchOverlay();
 
   engine::EngineLibrary& library_;
   platform::MainWindow window_;
@@ -171,6 +195,13 @@ class TMainForm final : public Shell {
   std::mutex frameCommandsMutex_;
   std::vector<FrameCommand> frameCommands_;  // window commands for the next frame
   std::atomic<bool> windowRefused_{false};
+  std::unique_ptr<ReplayWatch> watch_;     // the replay playing, frame thread only
+  std::atomic<bool> watching_{false};
+  std::optional<Replay> watchAtStart_;     // played once the engine has started (a replay file)
+  bool exitAfterWatch_ = false;            // the game was started to play a replay file
+  std::string watchCaption_;               // the name shown beside "REPLAY"
+  EHandle watchCaptionSprite_ = 0;
+  std::optional<Sha256> dataHash_;         // this game's data files, hashed once for watching
   // Last member: its thread posts to the frame tasks above, so it goes first.
   std::unique_ptr<services::TConnThrd> connThrd_;
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <span>
 #include <string>
 
 #include "app/run_end.h"
@@ -16,16 +17,16 @@
 namespace app {
 namespace {
 
-// Writes a replay the way every player file is written (temporary file,
-// flush, rename); the folder is made first.
-bool WriteReplayFile(const char* file, const Replay& replay, SaveNotices& notices) {
+// Writes a packed replay the way every player file is written (temporary
+// file, flush, rename); the folder is made first.
+bool WriteReplayFile(const char* file, std::span<const uint8_t> bytes, SaveNotices& notices) {
   const std::string path = platform::PlayerFilePath(file);
   if (!platform::MemoryPlayerFiles::Holding(path)) {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
   }
   int error = 0;
-  if (platform::WriteFileAtomic(path, EncodeReplay(replay), &error)) return true;
+  if (platform::WriteFileAtomic(path, bytes, &error)) return true;
   notices.Tell(SavedFile::kReplay, path, error);
   return false;
 }
@@ -90,10 +91,13 @@ void ReplayRecorder::Finish(RunOutcome outcome) {
   WaitForWriter();
   StartHashingData();
   // Packing an hour of play takes a good part of a second: not on a frame.
-  writer_ = std::thread([replay = std::move(*replay_), hash = dataHash_, &notices = Ctx().saveNotices]() mutable {
+  finished_.reset();
+  writer_ = std::thread([this, replay = std::move(*replay_), hash = dataHash_, &notices = Ctx().saveNotices]() mutable {
     replay.dataHash = hash.get();
-    WriteReplayFile(kLastReplayFile, replay, notices);
+    FinishedRun run{replay.end.score, EncodeReplay(replay)};
+    WriteReplayFile(kLastReplayFile, run.file, notices);
     platform::RemoveFile(platform::PlayerFilePath(kRestartReplayFile));
+    finished_ = std::move(run);
   });
   replay_.reset();
 }
@@ -108,7 +112,7 @@ bool ReplayRecorder::SaveForRestart() {
   }
   StartHashingData();
   replay_->dataHash = dataHash_.get();
-  return WriteReplayFile(kRestartReplayFile, *replay_, Ctx().saveNotices);
+  return WriteReplayFile(kRestartReplayFile, EncodeReplay(*replay_), Ctx().saveNotices);
 }
 
 void ReplayRecorder::ResumedAfterRestart() {
@@ -129,6 +133,20 @@ void ReplayRecorder::ResumedAfterRestart() {
   segment.seed = Ctx().random.seed();
   segment.startTicks = platform::GetTickCount();
   replay_->segments.push_back(std::move(segment));
+}
+
+std::optional<std::vector<uint8_t>> ReplayRecorder::FinishedRunReplay(int32_t score) {
+  WaitForWriter();
+  if (!finished_) {
+    // Ended before a restart (the name entry is resumed): its file is all there is.
+    auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(kLastReplayFile), kMaxReplayBytes);
+    if (!bytes) return std::nullopt;
+    const ReplayReadResult read = DecodeReplay(*bytes);
+    if (!read.replay) return std::nullopt;
+    finished_ = FinishedRun{read.replay->end.score, std::move(*bytes)};
+  }
+  if (finished_->score != score) return std::nullopt;
+  return finished_->file;
 }
 
 void ReplayRecorder::ProcessEnding(bool restarting) {

@@ -37,6 +37,10 @@ class ReplayRecorder final : public RunObserver {
   // self-restart carries the game on. A run cut short is kept as ended; one
   // whose process never showed a frame stays for the next start to resume.
   void ProcessEnding(bool restarting);
+  // The run that ended last, packed as its file holds it, when it ended
+  // with `score`; the file is read when the run ended in an earlier process.
+  std::optional<std::vector<uint8_t>> FinishedRunReplay(int32_t score) override;
+  void FinishWrites() override { WaitForWriter(); }
 
   bool Recording() const { return replay_.has_value(); }
   // The run being recorded (tests).
@@ -52,6 +56,12 @@ class ReplayRecorder final : public RunObserver {
   bool frameOfThisSegment_ = false;  // a frame of this process went into the recording
   std::shared_future<Sha256> dataHash_;  // worked out beside the first run's play
   std::thread writer_;             // packs and writes a finished run away from the frames
+  // The last finished run, packed (written by the writer; read after it is joined).
+  struct FinishedRun {
+    int32_t score = 0;
+    std::vector<uint8_t> file;
+  };
+  std::optional<FinishedRun> finished_;
 };
 
 }  // namespace app

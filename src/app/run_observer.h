@@ -2,6 +2,10 @@
 // (the recorder while playing, the verifier while re-running a replay).
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 #include "core/frame_input.h"
 
 namespace app {
@@ -25,6 +29,11 @@ class RunObserver {
   // This process was started by a self-restart and has read its files
   // (the game state, the seed): a run carried over goes on from here.
   virtual void ResumedAfterRestart() {}
+  // Files being written in the background are written (before the player's
+  // files are set aside for watching a replay).
+  virtual void FinishWrites() {}
+  // The replay file of the run that ended last, when it ended with `score`.
+  virtual std::optional<std::vector<uint8_t>> FinishedRunReplay(int32_t /*score*/) { return std::nullopt; }
 };
 
 }  // namespace app

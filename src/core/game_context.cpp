@@ -1,5 +1,6 @@
 #include "core/game_context.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -7,7 +8,8 @@ namespace app {
 namespace {
 
 GameContext processContext;
-GameContext* current = &processContext;
+// Switched on the frame thread; other threads may read it meanwhile.
+std::atomic<GameContext*> current{&processContext};
 
 }  // namespace
 
@@ -15,7 +17,7 @@ GameContext::GameContext() = default;
 
 GameContext::~GameContext() = default;
 
-GameContext& Ctx() { return *current; }
+GameContext& Ctx() { return *current.load(std::memory_order_acquire); }
 
 Shell& TheShell() {
   Shell* shell = Ctx().shell;
@@ -26,8 +28,12 @@ Shell& TheShell() {
   return *shell;
 }
 
-ScopedGameContext::ScopedGameContext() : previous_(current) { current = &context_; }
+ScopedGameContext::ScopedGameContext() : previous_(current.exchange(&context_)) {}
 
-ScopedGameContext::~ScopedGameContext() { current = previous_; }
+ScopedGameContext::~ScopedGameContext() { current.store(previous_); }
+
+ContextSwitch::ContextSwitch(GameContext& context) : previous_(current.exchange(&context)) {}
+
+ContextSwitch::~ContextSwitch() { current.store(previous_); }
 
 }  // namespace app

@@ -118,6 +118,19 @@ class ScopedGameContext {
   GameContext* previous_;
 };
 
+// Makes `context` the current one for the lifetime of the object: a second
+// game run on the frame thread beside the first (a replay watched in it).
+class ContextSwitch {
+ public:
+  explicit ContextSwitch(GameContext& context);
+  ~ContextSwitch();
+  ContextSwitch(const ContextSwitch&) = delete;
+  ContextSwitch& operator=(const ContextSwitch&) = delete;
+
+ private:
+  GameContext* previous_;
+};
+
 // Shorthands used all over the game.
 inline uint8_t GameState() { return Ctx().gameState.Get(); }
 inline void SetGameState(uint8_t state) { Ctx().gameState.Set(state); }

@@ -3,7 +3,11 @@
 // tests install a recording fake instead.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace app {
 
@@ -25,6 +29,16 @@ class Shell {
   virtual void ExitAndOpenPlayLink() = 0;
   // Ends the engine and closes the window.
   virtual void Exit() = 0;
+  // The replay file of the run that ended last, when it ended with `score`
+  // (the run a new high-score entry was made by); nothing when none was kept.
+  virtual std::optional<std::vector<uint8_t>> FinishedRunReplay(int32_t /*score*/) { return std::nullopt; }
+  // Plays the replay file at `path` (a player file) in the game, with
+  // `caption` (the entry's name, in the game font's code) beside "REPLAY",
+  // then comes back to the records screen. The empty text when it plays,
+  // else one line saying why not.
+  virtual std::string WatchReplay(const std::string& /*path*/, const std::string& /*caption*/) {
+    return "Replays cannot be watched here.";
+  }
 };
 
 // The installed shell. Game code runs only while one is installed: a call

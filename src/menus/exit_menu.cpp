@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "core/game_context.h"
+#include "core/record_replays.h"
 #include "core/music.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
@@ -107,7 +108,8 @@ void TExitMenu::Yes() {
       if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
       break;
     case app::gsRecordsResetConfirm:
-      ClearRecords(ctx.records);
+      // The kept replays go with the entries they were kept for.
+      if (ClearRecords(ctx.records)) DropRecordReplays();
       iPrintsHide();
       Hide();
       app::SetGameState(app::gsRecords);

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 
 #include "core/game_context.h"
 #include "core/music.h"
+#include "core/record_replays.h"
+#include "core/shell.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 #include "menus/typing.h"
@@ -111,6 +114,9 @@ void TRecordInputMenu::SaveRecord() {
       return;
     }
     ctx.records = table;
+    // The run's replay stays with its entry; the table is saved either way.
+    const auto replay = app::TheShell().FinishedRunReplay(entry.Score);
+    KeepRecordReplay(table, rank - 1, replay ? std::span<const uint8_t>(*replay) : std::span<const uint8_t>());
   }
   saveFailed_ = false;
   SetAddText(ctx.ActiveSettings, addText_);

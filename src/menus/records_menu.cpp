@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "core/game_context.h"
+#include "core/record_replays.h"
+#include "core/shell.h"
+#include "core/sprites.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 #include "online/score_server.h"
@@ -15,6 +18,14 @@ constexpr float kButtonW = 5, kButtonH = 2.5f, kButtonY = -8;
 constexpr float kClearX = -11, kViewX = -4;
 constexpr float kLineX = -10, kFirstLineY = 5, kLineStep = 1.05f, kLineScale = 0.4f;
 constexpr char kUnprintableMark = '?';
+// A row's place on the screen: the table picture's stripe, its line printed
+// across the middle.
+constexpr float kRowLeft = -15.16f, kRowRight = 1.16f, kRowHalfHeight = kLineStep / 2;
+constexpr float kRowLitScaleW = 10.2f, kRowLitScaleH = 0.65f;  // "data\RecordRow.png", 408 x 26 pixels
+constexpr float kNoteX = -10, kNoteY = -6.2f, kNoteScale = 0.3f;
+constexpr const char* kNoReplayNote = "THIS RUN KEPT NO REPLAY";
+
+float RowLineY(int row) { return kFirstLineY - kLineStep * static_cast<float>(row); }
 
 }  // namespace
 
@@ -25,16 +36,92 @@ void TRecordsMenu::Build() {
   view_ = CreatePicture("data\\PRMView.png", kButtonW, kButtonH, kViewX, kButtonY);
   clearLit_ = CreatePicture("data\\ARMClear.png", kButtonW, kButtonH, kClearX, kButtonY);
   viewLit_ = CreatePicture("data\\ARMView.png", kButtonW, kButtonH, kViewX, kButtonY);
+  rowLit_ = CreatePicture("data\\RecordRow.png", kRowLitScaleW, kRowLitScaleH, (kRowLeft + kRowRight) / 2, 0);
   item_ = kClear;
+  row_ = 0;
   clearLevel_ = 1;
   viewLevel_ = 0;
   SetHighlight(clearLit_, clearLevel_);
   SetHighlight(viewLit_, viewLevel_);
 }
 
-void TRecordsMenu::ShowSprites() { menus::ShowSprites({panel_, title_, clear_, view_, clearLit_, viewLit_}); }
+void TRecordsMenu::ShowSprites() {
+  menus::ShowSprites({panel_, title_, clear_, view_, clearLit_, viewLit_});
+  const TRecordsTable& records = app::Ctx().records;
+  const RecordReplayIndex index = LoadRecordReplayIndex();
+  for (int slot = 0; slot < kRecordCount; ++slot) replays_[slot] = RecordReplayPath(records, index, slot);
+  if (row_ != 0 && !RowHasReplay(row_)) row_ = 0;
+  note_.clear();
+  PlaceRowHighlight();
+}
 
-void TRecordsMenu::HideSprites() { menus::HideSprites({panel_, title_, clear_, view_, clearLit_, viewLit_}); }
+void TRecordsMenu::HideSprites() {
+  menus::HideSprites({panel_, title_, clear_, view_, clearLit_, viewLit_, rowLit_});
+}
+
+bool TRecordsMenu::RowHasReplay(int row) const { return row >= 1 && row <= kRecordCount && replays_[row - 1]; }
+
+void TRecordsMenu::PlaceRowHighlight() {
+  if (row_ == 0) {
+    iSpriteHide(rowLit_);
+    return;
+  }
+  app::SetSpriteLocation(rowLit_, (kRowLeft + kRowRight) / 2, RowLineY(row_));
+  iSpriteShow(rowLit_);
+}
+
+bool TRecordsMenu::MoveRow(bool up) {
+  bool any = false;
+  for (int row = 1; row <= kRecordCount; ++row) any = any || RowHasReplay(row);
+  if (!any) return false;
+  int row = row_ == 0 ? (up ? kRecordCount + 1 : 0) : row_;
+  do {
+    row += up ? -1 : 1;
+  } while (row >= 1 && row <= kRecordCount && !RowHasReplay(row));
+  row_ = row >= 1 && row <= kRecordCount ? row : 0;
+  note_.clear();
+  PlaceRowHighlight();
+  PlayClick(false);
+  return true;
+}
+
+int TRecordsMenu::RowAt(app::CursorPoint p) {
+  if (p.x <= kRowLeft || p.x >= kRowRight) return 0;
+  for (int row = 1; row <= kRecordCount; ++row) {
+    if (p.y < RowLineY(row) + kRowHalfHeight && p.y > RowLineY(row) - kRowHalfHeight) return row;
+  }
+  return 0;
+}
+
+bool TRecordsMenu::HoverRow(app::CursorPoint p) {
+  const int row = RowAt(p);
+  if (row == 0) return false;
+  if (!RowHasReplay(row)) {
+    note_ = kNoReplayNote;
+    return false;
+  }
+  note_.clear();
+  if (row == row_) return false;
+  row_ = row;
+  PlaceRowHighlight();
+  return true;
+}
+
+void TRecordsMenu::DropRow() {
+  row_ = 0;
+  note_.clear();
+  PlaceRowHighlight();
+}
+
+void TRecordsMenu::WatchRow() {
+  if (!RowHasReplay(row_)) return;
+  const TRecordEntry& entry = app::Ctx().records[row_ - 1];
+  const std::string name(reinterpret_cast<const char*>(entry.Name), std::min<size_t>(entry.NameLength, kMaxTextLength));
+  iSpriteHide(rowLit_);
+  note_ = app::TheShell().WatchReplay(*replays_[row_ - 1], name);
+  // It did not play: the table stays, and says why.
+  if (!note_.empty()) PlaceRowHighlight();
+}
 
 void TRecordsMenu::ToggleItem() {
   item_ = item_ == kClear ? kView : kClear;
@@ -64,7 +151,12 @@ void TRecordsMenu::Draw() {
   SetPrintColor(1, 1, 1);
   const TRecordsTable& records = app::Ctx().records;
   for (int i = 1; i <= kRecordCount; ++i) {
-    PrintText(Line(records[i - 1]), kLineX, kFirstLineY - kLineStep * static_cast<float>(i), kLineScale);
+    PrintText(Line(records[i - 1]), kLineX, RowLineY(i), kLineScale);
+  }
+  if (!note_.empty()) {
+    SetPrintColor(1, 0.8f, 0.2f);
+    PrintText(note_, kNoteX, kNoteY, kNoteScale);
+    SetPrintColor(1, 1, 1);
   }
   FadeHighlight(clearLit_, clearLevel_, item_ == kClear);
   FadeHighlight(viewLit_, viewLevel_, item_ == kView);

@@ -1,12 +1,17 @@
 // TRecordsMenu: the table of the ten best scores beside the main menu, with
 // buttons to clear it (after a confirmation) and to view the online table.
+// A row whose entry kept its run's replay can be picked (Up and Down, or the
+// pointer) and watched (Enter, or a click).
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine_link/engine_calls.h"
 #include "core/player_files.h"
+#include "core/pointer.h"
 
 namespace menus {
 
@@ -15,6 +20,7 @@ class TRecordsMenu {
   enum Item : uint8_t { kClear = 1, kView = 2 };
 
   void Build();
+  // Shows the table, with the replays its entries keep now.
   void ShowSprites();
   void HideSprites();
   // Any arrow key switches between the two buttons, with the click.
@@ -32,6 +38,23 @@ class TRecordsMenu {
   // Back to the main menu.
   void Leave();
 
+  // Rows are ranks 1..10; 0 is none (the buttons have the keys).
+  int row() const { return row_; }
+  bool RowHasReplay(int row) const;
+  // Up and Down: the next row with a replay above or below the one picked
+  // (none picked: the lowest, from the buttons); past the last one the
+  // buttons have the keys again. False when no row has a replay.
+  bool MoveRow(bool up);
+  // The pointer over the table: picks a row with a replay; over one without,
+  // says so. True when the picked row changed.
+  bool HoverRow(app::CursorPoint p);
+  // The row under the pointer, or 0.
+  static int RowAt(app::CursorPoint p);
+  // Plays the picked row's replay; a replay that cannot play says why.
+  void WatchRow();
+  // Forgets the picked row (the buttons' keys were used).
+  void DropRow();
+
   // One line of the table: the name right-aligned in 10 characters, seven
   // spaces, the score right-aligned in 6 digits.
   static std::string Line(const TRecordEntry& entry);
@@ -42,6 +65,11 @@ class TRecordsMenu {
   EHandle clear_ = 0, view_ = 0;          // plain buttons
   EHandle clearLit_ = 0, viewLit_ = 0;    // their highlights
   double clearLevel_ = 1, viewLevel_ = 0; // opacity of the highlights
+  EHandle rowLit_ = 0;                    // the picked row's highlight
+  int row_ = 0;                           // picked row, 1..10, or 0
+  std::array<std::optional<std::string>, kRecordCount> replays_{};  // each row's replay file
+  std::string note_;                      // a line under the table: why a row does not play
+  void PlaceRowHighlight();
 };
 
 }  // namespace menus

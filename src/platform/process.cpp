@@ -45,9 +45,10 @@ std::vector<std::string> RelaunchCommand() {
   return {std::move(path)};
 }
 
-bool RelaunchSelf() {
-  const std::vector<std::string> argv = RelaunchCommand();
+bool RelaunchSelf(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv = RelaunchCommand();
   if (argv.empty()) return false;
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
   return RunSpawner(argv, ExecutableFolder());
 }
 

@@ -20,6 +20,6 @@ std::vector<std::string> RelaunchCommand();
 // Starts the running executable again in the game folder, detached in a new
 // session with the same environment, through the same spawner as Shell::Open
 // (so a test's Shell::SetSpawner sees it). Returns whether it could be started.
-bool RelaunchSelf();
+bool RelaunchSelf(const std::vector<std::string>& arguments = {});
 
 }  // namespace platform

@@ -87,4 +87,6 @@ uint32_t GetTickCount() {
 
 void SetTickClock(TickClock* clock) { installedClock.store(clock, std::memory_order_release); }
 
+TickClock* InstalledTickClock() { return const_cast<TickClock*>(installedClock.load(std::memory_order_acquire)); }
+
 }  // namespace platform

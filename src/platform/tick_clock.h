@@ -78,5 +78,7 @@ uint32_t GetTickCount();
 // Installs the clock GetTickCount reads; nullptr restores the system clock.
 // The caller keeps ownership and must keep the clock alive while it is installed.
 void SetTickClock(TickClock* clock);
+// The installed clock (null: the system's).
+TickClock* InstalledTickClock();
 
 }  // namespace platform

@@ -90,6 +90,10 @@ void DrawQueryFrame(Canvas& c);
 void DrawOptionsPanel(Canvas& c);
 void DrawUnderline(Canvas& c);
 void DrawScoreTable(Canvas& c);
+// The highlight of the score table's picked row (the width of its stripes).
+void DrawScoreRowHighlight(Canvas& c);
+// The small caption over a replay being watched.
+void DrawReplayCaption(Canvas& c);
 // help_pages.cpp
 inline constexpr int kHelpPages = 8;
 void DrawHelpPage(Canvas& c, int page);           // 1..8

@@ -112,6 +112,8 @@ void AddStartupAndMenus(Builder& b) {
   b.Png("data/Options.png", 500, 400, DrawOptionsPanel);
   b.Png("data/Underline.png", 280, 2, DrawUnderline);
   b.Png("data/Table.png", 500, 350, DrawScoreTable);
+  b.Png("data/RecordRow.png", 408, 26, DrawScoreRowHighlight);
+  b.Png("data/Replay.png", 160, 40, DrawReplayCaption);
   b.File("data/_font/Haettenschweiler.wid", AssetKind::Font, [] { return MakeWidFont(GameFont::Display); });
   b.File("data/_fontl/Arial.wid", AssetKind::Font, [] { return MakeWidFont(GameFont::Plain); });
 }

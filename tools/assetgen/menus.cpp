@@ -231,4 +231,40 @@ void DrawScoreTable(Canvas& c) {
   }
 }
 
+// An amber glow round the row with a bright rim and a play mark at its
+// right end: the row plays when chosen.
+void DrawScoreRowHighlight(Canvas& c) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  RoundRectPath(cr, 1.5, 1.5, w - 3, h - 3, h * 0.3);
+  FillGradient(cr, 0, 0, w, 0,
+               {{0, Hex(0xffb02e, 0.10)}, {0.5, Hex(0xffb02e, 0.28)}, {1, Hex(0xffb02e, 0.10)}});
+  RoundRectPath(cr, 1.5, 1.5, w - 3, h - 3, h * 0.3);
+  SetColor(cr, WithAlpha(palette::kAmberLit, 0.85));
+  cairo_set_line_width(cr, 1.5);
+  cairo_stroke(cr);
+  const double cx = w - h * 0.55, cy = h / 2, r = h * 0.28;
+  cairo_move_to(cr, cx - r * 0.7, cy - r);
+  cairo_line_to(cr, cx + r, cy);
+  cairo_line_to(cr, cx - r * 0.7, cy + r);
+  cairo_close_path(cr);
+  FillOutlined(cr, palette::kAmberLit, 1);
+}
+
+// "REPLAY" on a dark plate, with a red light before it, as a recorder shows.
+void DrawReplayCaption(Canvas& c) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  RoundRectPath(cr, 2, 2, w - 4, h - 4, h * 0.25);
+  FillVertical(cr, 2, h - 2, Hex(0x2a2620, 0.85), Hex(0x141210, 0.85), true);
+  SetColor(cr, palette::kOutline);
+  cairo_set_line_width(cr, 2);
+  cairo_stroke(cr);
+  const double dot = h * 0.16, dotX = h * 0.45;
+  SoftBlob(cr, dotX, h / 2, dot * 2.2, dot * 2.2, Hex(0xff3020, 0.45));
+  EllipsePath(cr, dotX, h / 2, dot, dot);
+  FillOutlined(cr, Hex(0xff4030), 1);
+  Caption(cr, "REPLAY", (dotX + dot + w) / 2, h / 2, h * 0.62, w - dotX - dot - 14, true);
+}
+
 }  // namespace assetgen

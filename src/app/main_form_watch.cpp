@@ -1,0 +1,130 @@
+// The main form's side of watching a replay: starting it over the records
+// screen (or at start for a replay file), the watcher's keys and window
+// commands while it plays, and the way back.
+#include <cstdio>
+
+#include "app/main_form.h"
+#include "core/data_hash.h"
+#include "core/game_context.h"
+#include "core/music.h"
+#include "core/sprites.h"
+#include "engine_link/scan_codes.h"
+#include "menus/front_end.h"
+
+namespace app {
+namespace {
+
+constexpr const char* kReplayCaptionPicture = "data\\Replay.png";
+constexpr EngineVec kWatchNameAt{-9.9f, 10.9f, 0};
+constexpr EngineVec kWatchStateAt{-15.7f, 9.6f, 0};
+constexpr EngineVec kWatchTextScale{0.35f, 0.35f, 0};
+constexpr float kWatchTextSpacing = 0.1f;
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> TMainForm::FinishedRunReplay(int32_t score) {
+  return runObserver ? runObserver->FinishedRunReplay(score) : std::nullopt;
+}
+
+std::string TMainForm::WatchReplay(const std::string& path, const std::string& caption) {
+  if (watch_ || restarting_) return "A replay is already playing.";
+  if (!dataHash_) dataHash_ = HashDataFiles();
+  WatchableReplay watchable = ReadWatchableReplay(path, *dataHash_);
+  if (!watchable.replay) return watchable.why;
+  StartWatching(std::move(*watchable.replay), caption);
+  return {};
+}
+
+void TMainForm::WatchAtStart(Replay replay, std::string caption) {
+  watchAtStart_ = std::move(replay);
+  watchCaption_ = std::move(caption);
+  exitAfterWatch_ = true;
+}
+
+void TMainForm::StartWatching(Replay replay, std::string caption) {
+  GameContext& ctx = Ctx();
+  // A run's file still being written goes to disk before the player's files are set aside.
+  if (runObserver) runObserver->FinishWrites();
+  menus::TFrontEnd& menus = menus::Menus();
+  menus.mainMenu.Hide();
+  menus.recordsMenu.HideSprites();
+  iSpriteHide(ctx.res.menuBackground);
+  iSpriteHide(ctx.res.cursorSprite);
+  iPrintsHide();
+  StopMusic("");
+  if (watchCaptionSprite_ == 0) {
+    watchCaptionSprite_ = MakeSprite(
+        {.camera = 0, .textureFile = kReplayCaptionPicture, .scale = {4, 1}, .location = {-12.4f, 10.9f}, .priority = 1});
+  }
+  iSpriteShow(watchCaptionSprite_);
+  watchCaption_ = std::move(caption);
+  ReplayWatch::Host host;
+  host.camera = ctx.res.mainCamera;
+  host.mainFont = ctx.res.mainFont;
+  host.secondFont = ctx.res.secondFont;
+  host.soundOn = ctx.ActiveSettings.SoundOn;
+  host.musicOn = ctx.ActiveSettings.MusicOn;
+  host.printOverlay = [this] { PrintWatchOverlay(); };
+  watching_ = true;
+  watch_ = std::make_unique<ReplayWatch>(std::move(replay), std::move(host));
+  PrintWatchOverlay();
+}
+
+void TMainForm::PrintWatchOverlay() {
+  const GameContext& ctx = Ctx();
+  iPrintColorSet(1, 1, 1, 1);
+  iPrint(watchCaption_.c_str(), &kWatchNameAt, &kWatchTextScale, kWatchTextSpacing, ctx.res.mainFont);
+  if (watch_ && (watch_->Paused() || watch_->FastForward())) {
+    iPrintColorSet(1, 0.8f, 0.2f, 1);
+    iPrint(watch_->Paused() ? "PAUSED" : "X4", &kWatchStateAt, &kWatchTextScale, kWatchTextSpacing, ctx.res.mainFont);
+    iPrintColorSet(1, 1, 1, 1);
+  }
+}
+
+void TMainForm::WatchFrame() {
+  if (watchAtStart_) {
+    StartWatching(std::move(*watchAtStart_), std::move(watchCaption_));
+    watchAtStart_.reset();
+  }
+  const FrameInput viewer = CaptureFrameInput(TakeFrameCommands());
+  bool leave = false;
+  bool switchMode = false;
+  for (FrameCommand command : viewer.commands) {
+    leave = leave || command == FrameCommand::kCloseBox;
+    switchMode = switchMode || command == FrameCommand::kSwitchWindowMode;
+  }
+  // Alt+Enter, as in the game: the restart comes back to where the replay was watched from.
+  const bool alt = viewer.held[keys::kLeftAlt] || viewer.held[keys::kRightAlt];
+  switchMode = switchMode || (alt && viewer.pressed[keys::kEnter]);
+  const bool wasPaused = watch_->Paused(), wasFast = watch_->FastForward();
+  if (leave || switchMode || !watch_->Frame(viewer)) {
+    StopWatching();
+    if (switchMode) SwitchWindowMode();
+    return;
+  }
+  // The state line changes with the keys: the game's own texts stay as printed.
+  if (wasPaused != watch_->Paused() || wasFast != watch_->FastForward()) {
+    iPrintsHide();
+    PrintWatchOverlay();
+  }
+}
+
+void TMainForm::StopWatching() {
+  watch_.reset();
+  watching_ = false;
+  GameContext& ctx = Ctx();
+  iSpriteHide(watchCaptionSprite_);
+  iPrintsHide();
+  if (exitAfterWatch_) {
+    Exit();
+    return;
+  }
+  menus::TFrontEnd& menus = menus::Menus();
+  iSpriteShow(ctx.res.menuBackground);
+  menus.mainMenu.Show();
+  menus.recordsMenu.ShowSprites();
+  iSpriteShow(ctx.res.cursorSprite);
+  if (ctx.ActiveSettings.MusicOn) PlayMusic("1");
+}
+
+}  // namespace app
