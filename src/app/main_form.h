@@ -200,7 +200,7 @@ class TMainForm final : public Shell {
   std::optional<Replay> watchAtStart_;     // played once the engine has started (a replay file)
   bool exitAfterWatch_ = false;            // the game was started to play a replay file
   std::string watchCaption_;               // the name shown beside "REPLAY"
-  EHandle watchCaptionSprite_ = 0;
+  EHandle watchCaptionSprite_ = 0, watchPausedSprite_ = 0, watchFastSprite_ = 0;
   std::optional<Sha256> dataHash_;         // this game's data files, hashed once for watching
   // Last member: its thread posts to the frame tasks above, so it goes first.
   std::unique_ptr<services::TConnThrd> connThrd_;

@@ -14,11 +14,25 @@
 namespace app {
 namespace {
 
-constexpr const char* kReplayCaptionPicture = "data\\Replay.png";
-constexpr EngineVec kWatchNameAt{-9.9f, 10.9f, 0};
-constexpr EngineVec kWatchStateAt{-15.7f, 9.6f, 0};
+// Under the play screen's panel, over the scenery: the caption's plate
+// (400 x 40 pixels from x = 12, y = 130 of the frame), the name printed in
+// its room from x = 160 of the plate, the state of the watch beside it.
+constexpr float kCaptionY = 6.0f;
+constexpr EngineVec kWatchNameAt{-9.12f, kCaptionY, 0};
 constexpr EngineVec kWatchTextScale{0.35f, 0.35f, 0};
 constexpr float kWatchTextSpacing = 0.1f;
+
+EHandle MakeWatchPicture(const char* file, float scaleW, float x) {
+  return MakeSprite({.camera = 0, .textureFile = file, .scale = {scaleW, 1}, .location = {x, kCaptionY}, .priority = 1});
+}
+
+void ShowWhen(EHandle sprite, bool shown) {
+  if (shown) {
+    iSpriteShow(sprite);
+  } else {
+    iSpriteHide(sprite);
+  }
+}
 
 }  // namespace
 
@@ -53,8 +67,9 @@ void TMainForm::StartWatching(Replay replay, std::string caption) {
   iPrintsHide();
   StopMusic("");
   if (watchCaptionSprite_ == 0) {
-    watchCaptionSprite_ = MakeSprite(
-        {.camera = 0, .textureFile = kReplayCaptionPicture, .scale = {4, 1}, .location = {-12.4f, 10.9f}, .priority = 1});
+    watchCaptionSprite_ = MakeWatchPicture("data\\Replay.png", 10, -7.52f);
+    watchPausedSprite_ = MakeWatchPicture("data\\ReplayPaused.png", 3, 2.4f);
+    watchFastSprite_ = MakeWatchPicture("data\\ReplayFast.png", 3, 2.4f);
   }
   iSpriteShow(watchCaptionSprite_);
   watchCaption_ = std::move(caption);
@@ -74,11 +89,6 @@ void TMainForm::PrintWatchOverlay() {
   const GameContext& ctx = Ctx();
   iPrintColorSet(1, 1, 1, 1);
   iPrint(watchCaption_.c_str(), &kWatchNameAt, &kWatchTextScale, kWatchTextSpacing, ctx.res.mainFont);
-  if (watch_ && (watch_->Paused() || watch_->FastForward())) {
-    iPrintColorSet(1, 0.8f, 0.2f, 1);
-    iPrint(watch_->Paused() ? "PAUSED" : "X4", &kWatchStateAt, &kWatchTextScale, kWatchTextSpacing, ctx.res.mainFont);
-    iPrintColorSet(1, 1, 1, 1);
-  }
 }
 
 void TMainForm::WatchFrame() {
@@ -96,24 +106,20 @@ void TMainForm::WatchFrame() {
   // Alt+Enter, as in the game: the restart comes back to where the replay was watched from.
   const bool alt = viewer.held[keys::kLeftAlt] || viewer.held[keys::kRightAlt];
   switchMode = switchMode || (alt && viewer.pressed[keys::kEnter]);
-  const bool wasPaused = watch_->Paused(), wasFast = watch_->FastForward();
   if (leave || switchMode || !watch_->Frame(viewer)) {
     StopWatching();
     if (switchMode) SwitchWindowMode();
     return;
   }
-  // The state line changes with the keys: the game's own texts stay as printed.
-  if (wasPaused != watch_->Paused() || wasFast != watch_->FastForward()) {
-    iPrintsHide();
-    PrintWatchOverlay();
-  }
+  ShowWhen(watchPausedSprite_, watch_->Paused());
+  ShowWhen(watchFastSprite_, !watch_->Paused() && watch_->FastForward());
 }
 
 void TMainForm::StopWatching() {
   watch_.reset();
   watching_ = false;
   GameContext& ctx = Ctx();
-  iSpriteHide(watchCaptionSprite_);
+  for (EHandle sprite : {watchCaptionSprite_, watchPausedSprite_, watchFastSprite_}) iSpriteHide(sprite);
   iPrintsHide();
   if (exitAfterWatch_) {
     Exit();

@@ -92,8 +92,10 @@ void DrawUnderline(Canvas& c);
 void DrawScoreTable(Canvas& c);
 // The highlight of the score table's picked row (the width of its stripes).
 void DrawScoreRowHighlight(Canvas& c);
-// The small caption over a replay being watched.
+// The small caption over a replay being watched, with room for a name.
 void DrawReplayCaption(Canvas& c);
+// PAUSED or the fast-forward mark beside it.
+void DrawReplayState(Canvas& c, const std::string& caption);
 // help_pages.cpp
 inline constexpr int kHelpPages = 8;
 void DrawHelpPage(Canvas& c, int page);           // 1..8

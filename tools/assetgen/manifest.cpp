@@ -113,7 +113,9 @@ void AddStartupAndMenus(Builder& b) {
   b.Png("data/Underline.png", 280, 2, DrawUnderline);
   b.Png("data/Table.png", 500, 350, DrawScoreTable);
   b.Png("data/RecordRow.png", 408, 26, DrawScoreRowHighlight);
-  b.Png("data/Replay.png", 160, 40, DrawReplayCaption);
+  b.Png("data/Replay.png", 400, 40, DrawReplayCaption);
+  b.Png("data/ReplayPaused.png", 120, 40, [](Canvas& c) { DrawReplayState(c, "PAUSED"); });
+  b.Png("data/ReplayFast.png", 120, 40, [](Canvas& c) { DrawReplayState(c, "FAST x4"); });
   b.File("data/_font/Haettenschweiler.wid", AssetKind::Font, [] { return MakeWidFont(GameFont::Display); });
   b.File("data/_fontl/Arial.wid", AssetKind::Font, [] { return MakeWidFont(GameFont::Plain); });
 }

@@ -231,8 +231,8 @@ void DrawScoreTable(Canvas& c) {
   }
 }
 
-// An amber glow round the row with a bright rim and a play mark at its
-// right end: the row plays when chosen.
+// An amber glow round the row with a bright rim and a play mark at its left
+// end, before the medals: the row plays when chosen.
 void DrawScoreRowHighlight(Canvas& c) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
@@ -243,7 +243,7 @@ void DrawScoreRowHighlight(Canvas& c) {
   SetColor(cr, WithAlpha(palette::kAmberLit, 0.85));
   cairo_set_line_width(cr, 1.5);
   cairo_stroke(cr);
-  const double cx = w - h * 0.55, cy = h / 2, r = h * 0.28;
+  const double cx = h * 0.55, cy = h / 2, r = h * 0.28;
   cairo_move_to(cr, cx - r * 0.7, cy - r);
   cairo_line_to(cr, cx + r, cy);
   cairo_line_to(cr, cx - r * 0.7, cy + r);
@@ -251,20 +251,37 @@ void DrawScoreRowHighlight(Canvas& c) {
   FillOutlined(cr, palette::kAmberLit, 1);
 }
 
-// "REPLAY" on a dark plate, with a red light before it, as a recorder shows.
+// "REPLAY" on a dark plate, with a red light before it as a recorder shows,
+// and room on its right for the name the game prints there (from x = 160).
 void DrawReplayCaption(Canvas& c) {
   cairo_t* cr = c.cr();
   const double w = c.width(), h = c.height();
+  constexpr double kCaptionWidth = 150;
   RoundRectPath(cr, 2, 2, w - 4, h - 4, h * 0.25);
   FillVertical(cr, 2, h - 2, Hex(0x2a2620, 0.85), Hex(0x141210, 0.85), true);
   SetColor(cr, palette::kOutline);
   cairo_set_line_width(cr, 2);
   cairo_stroke(cr);
+  cairo_rectangle(cr, kCaptionWidth, 8, 2, h - 16);
+  SetColor(cr, WithAlpha(palette::kAmberDim, 0.6));
+  cairo_fill(cr);
   const double dot = h * 0.16, dotX = h * 0.45;
   SoftBlob(cr, dotX, h / 2, dot * 2.2, dot * 2.2, Hex(0xff3020, 0.45));
   EllipsePath(cr, dotX, h / 2, dot, dot);
   FillOutlined(cr, Hex(0xff4030), 1);
-  Caption(cr, "REPLAY", (dotX + dot + w) / 2, h / 2, h * 0.62, w - dotX - dot - 14, true);
+  Caption(cr, "REPLAY", (dotX + dot + kCaptionWidth) / 2, h / 2, h * 0.62, kCaptionWidth - dotX - dot - 12, true);
+}
+
+// What the watcher's keys have done to the replay: a small lit plate.
+void DrawReplayState(Canvas& c, const std::string& caption) {
+  cairo_t* cr = c.cr();
+  const double w = c.width(), h = c.height();
+  RoundRectPath(cr, 2, 2, w - 4, h - 4, h * 0.25);
+  FillVertical(cr, 2, h - 2, Hex(0x2a2620, 0.85), Hex(0x141210, 0.85), true);
+  SetColor(cr, WithAlpha(palette::kAmberLit, 0.8));
+  cairo_set_line_width(cr, 1.5);
+  cairo_stroke(cr);
+  Caption(cr, caption, w / 2, h / 2, h * 0.6, w - 20, true);
 }
 
 }  // namespace assetgen

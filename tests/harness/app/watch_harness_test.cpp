@@ -71,7 +71,7 @@ TEST_F(WatchHarness, PickedFromTheTableTheRunPlaysToItsRecordedEndAndTheTableRet
   ASSERT_TRUE(game.RunUntil([&] { return !game.form().Watching(); }, app::kWatchEndHoldFrames + 2));
   EXPECT_EQ(app::GameState(), app::gsRecords);
   EXPECT_TRUE(Shown(game, "data\\Table.png"));
-  EXPECT_EQ(LiveSprites(game), sprites + 1) << "only the caption stays, for the next replay";
+  EXPECT_EQ(LiveSprites(game), sprites + 3) << "only the captions stay, for the next replay";
   EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
 }
 
@@ -82,13 +82,26 @@ TEST_F(WatchHarness, EscLeavesAReplayAndTheWatchChangesNoPlayerFile) {
   ASSERT_TRUE(game.form().Watching());
   Press(game, 0x39);  // Space pauses
   EXPECT_TRUE(game.form().watch()->Paused());
-  EXPECT_TRUE(Printed(game, "PAUSED"));
+  EXPECT_TRUE(Shown(game, "data\\ReplayPaused.png"));
   game.Frame(30);
   Press(game, keys::kEscape);
   EXPECT_FALSE(game.form().Watching());
   EXPECT_EQ(app::GameState(), app::gsRecords);
   EXPECT_EQ(game.folder().Read("data/records.dat"), recordsBefore);
   EXPECT_EQ(game.folder().Read("data/settings.dat"), settingsBefore);
+}
+
+TEST_F(WatchHarness, AltEnterWhileWatchingRestartsIntoTheTable) {
+  const auto recordsBefore = game.folder().Read("data/records.dat");
+  Press(game, keys::kDown);
+  Press(game, keys::kEnter);
+  game.Frame(20);
+  Chord(game, {keys::kLeftAlt}, keys::kEnter);
+  EXPECT_FALSE(game.form().Watching());
+  EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2)) << "the restart is under way";
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsRecords);
+  EXPECT_EQ(game.folder().Read("data/records.dat"), recordsBefore);
+  EXPECT_EQ(game.folder().Read("data/settings.dat").at(0), 0) << "into the other window mode";
 }
 
 TEST_F(WatchHarness, ADamagedReplaySaysSoAndTheTableStays) {
