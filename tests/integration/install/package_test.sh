@@ -51,6 +51,10 @@ appstreamcli validate --no-net "$game/usr/share/metainfo/io.github.varnok.Varnok
   { cat "$work/as.txt"; fail "the AppStream metadata does not validate"; }
 desktop-file-validate "$game/usr/share/applications/varnok.desktop" || fail "the menu entry does not validate"
 grep -qx "Exec=/usr/games/varnok" "$game/usr/share/applications/varnok.desktop" || fail "the menu entry does not start /usr/games/varnok"
+desktop-file-validate "$game/usr/share/applications/varnok-replay.desktop" || fail "the replay entry does not validate"
+grep -qx "MimeType=application/x-varnok-replay;" "$game/usr/share/applications/varnok-replay.desktop" ||
+  fail "the replay entry does not open replays"
+grep -q 'glob pattern="\*.vreplay"' "$game/usr/share/mime/packages/varnok.xml" || fail "replay files have no type"
 scored_root="$work/scored-root"
 dpkg-deb -x "$scored_deb" "$work/scored-files"
 for page in "$game/usr/share/man/man6/varnok.6.gz" "$work/scored-files/usr/share/man/man8/scored.8.gz"; do

@@ -5,6 +5,8 @@
 // another version string do not fail them, a different run does.
 #include <cstdlib>
 
+#include "app/replay_watch.h"
+#include "engine_link/engine_calls.h"
 #include "replay_runs.h"
 
 namespace replay_test {
@@ -60,6 +62,27 @@ TEST_P(GoldenReplayTest, ReRunsInProcessToItsVerdict) {
   const std::optional<app::ReplayVerdict> verdict = app::RunReplay(*replay, why);
   ASSERT_TRUE(verdict) << why;
   EXPECT_EQ(app::VerdictJson(*replay, *verdict) + "\n", process_test::ReadText(verdictFile));
+}
+
+// Watched in the game, restarts and all, the run comes to the verifier's end.
+TEST_P(GoldenReplayTest, WatchedInTheGameEndsAsVerified) {
+  std::string why;
+  const std::optional<app::Replay> replay =
+      DecodeFile(kGoldenDir / (std::string(GetParam().name) + ".vreplay"), why);
+  ASSERT_TRUE(replay) << why;
+  InFolder inGame(dir_);
+  const std::optional<app::ReplayVerdict> verdict = app::RunReplay(*replay, why);
+  ASSERT_TRUE(verdict) << why;
+  engine::InstallNullEngine();
+  {
+    app::ReplayWatch watch(*replay, {});
+    for (size_t frame = 0; frame <= verdict->frames && !watch.End(); ++frame) watch.Frame({});
+    ASSERT_TRUE(watch.End()) << watch.Failure();
+    EXPECT_EQ(watch.End()->outcome, verdict->end.outcome);
+    EXPECT_EQ(watch.End()->score, verdict->end.score);
+    EXPECT_EQ(watch.End()->world, verdict->end.world);
+  }
+  engine::ResetEngineCalls();
 }
 
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenReplayTest, ::testing::ValuesIn(kGolden),
