@@ -18,14 +18,14 @@ namespace {
 
 // Writes a replay the way every player file is written (temporary file,
 // flush, rename); the folder is made first.
-bool WriteReplayFile(const char* file, const Replay& replay, SaveNotices& notices) {
+bool WriteReplayFile(const char* file, std::span<const uint8_t> bytes, SaveNotices& notices) {
   const std::string path = platform::PlayerFilePath(file);
   if (!platform::MemoryPlayerFiles::Holding(path)) {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
   }
   int error = 0;
-  if (platform::WriteFileAtomic(path, EncodeReplay(replay), &error)) return true;
+  if (platform::WriteFileAtomic(path, bytes, &error)) return true;
   notices.Tell(SavedFile::kReplay, path, error);
   return false;
 }
@@ -90,9 +90,11 @@ void ReplayRecorder::Finish(RunOutcome outcome) {
   WaitForWriter();
   StartHashingData();
   // Packing an hour of play takes a good part of a second: not on a frame.
-  writer_ = std::thread([replay = std::move(*replay_), hash = dataHash_, &notices = Ctx().saveNotices]() mutable {
+  writer_ = std::thread([replay = std::move(*replay_), hash = dataHash_, &notices = Ctx().saveNotices,
+                         &finished = finished_]() mutable {
     replay.dataHash = hash.get();
-    WriteReplayFile(kLastReplayFile, replay, notices);
+    finished = EncodeReplay(replay);
+    WriteReplayFile(kLastReplayFile, finished, notices);
     platform::RemoveFile(platform::PlayerFilePath(kRestartReplayFile));
   });
   replay_.reset();
@@ -108,7 +110,7 @@ bool ReplayRecorder::SaveForRestart() {
   }
   StartHashingData();
   replay_->dataHash = dataHash_.get();
-  return WriteReplayFile(kRestartReplayFile, *replay_, Ctx().saveNotices);
+  return WriteReplayFile(kRestartReplayFile, EncodeReplay(*replay_), Ctx().saveNotices);
 }
 
 void ReplayRecorder::ResumedAfterRestart() {
@@ -129,6 +131,12 @@ void ReplayRecorder::ResumedAfterRestart() {
   segment.seed = Ctx().random.seed();
   segment.startTicks = platform::GetTickCount();
   replay_->segments.push_back(std::move(segment));
+}
+
+std::string ReplayRecorder::FinishedRunFile(size_t maxBytes) {
+  WaitForWriter();
+  if (finished_.size() > maxBytes) return {};
+  return std::string(finished_.begin(), finished_.end());
 }
 
 void ReplayRecorder::ProcessEnding(bool restarting) {

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <future>
+#include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "app/run_observer.h"
@@ -32,6 +35,7 @@ class ReplayRecorder final : public RunObserver {
   void RunClearing() override;
   bool SaveForRestart() override;
   void ResumedAfterRestart() override;
+  std::string FinishedRunFile(size_t maxBytes) override;
 
   // The process ends (its window closed) with `restarting` when a
   // self-restart carries the game on. A run cut short is kept as ended; one
@@ -52,6 +56,7 @@ class ReplayRecorder final : public RunObserver {
   bool frameOfThisSegment_ = false;  // a frame of this process went into the recording
   std::shared_future<Sha256> dataHash_;  // worked out beside the first run's play
   std::thread writer_;             // packs and writes a finished run away from the frames
+  std::vector<uint8_t> finished_;  // the last finished run's file, as the writer packed it (read after joining it)
 };
 
 }  // namespace app

@@ -2,6 +2,9 @@
 // (the recorder while playing, the verifier while re-running a replay).
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "core/frame_input.h"
 
 namespace app {
@@ -25,6 +28,9 @@ class RunObserver {
   // This process was started by a self-restart and has read its files
   // (the game state, the seed): a run carried over goes on from here.
   virtual void ResumedAfterRestart() {}
+  // The replay file of the run that ended last, if it is no larger than
+  // `maxBytes`; empty otherwise. Waits for the file to be packed.
+  virtual std::string FinishedRunFile(size_t maxBytes) { return {}; }
 };
 
 }  // namespace app
