@@ -61,7 +61,7 @@ constexpr const char* kLayout2 = R"sql(
   CREATE TABLE IF NOT EXISTS verified_runs(
     run TEXT PRIMARY KEY,
     score_id BIGINT NOT NULL);
-  INSERT INTO meta(name, value) VALUES('forgotten_through', '0') ON CONFLICT(name) DO NOTHING;
+  INSERT INTO meta(name, value) VALUES('forgotten_through', '-1') ON CONFLICT(name) DO NOTHING;
   INSERT INTO meta(name, value) VALUES('layout', '2')
     ON CONFLICT(name) DO UPDATE SET value = EXCLUDED.value;
 )sql";
@@ -99,7 +99,7 @@ constexpr Statement kForget{"forget",
                             "WITH gone AS (DELETE FROM used_tickets WHERE p IN (SELECT p FROM used_tickets "
                             "WHERE issued < $1::bigint ORDER BY issued LIMIT $2::integer) RETURNING issued), "
                             "moved AS (UPDATE meta SET value = GREATEST(value::bigint, "
-                            "(SELECT COALESCE(MAX(issued), 0) FROM gone))::text WHERE name = 'forgotten_through') "
+                            "(SELECT COALESCE(MAX(issued), -1) FROM gone))::text WHERE name = 'forgotten_through') "
                             "SELECT COUNT(*) FROM gone",
                             2};
 constexpr Statement kFindSubmission{"find_submission",

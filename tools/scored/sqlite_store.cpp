@@ -51,7 +51,7 @@ constexpr const char* kLayout2 = R"sql(
   CREATE TABLE verified_runs(
     run TEXT PRIMARY KEY,
     score_id INTEGER NOT NULL);
-  INSERT OR REPLACE INTO meta(name, value) VALUES('forgotten_through', '0');
+  INSERT OR REPLACE INTO meta(name, value) VALUES('forgotten_through', '-1');
   INSERT OR REPLACE INTO meta(name, value) VALUES('layout', '2');
 )sql";
 
@@ -215,9 +215,9 @@ class SqliteStore final : public ScoreStore {
     int64_t deleted = 0;
     Transaction([&] {
       Statement newest(db_.get(),
-                       "SELECT MAX(issued) FROM (SELECT issued FROM used_tickets WHERE issued < ? ORDER BY issued LIMIT ?)");
+                       "SELECT COALESCE(MAX(issued), -1) FROM (SELECT issued FROM used_tickets WHERE issued < ? ORDER BY issued LIMIT ?)");
       newest.Bind(1, before).Bind(2, chunk);
-      const int64_t through = newest.Step() ? newest.Int(0) : 0;
+      const int64_t through = newest.Step() ? newest.Int(0) : -1;
       newest.Done();
       Statement(db_.get(),
                 "UPDATE meta SET value = CAST(MAX(CAST(value AS INTEGER), ?) AS TEXT) WHERE name = 'forgotten_through'")
@@ -385,7 +385,7 @@ class SqliteStore final : public ScoreStore {
 
   int64_t ForgottenThrough() {
     Statement read(db_.get(), "SELECT value FROM meta WHERE name = 'forgotten_through'");
-    const int64_t value = read.Step() ? read.Int(0) : 0;
+    const int64_t value = read.Step() ? read.Int(0) : -1;
     read.Done();
     return value;
   }
