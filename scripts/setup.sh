@@ -11,7 +11,7 @@ packages=(
   libcairo2-dev libvorbis-dev libogg-dev libjpeg62-turbo-dev libfreetype-dev
   fonts-dejavu-core fonts-dejavu-extra
   libcurl4-openssl-dev libzstd-dev
-  libboost-dev libsqlite3-dev libpq-dev libssl-dev
+  libboost-dev libsqlite3-dev libpq-dev libssl-dev libseccomp-dev
   xdg-utils
   dpkg-dev file
 )

@@ -399,6 +399,10 @@ bool TMainForm::ResumeScoreClient() {
   entry.name = menus::Menus().recordInput.name().substr(0, menus::kMaxTextLength);
   entry.addText = menus::AddTextOf(ctx.ActiveSettings).substr(0, menus::kMaxTextLength);
   entry.score = ctx.game ? ctx.game->Score() : 0;
+  // The run just entered in the table, for the server to verify.
+  if (const auto replay = FinishedRunReplay(entry.score); replay && replay->size() <= services::kMaxReplayUploadBytes) {
+    entry.replay.assign(replay->begin(), replay->end());
+  }
   return connThrd_->Resume(IdHTTP1, services::ScoreServer(), std::move(entry));
 }
 

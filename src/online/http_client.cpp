@@ -70,4 +70,37 @@ std::optional<std::string> TCurlHttpClient::Get(const std::string& url) {
   return std::move(transfer.body);
 }
 
+int TCurlHttpClient::Post(const std::string& url, const std::string& contentType, const std::string& body) {
+  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  if (!curl || aborted_) return 0;
+  Transfer transfer;
+  transfer.limit = limits_.maxReplyBytes;
+  transfer.aborted = &aborted_;
+  CURL* c = curl.get();
+  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http");
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(c, CURLOPT_POST, 1L);
+  curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.data());
+  curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  const std::string type = "Content-Type: " + contentType;
+  curl_slist* headers = curl_slist_append(nullptr, type.c_str());
+  // No "Expect: 100-continue" pause: the body is small.
+  headers = curl_slist_append(headers, "Expect:");
+  curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeout.count()));
+  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTimeout.count()));
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Collect);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_USERAGENT, "Varnok");
+  long status = 0;
+  if (curl_easy_perform(c) == CURLE_OK) curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  curl_slist_free_all(headers);
+  return static_cast<int>(status);
+}
+
 }  // namespace services

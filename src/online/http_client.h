@@ -17,7 +17,9 @@ class THttpClient {
   // The body of a 2xx reply to a GET of `url`; nothing on a refused or lost
   // connection, a time-out, an HTTP error status or an oversized reply.
   virtual std::optional<std::string> Get(const std::string& url) = 0;
-  // Asks a Get running on another thread to give up soon (the game is closing).
+  // POSTs `body` as `contentType`; the reply's HTTP status, 0 when none came.
+  virtual int Post(const std::string& url, const std::string& contentType, const std::string& body) { return 0; }
+  // Asks a Get or Post running on another thread to give up soon (the game is closing).
   virtual void Abort() {}
 };
 
@@ -33,6 +35,7 @@ class TCurlHttpClient final : public THttpClient {
  public:
   explicit TCurlHttpClient(HttpLimits limits = {});
   std::optional<std::string> Get(const std::string& url) override;
+  int Post(const std::string& url, const std::string& contentType, const std::string& body) override;
   void Abort() override { aborted_ = true; }
 
  private:

@@ -26,17 +26,48 @@ std::string Url(const std::string& server, const std::string& pathAndQuery) {
 
 }  // namespace
 
-SubmissionOutcome RunScoreSequence(THttpClient& http, const std::string& server, const ScoreEntry& entry) {
+SubmissionOutcome RunScoreSequence(THttpClient& http, const std::string& server, const ScoreEntry& entry,
+                                   std::string* acknowledged) {
   const std::string reply = http.Get(Url(server, kVersionQuery)).value_or(std::string());
   if (!ReplyAccepted(reply)) return SubmissionOutcome::kRefused;
-  const std::string payload = BuildPayload(entry.name, entry.score, PValueFromReply(reply), entry.addText);
-  // The server's answer to the submission is not ours to judge.
-  (void)http.Get(Url(server, kSubmissionQuery + EncodePayload(payload)));
+  const std::string p = PValueFromReply(reply);
+  const std::string payload = BuildPayload(entry.name, entry.score, p, entry.addText);
+  // The server's answer to the submission is not ours to judge; it only
+  // says whether a replay may follow.
+  const auto answer = http.Get(Url(server, kSubmissionQuery + EncodePayload(payload)));
+  if (acknowledged && answer && ReplyAccepted(*answer)) *acknowledged = p;
   return SubmissionOutcome::kSent;
 }
 
-TConnThrd::TConnThrd(std::function<void(Task)> post, Task onRefused, Task onSent)
-    : post_(std::move(post)), onRefused_(std::move(onRefused)), onSent_(std::move(onSent)) {}
+bool UploadReplay(THttpClient& http, const std::string& server, const std::string& p, const std::string& replay,
+                  const UploadRetry& retry, const std::function<bool(std::chrono::milliseconds)>& pause) {
+  // The p value came from the server's reply: only its plain characters go into the address.
+  for (char c : p) {
+    const bool plain = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
+    if (!plain) return false;
+  }
+  if (p.empty() || replay.empty() || replay.size() > kMaxReplayUploadBytes) return false;
+  auto wait = retry.firstPause;
+  for (int attempt = 0; attempt < retry.tries; ++attempt) {
+    if (attempt > 0) {
+      if (!pause(wait)) return false;
+      wait *= 2;
+    }
+    const int status = http.Post(Url(server, kReplayUploadPath + p), kReplayContentType, replay);
+    if (status >= 200 && status < 300) return true;
+    // Another answer will not change by asking again (no such submission, too large, …).
+    if (status != 0 && status != 429 && status < 500) return false;
+  }
+  return false;
+}
+
+TConnThrd::TConnThrd(std::function<void(Task)> post, Task onRefused, Task onSent, UploadRetry retry)
+    : post_(std::move(post)), onRefused_(std::move(onRefused)), onSent_(std::move(onSent)), retry_(retry) {}
+
+bool TConnThrd::PauseUpload(std::chrono::milliseconds pause) {
+  std::unique_lock lock(mutex_);
+  return !wake_.wait_for(lock, pause, [this] { return stopping_ || pending_.has_value(); });
+}
 
 TConnThrd::~TConnThrd() {
   {
@@ -75,11 +106,24 @@ void TConnThrd::Loop() {
     pending_.reset();
     running_ = request.http;
     lock.unlock();
-    const SubmissionOutcome outcome = RunScoreSequence(*request.http, request.server, request.entry);
+    std::string acknowledged;
+    const SubmissionOutcome outcome = RunScoreSequence(*request.http, request.server, request.entry, &acknowledged);
+    lock.lock();
+    if (stopping_) {
+      running_.reset();
+      return;
+    }
+    post_(outcome == SubmissionOutcome::kSent ? onSent_ : onRefused_);
+    if (acknowledged.empty() || request.entry.replay.empty()) {
+      running_.reset();
+      continue;
+    }
+    // After the answer the player sees: the replay, for the server to verify.
+    lock.unlock();
+    UploadReplay(*request.http, request.server, acknowledged, request.entry.replay, retry_,
+                 [this](std::chrono::milliseconds pause) { return PauseUpload(pause); });
     lock.lock();
     running_.reset();
-    if (stopping_) return;
-    post_(outcome == SubmissionOutcome::kSent ? onSent_ : onRefused_);
   }
 }
 

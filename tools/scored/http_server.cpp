@@ -1,5 +1,7 @@
 #include "http_server.h"
 
+#include "replay_sandbox.h"
+
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -101,8 +103,34 @@ class Session : public std::enable_shared_from_this<Session> {
   void Read() {
     parser_.emplace();
     parser_->header_limit(static_cast<std::uint32_t>(server_->limits.maxHeaderBytes));
+    parser_->body_limit(kMaxReplayUploadBytes);
     stream_.expires_after(served_ == 0 ? server_->limits.requestTime : server_->limits.keepAliveIdle);
+    http::async_read_header(stream_, buffer_, *parser_,
+                            beast::bind_front_handler(&Session::OnHeader, shared_from_this()));
+  }
+
+  // Only a POST of a replay has a body worth reading; anything else with
+  // one is answered before its body is read.
+  void OnHeader(beast::error_code error, std::size_t bytes) {
+    if (error) return OnRead(error, bytes);
+    const auto& request = parser_->get();
+    const bool hasBody = parser_->chunked() || parser_->content_length().value_or(0) > 0;
+    const bool post = request.method() == http::verb::post;
+    if (request.method() != http::verb::get && !post) return RefuseRequest(405, "ERR only GET\n");
+    if (post && request.target().substr(0, 12) != "/cgi/replay?") return RefuseRequest(405, "ERR only GET\n");
+    if (!post && hasBody) return RefuseRequest(400, "ERR bad request\n");
+    if (parser_->is_done()) return OnRead({}, bytes);
+    stream_.expires_after(server_->limits.uploadTime);
     http::async_read(stream_, buffer_, *parser_, beast::bind_front_handler(&Session::OnRead, shared_from_this()));
+  }
+
+  void RefuseRequest(int status, const char* body) {
+    Reply reply;
+    reply.status = status;
+    reply.body = body;
+    if (status == 405) reply.headers.emplace_back("Allow", "GET");
+    keepAlive_ = false;
+    Write(std::move(reply));
   }
 
   void OnRead(beast::error_code error, std::size_t) {
@@ -119,16 +147,14 @@ class Session : public std::enable_shared_from_this<Session> {
       return Write(std::move(reply));
     }
     ++served_;
-    const auto& request = parser_->get();
+    auto& request = parser_->get();
     keepAlive_ = request.keep_alive() && served_ < server_->limits.maxRequestsPerConnection;
-    if (request.method() != http::verb::get) {
-      Reply reply;
-      reply.status = 405;
-      reply.body = "ERR only GET\n";
-      reply.headers.emplace_back("Allow", "GET");
-      return Write(std::move(reply));
-    }
-    HttpRequest forward{std::string(request.target()), peer_, {}};
+    HttpRequest forward;
+    forward.target = std::string(request.target());
+    forward.peer = peer_;
+    forward.post = request.method() == http::verb::post;
+    forward.contentType = std::string(request[http::field::content_type]);
+    forward.body = std::move(request.body());
     for (auto [field, end] = request.equal_range("X-Forwarded-For"); field != end; ++field) {
       if (!forward.forwardedFor.empty()) forward.forwardedFor += ',';
       forward.forwardedFor += std::string_view(field->value().data(), field->value().size());
@@ -170,7 +196,7 @@ class Session : public std::enable_shared_from_this<Session> {
   const std::string peer_, client_;
   const bool counted_;  // counts toward its client's cap
   beast::flat_buffer buffer_;
-  std::optional<http::request_parser<http::empty_body>> parser_;
+  std::optional<http::request_parser<http::string_body>> parser_;
   http::response<http::string_body> response_;
   int served_ = 0;
   bool keepAlive_ = false;

@@ -6,8 +6,9 @@
 // trickling a byte at a time is cut off all the same), a short idle time
 // between kept-alive requests, and a cap on its requests. Connections are
 // counted per client and in all; one beyond either cap is answered at once
-// (429 or 503) and closed, without reading it. Only GET is served; a
-// request with a body, a header block over the limit or anything the
+// (429 or 503) and closed, without reading it. GET is served, and POST of a
+// replay (a body up to the upload cap, 413 beyond, refused before it is
+// read); a GET with a body, a header block over the limit or anything the
 // parser refuses gets an error reply and the connection is closed.
 #pragma once
 
@@ -26,6 +27,7 @@ struct HttpLimits {
   std::chrono::milliseconds requestTime{4000};    // a whole request, from the connection's opening
   std::chrono::milliseconds keepAliveIdle{2000};  // the whole next request on a kept-alive connection
   std::chrono::milliseconds replyTime{5000};      // a whole reply
+  std::chrono::milliseconds uploadTime{10000};    // a POST's body, from the end of its headers
   int maxConnections = 1000;                      // in all
   int maxPerClient = 16;                          // per client (trusted proxies are not counted)
   int maxRequestsPerConnection = 100;
@@ -36,6 +38,9 @@ struct HttpRequest {
   std::string target;        // path and query, as sent
   std::string peer;          // the address the connection comes from
   std::string forwardedFor;  // the X-Forwarded-For values, joined by ","
+  bool post = false;         // a POST (else a GET)
+  std::string contentType;
+  std::string body;
 };
 
 struct ListenError : std::runtime_error {

@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,8 @@ namespace scored {
 namespace {
 
 constexpr size_t kKeyBytes = 32;
+// A connection idle longer than this is checked before it is used.
+constexpr auto kIdleCheck = std::chrono::seconds(1);
 // Servers starting together set up the layout one after the other.
 constexpr const char* kLayoutLock = "SELECT pg_advisory_xact_lock(7264512301)";
 
@@ -36,29 +39,108 @@ constexpr const char* kLayout1 = R"sql(
     ON CONFLICT(name) DO UPDATE SET value = EXCLUDED.value;
 )sql";
 
+// Layout 2: replays, their verification jobs and verdicts, the client of
+// each score, and the newest p value forgotten.
+constexpr const char* kLayout2 = R"sql(
+  ALTER TABLE scores ADD COLUMN IF NOT EXISTS p TEXT;
+  ALTER TABLE scores ADD COLUMN IF NOT EXISTS client TEXT NOT NULL DEFAULT '';
+  ALTER TABLE scores ADD COLUMN IF NOT EXISTS verdict INTEGER NOT NULL DEFAULT 0;
+  CREATE INDEX IF NOT EXISTS scores_p ON scores(p);
+  CREATE INDEX IF NOT EXISTS scores_verified ON scores(score DESC, id) WHERE verdict = 2;
+  CREATE INDEX IF NOT EXISTS scores_rank ON scores((verdict = 2) DESC, score DESC, id);
+  CREATE INDEX IF NOT EXISTS scores_client ON scores(client, score DESC, id) WHERE verdict <> 2;
+  CREATE TABLE IF NOT EXISTS replays(
+    score_id BIGINT PRIMARY KEY REFERENCES scores(id) ON DELETE CASCADE,
+    bytes BYTEA NOT NULL);
+  CREATE TABLE IF NOT EXISTS jobs(
+    score_id BIGINT PRIMARY KEY REFERENCES scores(id) ON DELETE CASCADE,
+    lease_until BIGINT NOT NULL DEFAULT 0,
+    token TEXT NOT NULL DEFAULT '',
+    attempts INTEGER NOT NULL DEFAULT 0);
+  CREATE INDEX IF NOT EXISTS jobs_lease ON jobs(lease_until);
+  CREATE TABLE IF NOT EXISTS verified_runs(
+    run TEXT PRIMARY KEY,
+    score_id BIGINT NOT NULL);
+  INSERT INTO meta(name, value) VALUES('forgotten_through', '-1') ON CONFLICT(name) DO NOTHING;
+  INSERT INTO meta(name, value) VALUES('layout', '2')
+    ON CONFLICT(name) DO UPDATE SET value = EXCLUDED.value;
+)sql";
+
+// Leases are timed by the database's clock, the one clock every server on it shares.
+#define VARNOK_DB_NOW "EXTRACT(EPOCH FROM clock_timestamp())::bigint"
+
 struct Statement {
   const char* name;
   const char* sql;
   int params;
 };
 constexpr Statement kUseTicket{"use_ticket",
-                               "WITH used AS (INSERT INTO used_tickets(p, issued) VALUES($1, $2::bigint) "
+                               "WITH used AS (INSERT INTO used_tickets(p, issued) SELECT $1, $2::bigint "
+                               "WHERE $2::bigint > (SELECT value::bigint FROM meta WHERE name = 'forgotten_through') "
                                "ON CONFLICT(p) DO NOTHING RETURNING 1) "
-                               "INSERT INTO scores(name, add_text, score, sent) "
-                               "SELECT $3::bytea, $4::bytea, $5::integer, $6::bigint FROM used",
-                               6};
-constexpr Statement kBest{"best", "SELECT name, add_text, score FROM scores ORDER BY score DESC, id LIMIT $1::integer",
+                               "INSERT INTO scores(name, add_text, score, sent, p, client) "
+                               "SELECT $3::bytea, $4::bytea, $5::integer, $6::bigint, $1, $7 FROM used",
+                               7};
+constexpr Statement kBest{"best",
+                          "SELECT name, add_text, score, id, verdict FROM scores ORDER BY score DESC, id "
+                          "LIMIT $1::integer",
                           1};
+constexpr Statement kBestVerified{"best_verified",
+                                  "SELECT name, add_text, score, id, verdict FROM scores WHERE verdict = 2 "
+                                  "ORDER BY score DESC, id LIMIT $1::integer",
+                                  1};
 constexpr Statement kCount{"count", "SELECT COUNT(*) FROM scores", 0};
 constexpr Statement kPrune{"prune",
                            "DELETE FROM scores WHERE id IN "
-                           "(SELECT id FROM scores ORDER BY score DESC, id LIMIT $1::integer OFFSET $2::bigint)",
+                           "(SELECT id FROM scores ORDER BY (verdict = 2) DESC, score DESC, id "
+                           "LIMIT $1::integer OFFSET $2::bigint)",
                            2};
 constexpr Statement kForget{"forget",
-                            "DELETE FROM used_tickets WHERE p IN "
-                            "(SELECT p FROM used_tickets WHERE issued < $1::bigint LIMIT $2::integer)",
+                            "WITH gone AS (DELETE FROM used_tickets WHERE p IN (SELECT p FROM used_tickets "
+                            "WHERE issued < $1::bigint ORDER BY issued LIMIT $2::integer) RETURNING issued), "
+                            "moved AS (UPDATE meta SET value = GREATEST(value::bigint, "
+                            "(SELECT COALESCE(MAX(issued), -1) FROM gone))::text WHERE name = 'forgotten_through') "
+                            "SELECT COUNT(*) FROM gone",
                             2};
-constexpr Statement kAll[] = {kUseTicket, kBest, kCount, kPrune, kForget};
+constexpr Statement kFindSubmission{"find_submission",
+                                    "SELECT id, verdict FROM scores WHERE p = $1 AND sent >= $2::bigint FOR UPDATE", 2};
+constexpr Statement kAddReplay{"add_replay",
+                               "WITH r AS (INSERT INTO replays(score_id, bytes) VALUES($1::bigint, $2::bytea)), "
+                               "j AS (INSERT INTO jobs(score_id) VALUES($1::bigint)) "
+                               "UPDATE scores SET verdict = 1 WHERE id = $1::bigint",
+                               2};
+constexpr Statement kClaim{"claim",
+                           "WITH picked AS (SELECT score_id FROM jobs WHERE lease_until < " VARNOK_DB_NOW
+                           " ORDER BY score_id LIMIT 1 FOR UPDATE SKIP LOCKED) "
+                           "UPDATE jobs j SET lease_until = " VARNOK_DB_NOW " + $1::integer, token = $2, "
+                           "attempts = j.attempts + 1 FROM picked WHERE j.score_id = picked.score_id "
+                           "RETURNING j.score_id, (SELECT score FROM scores WHERE id = j.score_id), "
+                           "(SELECT bytes FROM replays WHERE score_id = j.score_id), j.attempts",
+                           2};
+constexpr Statement kRenew{"renew",
+                           "UPDATE jobs SET lease_until = " VARNOK_DB_NOW " + $3::integer "
+                           "WHERE score_id = $1::bigint AND token = $2",
+                           3};
+constexpr Statement kEndJob{"end_job", "DELETE FROM jobs WHERE score_id = $1::bigint AND token = $2", 2};
+constexpr Statement kClaimRun{"claim_run",
+                              "INSERT INTO verified_runs(run, score_id) VALUES($1, $2::bigint) "
+                              "ON CONFLICT(run) DO NOTHING",
+                              2};
+constexpr Statement kSetVerdict{"set_verdict",
+                                "UPDATE scores SET verdict = $1::integer WHERE id = $2::bigint AND verdict = 1", 2};
+constexpr Statement kDropReplay{"drop_replay", "DELETE FROM replays WHERE score_id = $1::bigint", 1};
+constexpr Statement kVerifiedReplay{"verified_replay",
+                                    "SELECT r.bytes FROM replays r JOIN scores s ON s.id = r.score_id "
+                                    "WHERE r.score_id = $1::bigint AND s.verdict = 2",
+                                    1};
+constexpr Statement kDropUnverified{"drop_unverified",
+                                    "DELETE FROM scores WHERE id IN (SELECT id FROM scores WHERE client = $1 "
+                                    "AND verdict <> 2 ORDER BY score DESC, id OFFSET $2::bigint)",
+                                    2};
+constexpr Statement kAll[] = {kUseTicket,   kBest,     kBestVerified, kCount,      kPrune,
+                              kForget,      kFindSubmission, kAddReplay, kClaim, kRenew,
+                              kEndJob,      kClaimRun, kSetVerdict,   kDropReplay, kVerifiedReplay,
+                              kDropUnverified};
 
 class Result {
  public:
@@ -161,7 +243,8 @@ class PostgresStore final : public ScoreStore {
           .Bytes(entry.submission.name)
           .Bytes(entry.submission.addText)
           .Int(entry.submission.score)
-          .Int(entry.sent);
+          .Int(entry.sent)
+          .Text(entry.client);
       queued = PQsendQueryPrepared(conn_, kUseTicket.name, params.Count(), params.Values(), params.Lengths(),
                                    params.Formats(), 1) == 1;
     }
@@ -210,14 +293,15 @@ class PostgresStore final : public ScoreStore {
     return stored;
   }
 
-  std::vector<ScoreRow> Best(int limit) override {
+  std::vector<ScoreRow> Best(int limit, bool verifiedOnly) override {
     EnsureConnected();
     Params params;
     params.Int(limit);
-    const Result result = Run(kBest, params, PGRES_TUPLES_OK);
+    const Result result = Run(verifiedOnly ? kBestVerified : kBest, params, PGRES_TUPLES_OK);
     std::vector<ScoreRow> rows;
     for (int row = 0; row < result.Rows(); ++row) {
-      rows.push_back({result.Bytes(row, 0), result.Bytes(row, 1), static_cast<int32_t>(result.Int(row, 2))});
+      rows.push_back({result.Bytes(row, 0), result.Bytes(row, 1), static_cast<int32_t>(result.Int(row, 2)),
+                      result.Int(row, 3), static_cast<Verdict>(result.Int(row, 4))});
     }
     return rows;
   }
@@ -240,7 +324,90 @@ class PostgresStore final : public ScoreStore {
     EnsureConnected();
     Params params;
     params.Int(before).Int(chunk);
-    return Run(kForget, params, PGRES_COMMAND_OK).Changed();
+    const Result result = Run(kForget, params, PGRES_TUPLES_OK);
+    return result.Rows() == 1 ? result.Int(0, 0) : 0;
+  }
+
+  AttachOutcome AttachReplay(const std::string& p, const std::string& replay, int64_t notBefore) override {
+    EnsureConnected();
+    AttachOutcome outcome = AttachOutcome::kNoSubmission;
+    Transaction([&] {
+      Params find;
+      find.Text(p).Int(notBefore);
+      const Result found = Run(kFindSubmission, find, PGRES_TUPLES_OK);
+      if (found.Rows() != 1) return;
+      if (static_cast<Verdict>(found.Int(0, 1)) != Verdict::kNone) {
+        outcome = AttachOutcome::kAlready;
+        return;
+      }
+      Params add;
+      add.Int(found.Int(0, 0)).Bytes(replay);
+      Run(kAddReplay, add, PGRES_COMMAND_OK);
+      outcome = AttachOutcome::kQueued;
+    });
+    return outcome;
+  }
+
+  std::optional<Job> ClaimJob(int leaseSeconds, const std::string& token) override {
+    EnsureConnected();
+    Params params;
+    params.Int(leaseSeconds).Text(token);
+    const Result result = Run(kClaim, params, PGRES_TUPLES_OK);
+    if (result.Rows() != 1) return std::nullopt;
+    return Job{result.Int(0, 0), static_cast<int32_t>(result.Int(0, 1)), result.Bytes(0, 2),
+               static_cast<int>(result.Int(0, 3))};
+  }
+
+  bool RenewLease(int64_t scoreId, const std::string& token, int leaseSeconds) override {
+    EnsureConnected();
+    Params params;
+    params.Int(scoreId).Text(token).Int(leaseSeconds);
+    return Run(kRenew, params, PGRES_COMMAND_OK).Changed() == 1;
+  }
+
+  std::optional<Verdict> FinishJob(int64_t scoreId, const std::string& token, Verdict verdict,
+                                   const std::string& run) override {
+    EnsureConnected();
+    std::optional<Verdict> given;
+    Transaction([&] {
+      Params end;
+      end.Int(scoreId).Text(token);
+      if (Run(kEndJob, end, PGRES_COMMAND_OK).Changed() != 1) return;
+      if (verdict == Verdict::kVerified) {
+        Params claim;
+        claim.Text(run).Int(scoreId);
+        // A copy of a run that another score holds.
+        if (Run(kClaimRun, claim, PGRES_COMMAND_OK).Changed() != 1) verdict = Verdict::kRejected;
+      }
+      Params set;
+      set.Int(static_cast<int>(verdict)).Int(scoreId);
+      Run(kSetVerdict, set, PGRES_COMMAND_OK);
+      if (verdict != Verdict::kVerified) {
+        Params drop;
+        drop.Int(scoreId);
+        Run(kDropReplay, drop, PGRES_COMMAND_OK);
+      }
+      given = verdict;
+    });
+    return given;
+  }
+
+  std::optional<std::string> VerifiedReplay(int64_t scoreId) override {
+    EnsureConnected();
+    Params params;
+    params.Int(scoreId);
+    const Result result = Run(kVerifiedReplay, params, PGRES_TUPLES_OK);
+    if (result.Rows() != 1) return std::nullopt;
+    return result.Bytes(0, 0);
+  }
+
+ protected:
+  void DropUnverifiedBeyond(const std::string& client, int keep) override {
+    if (client.empty()) return;
+    EnsureConnected();
+    Params params;
+    params.Text(client).Int(keep);
+    Run(kDropUnverified, params, PGRES_COMMAND_OK);
   }
 
  private:
@@ -258,7 +425,16 @@ class PostgresStore final : public ScoreStore {
 
   // A connection lost since the last call (the server restarted, the
   // network dropped) is made again once; StoreError when that fails too.
+  // libpq sees a dead connection only when it is used: one idle for a while
+  // is tried first, so the next batch after a database restart goes to a
+  // new connection instead of failing on the old one.
   void EnsureConnected() {
+    const auto now = std::chrono::steady_clock::now();
+    if (PQstatus(conn_) == CONNECTION_OK && !broken_ && now - lastUse_ > kIdleCheck) {
+      const Result ping(PQexec(conn_, "SELECT 1"));
+      if (PQresultStatus(ping.get()) != PGRES_TUPLES_OK) broken_ = true;
+    }
+    lastUse_ = now;
     if (PQstatus(conn_) == CONNECTION_OK && !broken_) return;
     broken_ = false;
     PQreset(conn_);
@@ -326,6 +502,7 @@ class PostgresStore final : public ScoreStore {
                        std::to_string(kStoreLayout) + ")");
     }
     if (layout < 1) Execute(kLayout1);
+    if (layout < 2) Execute(kLayout2);
     const std::string key = RandomHex(kKeyBytes);
     const char* values[] = {key.c_str()};
     Check(Result(PQexecParams(conn_,
@@ -341,6 +518,7 @@ class PostgresStore final : public ScoreStore {
   std::string uri_;
   PGconn* conn_ = nullptr;
   bool broken_ = false;  // out of step with the server: made again before the next use
+  std::chrono::steady_clock::time_point lastUse_ = std::chrono::steady_clock::now();
   std::string key_;
 };
 

@@ -14,8 +14,8 @@ constexpr auto kRetryPause = std::chrono::milliseconds(200);
 
 }  // namespace
 
-ScoreKeeper::ScoreKeeper(const OpenFn& open, RenderFn render, KeeperOptions options)
-    : render_(std::move(render)), options_(options), writerStore_(open()), maintainStore_(open()) {
+ScoreKeeper::ScoreKeeper(const OpenFn& open, RenderFn render, KeeperOptions options, JsonFn json)
+    : render_(std::move(render)), json_(std::move(json)), options_(options), writerStore_(open()), maintainStore_(open()) {
   ticketKey_ = writerStore_->TicketKey();
   RefreshTable();
   writer_ = std::thread([this] { WriteLoop(); });
@@ -32,6 +32,92 @@ ScoreKeeper::~ScoreKeeper() {
   writer_.join();
   maintainer_.join();
   for (Pending& pending : queue_) pending.done(SubmitOutcome::kUnavailable);
+  for (PendingUpload& upload : uploads_) upload.done(UploadOutcome::kUnavailable);
+  for (PendingFetch& fetch : fetches_) fetch.done(std::nullopt);
+}
+
+void ScoreKeeper::Upload(std::string p, std::string replay, int64_t notBefore, UploadDone done) {
+  {
+    std::lock_guard lock(queueMutex_);
+    if (!stopping_ && uploads_.size() < options_.maxQueuedUploads) {
+      uploads_.push_back({std::move(p), std::move(replay), notBefore, std::move(done)});
+      queueReady_.notify_one();
+      return;
+    }
+  }
+  done(UploadOutcome::kUnavailable);
+}
+
+void ScoreKeeper::FetchReplay(int64_t scoreId, FetchDone done) {
+  {
+    std::lock_guard lock(queueMutex_);
+    if (!stopping_ && fetches_.size() < options_.maxQueuedFetches) {
+      fetches_.push_back({scoreId, std::move(done)});
+      maintainWake_.notify_one();
+      return;
+    }
+  }
+  done(std::nullopt);
+}
+
+void ScoreKeeper::OnJobQueued(std::function<void()> hook) {
+  std::lock_guard lock(queueMutex_);
+  jobQueued_ = std::move(hook);
+}
+
+void ScoreKeeper::TableChanged() {
+  {
+    std::lock_guard lock(queueMutex_);
+    tableChanged_ = true;
+  }
+  maintainWake_.notify_one();
+}
+
+void ScoreKeeper::StoreUploads() {
+  for (;;) {
+    PendingUpload upload;
+    {
+      std::lock_guard lock(queueMutex_);
+      if (stopping_ || uploads_.empty()) return;
+      upload = std::move(uploads_.front());
+      uploads_.pop_front();
+    }
+    UploadOutcome outcome = UploadOutcome::kUnavailable;
+    try {
+      switch (writerStore_->AttachReplay(upload.p, upload.replay, upload.notBefore)) {
+        case AttachOutcome::kQueued: outcome = UploadOutcome::kQueued; break;
+        case AttachOutcome::kNoSubmission: outcome = UploadOutcome::kNoSubmission; break;
+        case AttachOutcome::kAlready: outcome = UploadOutcome::kAlready; break;
+      }
+    } catch (const StoreError& error) {
+      std::fprintf(stderr, "scored: storing a replay failed: %s\n", error.what());
+    }
+    if (outcome == UploadOutcome::kQueued) {
+      TableChanged();  // its row is pending now
+      std::lock_guard lock(queueMutex_);
+      if (jobQueued_) jobQueued_();
+    }
+    upload.done(outcome);
+  }
+}
+
+void ScoreKeeper::ServeFetches() {
+  for (;;) {
+    PendingFetch fetch;
+    {
+      std::lock_guard lock(queueMutex_);
+      if (fetches_.empty()) return;
+      fetch = std::move(fetches_.front());
+      fetches_.pop_front();
+    }
+    std::optional<std::string> replay;
+    try {
+      replay = maintainStore_->VerifiedReplay(fetch.scoreId);
+    } catch (const StoreError& error) {
+      std::fprintf(stderr, "scored: reading a replay failed: %s\n", error.what());
+    }
+    fetch.done(std::move(replay));
+  }
 }
 
 void ScoreKeeper::Submit(Entry entry, Done done) {
@@ -46,9 +132,14 @@ void ScoreKeeper::Submit(Entry entry, Done done) {
   done(SubmitOutcome::kUnavailable);
 }
 
-std::shared_ptr<const std::string> ScoreKeeper::TablePage() const {
+std::shared_ptr<const std::string> ScoreKeeper::TablePage(bool all) const {
   std::lock_guard lock(pageMutex_);
-  return page_;
+  return all ? views_.pageAll : views_.page;
+}
+
+std::shared_ptr<const std::string> ScoreKeeper::TableJson(bool verifiedOnly) const {
+  std::lock_guard lock(pageMutex_);
+  return verifiedOnly ? views_.jsonVerified : views_.json;
 }
 
 void ScoreKeeper::WriteLoop() {
@@ -57,18 +148,22 @@ void ScoreKeeper::WriteLoop() {
   for (;;) {
     {
       std::unique_lock lock(queueMutex_);
-      queueReady_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+      queueReady_.wait(lock, [this] { return stopping_ || !queue_.empty() || !uploads_.empty(); });
       if (stopping_) return;
       while (!queue_.empty() && batch.size() < options_.maxBatch) {
         batch.push_back(std::move(queue_.front()));
         queue_.pop_front();
       }
     }
+    if (batch.empty()) {
+      StoreUploads();
+      continue;
+    }
     entries.clear();
     for (const Pending& pending : batch) entries.push_back(pending.entry);
     std::vector<bool> stored;
     try {
-      stored = writerStore_->Submit(entries);
+      stored = writerStore_->SubmitBounded(entries, options_.unverifiedPerClient);
     } catch (const StoreError& error) {
       std::fprintf(stderr, "scored: storing %zu submissions failed: %s\n", entries.size(), error.what());
       for (Pending& pending : batch) pending.done(SubmitOutcome::kUnavailable);
@@ -87,18 +182,31 @@ void ScoreKeeper::WriteLoop() {
     if (entersTable) maintainWake_.notify_one();
     for (size_t i = 0; i < batch.size(); ++i) batch[i].done(stored[i] ? SubmitOutcome::kStored : SubmitOutcome::kUsed);
     batch.clear();
+    StoreUploads();
   }
 }
 
 void ScoreKeeper::RefreshTable() {
   const std::vector<ScoreRow> rows = maintainStore_->Best(options_.tableRows);
-  auto page = std::make_shared<const std::string>(render_(rows));
+  const std::vector<ScoreRow> verified =
+      options_.verifying ? maintainStore_->Best(options_.tableRows, true) : std::vector<ScoreRow>();
+  Views views;
+  views.pageAll = std::make_shared<const std::string>(render_(rows, options_.verifying ? TableView::kAll : TableView::kPlain));
+  views.page = options_.verifying ? std::make_shared<const std::string>(render_(verified, TableView::kVerified)) : views.pageAll;
+  if (json_) {
+    views.json = std::make_shared<const std::string>(json_(rows));
+    std::vector<ScoreRow> onlyVerified;
+    for (const ScoreRow& row : rows) {
+      if (row.verdict == Verdict::kVerified) onlyVerified.push_back(row);
+    }
+    views.jsonVerified = std::make_shared<const std::string>(json_(options_.verifying ? verified : onlyVerified));
+  }
   {
     std::lock_guard lock(queueMutex_);
     tableFloor_ = static_cast<int>(rows.size()) < options_.tableRows ? -1 : rows.back().score;
   }
   std::lock_guard lock(pageMutex_);
-  page_ = std::move(page);
+  views_ = std::move(views);
 }
 
 void ScoreKeeper::Prune() {
@@ -120,10 +228,17 @@ void ScoreKeeper::MaintainLoop() {
   for (;;) {
     {
       std::unique_lock lock(queueMutex_);
-      maintainWake_.wait_for(lock, options_.tableRefresh, [this] { return stopping_ || tableChanged_; });
+      maintainWake_.wait_for(lock, options_.tableRefresh,
+                             [this] { return stopping_ || tableChanged_ || !fetches_.empty(); });
       if (stopping_) return;
+      if (!fetches_.empty() && !tableChanged_) {
+        lock.unlock();
+        ServeFetches();
+        continue;
+      }
       tableChanged_ = false;
     }
+    ServeFetches();
     try {
       RefreshTable();
       if (std::chrono::steady_clock::now() >= nextMaintenance) {

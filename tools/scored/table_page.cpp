@@ -81,6 +81,10 @@ td:nth-child(2) { font: bold 17px var(--display); font-stretch: condensed; lette
 td.score, th:nth-child(3) { text-align: right; }
 td.score { font: bold 17px var(--display); font-stretch: condensed; font-variant-numeric: tabular-nums; color: #fff; }
 td:nth-child(4) { color: var(--amber); font-size: 14px; }
+td.mark { font-size: 13px; text-transform: uppercase; letter-spacing: 1px; color: var(--amber-dim); white-space: nowrap; }
+td.mark.verified, td.mark a { color: #9be07a; }
+a { color: var(--amber-lit); }
+.views { margin: 8px 0 0; text-align: right; font: bold 15px var(--display); font-stretch: condensed; }
 .empty { text-align: center; color: var(--amber-dim); font: bold 18px var(--display); padding: 24px 0 18px; margin: 0; }
 footer { margin: 10px 0 0; color: var(--amber-dim); font-size: 13px; text-align: center; }
 @media (max-width: 520px) {
@@ -92,6 +96,8 @@ footer { margin: 10px 0 0; color: var(--amber-dim); font-size: 13px; text-align:
   th:nth-child(4) { display: none; }
   td:nth-child(4) { grid-column: 2 / 4; padding-top: 0; }
   td:nth-child(4):empty { display: none; }
+  th:nth-child(5) { display: none; }
+  td:nth-child(5) { grid-column: 2 / 4; padding-top: 0; }
   th:first-child, td:first-child { width: auto; }
 }
 )css";
@@ -150,9 +156,9 @@ constexpr std::string_view kHeadEnd = R"html(</style>
 constexpr std::string_view kTableStart = R"html(<header><h1>VARNOK</h1><p class="title">HIGH SCORES</p></header>
 <main><div class="inside">
 <table>
-<thead><tr><th>#</th><th>Name</th><th>Score</th><th>Text</th></tr></thead>
-<tbody>
-)html";
+<thead><tr><th>#</th><th>Name</th><th>Score</th><th>Text</th>)html";
+constexpr std::string_view kHeadRowEnd = "</tr></thead>\n<tbody>\n";
+constexpr std::string_view kTablePath = "/cgi/version.pl?prg=Quellix3&amp;show&amp;type=0";
 
 constexpr std::string_view kTableEnd = "</tbody>\n</table>\n";
 constexpr std::string_view kNoScores = "<p class=\"empty\">NO SCORES YET</p>\n";
@@ -202,19 +208,86 @@ std::string EscapeHtml(std::string_view bytes) {
   return out;
 }
 
-std::string TablePage(const std::vector<ScoreRow>& rows) {
+std::string ReplayPath(int64_t scoreId) { return "/cgi/replay?id=" + std::to_string(scoreId); }
+
+std::string TablePage(const std::vector<ScoreRow>& rows, TableView view) {
   std::string page;
   static const std::string city = CitySvg();
-  page.reserve(kPageStart.size() + kStyle.size() + city.size() + 1024 + rows.size() * 128);
+  page.reserve(kPageStart.size() + kStyle.size() + city.size() + 1024 + rows.size() * 192);
   page.append(kPageStart).append(kStyle).append(kHeadEnd).append(city).append(kTableStart);
+  if (view == TableView::kVerified) page += "<th>Replay</th>";
+  if (view == TableView::kAll) page += "<th>Checked</th>";
+  page.append(kHeadRowEnd);
   int rank = 0;
   for (const ScoreRow& row : rows) {
     page += "<tr><td>" + std::to_string(++rank) + "</td><td>" + EscapeHtml(row.name) + "</td><td class=\"score\">" +
-            std::to_string(row.score) + "</td><td>" + EscapeHtml(row.addText) + "</td></tr>\n";
+            std::to_string(row.score) + "</td><td>" + EscapeHtml(row.addText) + "</td>";
+    const std::string link = "<a href=\"" + ReplayPath(row.id) + "\" download=\"varnok-" + std::to_string(row.id) +
+                             ".vreplay\">replay</a>";
+    if (view == TableView::kVerified) page += "<td class=\"mark\">" + link + "</td>";
+    if (view == TableView::kAll) {
+      switch (row.verdict) {
+        case Verdict::kVerified: page += "<td class=\"mark verified\">verified, " + link + "</td>"; break;
+        case Verdict::kPending: page += "<td class=\"mark\">pending</td>"; break;
+        case Verdict::kRejected: page += "<td class=\"mark\">rejected</td>"; break;
+        case Verdict::kUnverifiable: page += "<td class=\"mark\">unverifiable</td>"; break;
+        case Verdict::kNone: page += "<td class=\"mark\">not verified</td>"; break;
+      }
+    }
+    page += "</tr>\n";
   }
   page.append(kTableEnd);
   if (rows.empty()) page.append(kNoScores);
+  if (view == TableView::kVerified) {
+    page += "<p class=\"views\"><a href=\"" + std::string(kTablePath) + "&amp;all\">Every submission</a></p>\n";
+  } else if (view == TableView::kAll) {
+    page += "<p class=\"views\"><a href=\"" + std::string(kTablePath) + "\">Verified scores</a></p>\n";
+  }
   return page.append(kPageEnd);
+}
+
+std::string ScoresJson(const std::vector<ScoreRow>& rows) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  const auto text = [](std::string_view bytes) {
+    std::string out = "\"";
+    for (char c : bytes) {
+      const auto byte = static_cast<unsigned char>(c);
+      const bool plain = byte >= kFirstPrintable && byte < kDelete && c != '"' && c != '\\' && c != '<' && c != '>' &&
+                         c != '&' && c != '\'';
+      if (plain) {
+        out += c;
+      } else if ((byte >= kFirstPrintable && byte < kDelete) || byte >= kFirstLatin1) {
+        out += "\\u00";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xF];
+      } else {
+        out += "\\ufffd";
+      }
+    }
+    return out + "\"";
+  };
+  static constexpr const char* kVerdicts[] = {"none", "pending", "verified", "rejected", "unverifiable"};
+  std::string json = "[";
+  int rank = 0;
+  for (const ScoreRow& row : rows) {
+    if (rank > 0) json += ",";
+    const auto verdict = static_cast<size_t>(row.verdict);
+    json += "\n{\"rank\":" + std::to_string(++rank) + ",\"name\":" + text(row.name) +
+            ",\"score\":" + std::to_string(row.score) + ",\"add\":" + text(row.addText) + ",\"verdict\":\"" +
+            (verdict < std::size(kVerdicts) ? kVerdicts[verdict] : "none") + "\",\"replay\":" +
+            (row.verdict == Verdict::kVerified ? "\"" + ReplayPath(row.id) + "\"" : std::string("null")) + "}";
+  }
+  return json + "\n]\n";
+}
+
+const std::vector<std::pair<std::string, std::string>>& ScoresJsonHeaders() {
+  static const std::vector<std::pair<std::string, std::string>> headers{
+      {"X-Content-Type-Options", "nosniff"},
+      {"Content-Security-Policy", "default-src 'none'; frame-ancestors 'none'"},
+      {"Access-Control-Allow-Origin", "*"},
+      {"Cache-Control", "public, max-age=" + std::to_string(kTablePageMaxAgeSeconds)},
+  };
+  return headers;
 }
 
 const std::vector<std::pair<std::string, std::string>>& TablePageHeaders() {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "score_keeper.h"
 #include "score_store.h"
 
 namespace scored {
@@ -24,7 +25,22 @@ std::string EscapeHtml(std::string_view bytes);
 
 // The whole page: a table with one row per score, in the order given. It
 // fetches nothing: its style is one inline element, its pictures inline SVG.
-std::string TablePage(const std::vector<ScoreRow>& rows);
+// The verified view links each row's replay and the view of every
+// submission; that view marks each row and links back.
+std::string TablePage(const std::vector<ScoreRow>& rows, TableView view = TableView::kPlain);
+
+// Where a verified score's replay is downloaded.
+std::string ReplayPath(int64_t scoreId);
+
+// The rows as a JSON array of {"rank","name","score","add","verdict","replay"}.
+// Names and add texts read as the page shows them: Latin-1 letters as
+// themselves, every byte the page shows as the replacement character as
+// that character; markup characters are escaped too, so the text is safe
+// inside HTML as well. The result is ASCII.
+std::string ScoresJson(const std::vector<ScoreRow>& rows);
+
+// The JSON view's headers: its type, nosniff and the page's Cache-Control.
+const std::vector<std::pair<std::string, std::string>>& ScoresJsonHeaders();
 
 // The headers the page is served with, name and value: a Content-Security-
 // Policy that admits no script, no fetch and only the page's own style

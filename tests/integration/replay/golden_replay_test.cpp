@@ -85,6 +85,29 @@ TEST_P(GoldenReplayTest, WatchedInTheGameEndsAsVerified) {
   engine::ResetEngineCalls();
 }
 
+// The score server's test data: 30 runs of scripted players, each quit to
+// the menu at its end (the quit's score stands in the table as a game
+// over's does), recorded with VARNOK_RECORD_SCORE_REPLAYS=1 into
+// tests/integration/scored/replays with "FILE SCORE" lines in runs.txt.
+TEST_F(ReplayRunTest, ScoreServerReplaysAreRecordedOnRequest) {
+  if (!std::getenv("VARNOK_RECORD_SCORE_REPLAYS")) GTEST_SKIP() << "VARNOK_RECORD_SCORE_REPLAYS is not set";
+  const fs::path out = VARNOK_SCORE_REPLAYS_DIR;
+  fs::create_directories(out);
+  std::string list;
+  // A run whose quit did not land (the hero fell as Esc came) is passed over.
+  for (uint32_t i = 0, kept = 0; kept < 30 && i < 60; ++i) {
+    const RunCase run{.name = "score", .levelSeed = 3000 + 7 * i, .player = 100 + i, .bold = i % 2 == 1,
+                      .frames = 400 + 25 * static_cast<int>(i % 30), .ending = Ending::kQuit};
+    const std::optional<app::Replay> replay = Record(ScriptsOf(run), run.levelSeed);
+    ASSERT_TRUE(replay);
+    if (replay->end.outcome != app::RunOutcome::kQuit) continue;
+    const std::string name = "run" + std::to_string(10 + kept++) + ".vreplay";
+    fs::copy_file(LastReplay(), out / name, fs::copy_options::overwrite_existing);
+    list += name + " " + std::to_string(replay->end.score) + "\n";
+  }
+  process_test::WriteText(out / "runs.txt", list);
+}
+
 INSTANTIATE_TEST_SUITE_P(Golden, GoldenReplayTest, ::testing::ValuesIn(kGolden),
                          [](const ::testing::TestParamInfo<RunCase>& param) { return param.param.name; });
 

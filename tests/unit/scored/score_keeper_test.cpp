@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing_support::WaitFor;
 
-std::string Names(const std::vector<ScoreRow>& rows) {
+std::string Names(const std::vector<ScoreRow>& rows, TableView) {
   std::string text;
   for (const ScoreRow& row : rows) text += row.name + "=" + std::to_string(row.score) + ";";
   return text;
@@ -110,10 +110,18 @@ class FailingStore final : public ScoreStore {
  public:
   std::string TicketKey() override { return std::string(32, 'k'); }
   std::vector<bool> Submit(const std::vector<Entry>&) override { throw StoreError("disk full"); }
-  std::vector<ScoreRow> Best(int) override { return {}; }
+  std::vector<ScoreRow> Best(int, bool) override { return {}; }
   int64_t ScoreCount() override { return 0; }
   int64_t PruneScores(int64_t, int) override { return 0; }
   int64_t ForgetUsedTickets(int64_t, int) override { return 0; }
+  AttachOutcome AttachReplay(const std::string&, const std::string&, int64_t) override { throw StoreError("disk full"); }
+  std::optional<Job> ClaimJob(int, const std::string&) override { return std::nullopt; }
+  bool RenewLease(int64_t, const std::string&, int) override { return false; }
+  std::optional<Verdict> FinishJob(int64_t, const std::string&, Verdict, const std::string&) override { return {}; }
+  std::optional<std::string> VerifiedReplay(int64_t) override { return std::nullopt; }
+
+ protected:
+  void DropUnverifiedBeyond(const std::string&, int) override {}
 };
 
 TEST_F(ScoreKeeperTest, ASubmissionTheStoreCouldNotMakeDurableIsNotAcknowledged) {

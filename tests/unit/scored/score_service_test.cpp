@@ -1,6 +1,8 @@
 // The server's answers to the three requests of its script, and to anything else.
 #include "score_service.h"
 
+#include "replay_sandbox.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -20,7 +22,7 @@ class ScoreServiceTest : public ::testing::Test {
  protected:
   explicit ScoreServiceTest(ServiceLimits limits = {0, 0})
       : dir_(MakeDir()),
-        keeper_([this] { return OpenStore(Db()); }, TablePage, Fast()),
+        keeper_([this] { return OpenStore(Db()); }, TablePage, Fast(), ScoresJson),
         service_(keeper_, limits),
         store_(OpenStore(Db())) {}
   ~ScoreServiceTest() override { fs::remove_all(dir_); }
@@ -136,8 +138,42 @@ TEST_F(ScoreServiceTest, TheTablePageListsBestFirstWithEveryNameEscaped) {
 
 class RateLimitedServiceTest : public ScoreServiceTest {
  protected:
-  RateLimitedServiceTest() : ScoreServiceTest({3, 2}) {}
+  RateLimitedServiceTest() : ScoreServiceTest({3, 2, 4}) {}
 };
+
+// The table's views and downloads have a per-client limit of their own
+// (before, one client could fetch thousands of pages a second).
+TEST_F(RateLimitedServiceTest, TablePagesJsonAndDownloadsShareOneLimitPerClient) {
+  EXPECT_EQ(Get(services::kOnlineTableQuery).status, 200);
+  EXPECT_EQ(Get("/api/scores").status, 200);
+  EXPECT_EQ(Get("/api/scores?verified").status, 200);
+  EXPECT_EQ(Get("/cgi/replay?id=1").status, 404);
+  EXPECT_EQ(Get(services::kOnlineTableQuery).status, 429);
+  EXPECT_EQ(Get("/api/scores").status, 429);
+  EXPECT_EQ(Get(services::kOnlineTableQuery, "198.51.100.9").status, 200);
+}
+
+TEST_F(ScoreServiceTest, AReplayIsTakenOnceForAStoredSubmissionOfItsPAndAnythingElseGetsAClearRefusal) {
+  const std::string p = IssueP();
+  ASSERT_EQ(Send("A", 10, p, "").status, 200);
+  const auto upload = [&](std::string_view target, std::string body, std::string_view type = kReplayType) {
+    std::promise<Reply> reply;
+    service_.Handle(ServiceRequest{target, true, type, std::move(body)}, "192.0.2.1",
+                    [&](Reply r) { reply.set_value(std::move(r)); });
+    return reply.get_future().get().status;
+  };
+  const std::string replay = "VARNOKRP" + std::string(100, '\0');
+  const std::string target = "/cgi/replay?p=" + p;
+  EXPECT_EQ(upload(target, replay, "text/plain"), 415);
+  EXPECT_EQ(upload(target, "GIF89a"), 400);
+  EXPECT_EQ(upload(target, "VARNOKRP" + std::string(kMaxReplayUploadBytes, 'x')), 413);
+  EXPECT_EQ(upload("/cgi/replay?p=" + IssueP(), replay), 404);  // issued, never submitted
+  EXPECT_EQ(upload("/cgi/replay?p=" + std::string(48, 'a'), replay), 403);
+  EXPECT_EQ(upload(target, replay), 202);
+  EXPECT_EQ(upload(target, replay), 409);
+  EXPECT_EQ(upload("/cgi/version.pl?version&prg=Quellix3", replay), 405);
+  EXPECT_EQ(store_->Best(10)[0].verdict, Verdict::kPending);
+}
 
 TEST_F(RateLimitedServiceTest, AClientOverItsLimitsGets429AndStoresNothingWhileOthersGoOn) {
   std::vector<std::string> ps;

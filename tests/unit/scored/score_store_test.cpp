@@ -69,7 +69,64 @@ TEST_P(ScoreStoreTest, PruningKeepsTheBestAndForgettingDropsOnlyExpiredPValues) 
   EXPECT_EQ(best.back().score, 60);
 
   EXPECT_EQ(store->ForgetUsedTickets(1005, 100), 5);
-  EXPECT_EQ(store->Submit({Sent("p0", 1), Sent("p5", 1)}), (std::vector<bool>{true, false}));
+  // A forgotten p value stays refused (a clock stepped back would make it
+  // good again); one issued after the newest forgotten is taken.
+  EXPECT_EQ(store->Submit({Sent("p0", 1), Sent("p5", 1), Sent("q", 1, "N", 1005)}),
+            (std::vector<bool>{false, false, true}));
+}
+
+// A job is held by one claim at a time and ends with one verdict; a claim
+// whose lease ran out loses the job to the next one.
+TEST_P(ScoreStoreTest, AReplayIsJudgedOnceAndACopyOfAVerifiedRunIsRejected) {
+  auto one = OpenStore(db_), two = OpenStore(db_);
+  ASSERT_EQ(one->Submit({Sent("p1", 500), Sent("p2", 500), Sent("p3", 10)}), (std::vector<bool>{true, true, true}));
+  EXPECT_EQ(one->AttachReplay("p9", "R", 0), AttachOutcome::kNoSubmission);
+  EXPECT_EQ(one->AttachReplay("p1", "R", 5000), AttachOutcome::kNoSubmission);  // too long after it
+  EXPECT_EQ(one->AttachReplay("p1", "R1", 0), AttachOutcome::kQueued);
+  EXPECT_EQ(one->AttachReplay("p1", "R1", 0), AttachOutcome::kAlready);
+  const auto job = one->ClaimJob(-1, "lost");  // a lease already run out
+  ASSERT_TRUE(job);
+  EXPECT_EQ(job->replay, "R1");
+  EXPECT_EQ(job->score, 500);
+  const auto again = two->ClaimJob(60, "held");
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->attempts, 2);
+  EXPECT_FALSE(one->ClaimJob(60, "none"));
+  EXPECT_FALSE(one->FinishJob(job->scoreId, "lost", Verdict::kVerified, "run-a"));
+  EXPECT_EQ(two->FinishJob(job->scoreId, "held", Verdict::kVerified, "run-a"), Verdict::kVerified);
+  EXPECT_FALSE(two->FinishJob(job->scoreId, "held", Verdict::kRejected, ""));
+  EXPECT_EQ(one->VerifiedReplay(job->scoreId), "R1");
+
+  ASSERT_EQ(one->AttachReplay("p2", "R1", 0), AttachOutcome::kQueued);
+  const auto copy = one->ClaimJob(60, "c");
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(one->FinishJob(copy->scoreId, "c", Verdict::kVerified, "run-a"), Verdict::kRejected);
+  EXPECT_FALSE(one->VerifiedReplay(copy->scoreId));
+  const auto verified = one->Best(10, true);
+  ASSERT_EQ(verified.size(), 1u);
+  EXPECT_EQ(verified[0].id, job->scoreId);
+}
+
+// One client fills the table with unverified scores: its lowest beyond the
+// bound go, and pruning drops unverified rows before any verified one.
+TEST_P(ScoreStoreTest, UnverifiedFloodsNeitherCrowdOutVerifiedScoresNorFillTheTable) {
+  auto store = OpenStore(db_);
+  ASSERT_EQ(store->Submit({Sent("real", 5)}), std::vector<bool>{true});
+  ASSERT_EQ(store->AttachReplay("real", "R", 0), AttachOutcome::kQueued);
+  const auto job = store->ClaimJob(60, "t");
+  ASSERT_TRUE(job);
+  ASSERT_EQ(store->FinishJob(job->scoreId, "t", Verdict::kVerified, "run"), Verdict::kVerified);
+  for (int i = 0; i < 8; ++i) {
+    Entry flood = Sent("f" + std::to_string(i), 2147483647 - i, "FLOOD");
+    flood.client = "203.0.113.7";
+    ASSERT_EQ(store->SubmitBounded({flood}, 3), std::vector<bool>{true});
+  }
+  EXPECT_EQ(store->ScoreCount(), 4);
+  EXPECT_EQ(store->Best(1)[0].score, 2147483647);
+  EXPECT_EQ(store->PruneScores(1, 100), 3);
+  const auto left = store->Best(10);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].verdict, Verdict::kVerified);
 }
 
 TEST_P(ScoreStoreTest, ABatchWithAFailingStatementLeavesNothingAndTheStoreGoesOn) {

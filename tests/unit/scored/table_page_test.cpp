@@ -62,3 +62,24 @@ TEST(TablePage, AnEmptyTableSaysSo) {
 
 }  // namespace
 }  // namespace scored
+
+namespace scored {
+namespace {
+
+// The JSON view: every byte of a name reads as the page shows it, in ASCII
+// with no character that means anything in HTML; only verified rows link a replay.
+TEST(ScoresJson, EveryByteIsEscapedAsThePageShowsItAndOnlyVerifiedRowsLinkAReplay) {
+  std::string all;
+  for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  const std::string json = ScoresJson({{all, "\"x\\", 7, 3, Verdict::kVerified}, {"B", "", 5, 4, Verdict::kPending}});
+  for (char c : json) EXPECT_TRUE(static_cast<unsigned char>(c) < 0x80 && c != '<' && c != '>' && c != '&' && c != '\'');
+  EXPECT_NE(json.find("\\u00e9"), std::string::npos);   // é, as on the page
+  EXPECT_NE(json.find("\\ufffd"), std::string::npos);   // a control byte, as on the page
+  EXPECT_NE(json.find("\"add\":\"\\u0022x\\u005c\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"verdict\":\"verified\",\"replay\":\"/cgi/replay?id=3\""), std::string::npos) << json;
+  EXPECT_NE(json.find("{\"rank\":2,\"name\":\"B\",\"score\":5,\"add\":\"\",\"verdict\":\"pending\",\"replay\":null}"),
+            std::string::npos) << json;
+}
+
+}  // namespace
+}  // namespace scored
