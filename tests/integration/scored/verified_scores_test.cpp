@@ -168,6 +168,9 @@ class VerifiedScoresTest : public ::testing::Test {
     ASSERT_TRUE(testing_support::WaitFor([&] { return settled() && verdicts.count("COPY") == 1 && verdicts["COPY"] != "none"; },
                                          std::chrono::seconds(30)));
 
+    // Recorded runs are of the data files they were recorded with: after a
+    // change of the game's pictures or sounds, record them again with
+    // VARNOK_RECORD_SCORE_REPLAYS=1 tests/replay_integration_tests --gtest_filter='*ScoreServerReplays*'
     for (const RecordedRun& r : runs_) EXPECT_EQ(verdicts[r.name], "verified") << r.name;
     const std::map<std::string, std::string> forged = {
         {"PROTOCOL", "none"}, {"HIGHER", "rejected"}, {"CUT", "rejected"},  {"FLIPPED", "rejected"},
