@@ -2,7 +2,8 @@
 # A run played in a real SDL window under Xvfb through real X key events
 # (XTest, by xdotool) while every core is busy, quit through the dialog; its
 # replay, re-run headless by `varnok --verify`, must print the end the window
-# recorded in the file.
+# recorded in the file. Then `varnok --replay` plays it in a window to its
+# end, and again until Esc, writing none of the player's files.
 # Usage: real_keys_replay.sh GAME_DIR REPLAY_END
 set -euo pipefail
 game_dir="$1"
@@ -92,3 +93,32 @@ echo "recorded: $recorded"
 echo "verified: $verdict"
 [ "$verdict" = "$recorded" ] || { echo "the re-run does not come to the recorded end"; exit 1; }
 grep -q '"outcome":"quit"' <<< "$recorded" || { echo "the run was not quit through the dialog"; exit 1; }
+
+# Watched in a window: it plays to its end and the game ends by itself.
+sums() { sha256sum "$work/game/data/settings.dat" "$work/game/data/records.dat" "$work/game/data/replays/"*; }
+before=$(sums)
+watch() {
+  (cd "$work/game" && HOME="$work" SDL_AUDIODRIVER=dummy VARNOK_NO_DIALOGS=1 VARNOK_ENGINE_LOG="$work/watch-log" \
+    exec ./varnok --replay "$replay") 2>>"$work/stderr" &
+  game_pid=$!
+}
+frames=$(sed -n 's/.*"frames":\([0-9]*\).*/\1/p' <<< "$recorded")
+watch
+# The run's frames at 15 ms, the two seconds on its end, and room for a slow machine.
+for _ in $(seq $(( frames * 15 / 100 * 3 + 300 ))); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game_pid" 2>/dev/null && { echo "the replay did not end"; exit 1; }
+wait "$game_pid" || { echo "watching the replay failed"; cat "$work/stderr"; exit 1; }
+game_pid=""
+# Esc in the middle ends it at once.
+watch
+window=$(timeout 20 xdotool search --sync --name '^Varnok$' | head -1)
+[ -n "$window" ] || { echo "no window for the replay"; exit 1; }
+xdotool windowfocus --sync "$window"
+sleep 2
+hold 0.1 Escape
+for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game_pid" 2>/dev/null && { echo "Esc did not end the replay"; exit 1; }
+wait "$game_pid" || { echo "watching the replay failed"; exit 1; }
+game_pid=""
+[ "$(sums)" = "$before" ] || { echo "watching wrote the player's files"; exit 1; }
+echo "watched to its end and left with Esc"
