@@ -26,6 +26,17 @@ EHandle MakeWatchPicture(const char* file, float scaleW, float x) {
   return MakeSprite({.camera = 0, .textureFile = file, .scale = {scaleW, 1}, .location = {x, kCaptionY}, .priority = 1});
 }
 
+// Alt+Enter, Alt+Tab or the hide key, as the game's keyboard step knows them.
+bool GameChord(const FrameInput& input, const menus::TSettings& settings) {
+  const bool alt = input.held[keys::kLeftAlt] || input.held[keys::kRightAlt];
+  const bool shift = input.held[keys::kLeftShift] || input.held[keys::kRightShift];
+  const bool ctrl = input.held[keys::kLeftCtrl] || input.held[keys::kRightCtrl];
+  const bool hideKey = settings.BossKey < kScanCodes && input.pressed[settings.BossKey] &&
+                       alt == (settings.BossKeyAlt == 1) && shift == (settings.BossKeyShift == 1) &&
+                       ctrl == (settings.BossKeyCtrl == 1);
+  return hideKey || (alt && (input.held[keys::kEnter] || input.held[keys::kTab]));
+}
+
 void ShowWhen(EHandle sprite, bool shown) {
   if (shown) {
     iSpriteShow(sprite);
@@ -97,18 +108,22 @@ void TMainForm::WatchFrame() {
     watchAtStart_.reset();
   }
   const FrameInput viewer = CaptureFrameInput(TakeFrameCommands());
-  bool leave = false;
-  bool switchMode = false;
+  bool gameCommand = false;
   for (FrameCommand command : viewer.commands) {
-    leave = leave || command == FrameCommand::kCloseBox;
-    switchMode = switchMode || command == FrameCommand::kSwitchWindowMode;
+    gameCommand = gameCommand || command == FrameCommand::kCloseBox || command == FrameCommand::kSwitchWindowMode;
   }
-  // Alt+Enter, as in the game: the restart comes back to where the replay was watched from.
-  const bool alt = viewer.held[keys::kLeftAlt] || viewer.held[keys::kRightAlt];
-  switchMode = switchMode || (alt && viewer.pressed[keys::kEnter]);
-  if (leave || switchMode || !watch_->Frame(viewer)) {
+  // The close box, a switch of window mode and the game's own chords (Alt+Enter,
+  // the hide key, Alt+Tab) end the replay, and the frame goes to the game as
+  // its own: a restart comes back to the table the replay was watched from.
+  if (gameCommand || GameChord(viewer, Ctx().ActiveSettings)) {
     StopWatching();
-    if (switchMode) SwitchWindowMode();
+    RunFrame(viewer);
+    if (exitAfterWatch_ && !restarting_) Exit();
+    return;
+  }
+  if (!watch_->Frame(viewer)) {
+    StopWatching();
+    if (exitAfterWatch_) Exit();
     return;
   }
   ShowWhen(watchPausedSprite_, watch_->Paused());
@@ -121,10 +136,7 @@ void TMainForm::StopWatching() {
   GameContext& ctx = Ctx();
   for (EHandle sprite : {watchCaptionSprite_, watchPausedSprite_, watchFastSprite_}) iSpriteHide(sprite);
   iPrintsHide();
-  if (exitAfterWatch_) {
-    Exit();
-    return;
-  }
+  if (exitAfterWatch_) return;
   menus::TFrontEnd& menus = menus::Menus();
   iSpriteShow(ctx.res.menuBackground);
   menus.mainMenu.Show();
