@@ -39,6 +39,25 @@ struct CurlDeleter {
   void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
 
+// What every request of the game sets: plain HTTP only and no redirects (the
+// address is ours to choose, never the reply's), no signals from another
+// thread of a game that handles its own, the time limits, and the reply
+// collected up to its limit while a give-up can stop it.
+void SetCommonOptions(CURL* c, const std::string& url, const HttpLimits& limits, Transfer& transfer) {
+  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http");
+  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectTimeout.count()));
+  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalTimeout.count()));
+  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Collect);
+  curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_USERAGENT, "Varnok");
+}
+
 }  // namespace
 
 TCurlHttpClient::TCurlHttpClient(HttpLimits limits) : limits_(limits) { InitCurlOnce(); }
@@ -50,22 +69,9 @@ std::optional<std::string> TCurlHttpClient::Get(const std::string& url) {
   transfer.limit = limits_.maxReplyBytes;
   transfer.aborted = &aborted_;
   CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  // Plain HTTP only, no redirects: the address is ours to choose, never the reply's.
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http");
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+  SetCommonOptions(c, url, limits_, transfer);
   curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
-  // No signals from another thread of a game that handles its own.
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeout.count()));
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTimeout.count()));
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Collect);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
-  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
-  curl_easy_setopt(c, CURLOPT_USERAGENT, "Varnok");
   if (curl_easy_perform(c) != CURLE_OK || transfer.overflowed) return std::nullopt;
   return std::move(transfer.body);
 }
@@ -77,9 +83,7 @@ int TCurlHttpClient::Post(const std::string& url, const std::string& contentType
   transfer.limit = limits_.maxReplyBytes;
   transfer.aborted = &aborted_;
   CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http");
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+  SetCommonOptions(c, url, limits_, transfer);
   curl_easy_setopt(c, CURLOPT_POST, 1L);
   curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.data());
   curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -88,15 +92,6 @@ int TCurlHttpClient::Post(const std::string& url, const std::string& contentType
   // No "Expect: 100-continue" pause: the body is small.
   headers = curl_slist_append(headers, "Expect:");
   curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connectTimeout.count()));
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.totalTimeout.count()));
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, Collect);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
-  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
-  curl_easy_setopt(c, CURLOPT_USERAGENT, "Varnok");
   long status = 0;
   if (curl_easy_perform(c) == CURLE_OK) curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
   curl_slist_free_all(headers);
