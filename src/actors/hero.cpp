@@ -439,7 +439,7 @@ void THero::EndOfDeath() {
   app::GameContext& ctx = app::Ctx();
   if (game_.Lives() < 2) {
     app::SetGameState(app::gsGameOver);
-    if (game_.startGameOver) game_.startGameOver();
+    game_.session.GameLost();
     iSpriteShow(ctx.res.gameOverPicture);
     return;
   }
@@ -454,7 +454,7 @@ void THero::EndOfDeath() {
   livesSprite = 0;
   game_.SetLives(game_.Lives() - 1);
   game_.ClearLevel();
-  if (game_.startLevelTransition) game_.startLevelTransition();
+  game_.session.LevelLeft();
   app::SetGameState(app::gsLevelIntro);
   app::HidePlayScreen();
   iSpriteHide(ctx.res.menuBackground);
@@ -462,7 +462,7 @@ void THero::EndOfDeath() {
 
 void THero::EndOfLevel() {
   game_.ClearLevel();
-  if (game_.startLevelTransition) game_.startLevelTransition();
+  game_.session.LevelLeft();
   app::SetGameState(app::gsLevelIntro);
   app::HidePlayScreen();
   iSpriteHide(app::Ctx().res.menuBackground);

@@ -86,7 +86,7 @@ void TMainForm::ShowResumedScreen() {
     case StateScreen::kGameOver:
       // The records check comes after its wait, counted again from here.
       iSpriteShow(Ctx().res.gameOverPicture);
-      window_.SetTimerEnabled(Timer7, true);
+      Ctx().game->session.AwaitRecordsCheck();
       break;
     case StateScreen::kShareScreen:
       // Quitting was confirmed: the promotion screen comes up again.

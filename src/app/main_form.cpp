@@ -64,9 +64,6 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   Timer2 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
   Timer3 = window_.AddTimer(kRestartDelayMs, [this] { window_.Close(); });
   Timer4 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
-  Timer5 = window_.AddTimer(kLevelTransitionMs, [this] { Timer5Timer(); });
-  Timer6 = window_.AddTimer(kGameOverMs, [this] { Timer6Timer(); });
-  Timer7 = window_.AddTimer(kRecordsCheckMs, [this] { Timer7Timer(); });
 
   // The HTTP client and the score client; its thread starts with the first submission.
   IdHTTP1 = std::make_shared<services::TCurlHttpClient>();
@@ -175,8 +172,7 @@ void TMainForm::ReadStartupFiles() {
   ctx.combat = std::make_unique<actors::TCombat>(*ctx.game);
   ctx.game->combat = ctx.combat.get();
   ctx.game->worldActive = 0;
-  ctx.game->startLevelTransition = [this] { window_.SetTimerEnabled(Timer5, true); };
-  ctx.game->startGameOver = [this] { window_.SetTimerEnabled(Timer6, true); };
+  ctx.game->session.recordsCheck = [] { return menus::EndOfRunCheck(); };
   ctx.game->runClearing = [this] {
     if (runObserver) runObserver->RunClearing();
   };
@@ -354,40 +350,6 @@ void TMainForm::HideGame() {
   StopMusic("");
 }
 
-void TMainForm::Timer5Timer() {
-  window_.SetTimerEnabled(Timer5, false);
-  // The loading screen belongs to the frame thread's scene work.
-  PostToFrame([] {
-    GameContext& ctx = Ctx();
-    SharedResources& res = ctx.res;
-    const bool trainNext = ctx.game && (ctx.game->Level() + 1) % world::kTrainLevelEvery == 0;
-    iSpriteShow(trainNext ? res.loadingPicture2 : res.loadingPicture1);
-    iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
-    iSpriteShow(res.loadingBar);
-    iRender();
-    SetGameState(gsLevelBuild);
-  });
-}
-
-void TMainForm::Timer6Timer() {
-  window_.SetTimerEnabled(Timer7, true);
-  SetGameState(gsGameOverWait);
-  window_.SetTimerEnabled(Timer6, false);
-}
-
-void TMainForm::Timer7Timer() {
-  window_.SetTimerEnabled(Timer7, false);
-  PostToFrame([] {
-    const SharedResources& res = Ctx().res;
-    iSpriteHide(res.gameOverPicture);
-    if (!menus::EndOfRunCheck()) {
-      StopMusic("2");
-      PlayMusic("1");
-    }
-    iSpriteShow(res.cursorSprite);
-  });
-}
-
 void TMainForm::PostToFrame(std::function<void()> task) {
   std::lock_guard lock(frameTasksMutex_);
   frameTasks_.push_back(std::move(task));
@@ -437,6 +399,8 @@ void TMainForm::ApplyFrameCommand(FrameCommand command) {
 }
 
 void TMainForm::RunFrameTasks() {
+  // The run's pauses that are over come first, as they did when the window timed them.
+  if (Ctx().game) Ctx().game->session.FrameStart();
   std::vector<std::function<void()>> tasks;
   {
     std::lock_guard lock(frameTasksMutex_);

@@ -1,8 +1,7 @@
 // TMainForm: the main window's owner and the game's application shell. It
 // reads the player files at creation, starts the engine host on the window
 // (or full screen), answers the window's system commands, runs the timers of
-// the restart and of the pauses between lives, and handles the engine's init,
-// run and exit events.
+// the restart, and handles the engine's init, run and exit events.
 #pragma once
 
 #include <atomic>
@@ -27,9 +26,6 @@ namespace app {
 
 inline constexpr const char* kRelaunchAfterExit = "fscommand/wgame.exe";
 inline constexpr uint32_t kRestartDelayMs = 100;  // Timer1..4
-inline constexpr uint32_t kLevelTransitionMs = 2000;  // Timer5: pause before the next level
-inline constexpr uint32_t kGameOverMs = 1000;         // Timer6: game-over picture before the records check
-inline constexpr uint32_t kRecordsCheckMs = 2000;     // Timer7: game-over wait before the records check
 inline constexpr uint32_t kFrameMs = 15;              // the engine's frame period (iFrqSet)
 // Where a relaunched window-less game takes its clock up (the time of the last frame).
 inline constexpr const char* kFrameTicksVariable = "VARNOK_FRAME_TICKS";
@@ -143,17 +139,9 @@ class TMainForm final : public Shell {
   // The replay playing, if any (frame thread).
   const ReplayWatch* watch() const { return watch_.get(); }
 
-  // The pause between levels is over: loading screen of the coming level, then build it.
-  void Timer5Timer();
-  // The game-over pause is over: wait for the records check (Timer7).
-  void Timer6Timer();
-  // The game-over wait is over: a qualifying score opens the name entry,
-  // otherwise the main menu returns.
-  void Timer7Timer();
-
-  // Timer ids on the main window (Timer1..Timer4 of the restart, Timer5 and
-  // Timer6 of the pauses in a run, Timer7 of the records check after a lost game).
-  int Timer1 = -1, Timer2 = -1, Timer3 = -1, Timer4 = -1, Timer5 = -1, Timer6 = -1, Timer7 = -1;
+  // Timer ids on the main window: the delays of a restart (Timer1, Timer2,
+  // Timer4) and of the exit (Timer3). The run's own pauses are its session's.
+  int Timer1 = -1, Timer2 = -1, Timer3 = -1, Timer4 = -1;
 
  private:
   // Ends the engine and, 100 ms later, closes the window and (kinds 1, 2, 4)

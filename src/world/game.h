@@ -15,6 +15,7 @@
 #include "actors/foreground_object.h"
 #include "engine_link/engine_calls.h"
 #include "world/masked_counter.h"
+#include "world/play_session.h"
 #include "world/snapshot_records.h"
 
 namespace actors {
@@ -138,10 +139,8 @@ class TGame {
 
   // Combatants' hooks (enemies, pick-ups, shots); none installed: scenery only.
   CombatHooks* combat = nullptr;
-  // The main window's pauses: the level transition (after a finished level or
-  // a lost life) and the game-over pause. Set by the main window.
-  std::function<void()> startLevelTransition;
-  std::function<void()> startGameOver;
+  // The run between its levels: the pauses after a level, a lost life and a lost game.
+  PlaySession session{*this};
   // The run's world is about to be cleared for the next one (a quit, or the
   // end of a lost game): what it came to can still be read. Set by the main window.
   std::function<void()> runClearing;

@@ -10,6 +10,7 @@
 #include "fake_http_client.h"
 #include "menu_driver.h"
 #include "core/player_files.h"
+#include "world/play_session.h"
 #include "platform/file_io.h"
 #include "platform/shell.h"
 #include "online/score_protocol.h"
@@ -21,7 +22,7 @@ using namespace menus_test;
 using testing_support::GameHarness;
 using Entry = menus::TRecordInputMenu;
 
-constexpr int kFramesOfTimer7 = 2000 / 15 + 2;
+constexpr int kFramesOfRecordsWait = world::kRecordsCheckMs / 15 + 2;
 
 class RecordsHarness : public ::testing::Test {
  protected:
@@ -39,8 +40,8 @@ class RecordsHarness : public ::testing::Test {
   void LoseGameWithScore(int32_t score) {
     game.context().game->SetScore(score);
     app::SetGameState(app::gsGameOverWait);
-    game.form().Window().SetTimerEnabled(game.form().Timer7, true);
-    game.Frame(kFramesOfTimer7);
+    game.context().game->session.AwaitRecordsCheck();
+    game.Frame(kFramesOfRecordsWait);
   }
   void TypeName(const std::vector<int32_t>& keysToType) {
     for (int32_t code : keysToType) Chord(game, {keys::kLeftShift}, code);
@@ -99,7 +100,8 @@ TEST_F(RecordsHarness, ScoreThatBeatsNoEntryReturnsToTheMainMenuWithMenuMusic) {
   EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
   EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
   EXPECT_TRUE(game.engine().sprites[game.context().res.cursorSprite].shown);
-  EXPECT_FALSE(game.form().Window().TimerEnabled(game.form().Timer7));
+  game.Frame(kFramesOfRecordsWait);
+  EXPECT_EQ(app::GameState(), app::gsMainMenu) << "the check is made once";
 }
 
 TEST_F(RecordsHarness, Score1001TakesRank1AndMovesAllNineDown) {

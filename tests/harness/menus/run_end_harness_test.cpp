@@ -55,9 +55,9 @@ TEST_F(RunEndHarness, QuittingTheRunWithALowScoreShowsTheMainMenuOverNoPlayScree
 TEST_F(RunEndHarness, ALostGameWithAQualifyingScoreOpensTheNameEntryAfterTheTwoPauses) {
   game.context().game->SetScore(950);
   app::SetGameState(app::gsGameOver);
-  game.form().Window().SetTimerEnabled(game.form().Timer6, true);
-  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsGameOverWait; }, 1000 / 15 + 3));
-  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsRecordName; }, 2000 / 15 + 3));
+  game.context().game->session.GameLost();
+  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsGameOverWait; }, world::kGameOverMs / 15 + 3));
+  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsRecordName; }, world::kRecordsCheckMs / 15 + 3));
   EXPECT_EQ(game.context().pendingRecordRank, 2);
   EXPECT_TRUE(Shown(game, "data\\Frame.png"));
   EXPECT_TRUE(game.engine().sprites[game.context().res.cursorSprite].shown);
