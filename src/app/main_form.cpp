@@ -65,17 +65,12 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   Timer3 = window_.AddTimer(kRestartDelayMs, [this] { window_.Close(); });
   Timer4 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
 
-  // The HTTP client and the score client; its thread starts with the first submission.
-  IdHTTP1 = std::make_shared<services::TCurlHttpClient>();
-  connThrd_ = std::make_unique<services::TConnThrd>(
-      [this](std::function<void()> task) { PostToFrame(std::move(task)); },
-      [] { menus::Menus().exitMenu.SubmissionRefused(); },
-      [] { menus::Menus().exitMenu.SubmissionSent(); });
   Ctx().shell = this;
 }
 
 TMainForm::~TMainForm() {
-  connThrd_.reset();
+  // The score client posts its outcome to this window's frame tasks: it ends first.
+  if (Ctx().frontEnd) Ctx().frontEnd->submission.Stop();
   // A last frame may still ask for the window while the engine stops.
   EngineHost.StopEngine();
   if (Ctx().shell == this) Ctx().shell = nullptr;
@@ -165,7 +160,7 @@ void TMainForm::ReadStartupFiles() {
   if (ctx.restarted && runObserver) runObserver->ResumedAfterRestart();
 
   // The menus and the world live as long as the window; their sprites come with the engine.
-  menus::MakeFrontEnd(ctx).resumeScoreClient = [this] { return ResumeScoreClient(); };
+  menus::MakeFrontEnd(ctx);
   ctx.game = std::make_unique<world::TGame>();
   // The fight is installed before the world's resources are made: the hero's
   // set-up makes his projectile pools through it.
@@ -353,19 +348,6 @@ void TMainForm::HideGame() {
 void TMainForm::PostToFrame(std::function<void()> task) {
   std::lock_guard lock(frameTasksMutex_);
   frameTasks_.push_back(std::move(task));
-}
-
-bool TMainForm::ResumeScoreClient() {
-  GameContext& ctx = Ctx();
-  services::ScoreEntry entry;
-  entry.name = menus::Menus().recordInput.name().substr(0, menus::kMaxTextLength);
-  entry.addText = menus::AddTextOf(ctx.ActiveSettings).substr(0, menus::kMaxTextLength);
-  entry.score = ctx.game ? ctx.game->Score() : 0;
-  // The run just entered in the table, for the server to verify.
-  if (const auto replay = FinishedRunReplay(entry.score); replay && replay->size() <= services::kMaxReplayUploadBytes) {
-    entry.replay.assign(replay->begin(), replay->end());
-  }
-  return connThrd_->Resume(IdHTTP1, services::ScoreServer(), std::move(entry));
 }
 
 void TMainForm::QueueFrameCommand(FrameCommand command) {

@@ -19,8 +19,6 @@
 #include "engine_link/engine_host.h"
 #include "platform/main_window.h"
 #include "platform/tick_clock.h"
-#include "online/http_client.h"
-#include "online/score_client.h"
 
 namespace app {
 
@@ -48,8 +46,6 @@ class TMainForm final : public Shell {
   // main window closed; the process should end with a failure.
   bool WindowRefused() const { return windowRefused_; }
   engine::TEngineHost EngineHost;
-  // The HTTP client of the score client (tests put a fake here).
-  std::shared_ptr<services::THttpClient> IdHTTP1;
   // Lets go of the player files just before a relaunch starts the next copy,
   // which waits for them; this process writes none of them any more.
   std::function<void()> HandOverPlayerFiles;
@@ -115,7 +111,7 @@ class TMainForm final : public Shell {
   void HideGame();
 
   // Runs `task` on the frame thread at the start of the next run phase.
-  void PostToFrame(std::function<void()> task);
+  void PostToFrame(std::function<void()> task) override;
 
   // What the menus ask of the window.
   void PostToWindow(std::function<void()> task) override;
@@ -123,9 +119,6 @@ class TMainForm final : public Shell {
   void RestartAndOpenLink() override;
   void ExitAndOpenPlayLink() override;
   void Exit() override;
-  // The player confirmed the submission: the score client sends the entry
-  // just saved. False when its thread could not be started.
-  bool ResumeScoreClient();
   std::optional<std::vector<uint8_t>> FinishedRunReplay(int32_t score) override;
 
   // Watching a replay (frame thread): the records screen's pick plays the
@@ -190,8 +183,6 @@ class TMainForm final : public Shell {
   std::string watchCaption_;               // the name shown beside "REPLAY"
   EHandle watchCaptionSprite_ = 0, watchPausedSprite_ = 0, watchFastSprite_ = 0;
   std::optional<Sha256> dataHash_;         // this game's data files, hashed once for watching
-  // Last member: its thread posts to the frame tasks above, so it goes first.
-  std::unique_ptr<services::TConnThrd> connThrd_;
 };
 
 }  // namespace app

@@ -18,6 +18,9 @@ class Shell {
   // Runs `task` on the main window's thread: desktop calls (opening a page)
   // belong there, not on the frame thread.
   virtual void PostToWindow(std::function<void()> task) = 0;
+  // Runs `task` on the frame thread at the start of the next frame: work
+  // another thread (the score client) hands back to the game. Safe from any thread.
+  virtual void PostToFrame(std::function<void()> task) = 0;
   virtual void Minimize() = 0;
   // The options saved a new window mode: the game restarts into it and comes
   // back where it was.

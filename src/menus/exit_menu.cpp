@@ -161,8 +161,7 @@ void TExitMenu::StartSubmission() {
   app::SetGameState(app::gsSubmitting);
   // A client that cannot start fails like a connection that cannot be made:
   // the dialog offers another try.
-  const auto& resume = Menus().resumeScoreClient;
-  if (!resume || !resume()) app::SetGameState(app::gsSubmitResult);
+  if (!Menus().submission.Start()) app::SetGameState(app::gsSubmitResult);
 }
 
 void TExitMenu::SubmissionRefused() {

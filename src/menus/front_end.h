@@ -14,6 +14,7 @@
 #include "menus/options_menu.h"
 #include "menus/record_input_menu.h"
 #include "menus/records_menu.h"
+#include "menus/score_submission.h"
 
 namespace services {
 class TShareScreen;
@@ -32,9 +33,7 @@ struct TFrontEnd {
   TOptMenu optMenu;
   TRecordInputMenu recordInput;
   std::unique_ptr<services::TShareScreen> shareScreen;  // made when quitting is confirmed
-  // Starts the online score client on the entry just saved (set by the main
-  // window); false when it could not start, and then the attempt fails at once.
-  std::function<bool()> resumeScoreClient;
+  TScoreSubmission submission;  // the submission dialog's score client
 
   // Engine start: every menu's pictures, with the loading bar stepped between them.
   template <typename StepBar>

@@ -21,6 +21,7 @@ class FakeShell final : public app::Shell {
   FakeShell& operator=(const FakeShell&) = delete;
 
   void PostToWindow(std::function<void()> task) override { posted.push_back(std::move(task)); }
+  void PostToFrame(std::function<void()> task) override { postedToFrame.push_back(std::move(task)); }
   void Minimize() override { ++minimizes; }
   void RestartIntoNewMode() override { ++restartsIntoNewMode; }
   void RestartAndOpenLink() override { ++restartsOpeningLink; }
@@ -28,6 +29,7 @@ class FakeShell final : public app::Shell {
   void Exit() override { ++exits; }
 
   std::vector<std::function<void()>> posted;
+  std::vector<std::function<void()>> postedToFrame;
   int minimizes = 0;
   int restartsIntoNewMode = 0;
   int restartsOpeningLink = 0;

@@ -193,7 +193,7 @@ TEST_F(RecordsHarness, EntryClicksSaveAndCancel) {
 
 TEST_F(RecordsHarness, ARefusedSubmissionOffersAnotherTryAndEscGoesToTheTable) {
   auto http = std::make_shared<testing_support::FakeHttpClient>(std::vector<std::optional<std::string>>{"NO"});
-  game.form().IdHTTP1 = http;
+  Menus().submission.http = http;
   LoseGameWithScore(800);
   SaveByKeys();
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
@@ -211,7 +211,7 @@ TEST_F(RecordsHarness, ARefusedSubmissionOffersAnotherTryAndEscGoesToTheTable) {
 TEST_F(RecordsHarness, ASubmissionSendsTheSavedEntryAndReturnsToTheMainMenu) {
   auto http = std::make_shared<testing_support::FakeHttpClient>(
       std::vector<std::optional<std::string>>{std::nullopt, "OK|Quellix3|1|0|p42|", "OK"});
-  game.form().IdHTTP1 = http;
+  Menus().submission.http = http;
   LoseGameWithScore(800);
   TypeName({0x1E, 0x30});  // "AB"
   SaveByKeys();
