@@ -14,6 +14,8 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "child_process.h"
 
@@ -45,6 +47,29 @@ inline bool Accepts(int port) {
   const bool accepted = ::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
   ::close(s);
   return accepted;
+}
+
+// The committed site (dist/scored/varnok-scores.nginx, as `site`) moved into
+// a test: it listens on 127.0.0.1:`port`, sends to scored on `first` and
+// `second`, keeps its cache in `cache`, and takes any further `moves`
+// (text, its replacement, wherever it is); empty when a place it moves is no
+// longer in it.
+inline std::string ScoresSite(std::string site, int port, int first, int second, const std::filesystem::path& cache,
+                              const std::vector<std::pair<std::string, std::string>>& moves = {}) {
+  std::vector<std::pair<std::string, std::string>> all = {
+      {"listen 80;", "listen 127.0.0.1:" + std::to_string(port) + ";"},
+      {"listen [::]:80;", ""},
+      {"server 127.0.0.1:8642 ", "server 127.0.0.1:" + std::to_string(first) + " "},
+      {"server 127.0.0.1:8643 ", "server 127.0.0.1:" + std::to_string(second) + " "},
+      {"/var/lib/nginx/varnok-scores-cache", cache.string()},
+  };
+  all.insert(all.end(), moves.begin(), moves.end());
+  for (const auto& [from, to] : all) {
+    size_t at = site.find(from);
+    if (at == std::string::npos) return {};
+    for (; at != std::string::npos; at = site.find(from, at + to.size())) site.replace(at, from.size(), to);
+  }
+  return site;
 }
 
 class NginxServer {
@@ -95,6 +120,20 @@ class NginxServer {
   void Stop() {
     process_.Signal(SIGTERM);
     if (!process_.Wait(std::chrono::seconds(10))) process_.Kill();
+  }
+
+  // Starts `site` (as ScoresSite makes it, from `siteFor(port)`) on a free
+  // loopback port: its port, or 0 when it did not start. Another program may
+  // take the free port before nginx binds it, hence a few tries.
+  template <typename SiteFor>
+  int StartOnFreePort(SiteFor&& siteFor) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      const int port = FreeLoopbackPort();
+      const std::string site = siteFor(port);
+      if (site.empty()) return 0;
+      if (Start(site, port)) return port;
+    }
+    return 0;
   }
 
   std::string ErrorLog() const {

@@ -78,17 +78,21 @@ class PostgresServer {
         initdb.Wait(std::chrono::seconds(120)) != 0) {
       return false;
     }
+    fsync_ = fsync;
     for (int attempt = 0; attempt < 3; ++attempt) {
       port_ = FreePort();
-      std::vector<std::string> args = {(bin_ / "postgres").string(), "-D", (dir_ / "data").string(),
-                                       "-p", std::to_string(port_), "-k", dir_.string(),
-                                       "-c", "listen_addresses=127.0.0.1", "-c", "max_connections=200",
-                                       "-c", fsync ? "fsync=on" : "fsync=off"};
-      if (!process_.Start(AsServerUser(args), Environment(), dir_ / "server.log", dir_ / "server.log")) return false;
+      if (!Launch()) return false;
       if (WaitReady()) return true;
       process_.Kill();
     }
     return false;
+  }
+
+  // Stops the server and starts it again on its port and data, as a
+  // database restart does to its clients; true once it takes connections.
+  bool Restart() {
+    Stop();
+    return Launch() && WaitReady();
   }
 
   // Fast shutdown: sessions end, the server writes a checkpoint and exits.
@@ -127,6 +131,14 @@ class PostgresServer {
   }
   std::vector<std::string> Environment() const { return {"LC_ALL=C", "PATH=/usr/bin:/bin", "TZ=UTC"}; }
 
+  bool Launch() {
+    const std::vector<std::string> args = {(bin_ / "postgres").string(), "-D", (dir_ / "data").string(),
+                                           "-p", std::to_string(port_), "-k", dir_.string(),
+                                           "-c", "listen_addresses=127.0.0.1", "-c", "max_connections=200",
+                                           "-c", fsync_ ? "fsync=on" : "fsync=off"};
+    return process_.Start(AsServerUser(args), Environment(), dir_ / "server.log", dir_ / "server.log");
+  }
+
   static int FreePort() {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -157,6 +169,7 @@ class PostgresServer {
   gid_t gid_ = 0;
   int port_ = 0;
   int databases_ = 0;
+  bool fsync_ = true;
   ChildProcess process_;
 };
 

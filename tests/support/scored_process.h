@@ -25,10 +25,15 @@ class ScoredProcess {
         options_(std::move(options)),
         outputBase_(outputBase.empty() ? std::filesystem::path(database_) : std::move(outputBase)) {}
 
+  // Starts the server through `launcher` (a program and its arguments that
+  // runs the rest of its command line, such as prlimit) from now on.
+  void RunUnder(std::vector<std::string> launcher) { launcher_ = std::move(launcher); }
+
   // Starts the server and waits (up to 10 s) until it listens; false when it did not.
   bool Start() {
     const auto out = outputBase_.string() + ".out", err = outputBase_.string() + ".err";
-    std::vector<std::string> argv = {binary_.string(), "--listen", "127.0.0.1:0", "--db", database_};
+    std::vector<std::string> argv = launcher_;
+    argv.insert(argv.end(), {binary_.string(), "--listen", "127.0.0.1:0", "--db", database_});
     argv.insert(argv.end(), options_.begin(), options_.end());
     if (!process_.Start(argv, {}, out, err)) return false;
     const std::string marker = "listening on 127.0.0.1:";
@@ -56,6 +61,7 @@ class ScoredProcess {
   std::filesystem::path binary_;
   std::string database_;
   std::vector<std::string> options_;
+  std::vector<std::string> launcher_;
   std::filesystem::path outputBase_;
   ChildProcess process_;
   int port_ = 0;

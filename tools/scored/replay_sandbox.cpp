@@ -163,6 +163,13 @@ SandboxLimits LimitsFor(std::string_view replay) {
 
 Judgement JudgeVerifierOutcome(int exitStatus, int signal, std::string_view output, int32_t claimed) {
   Judgement judgement;
+  // A stop of the service (systemd sends SIGTERM to every process of the
+  // unit) says nothing of the replay: no verdict, the job goes back after its lease.
+  if (signal == SIGTERM || signal == SIGINT || signal == SIGHUP) {
+    judgement.retry = true;
+    judgement.why = std::string("stopped from outside (signal ") + strsignal(signal) + ")";
+    return judgement;
+  }
   if (signal != 0) {
     judgement.why = std::string("stopped at its limits (signal ") + strsignal(signal) + ")";
     return judgement;

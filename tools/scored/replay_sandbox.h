@@ -46,7 +46,9 @@ SandboxLimits LimitsFor(std::string_view replay);
 // The verdict of the verifier's exit status (or the signal that ended it)
 // and its standard output, for a run claimed to score `claimed`. Verified
 // only when the run ended in game over, or in the player's quit to the
-// menu (a quit run enters the table too), with exactly that score.
+// menu (a quit run enters the table too), with exactly that score. A
+// verifier ended by SIGTERM, SIGINT or SIGHUP was stopped from outside: no
+// verdict, try again.
 Judgement JudgeVerifierOutcome(int exitStatus, int signal, std::string_view output, int32_t claimed);
 
 class ReplaySandbox {

@@ -1,11 +1,13 @@
 // The score server as a hostile internet sees it: slow clients, too many
-// connections, floods from one address, proxies, a port it cannot have, and
-// two servers sharing one PostgreSQL store.
+// connections (also past its descriptor limit), floods from one address,
+// proxies, a port it cannot have, two servers sharing one PostgreSQL store
+// and that store restarted.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "postgres_server.h"
@@ -195,6 +197,59 @@ TEST_F(HardeningTest, TwoServersOnOnePostgresStoreTakeEachPValueOnce) {
   const std::string page = PageShowing(a.Port(), "SHARED");
   EXPECT_NE(page.find("SHARED"), std::string::npos) << page;
   EXPECT_EQ(page.find("AGAIN"), std::string::npos);
+}
+
+TEST_F(HardeningTest, AConnectionCapPastTheDescriptorLimitIsLoweredSoTheRestGet503OrTooFewAreRefusedAtStart) {
+  ASSERT_EQ(access("/usr/bin/prlimit", X_OK), 0) << "prlimit (util-linux) is missing";
+  struct Case {
+    int files;            // the process's descriptor limit, soft and hard
+    const char* message;  // what scored says on standard error
+    bool listens;
+  };
+  for (const Case& c : {Case{200, "--max-connections lowered to ", true},  //
+                        Case{40, "too few file descriptors", false}}) {
+    SCOPED_TRACE(c.files);
+    ScoredProcess server(VARNOK_SCORED, (dir_ / (std::to_string(c.files) + ".db")).string(),
+                         {"--verify-workers", "0", "--max-per-client", "1000"});
+    server.RunUnder({"/usr/bin/prlimit", "--nofile=" + std::to_string(c.files), "--"});
+    ASSERT_EQ(server.Start(), c.listens) << server.ErrorOutput();
+    EXPECT_NE(server.ErrorOutput().find(c.message), std::string::npos) << server.ErrorOutput();
+    if (!c.listens) {
+      EXPECT_EQ(server.process().Wait(10s), 1);
+      continue;
+    }
+    // More idle connections than the server has descriptors for: those
+    // past the cap are answered 503 and closed, and so is the next request,
+    // instead of waiting unaccepted.
+    std::vector<int> held;
+    for (int i = 0; i < c.files; ++i) held.push_back(raw_http::Connect("127.0.0.6", server.Port()));
+    const auto answer = raw_http::Get("127.0.0.7", server.Port(), services::kVersionQuery);
+    for (int fd : held) {
+      if (fd >= 0) close(fd);
+    }
+    ASSERT_TRUE(answer) << "the connection past the cap waited unanswered";
+    EXPECT_EQ(answer->status, 503);
+  }
+}
+
+TEST_F(HardeningTest, TheFirstSubmissionAfterThePostgresServerRestartsIsStored) {
+  if (!testing_support::PostgresServer::Available()) GTEST_SKIP() << testing_support::PostgresServer::kMissing;
+  testing_support::PostgresServer postgres;
+  ASSERT_TRUE(postgres.Start(false)) << postgres.Log();
+  ScoredProcess server(VARNOK_SCORED, postgres.Uri(postgres.CreateDatabase()), {"--verify-workers", "0"}, dir_ / "s");
+  ASSERT_TRUE(server.Start()) << server.ErrorOutput();
+  const auto before = Submit("127.0.0.1", server.Port(), "BEFORE").second;
+  ASSERT_TRUE(before);
+  EXPECT_EQ(before->status, 200) << before->body;
+
+  const auto used = std::chrono::steady_clock::now();
+  ASSERT_TRUE(postgres.Restart()) << postgres.Log();
+  // A real restart takes longer than this one on a test's empty database:
+  // the server's connection has been idle a second by the next submission.
+  std::this_thread::sleep_until(used + 1500ms);
+  const auto after = Submit("127.0.0.1", server.Port(), "AFTER").second;
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->status, 200) << after->body << server.ErrorOutput();
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Verified scores end to end: 30 recorded runs of the real game sent and
 // uploaded through the game's own score client to scored instances that
 // re-run them with the game's verifier, beside forged entries that must
-// never be verified; on PostgreSQL two instances share the jobs and one is
-// killed with SIGKILL in the middle of one.
+// never be verified; on PostgreSQL two instances behind nginx (the committed
+// site) share the jobs and one is killed with SIGKILL in the middle of one.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "core/replay_file.h"
+#include "nginx_server.h"
 #include "online/http_client.h"
 #include "online/score_client.h"
 #include "postgres_server.h"
@@ -25,6 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::NginxServer;
 using testing_support::PostgresServer;
 using testing_support::ScoredProcess;
 
@@ -198,8 +200,9 @@ TEST_F(VerifiedScoresTest, OnSqliteEveryRecordedRunIsVerifiedAndNoForgeryIs) {
   SendEverythingAndCheck({server->Address()}, server->Port(), [] {});
 }
 
-TEST_F(VerifiedScoresTest, TwoServersOnPostgresShareTheJobsAndAKilledOnesJobIsFinishedOnceByTheOther) {
+TEST_F(VerifiedScoresTest, TwoServersOnPostgresBehindNginxShareTheJobsAndAKilledOnesJobIsFinishedOnceByTheOther) {
   if (!PostgresServer::Available()) GTEST_SKIP() << PostgresServer::kMissing;
+  if (!NginxServer::Installed()) GTEST_SKIP() << NginxServer::kBinary << " is missing (scripts/setup.sh --test)";
   PostgresServer pg;
   ASSERT_TRUE(pg.Start(false)) << pg.Log();
   const std::string uri = pg.Uri(pg.CreateDatabase());
@@ -209,7 +212,16 @@ TEST_F(VerifiedScoresTest, TwoServersOnPostgresShareTheJobsAndAKilledOnesJobIsFi
   fs::permissions(slow, fs::perms::owner_all);
   auto first = Start(uri, kVerifier, "first");
   auto second = Start(uri, slow.string(), "second");
-  SendEverythingAndCheck({first->Address(), second->Address()}, first->Port(), [&] {
+  // The players are all 127.0.0.1 here: the per-address limits are opened up.
+  NginxServer nginx(dir_);
+  const std::string site = testing_support::ReadText(fs::path(VARNOK_SOURCE_DIR) / "dist/scored/varnok-scores.nginx");
+  const int port = nginx.StartOnFreePort([&](int p) {
+    return testing_support::ScoresSite(site, p, first->Port(), second->Port(), dir_ / "cache",
+                                       {{"zone=varnok_play burst=30", "zone=varnok_play burst=1000"},
+                                        {"limit_conn varnok_conn 20;", "limit_conn varnok_conn 200;"}});
+  });
+  ASSERT_NE(port, 0) << "the site no longer has the lines this test moves, or " << nginx.ErrorLog();
+  SendEverythingAndCheck({"127.0.0.1:" + std::to_string(port)}, first->Port(), [&] {
     second->process().Signal(SIGKILL);
     second->process().Wait(std::chrono::seconds(5));
   });

@@ -44,25 +44,6 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-// The committed site with its ports and cache folder moved into the test;
-// empty when a place it moves is no longer in the file.
-std::string RenderedSite(int port, int first, int second, const fs::path& cache) {
-  std::string site = Source("dist/scored/varnok-scores.nginx");
-  const std::pair<std::string, std::string> moves[] = {
-      {"listen 80;", "listen 127.0.0.1:" + std::to_string(port) + ";"},
-      {"listen [::]:80;", ""},
-      {"server 127.0.0.1:8642 ", "server 127.0.0.1:" + std::to_string(first) + " "},
-      {"server 127.0.0.1:8643 ", "server 127.0.0.1:" + std::to_string(second) + " "},
-      {"/var/lib/nginx/varnok-scores-cache", cache.string()},
-  };
-  for (const auto& [from, to] : moves) {
-    const size_t at = site.find(from);
-    if (at == std::string::npos) return {};
-    site.replace(at, from.size(), to);
-  }
-  return site;
-}
-
 // The unit's ExecStart for an instance on port 0, with the settings file's
 // options, the test's binary and the test's store.
 std::vector<std::string> UnitCommand(const std::string& store) {
@@ -210,15 +191,12 @@ class NginxFront : public ::testing::Test {
           << ReadText(dir_ / ("scored-" + std::to_string(i) + ".err"));
     }
     nginx_ = std::make_unique<NginxServer>(dir_);
-    // Another program may take the free port before nginx binds it: a few tries.
-    bool started = false;
-    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
-      port_ = testing_support::FreeLoopbackPort();
-      const std::string site = RenderedSite(port_, instances_[0].port(), instances_[1].port(), dir_ / "cache");
-      ASSERT_FALSE(site.empty()) << "the site no longer has the listen, upstream or cache lines this test moves";
-      started = nginx_->Start(site, port_);
-    }
-    ASSERT_TRUE(started) << nginx_->ErrorLog();
+    const std::string site = Source("dist/scored/varnok-scores.nginx");
+    port_ = nginx_->StartOnFreePort([&](int port) {
+      return testing_support::ScoresSite(site, port, instances_[0].port(), instances_[1].port(), dir_ / "cache");
+    });
+    ASSERT_NE(port_, 0) << "the site no longer has the listen, upstream or cache lines this test moves, or "
+                        << nginx_->ErrorLog();
   }
   void TearDown() override {
     nginx_.reset();

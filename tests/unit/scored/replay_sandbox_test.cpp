@@ -31,6 +31,7 @@ TEST(ReplaySandbox, OnlyARunEndedByThePlayerOrTheEnemiesAtTheClaimedScoreIsVerif
       {2, 0, "", 50, Verdict::kRejected, false},            {3, 0, "", 50, Verdict::kUnverifiable, false},
       {0, SIGXCPU, kLine, 50, Verdict::kRejected, false},   {0, SIGKILL, "", 50, Verdict::kRejected, false},
       {127, 0, "", 50, Verdict::kRejected, true},           {0, 0, "{\"score\":50}", 50, Verdict::kRejected, true},
+      {0, SIGTERM, "", 50, Verdict::kRejected, true},       // the service stopping: no verdict
   };
   for (const Case& c : cases) {
     const Judgement judgement = JudgeVerifierOutcome(c.status, c.signal, c.output, c.claimed);
