@@ -73,8 +73,8 @@ constexpr const char* kUsage =
     "      --verifier PATH          the game executable whose --verify judges\n"
     "                               replays (default " VARNOK_INSTALLED_VERIFIER ")\n"
     "      --unverified-per-client N  rows not verified that one client keeps in\n"
-    "                               the table; its lowest beyond go (default 10;\n"
-    "                               0: no bound)\n"
+    "                               the table; its lowest beyond go (default 10\n"
+    "                               with a verifier, else no bound; 0: no bound)\n"
     "  -h, --help                   display this help and exit\n"
     "      --version                output version information and exit\n"
     "\n"
@@ -95,6 +95,7 @@ struct Options {
   int verifyWorkers = -1;  // -1: the processors less one
   std::string verifier = VARNOK_INSTALLED_VERIFIER;
   bool verifierGiven = false;
+  int unverifiedPerClient = -1;  // -1: the default, which depends on whether replays are verified
 };
 
 std::optional<int64_t> ParseNumber(std::string_view text, int64_t low, int64_t high) {
@@ -196,7 +197,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--unverified-per-client") {
       const auto keep = number(0, kMaxCount);
       if (!keep) return Usage("--unverified-per-client takes a count of rows");
-      options.keeper.unverifiedPerClient = static_cast<int>(*keep);
+      options.unverifiedPerClient = static_cast<int>(*keep);
     } else if (arg == "--max-connections" || arg == "--max-per-client") {
       const auto limit = number(1, kMaxCount);
       if (!limit) return Usage(arg + " takes a count of connections");
@@ -222,6 +223,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   options.keeper.verifying = verifying;
+  // Without verification every row is unverified: the table keeps them all, as before replays.
+  options.keeper.unverifiedPerClient =
+      options.unverifiedPerClient >= 0 ? options.unverifiedPerClient : verifying ? kDefaultUnverifiedPerClient : 0;
   const bool postgres = scored::IsPostgresUri(options.db);
   try {
     // The server goes last: its sessions may wait in the keeper's queue.

@@ -103,12 +103,13 @@ class VerifiedScoresTest : public ::testing::Test {
     if (!HasFailure()) fs::remove_all(dir_);
   }
 
-  std::unique_ptr<ScoredProcess> Start(const std::string& db, const std::string& verifier, const std::string& name) {
-    auto server = std::make_unique<ScoredProcess>(
-        VARNOK_SCORED, db,
-        std::vector<std::string>{"--verifier", verifier, "--verify-workers", "1", "--version-limit", "0",
-                                 "--submit-limit", "0", "--page-limit", "0", "--max-per-client", "100"},
-        dir_ / name);
+  // Every player of these tests is one address: no bound on its unverified rows unless `bounded`.
+  std::unique_ptr<ScoredProcess> Start(const std::string& db, const std::string& verifier, const std::string& name,
+                                       bool bounded = false) {
+    std::vector<std::string> args{"--verifier", verifier, "--verify-workers", "1", "--version-limit", "0",
+                                  "--submit-limit", "0", "--page-limit", "0", "--max-per-client", "100"};
+    if (!bounded) args.insert(args.end(), {"--unverified-per-client", "0"});
+    auto server = std::make_unique<ScoredProcess>(VARNOK_SCORED, db, args, dir_ / name);
     EXPECT_TRUE(server->Start()) << server->ErrorOutput();
     return server;
   }
@@ -194,6 +195,15 @@ class VerifiedScoresTest : public ::testing::Test {
   fs::path dir_;
   std::vector<RecordedRun> runs_;
 };
+
+TEST_F(VerifiedScoresTest, WithAVerifierOneAddressKeepsTenUnverifiedRowsByDefault) {
+  auto server = Start((dir_ / "scores.db").string(), kVerifier, "one", /*bounded=*/true);
+  for (int i = 0; i < 12; ++i) {
+    ASSERT_TRUE(SendAsTheGame(server->Address(), {"FLOOD" + std::to_string(i), "", 2147483647 - i, ""}));
+  }
+  EXPECT_TRUE(testing_support::WaitFor([&] { return Verdicts(server->Port()).size() == 10; }, std::chrono::seconds(10)))
+      << Verdicts(server->Port()).size() << " rows";
+}
 
 TEST_F(VerifiedScoresTest, OnSqliteEveryRecordedRunIsVerifiedAndNoForgeryIs) {
   auto server = Start((dir_ / "scores.db").string(), kVerifier, "one");
