@@ -34,7 +34,7 @@ void RestoreShot(TMissile& shot, const ShotRecord& record) {
   shot.Age = std::clamp(record.age, 0, kMissileMaxAge + 1);
   shot.Direction = record.direction;
   shot.Free = record.free != 0 ? 1 : 0;
-  app::SetSpriteLocation(shot.Sprite, static_cast<float>(shot.X), static_cast<float>(shot.Y));
+  core::SetSpriteLocation(shot.Sprite, static_cast<float>(shot.X), static_cast<float>(shot.Y));
 }
 
 template <size_t N, class Pool>

@@ -97,7 +97,7 @@ TEnemy::~TEnemy() {
 
 void TEnemy::Init() {
   const EnemyKindData& kind = KindOf(*this);
-  Sprite = app::MakeSprite({.scale = {kind.scale, kind.scale}});
+  Sprite = core::MakeSprite({.scale = {kind.scale, kind.scale}});
   for (int i = 1; i <= kind.frames; ++i) TexLeft[i] = FrameTexture(kind.leftFrames, i);
   for (int i = 1; i <= kind.frames; ++i) TexRight[i] = FrameTexture(kind.rightFrames, i);
   FacingRight = 1;
@@ -197,7 +197,7 @@ bool TEnemy::Blocked() const {
 void TEnemy::Damage(int32_t amount) {
   const bool wasDead = Dead;
   HitPoints -= amount;
-  iSoundPlayNow(app::Ctx().res.hitSound, 0);
+  iSoundPlayNow(core::Ctx().res.hitSound, 0);
   // An enemy dies once: a hit on a body must not release its pop-up again.
   if (HitPoints > 0 || wasDead) return;
   iSoundPlayNow(DieSound, 0);

@@ -23,7 +23,7 @@ void TEnemyMissile::Init() {
   Y = 0;
   HalfHeight = kEnemyShotHalfSize;
   HalfWidth = kEnemyShotHalfSize;
-  Sprite = app::MakeSprite({.meshResource = kFirstShotResource + terrKind_ - 1,
+  Sprite = core::MakeSprite({.meshResource = kFirstShotResource + terrKind_ - 1,
                             .texture = game_.sharedImages[world::kShotImage + terrKind_ - 1],
                             .scale = {static_cast<float>(HalfWidth) * kMeshScalePerUnit,
                                       static_cast<float>(HalfHeight) * kMeshScalePerUnit},

@@ -65,7 +65,7 @@ void TFire::Place() {
     // The emitter stays where it is put in the camera's space, which travels
     // with the scroll: a fire first placed after some scrolling (a restored
     // level) starts as far along as the camera has travelled.
-    const app::GameContext& ctx = app::Ctx();
+    const core::GameContext& ctx = core::Ctx();
     const float travelled = ctx.game ? ctx.game->cameraLocation.x - world::kCameraStart.x : 0;
     const EngineVec location{static_cast<float>(X * kEmitterTravel / kSpriteUnitsPerTravel) + travelled,
                              static_cast<float>(Y * kEmitterTravel / kSpriteUnitsPerTravel), 0};

@@ -53,8 +53,8 @@ TSolidThing::~TSolidThing() { iSpriteDestroy(Sprite); }
 
 void TSolidThing::Init() {
   const SolidKindData& data = DataOf(Kind());
-  app::GameContext& ctx = app::Ctx();
-  Sprite = app::MakeSprite({.scale = {data.scaleX, data.scaleY}, .priority = kScenePriority});
+  core::GameContext& ctx = core::Ctx();
+  Sprite = core::MakeSprite({.scale = {data.scaleX, data.scaleY}, .priority = kScenePriority});
   // The first object of a kind makes the kind's texture, after its sprite.
   EHandle& texture = ctx.game->classTextures[static_cast<int>(Kind())];
   if (texture == 0) texture = iTextureCreate(data.image);

@@ -53,12 +53,12 @@ EHandle Texture(const char* pattern, int n) {
 }
 
 EHandle NewSprite(Scale scale, EHandle texture) {
-  return app::MakeSprite({.texture = texture, .scale = {scale.w, scale.h}});
+  return core::MakeSprite({.texture = texture, .scale = {scale.w, scale.h}});
 }
 
 // A body sprite showing its first texture, drawn crisp with cut-out edges.
 EHandle NewBodySprite(Scale scale, EHandle firstTexture) {
-  return app::MakeSprite({.texture = firstTexture,
+  return core::MakeSprite({.texture = firstTexture,
                           .scale = {scale.w, scale.h},
                           .mipFilter = kNearestMip,
                           .textureMode = kCutoutTextureMode});
@@ -261,7 +261,7 @@ void THero::StartWalk(uint8_t d) {
 void THero::StopWalk() {
   SwapLegs(kLegsStanding);
   Walking = 0;
-  iSoundStop(app::Ctx().res.stepSound, 0);
+  iSoundStop(core::Ctx().res.stepSound, 0);
   PlaceSprites();
 }
 
@@ -367,7 +367,7 @@ void THero::SetPriority(int32_t priority) {
 
 void THero::TakeHit(int32_t n) {
   if (game_.Energy() <= 0) return;
-  const app::SharedResources& res = app::Ctx().res;
+  const core::SharedResources& res = core::Ctx().res;
   iSoundPlayNow(res.hitSound, 0);
   if (game_.Armor() > 0) {
     // Armour soaks the whole hit, however large.
@@ -436,9 +436,9 @@ void THero::DeathStep() {
 }
 
 void THero::EndOfDeath() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   if (game_.Lives() < 2) {
-    app::SetGameState(app::gsGameOver);
+    core::SetGameState(core::gsGameOver);
     game_.session.GameLost();
     iSpriteShow(ctx.res.gameOverPicture);
     return;
@@ -455,17 +455,17 @@ void THero::EndOfDeath() {
   game_.SetLives(game_.Lives() - 1);
   game_.ClearLevel();
   game_.session.LevelLeft();
-  app::SetGameState(app::gsLevelIntro);
-  app::HidePlayScreen();
+  core::SetGameState(core::gsLevelIntro);
+  world::HidePlayScreen();
   iSpriteHide(ctx.res.menuBackground);
 }
 
 void THero::EndOfLevel() {
   game_.ClearLevel();
   game_.session.LevelLeft();
-  app::SetGameState(app::gsLevelIntro);
-  app::HidePlayScreen();
-  iSpriteHide(app::Ctx().res.menuBackground);
+  core::SetGameState(core::gsLevelIntro);
+  world::HidePlayScreen();
+  iSpriteHide(core::Ctx().res.menuBackground);
 }
 
 void THero::CrouchPhase() {

@@ -44,7 +44,7 @@ constexpr long double kCarryStep = 0.2L;  // one walking step
 
 int32_t AimIndex(int32_t aim) { return aim >= 1 && aim <= 5 ? aim : 1; }
 
-bool FireHeld() { return app::KeyHeld(keys::kLeftCtrl) || app::KeyHeld(keys::kRightCtrl); }
+bool FireHeld() { return core::KeyHeld(keys::kLeftCtrl) || core::KeyHeld(keys::kRightCtrl); }
 
 // Pools are made whole at set-up: Init, then idle.
 template <class T>
@@ -83,7 +83,7 @@ void Turn(EHandle sprite, float degrees) {
 }
 
 // Read only while playing, so X still types on the name-entry and options screens.
-bool GrenadeKeyHeld() { return app::KeyHeld(kKeyGrenade) || app::KeyHeld(kKeyGrenadeLaptop); }
+bool GrenadeKeyHeld() { return core::KeyHeld(kKeyGrenade) || core::KeyHeld(kKeyGrenadeLaptop); }
 
 }  // namespace
 
@@ -125,7 +125,7 @@ void THeroArsenal::MoveShots() {
   MovePool(ShotsB);
   MovePool(ShotsC);
   if (field_.Game().currentWeapon == kWeaponD && FireHeld()) {
-    const EHandle fire = app::Ctx().res.fireSound;
+    const EHandle fire = core::Ctx().res.fireSound;
     for (const auto& flame : Flames) {
       StartLoop(fire);
       flame->FlameStep();
@@ -182,7 +182,7 @@ void THeroArsenal::Fire(uint32_t now) {
 
 void THeroArsenal::FireGun(uint32_t now, bool pellets) {
   const THero& hero = field_.Hero();
-  const EHandle gun = app::Ctx().res.gunSound;
+  const EHandle gun = core::Ctx().res.gunSound;
   const long double direction = ShotDirection(hero.Aim, hero.FacingRight);
   if (!pellets) {
     StartLoop(gun);
@@ -208,7 +208,7 @@ void THeroArsenal::FireGun(uint32_t now, bool pellets) {
 
 void THeroArsenal::FireBolt(uint32_t now, bool plasma) {
   const THero& hero = field_.Hero();
-  const app::SharedResources& res = app::Ctx().res;
+  const core::SharedResources& res = core::Ctx().res;
   TMissile* shot = nullptr;
   if (plasma) {
     StartLoop(res.gunSound);
@@ -246,14 +246,14 @@ void THeroArsenal::Flash(EHandle flashSprite, long double direction, uint32_t no
   const long double s = hero.FacingRight ? 1 : -1;
   const int32_t aim = AimIndex(hero.Aim);
   if (hero.Prone) {
-    app::SetSpriteLocation(flashSprite, static_cast<float>(hero.X + kFlashAheadProne * s),
+    core::SetSpriteLocation(flashSprite, static_cast<float>(hero.X + kFlashAheadProne * s),
                            static_cast<float>(hero.Y + kProneMuzzleHeight));
     Turn(flashSprite, hero.FacingRight ? kProneFlashRight : kProneFlashLeft);
   } else {
     long double x = hero.X + kFlashAheadLevel * s;
     if (aim == kAimUp || aim == kAimDown) x = hero.X;
     if (aim == kAimDiagonalDown) x = hero.X + kFlashAheadLow * s;
-    app::SetSpriteLocation(flashSprite, static_cast<float>(x),
+    core::SetSpriteLocation(flashSprite, static_cast<float>(x),
                            static_cast<float>(hero.Y + kFlashHeight + std::sin(direction) * kFlashReach));
     Turn(flashSprite, hero.FacingRight ? kFlashAngleRight[aim] : kFlashAngleLeft[aim]);
   }
@@ -264,7 +264,7 @@ void THeroArsenal::Flash(EHandle flashSprite, long double direction, uint32_t no
 }
 
 void THeroArsenal::Launch(TMissile& shot) {
-  app::SetSpriteLocation(shot.Sprite, static_cast<float>(shot.X), static_cast<float>(shot.Y));
+  core::SetSpriteLocation(shot.Sprite, static_cast<float>(shot.X), static_cast<float>(shot.Y));
   iSpriteShow(shot.Sprite);
   shot.Free = 0;
   shot.Age = 0;
@@ -280,7 +280,7 @@ void THeroArsenal::Recoil(bool back) {
   for (EHandle sprite : {hero.BodyShadowSprite, hero.BodySprite, hero.WeaponSprite}) {
     EngineVec at{0, 0, 0};
     iSpriteLocation(sprite, &at);
-    app::SetSpriteLocation(sprite, at.x + dx, at.y + dy);
+    core::SetSpriteLocation(sprite, at.x + dx, at.y + dy);
   }
 }
 
@@ -295,7 +295,7 @@ void THeroArsenal::CarryShots() {
 
 void THeroArsenal::PlaceShotsA() {
   for (const auto& shot : ShotsA) {
-    app::SetSpriteLocation(shot->Sprite, static_cast<float>(shot->X), static_cast<float>(shot->Y));
+    core::SetSpriteLocation(shot->Sprite, static_cast<float>(shot->X), static_cast<float>(shot->Y));
   }
 }
 

@@ -33,7 +33,7 @@ bool PassesOverObjects(long double direction) {
 THeroMissile::~THeroMissile() { iSpriteDestroy(Sprite); }
 
 void THeroMissile::Init() {
-  Sprite = app::MakeSprite({.meshResource = look_.resourceId,
+  Sprite = core::MakeSprite({.meshResource = look_.resourceId,
                             .texture = field_.Hero().ShotTex[look_.shotTexture],
                             .scale = {look_.scaleW, look_.scaleH},
                             .location = {0, 0}});
@@ -47,7 +47,7 @@ void THeroMissile::Init() {
 void THeroMissile::Move() {
   X += std::cos(Direction) * kMissileStep;
   Y += std::sin(Direction) * kMissileStep;
-  app::SetSpriteLocation(Sprite, static_cast<float>(X), static_cast<float>(Y));
+  core::SetSpriteLocation(Sprite, static_cast<float>(X), static_cast<float>(Y));
   // An old shot still does everything else in the step that frees it.
   if (++Age > kMissileMaxAge) Free = 1;
 
@@ -80,7 +80,7 @@ void THeroMissile::Reset() {
   iSpriteTextureSet(Sprite, field_.Hero().ShotTex[look_.shotTexture]);
   const EngineVec unturned{0, 0, 0};
   iSpriteOrientationSet(Sprite, &unturned);
-  app::SetSpriteLocation(Sprite, 0, 0);
+  core::SetSpriteLocation(Sprite, 0, 0);
   iSpriteHide(Sprite);
 }
 

@@ -57,8 +57,8 @@ void THero::CarryShots() {
 }
 
 THero::Keys THero::ReadKeys() const {
-  return {app::KeyHeld(kKeyUp), app::KeyHeld(kKeyLeft), app::KeyHeld(kKeyRight), app::KeyHeld(kKeyDown),
-          app::KeyHeld(kKeyAimInPlace)};
+  return {core::KeyHeld(kKeyUp), core::KeyHeld(kKeyLeft), core::KeyHeld(kKeyRight), core::KeyHeld(kKeyDown),
+          core::KeyHeld(kKeyAimInPlace)};
 }
 
 void THero::KeysStep(const Keys& k) {
@@ -186,7 +186,7 @@ void THero::StepRight(int32_t lineStep, long double dx) {
 }
 
 void THero::WalkStep(const Keys& k) {
-  const EHandle step = app::Ctx().res.stepSound;
+  const EHandle step = core::Ctx().res.stepSound;
   if (!iSoundPlaying(step)) iSoundPlay(step, -1);
   if (!k.up && !k.down) SetAim(kAimAhead);
   if (!FacingRight) {

@@ -44,8 +44,8 @@ TBonus::~TBonus() {
 
 void TBonus::Init() {
   const Look& look = ClassLook();
-  Sprite = app::MakeSprite({.meshResource = look.resourceId, .scale = {look.scaleW, look.scaleH}});
-  BurstSprite = app::MakeSprite({.meshResource = kBurstResource, .scale = {kBurstScale, kBurstScale}});
+  Sprite = core::MakeSprite({.meshResource = look.resourceId, .scale = {look.scaleW, look.scaleH}});
+  BurstSprite = core::MakeSprite({.meshResource = kBurstResource, .scale = {kBurstScale, kBurstScale}});
   for (int n = 1; n <= kBurstFrames; ++n) {
     char name[24];
     std::snprintf(name, sizeof name, "data\\be%d.png", n);
@@ -70,7 +70,7 @@ void TBonus::Drop() {
   Dropped = 1;
   Collectable = 1;
   iSpriteTextureSet(Sprite, DownTex);
-  app::SetSpriteLocation(BurstSprite, static_cast<float>(X), static_cast<float>(Y));
+  core::SetSpriteLocation(BurstSprite, static_cast<float>(X), static_cast<float>(Y));
   iSpriteShow(BurstSprite);
   iSoundPlayNow(HitSound, 0);
 }
@@ -134,7 +134,7 @@ bool TBonus::TryCollect(const CollisionRect& heroBox) {
   return true;
 }
 
-void TBonus::Place() { app::SetSpriteLocation(Sprite, static_cast<float>(X), static_cast<float>(Y)); }
+void TBonus::Place() { core::SetSpriteLocation(Sprite, static_cast<float>(X), static_cast<float>(Y)); }
 
 void TBonus::Show() {
   if (Active && !Taken) iSpriteShow(Sprite);

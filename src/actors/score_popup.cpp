@@ -9,7 +9,7 @@ namespace actors {
 namespace {
 
 constexpr int32_t kPopupResource = 1000041;
-constexpr app::SpriteXY kPopupScale{3.375f, 2.025f};
+constexpr core::SpriteXY kPopupScale{3.375f, 2.025f};
 constexpr int kFlyImage = world::kPopupImage;      // "data\100fly.png"
 constexpr int kDownImage = world::kPopupImage + 1;  // "data\100down.png"
 
@@ -59,7 +59,7 @@ TScore100::~TScore100() { iSpriteDestroy(Sprite); }
 void TScore100::Init() {
   FlyTexture = game_.sharedImages[kFlyImage];
   DownTexture = game_.sharedImages[kDownImage];
-  Sprite = app::MakeSprite({.meshResource = kPopupResource, .texture = FlyTexture, .scale = kPopupScale});
+  Sprite = core::MakeSprite({.meshResource = kPopupResource, .texture = FlyTexture, .scale = kPopupScale});
   Active = Falling = Rising = Collectable = 0;
   Alpha = 1.0L;
   X = 0;

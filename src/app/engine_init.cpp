@@ -24,83 +24,83 @@ namespace {
 constexpr size_t kMaxMeshBytes = 1 << 20;
 
 struct EffectSound {
-  EHandle SharedResources::*handle;
+  EHandle core::SharedResources::*handle;
   const char* file;
 };
 constexpr EffectSound kEffectSounds[] = {
-    {&SharedResources::clickSound, "sound\\mainmenuchg.WAV"},
-    {&SharedResources::stepSound, "sound\\step.WAV"},
-    {&SharedResources::gunSound, "sound\\shot_gun.WAV"},
-    {&SharedResources::laserSound, "sound\\shot_laser.WAV"},
-    {&SharedResources::fireSound, "sound\\fire.WAV"},
-    {&SharedResources::railwaySound, "sound\\railway.WAV"},
-    {&SharedResources::hitSound, "sound\\hit.WAV"},
-    {&SharedResources::heroDeathSound, "sound\\hero_die.WAV"},
+    {&core::SharedResources::clickSound, "sound\\mainmenuchg.WAV"},
+    {&core::SharedResources::stepSound, "sound\\step.WAV"},
+    {&core::SharedResources::gunSound, "sound\\shot_gun.WAV"},
+    {&core::SharedResources::laserSound, "sound\\shot_laser.WAV"},
+    {&core::SharedResources::fireSound, "sound\\fire.WAV"},
+    {&core::SharedResources::railwaySound, "sound\\railway.WAV"},
+    {&core::SharedResources::hitSound, "sound\\hit.WAV"},
+    {&core::SharedResources::heroDeathSound, "sound\\hero_die.WAV"},
 };
 
 }  // namespace
 
 void TMainForm::StepLoadingBar(int stage) {
-  SharedResources& res = Ctx().res;
+  core::SharedResources& res = core::Ctx().res;
   iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[stage]);
   iRender();
 }
 
 void TMainForm::ShowResumedScreen() {
   menus::TFrontEnd& menus = menus::Menus();
-  const GameStateTraits& state = TraitsOf(GameState());
+  const core::GameStateTraits& state = core::TraitsOf(core::GameState());
   // A state a restart resumes as another never comes back as itself.
   if (state.resumesAs != 0) return;
   // The end-of-run screens stand over the lowered world, as the player left them.
   if (state.inProgress && !state.playScreen) {
-    ShowPlayScreen();
-    LowerActors();
+    world::ShowPlayScreen();
+    world::LowerActors();
   }
   switch (state.screen) {
-    case StateScreen::kMainMenu:
+    case core::StateScreen::kMainMenu:
       menus.mainMenu.Show();
       break;
     // The side screens stand beside the main menu column, as when opened from it.
-    case StateScreen::kOptions:
+    case core::StateScreen::kOptions:
       menus.mainMenu.Show();
       menus.optMenu.ShowSprites();
       break;
-    case StateScreen::kRecords:
+    case core::StateScreen::kRecords:
       menus.mainMenu.Show();
       menus.recordsMenu.ShowSprites();
       break;
-    case StateScreen::kHelp:
+    case core::StateScreen::kHelp:
       menus.mainMenu.Show();
       menus.helpMenu.Show();
       break;
-    case StateScreen::kDialog:
+    case core::StateScreen::kDialog:
       // The dialog over play comes with the play screen (EngineInit).
       if (!state.playScreen) menus.exitMenu.Show();
       break;
-    case StateScreen::kRecordEntry:
+    case core::StateScreen::kRecordEntry:
       // As the records check opens it: the add text comes from the settings
       // (the snapshot keeps only the name), so a save keeps the player's text.
-      menus.recordInput.addText() = menus::AddTextOf(Ctx().ActiveSettings);
+      menus.recordInput.addText() = menus::AddTextOf(core::Ctx().ActiveSettings);
       menus.recordInput.Open();
       break;
-    case StateScreen::kGameOver:
+    case core::StateScreen::kGameOver:
       // The records check comes after its wait, counted again from here.
-      iSpriteShow(Ctx().res.gameOverPicture);
-      Ctx().game->session.AwaitRecordsCheck();
+      iSpriteShow(core::Ctx().res.gameOverPicture);
+      core::Ctx().game->session.AwaitRecordsCheck();
       break;
-    case StateScreen::kShareScreen:
+    case core::StateScreen::kShareScreen:
       // Quitting was confirmed: the promotion screen comes up again.
-      menus.shareScreen = std::make_unique<services::TShareScreen>();
+      menus.shareScreen = std::make_unique<menus::TShareScreen>();
       menus.shareScreen->Load();
       break;
-    case StateScreen::kNone: case StateScreen::kPlay:
+    case core::StateScreen::kNone: case core::StateScreen::kPlay:
       break;
   }
 }
 
 void TMainForm::EngineInit() {
-  GameContext& ctx = Ctx();
-  SharedResources& res = ctx.res;
+  core::GameContext& ctx = core::Ctx();
+  core::SharedResources& res = ctx.res;
 
   // 1-2: camera.
   iEscEnable(0);
@@ -110,7 +110,7 @@ void TMainForm::EngineInit() {
   iCameraFovSet(res.mainCamera, 45.0f);
 
   // 3: the mesh every world sprite is made from, kept in memory.
-  if (auto mesh = platform::ReadWholeFile(platform::GamePath(kSpriteMesh), kMaxMeshBytes)) {
+  if (auto mesh = platform::ReadWholeFile(platform::GamePath(core::kSpriteMesh), kMaxMeshBytes)) {
     res.spriteMesh = std::move(*mesh);
   } else {
     res.spriteMesh.clear();
@@ -122,19 +122,19 @@ void TMainForm::EngineInit() {
   res.menuMusic = iSoundOggCreate("sound\\Menu.ogg", 0, 0);
 
   // 5: loading screens.
-  res.loadingPicture1 = MakeSprite(
-      {.textureFile = "data\\loading1.jpg", .scale = {kFullScreenScaleW, kFullScreenScaleH}, .priority = 1});
+  res.loadingPicture1 = core::MakeSprite(
+      {.textureFile = "data\\loading1.jpg", .scale = {core::kFullScreenScaleW, core::kFullScreenScaleH}, .priority = 1});
   iSpriteShow(res.loadingPicture1);
-  res.loadingPicture2 = MakeSprite(
-      {.textureFile = "data\\loading2.jpg", .scale = {kFullScreenScaleW, kFullScreenScaleH}, .priority = 1});
+  res.loadingPicture2 = core::MakeSprite(
+      {.textureFile = "data\\loading2.jpg", .scale = {core::kFullScreenScaleW, core::kFullScreenScaleH}, .priority = 1});
 
   // 6: loading bar at its first stage, drawn at once.
-  res.loadingBar = MakeSprite({.scale = {13, 1.7f}, .location = {0, -7.35f}, .priority = 1});
+  res.loadingBar = core::MakeSprite({.scale = {13, 1.7f}, .location = {0, -7.35f}, .priority = 1});
   res.loadingBarTextures[1] = iTextureCreate("data\\l1.png");
   iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
   iSpriteShow(res.loadingBar);
   iRender();
-  for (int n = 2; n <= kLoadingBarStages; ++n) {
+  for (int n = 2; n <= core::kLoadingBarStages; ++n) {
     char file[32];
     std::snprintf(file, sizeof file, "data\\l%d.png", n);
     res.loadingBarTextures[n] = iTextureCreate(file);
@@ -143,13 +143,13 @@ void TMainForm::EngineInit() {
 
   // 7: menu background and game-over picture.
   // On no camera, like the menus' pictures.
-  res.menuBackground = MakeSprite({.camera = 0,
+  res.menuBackground = core::MakeSprite({.camera = 0,
                                    .textureFile = "data\\background.jpg",
-                                   .scale = {kFullScreenScaleW, kFullScreenScaleH},
+                                   .scale = {core::kFullScreenScaleW, core::kFullScreenScaleH},
                                    .priority = 2});
-  res.gameOverPicture = MakeSprite({.camera = 0,
+  res.gameOverPicture = core::MakeSprite({.camera = 0,
                                     .textureFile = "data\\GameOver.png",
-                                    .scale = {kFullScreenScaleW, kFullScreenScaleH},
+                                    .scale = {core::kFullScreenScaleW, core::kFullScreenScaleH},
                                     .location = {0, 0}});
 
   // 8: a resumed game's world from its snapshot (between levels, the next
@@ -161,16 +161,16 @@ void TMainForm::EngineInit() {
 
   // 10: fonts (no mip levels for their atlases).
   iTextureMipLevelsSet(0);
-  res.mainFont = iFontCreate(kMainFontFile, res.mainCamera);
-  res.secondFont = iFontCreate(kSecondFontFile, res.mainCamera);
+  res.mainFont = iFontCreate(core::kMainFontFile, res.mainCamera);
+  res.secondFont = iFontCreate(core::kSecondFontFile, res.mainCamera);
   StepLoadingBar(10);
   iTextureMipLevelsSet(1);
 
   // 11: the animated cursor.
-  res.cursorSprite = MakeSprite({});
+  res.cursorSprite = core::MakeSprite({});
   const EngineVec centre{0.5f, 0.5f, 0};
   iMouseReset(&centre);
-  for (int n = 1; n <= kCursorFrames; ++n) {
+  for (int n = 1; n <= core::kCursorFrames; ++n) {
     char file[32];
     std::snprintf(file, sizeof file, "data\\cur%d.png", n);
     res.cursorTextures[n] = iTextureCreate(file);
@@ -184,12 +184,12 @@ void TMainForm::EngineInit() {
   // 13: the screen of a resumed menu state. The restart record has served
   // (a resumed game's was used up as its snapshot was read).
   ShowResumedScreen();
-  UseUpRestartRecord();
+  core::UseUpRestartRecord();
   // 14: a resumed game shows the play screen without the pointer.
-  if (PlayScreenState(GameState())) {
-    ShowPlayScreen();
-    if (GameState() == gsGameExitConfirm) {
-      LowerActors();
+  if (core::PlayScreenState(core::GameState())) {
+    world::ShowPlayScreen();
+    if (core::GameState() == core::gsGameExitConfirm) {
+      world::LowerActors();
       menus::Menus().exitMenu.Show();
     }
     iSpriteHide(res.cursorSprite);
@@ -199,10 +199,10 @@ void TMainForm::EngineInit() {
   if (ctx.musicChoice != 0) iSpriteShow(res.menuBackground);
 
   // 16: cursor on top of everything, hidden on the play screen.
-  SetSpriteLocation(res.cursorSprite, 0.5f, 0.5f);
+  core::SetSpriteLocation(res.cursorSprite, 0.5f, 0.5f);
   iSpriteShow(res.cursorSprite);
   iSpritePrioritySet(res.cursorSprite, 1);
-  if (PlayScreenState(GameState()) || GameState() == gsGameOverWait) iSpriteHide(res.cursorSprite);
+  if (core::PlayScreenState(core::GameState()) || core::GameState() == core::gsGameOverWait) iSpriteHide(res.cursorSprite);
 
   // 17: effect sounds.
   for (const EffectSound& sound : kEffectSounds) res.*sound.handle = iSoundCreate(sound.file, 0);
@@ -212,7 +212,7 @@ void TMainForm::EngineInit() {
   iSpriteHide(res.loadingBar);
   iFrqSet(kFrameMs / 1000.0f);
   // A game resumed in play keeps the game music its level build started.
-  PlayMusic(ctx.musicChoice != 0 ? "1" : "2");
+  core::PlayMusic(ctx.musicChoice != 0 ? "1" : "2");
 }
 
 }  // namespace app

@@ -34,10 +34,10 @@ constexpr int32_t kFlameThrower = 4, kLaser = 3; // weapons with sounds of their
 
 // Loops of the weapons that are not in hand stop; no weapon sounds without Ctrl (fire).
 void WeaponSoundUpkeep() {
-  const SharedResources& res = Ctx().res;
-  const uint8_t state = GameState();
-  if (state == gsPlaying) {
-    const bool firing = KeyHeld(keys::kLeftCtrl) || KeyHeld(keys::kRightCtrl);
+  const core::SharedResources& res = core::Ctx().res;
+  const uint8_t state = core::GameState();
+  if (state == core::gsPlaying) {
+    const bool firing = core::KeyHeld(keys::kLeftCtrl) || core::KeyHeld(keys::kRightCtrl);
     const int32_t weapon = menus::world::CurrentWeapon();
     const bool gunInHand = weapon != kFlameThrower && weapon != kLaser;
     if (!firing || weapon != kFlameThrower) iSoundStop(res.fireSound, 0);
@@ -45,9 +45,9 @@ void WeaponSoundUpkeep() {
     if (!firing || !gunInHand) iSoundStop(res.gunSound, 0);
   }
   // The railway loops on every train level (every third one).
-  const world::TGame* game = Ctx().game.get();
+  const world::TGame* game = core::Ctx().game.get();
   const bool onTrain = game && game->levelKind == world::kTrainLevel;
-  if (TraitsOf(state).railwayPlays && onTrain && !iSoundPlaying(res.railwaySound)) {
+  if (core::TraitsOf(state).railwayPlays && onTrain && !iSoundPlaying(res.railwaySound)) {
     iSoundPlay(res.railwaySound, -1);
   }
 }
@@ -55,12 +55,12 @@ void WeaponSoundUpkeep() {
 // The active menu's work of the frame.
 void MenuFrameUpdates() {
   menus::TFrontEnd& menus = menus::Menus();
-  switch (TraitsOf(GameState()).screen) {
-    case StateScreen::kHelp: menus.helpMenu.Update(); break;
-    case StateScreen::kDialog: menus.exitMenu.Update(); break;
-    case StateScreen::kRecords: menus.recordsMenu.Draw(); break;
-    case StateScreen::kOptions: menus.optMenu.Draw(); break;
-    case StateScreen::kRecordEntry: menus.recordInput.Draw(); break;
+  switch (core::TraitsOf(core::GameState()).screen) {
+    case core::StateScreen::kHelp: menus.helpMenu.Update(); break;
+    case core::StateScreen::kDialog: menus.exitMenu.Update(); break;
+    case core::StateScreen::kRecords: menus.recordsMenu.Draw(); break;
+    case core::StateScreen::kOptions: menus.optMenu.Draw(); break;
+    case core::StateScreen::kRecordEntry: menus.recordInput.Draw(); break;
     default: break;
   }
 }
@@ -70,20 +70,20 @@ void LevelIntroCaption() {
   iPrintsHide();
   iPrintColorSet(1, 1, 1, 1);
   const std::string caption = kLevelCaption + std::to_string(menus::world::Level() + 1);
-  iPrint(caption.c_str(), &kLevelCaptionAt, &kLevelCaptionScale, kPrintSpacing, Ctx().res.mainFont);
+  iPrint(caption.c_str(), &kLevelCaptionAt, &kLevelCaptionScale, kPrintSpacing, core::Ctx().res.mainFont);
   iPrintColorSet(1, 1, 1, 1);
 }
 
 void PauseCaption() {
   iPrintColorSet(0.65f, 0.2f, 0.6f, 1.0f);
-  iPrintCentered(kPauseCaption, &kPauseCaptionAt, &kPauseCaptionScale, kPrintSpacing, Ctx().res.mainFont, 0);
+  iPrintCentered(kPauseCaption, &kPauseCaptionAt, &kPauseCaptionScale, kPrintSpacing, core::Ctx().res.mainFont, 0);
   iPrintColorSet(1, 1, 1, 1);
 }
 
 }  // namespace
 
 void TMainForm::PlayScreenTexts() {
-  const GameContext& ctx = Ctx();
+  const core::GameContext& ctx = core::Ctx();
   iPrintColorSet(0, 1, 0, 1);
   const std::string level = kLevelLabel + std::to_string(ctx.game->Level());
   iPrint(level.c_str(), &kLevelTextAt, &kHudTextScale, kPrintSpacing, ctx.res.mainFont);
@@ -93,30 +93,30 @@ void TMainForm::PlayScreenTexts() {
 }
 
 void TMainForm::CursorAnimationStep() {
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   const uint32_t now = platform::GetTickCount();
   if (now - ctx.cursorTick <= kCursorStepMs) return;
   ctx.cursorTick = now;
-  ctx.cursorFrame = ctx.cursorFrame % kCursorFrames + 1;
+  ctx.cursorFrame = ctx.cursorFrame % core::kCursorFrames + 1;
   iSpriteTextureSet(ctx.res.cursorSprite, ctx.res.cursorTextures[ctx.cursorFrame]);
 }
 
 void TMainForm::SoundUpkeep() {
-  const SharedResources& res = Ctx().res;
-  const uint8_t state = GameState();
-  if (state != gsPlaying) {
+  const core::SharedResources& res = core::Ctx().res;
+  const uint8_t state = core::GameState();
+  if (state != core::gsPlaying) {
     for (EHandle sound : {res.stepSound, res.gunSound, res.laserSound, res.fireSound}) iSoundStop(sound, 0);
   }
-  if (!TraitsOf(state).railwayPlays) iSoundStop(res.railwaySound, 0);
+  if (!core::TraitsOf(state).railwayPlays) iSoundStop(res.railwaySound, 0);
 }
 
 void TMainForm::SoundRestoreAfterHide() {
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   if (!ctx.pendingSoundRestore || window_.State() != platform::WindowState::kNormal) return;
   ctx.ActiveSettings.SoundOn = ctx.rememberedSoundOn;
   ctx.ActiveSettings.MusicOn = ctx.rememberedMusicOn;
   ctx.pendingSoundRestore = false;
-  if (ctx.ActiveSettings.MusicOn) PlayMusic(ctx.musicChoice != 0 ? "1" : "2");
+  if (ctx.ActiveSettings.MusicOn) core::PlayMusic(ctx.musicChoice != 0 ? "1" : "2");
 }
 
 void TMainForm::EngineRun() {
@@ -126,17 +126,17 @@ void TMainForm::EngineRun() {
     WatchFrame();
     return;
   }
-  RunFrame(CaptureFrameInput(TakeFrameCommands()));
+  RunFrame(core::CaptureFrameInput(TakeFrameCommands()));
 }
 
-void TMainForm::RunFrame(const FrameInput& input) {
-  Ctx().frameInput.Begin(input);
+void TMainForm::RunFrame(const core::FrameInput& input) {
+  core::Ctx().frameInput.Begin(input);
   if (runObserver) runObserver->FrameBegun(input);
-  for (FrameCommand command : input.commands) ApplyFrameCommand(command);
+  for (core::FrameCommand command : input.commands) ApplyFrameCommand(command);
 
-  const uint8_t state = GameState();
-  if (!TraitsOf(state).cursorStill) CursorAnimationStep();
-  if (state == gsShareScreen) {
+  const uint8_t state = core::GameState();
+  if (!core::TraitsOf(state).cursorStill) CursorAnimationStep();
+  if (state == core::gsShareScreen) {
     if (auto& screen = menus::Menus().shareScreen) {
       screen->HoverStep();
       screen->Draw();
@@ -149,7 +149,7 @@ void TMainForm::RunFrame(const FrameInput& input) {
   MouseMoveStep();
   MouseClickStep();
   // Only the main menu's start goes from no game to a level build.
-  if (runObserver && !GameInProgress(state) && GameState() == gsLevelBuild && !restarting_) {
+  if (runObserver && !core::GameInProgress(state) && core::GameState() == core::gsLevelBuild && !restarting_) {
     runObserver->RunStarted(input);
   }
 
@@ -157,8 +157,8 @@ void TMainForm::RunFrame(const FrameInput& input) {
   if (runObserver) runObserver->FrameEnded();
 }
 
-void TMainForm::RunStartFrame(const FrameInput& input) {
-  Ctx().frameInput.Begin(input);
+void TMainForm::RunStartFrame(const core::FrameInput& input) {
+  core::Ctx().frameInput.Begin(input);
   FrameWork();
   if (runObserver) runObserver->FrameEnded();
 }
@@ -174,25 +174,25 @@ void TMainForm::FrameWork() {
   SoundUpkeep();
   WeaponSoundUpkeep();
   MenuFrameUpdates();
-  if (GameState() == gsLevelIntro) LevelIntroCaption();
+  if (core::GameState() == core::gsLevelIntro) LevelIntroCaption();
 
-  world::TGame* game = Ctx().game.get();
-  if (game && GameState() == gsLevelBuild) {
+  world::TGame* game = core::Ctx().game.get();
+  if (game && core::GameState() == core::gsLevelBuild) {
     // The main menu's start makes the world's resources first; a build
     // reached any other way must not run without them.
     if (!game->worldActive) game->CreateWorldResources();
     game->StartNextLevel();
-    SetGameState(gsPlaying);
+    core::SetGameState(core::gsPlaying);
   }
-  if (game && game->worldActive && GameState() == gsPlaying) game->WorldStep();
-  if (GameState() == gsPaused) PauseCaption();
-  if (game && TraitsOf(GameState()).firesBurn) {
+  if (game && game->worldActive && core::GameState() == core::gsPlaying) game->WorldStep();
+  if (core::GameState() == core::gsPaused) PauseCaption();
+  if (game && core::TraitsOf(core::GameState()).firesBurn) {
     for (const auto& thing : game->foregroundObjects) {
       if (actors::TFire* fire = thing->AsFire()) fire->Emit();
     }
   }
-  if (TraitsOf(GameState()).mainMenuBeside) menus::Menus().mainMenu.HighlightFade();
-  if (game && game->worldActive && TraitsOf(GameState()).firesBurn) {
+  if (core::TraitsOf(core::GameState()).mainMenuBeside) menus::Menus().mainMenu.HighlightFade();
+  if (game && game->worldActive && core::TraitsOf(core::GameState()).firesBurn) {
     PlayScreenTexts();
     hudTextsShown_ = true;
   }

@@ -12,7 +12,7 @@ namespace app::areas {
 // An open rectangle in engine units.
 struct Area {
   float left, right, bottom, top;
-  bool Holds(CursorPoint p) const { return p.x > left && p.x < right && p.y > bottom && p.y < top; }
+  bool Holds(core::CursorPoint p) const { return p.x > left && p.x < right && p.y > bottom && p.y < top; }
 };
 
 struct ItemArea {
@@ -46,7 +46,7 @@ inline constexpr Area kSoundOn{-7.6f, -6, -0.8f, 0.2f}, kSoundOff{-5.1f, -2.1f, 
 
 // The item of the last area that holds the point (later areas win), or 0.
 template <size_t N>
-uint8_t HitItem(const ItemArea (&areas)[N], CursorPoint p) {
+uint8_t HitItem(const ItemArea (&areas)[N], core::CursorPoint p) {
   uint8_t hit = 0;
   for (const ItemArea& a : areas) {
     if (a.area.Holds(p)) hit = a.item;

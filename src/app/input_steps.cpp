@@ -17,8 +17,8 @@ namespace {
 using menus::TFrontEnd;
 using namespace areas;
 
-bool Clicked(int32_t code) { return TakeKeyPress(code); }
-bool Held(int32_t code) { return KeyHeld(code); }
+bool Clicked(int32_t code) { return core::TakeKeyPress(code); }
+bool Held(int32_t code) { return core::KeyHeld(code); }
 bool AnyClicked(std::initializer_list<int32_t> codes) {
   bool any = false;
   for (int32_t code : codes) any = Clicked(code) || any;  // every click is taken
@@ -36,15 +36,15 @@ int32_t LowestPressedKey() {
 // ---- keyboard ----
 
 void GlobalKeys(TMainForm& form, uint8_t modifiers, bool& endStep) {
-  GameContext& ctx = Ctx();
-  const menus::TSettings& active = ctx.ActiveSettings;
+  core::GameContext& ctx = core::Ctx();
+  const core::TSettings& active = ctx.ActiveSettings;
   const uint8_t required = (active.BossKeyAlt ? kAltHeld : 0) | (active.BossKeyShift ? kShiftHeld : 0) |
                            (active.BossKeyCtrl ? kCtrlHeld : 0);
-  const auto hideAllowed = [] { return !TraitsOf(GameState()).ignoresHideKey; };
+  const auto hideAllowed = [] { return !core::TraitsOf(core::GameState()).ignoresHideKey; };
   // The modifiers first: a key that is not the hot key's chord stays for the key capture.
   if (modifiers == required && Clicked(active.BossKey)) {
     if (hideAllowed()) form.HideGame();
-    if (GameState() == gsOptionsKeyCapture) SetGameState(gsOptions);
+    if (core::GameState() == core::gsOptionsKeyCapture) core::SetGameState(core::gsOptions);
   }
   // The two Alt chords act once per press, not on every frame they are held.
   const bool alt = (modifiers & kAltHeld) != 0;
@@ -62,12 +62,12 @@ void GlobalKeys(TMainForm& form, uint8_t modifiers, bool& endStep) {
 
 void PlayingKeys() {
   if (Clicked(keys::kEscape)) {
-    SetGameState(gsGameExitConfirm);
-    iSpriteShow(Ctx().res.cursorSprite);
+    core::SetGameState(core::gsGameExitConfirm);
+    iSpriteShow(core::Ctx().res.cursorSprite);
     menus::world::LowerActors();
     menus::Menus().exitMenu.Show();
   }
-  if (GameState() == gsPlaying && Clicked(keys::kPause)) SetGameState(gsPaused);
+  if (core::GameState() == core::gsPlaying && Clicked(keys::kPause)) core::SetGameState(core::gsPaused);
 }
 
 void MainMenuKeys() {
@@ -81,7 +81,7 @@ void MainMenuKeys() {
   }
   if (Clicked(keys::kEnter)) {
     menu.RunAction(menu.item());
-  } else if (GameState() == gsMainMenu && Clicked(keys::kEscape)) {
+  } else if (core::GameState() == core::gsMainMenu && Clicked(keys::kEscape)) {
     menu.Exit();
   }
 }
@@ -112,27 +112,27 @@ void OptionsKeys() {
     if (options.item() <= menus::TOptMenu::kSound) options.Apply();
     return;
   }
-  if (options.item() == menus::TOptMenu::kAddText) SetGameState(gsOptionsTextEdit);
-  if (options.item() == menus::TOptMenu::kHotKey) SetGameState(gsOptionsKeyCapture);
+  if (options.item() == menus::TOptMenu::kAddText) core::SetGameState(core::gsOptionsTextEdit);
+  if (options.item() == menus::TOptMenu::kHotKey) core::SetGameState(core::gsOptionsKeyCapture);
 }
 
 // Up or Down ends typing (or waiting for a key) one item up; Enter in place.
 void EndOptionsEntry(int32_t code) {
   menus::TOptMenu& options = menus::Menus().optMenu;
   if (code == keys::kUp || code == keys::kDown) {
-    SetGameState(gsOptions);
+    core::SetGameState(core::gsOptions);
     options.set_item(options.item() - 1);
     options.Apply();
   } else if (code == keys::kEnter) {
-    SetGameState(gsOptions);
+    core::SetGameState(core::gsOptions);
     options.Apply();
   }
 }
 
 void OptionsTextKeys(uint8_t modifiers) {
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   if (Clicked(keys::kEscape)) menus::Menus().optMenu.Leave();
-  if (GameState() != gsOptionsTextEdit) return;
+  if (core::GameState() != core::gsOptionsTextEdit) return;
   const int32_t code = LowestPressedKey();
   if (code == 0) return;
   std::string text = menus::AddTextOf(ctx.PendingSettings);
@@ -141,16 +141,16 @@ void OptionsTextKeys(uint8_t modifiers) {
 }
 
 void KeyCaptureKeys(uint8_t modifiers) {
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   const int32_t code = LowestPressedKey();
   if (code == 0) return;
   if (menus::IsHotKeyCandidate(code)) {
-    menus::TSettings& pending = ctx.PendingSettings;
+    core::TSettings& pending = ctx.PendingSettings;
     pending.BossKey = static_cast<uint16_t>(code);
     pending.BossKeyAlt = (modifiers & kAltHeld) ? 1 : 0;
     pending.BossKeyShift = (modifiers & kShiftHeld) ? 1 : 0;
     pending.BossKeyCtrl = (modifiers & kCtrlHeld) ? 1 : 0;
-    SetGameState(gsOptions);
+    core::SetGameState(core::gsOptions);
     menus::Menus().optMenu.Apply();
   }
   EndOptionsEntry(code);
@@ -160,16 +160,16 @@ void HelpKeys() {
   menus::THelpMenu& help = menus::Menus().helpMenu;
   if (AnyClicked({keys::kRight, keys::kLeft})) help.Select();
   if (Clicked(keys::kEnter)) help.Press();
-  if (GameState() == gsHelp && Clicked(keys::kEscape)) help.Back();
+  if (core::GameState() == core::gsHelp && Clicked(keys::kEscape)) help.Back();
 }
 
 void DialogKeys() {
   menus::TExitMenu& dialog = menus::Menus().exitMenu;
   if (AnyClicked({keys::kUp, keys::kDown, keys::kLeft, keys::kRight})) dialog.Switch();
-  const uint8_t state = GameState();
+  const uint8_t state = core::GameState();
   if (Clicked(keys::kEnter)) {
     dialog.Press();
-  } else if (GameState() == state && Clicked(keys::kEscape)) {
+  } else if (core::GameState() == state && Clicked(keys::kEscape)) {
     dialog.No();
   }
 }
@@ -194,7 +194,7 @@ void RecordsKeys() {
     } else {
       records.ViewOnline();
     }
-  } else if (GameState() == gsRecords && Clicked(keys::kEscape)) {
+  } else if (core::GameState() == core::gsRecords && Clicked(keys::kEscape)) {
     records.Leave();
   }
 }
@@ -211,111 +211,111 @@ void EntryKeys(uint8_t modifiers) {
     entry.CancelRecord();
     return;
   }
-  const uint8_t state = GameState();
-  if (state == gsRecordButtons) {
+  const uint8_t state = core::GameState();
+  if (state == core::gsRecordButtons) {
     if (!Clicked(keys::kEnter)) return;
     switch (entry.item()) {
-      case menus::TRecordInputMenu::kName: SetGameState(gsRecordName); break;
-      case menus::TRecordInputMenu::kAddText: SetGameState(gsRecordAdd); break;
+      case menus::TRecordInputMenu::kName: core::SetGameState(core::gsRecordName); break;
+      case menus::TRecordInputMenu::kAddText: core::SetGameState(core::gsRecordAdd); break;
       case menus::TRecordInputMenu::kSave: entry.SaveRecord(); break;
       case menus::TRecordInputMenu::kCancel: entry.CancelRecord(); break;
       default: break;
     }
     return;
   }
-  if (state != gsRecordName && state != gsRecordAdd) return;
+  if (state != core::gsRecordName && state != core::gsRecordAdd) return;
   const int32_t code = LowestPressedKey();
   if (code == 0) return;
-  std::string& field = state == gsRecordName ? entry.name() : entry.addText();
+  std::string& field = state == core::gsRecordName ? entry.name() : entry.addText();
   menus::TypeKey(field, code, (modifiers & kShiftHeld) != 0);
-  if (code == keys::kEnter) SetGameState(gsRecordButtons);
+  if (code == keys::kEnter) core::SetGameState(core::gsRecordButtons);
 }
 
 // ---- mouse ----
 
 // The main menu's hover beside another screen: no sound.
-void HoverMainMenuQuietly(CursorPoint p) {
+void HoverMainMenuQuietly(core::CursorPoint p) {
   if (uint8_t item = HitItem(kMainMenuAreas, p)) menus::Menus().mainMenu.SetItem(item);
 }
 
 // The mouse works a screen as a whole: typing the options' add text or
 // capturing their hot key, the options still take the pointer.
-StateInput MouseInput(uint8_t state) {
-  const StateInput input = TraitsOf(state).input;
-  return input == StateInput::kOptionsText || input == StateInput::kOptionsKey ? StateInput::kOptions : input;
+core::StateInput MouseInput(uint8_t state) {
+  const core::StateInput input = core::TraitsOf(state).input;
+  return input == core::StateInput::kOptionsText || input == core::StateInput::kOptionsKey ? core::StateInput::kOptions : input;
 }
 
-void HoverTests(CursorPoint p) {
+void HoverTests(core::CursorPoint p) {
   TFrontEnd& menus = menus::Menus();
-  const StateInput input = MouseInput(GameState());
-  if (input == StateInput::kMainMenu) {
+  const core::StateInput input = MouseInput(core::GameState());
+  if (input == core::StateInput::kMainMenu) {
     if (uint8_t item = HitItem(kMainMenuAreas, p); item && menus.mainMenu.SetItem(item)) menus::PlayClick();
     menus.mainMenu.Hide();
     menus.mainMenu.Show();
-  } else if (input == StateInput::kOptions) {
+  } else if (input == core::StateInput::kOptions) {
     if (uint8_t item = HitItem(kOptionsAreas, p); item && menus.optMenu.HoverItem(item)) menus::PlayClick();
     HoverMainMenuQuietly(p);
-  } else if (input == StateInput::kHelp) {
+  } else if (input == core::StateInput::kHelp) {
     if (uint8_t item = HitItem(kHelpAreas, p); item && menus.helpMenu.SetButton(item)) menus::PlayClick();
     HoverMainMenuQuietly(p);
-  } else if (input == StateInput::kRecords) {
+  } else if (input == core::StateInput::kRecords) {
     if (uint8_t item = HitItem(kRecordsAreas, p); item && menus.recordsMenu.SetItem(item)) menus::PlayClick();
     if (menus.recordsMenu.HoverRow(p)) menus::PlayClick();
     HoverMainMenuQuietly(p);
-  } else if (input == StateInput::kDialog) {
+  } else if (input == core::StateInput::kDialog) {
     if (uint8_t item = HitItem(kDialogAreas, p)) menus.exitMenu.SetItem(item);
-  } else if (input == StateInput::kRecordEntry) {
+  } else if (input == core::StateInput::kRecordEntry) {
     if (uint8_t item = HitItem(kEntryAreas, p); item && menus.recordInput.HoverItem(item)) menus::PlayClick();
   }
 }
 
 // Main menu items clicked beside another screen; `skip` is the item of the screen shown.
-void ClickMainMenu(CursorPoint p, uint8_t skip, bool applyOptionsFirst) {
+void ClickMainMenu(core::CursorPoint p, uint8_t skip, bool applyOptionsFirst) {
   const uint8_t item = HitItem(kMainMenuAreas, p);
   if (item == 0 || item == skip) return;
   if (applyOptionsFirst) menus::Menus().optMenu.Apply();
   menus::Menus().mainMenu.RunAction(item);
 }
 
-void OptionsClick(CursorPoint p) {
-  GameContext& ctx = Ctx();
+void OptionsClick(core::CursorPoint p) {
+  core::GameContext& ctx = core::Ctx();
   menus::TOptMenu& options = menus::Menus().optMenu;
   auto setAndApply = [&](uint8_t& field, uint8_t value) {
     field = value;
-    SetGameState(gsOptions);
+    core::SetGameState(core::gsOptions);
     options.Apply();
   };
   if (kWindowOn.Holds(p) || kWindowOff.Holds(p)) {
     options.SetWindowed(kWindowOn.Holds(p) ? 1 : 0);
-    SetGameState(gsOptions);
+    core::SetGameState(core::gsOptions);
     options.Apply();
   } else if (kMusicOn.Holds(p) || kMusicOff.Holds(p)) {
     setAndApply(ctx.PendingSettings.MusicOn, kMusicOn.Holds(p) ? 1 : 0);
   } else if (kSoundOn.Holds(p) || kSoundOff.Holds(p)) {
     setAndApply(ctx.PendingSettings.SoundOn, kSoundOn.Holds(p) ? 1 : 0);
   } else if (HitItem(kOptionsAreas, p) == menus::TOptMenu::kAddText) {
-    SetGameState(gsOptionsTextEdit);
+    core::SetGameState(core::gsOptionsTextEdit);
   } else if (HitItem(kOptionsAreas, p) == menus::TOptMenu::kHotKey) {
-    SetGameState(gsOptionsKeyCapture);
+    core::SetGameState(core::gsOptionsKeyCapture);
   } else {
     ClickMainMenu(p, menus::TMainMenu::kOptions, true);
   }
 }
 
-void EntryClick(CursorPoint p) {
+void EntryClick(core::CursorPoint p) {
   menus::TRecordInputMenu& entry = menus::Menus().recordInput;
   switch (HitItem(kEntryClickAreas, p)) {
-    case menus::TRecordInputMenu::kName: SetGameState(gsRecordName); break;
-    case menus::TRecordInputMenu::kAddText: SetGameState(gsRecordAdd); break;
+    case menus::TRecordInputMenu::kName: core::SetGameState(core::gsRecordName); break;
+    case menus::TRecordInputMenu::kAddText: core::SetGameState(core::gsRecordAdd); break;
     case menus::TRecordInputMenu::kSave: entry.SaveRecord(); break;
     case menus::TRecordInputMenu::kCancel: entry.CancelRecord(); break;
     default: break;
   }
 }
 
-void DialogClick(CursorPoint p, uint8_t state) {
+void DialogClick(core::CursorPoint p, uint8_t state) {
   menus::TExitMenu& dialog = menus::Menus().exitMenu;
-  const uint8_t item = state == gsRecordsResetConfirm ? HitItem(kResetDialogClickAreas, p) : HitItem(kDialogAreas, p);
+  const uint8_t item = state == core::gsRecordsResetConfirm ? HitItem(kResetDialogClickAreas, p) : HitItem(kDialogAreas, p);
   if (item == menus::TExitMenu::kYes) dialog.Yes();
   if (item == menus::TExitMenu::kNo) dialog.No();
 }
@@ -337,28 +337,28 @@ void KeyboardStep(TMainForm& form) {
   GlobalKeys(form, modifiers, endStep);
   if (endStep) return;
 
-  switch (TraitsOf(GameState()).input) {
-    case StateInput::kPlaying: PlayingKeys(); break;
-    case StateInput::kPaused:
-      if (Clicked(keys::kPause)) SetGameState(gsPlaying);
+  switch (core::TraitsOf(core::GameState()).input) {
+    case core::StateInput::kPlaying: PlayingKeys(); break;
+    case core::StateInput::kPaused:
+      if (Clicked(keys::kPause)) core::SetGameState(core::gsPlaying);
       break;
-    case StateInput::kMainMenu: MainMenuKeys(); break;
-    case StateInput::kOptions: OptionsKeys(); break;
-    case StateInput::kOptionsText: OptionsTextKeys(modifiers); break;
-    case StateInput::kOptionsKey: KeyCaptureKeys(modifiers); break;
-    case StateInput::kHelp: HelpKeys(); break;
-    case StateInput::kDialog: DialogKeys(); break;
-    case StateInput::kRecords: RecordsKeys(); break;
-    case StateInput::kRecordEntry: EntryKeys(modifiers); break;
-    case StateInput::kNone: break;
+    case core::StateInput::kMainMenu: MainMenuKeys(); break;
+    case core::StateInput::kOptions: OptionsKeys(); break;
+    case core::StateInput::kOptionsText: OptionsTextKeys(modifiers); break;
+    case core::StateInput::kOptionsKey: KeyCaptureKeys(modifiers); break;
+    case core::StateInput::kHelp: HelpKeys(); break;
+    case core::StateInput::kDialog: DialogKeys(); break;
+    case core::StateInput::kRecords: RecordsKeys(); break;
+    case core::StateInput::kRecordEntry: EntryKeys(modifiers); break;
+    case core::StateInput::kNone: break;
   }
 }
 
 void MouseMoveStep() {
-  const auto at = CursorPosition();
+  const auto at = core::CursorPosition();
   if (!at) return;
-  PlaceCursor(*at);
-  InputMemory& memory = Ctx().input;
+  core::PlaceCursor(*at);
+  core::InputMemory& memory = core::Ctx().input;
   if (at->x == memory.previousX && at->y == memory.previousY) return;
   HoverTests(*at);
   memory.previousX = at->x;
@@ -366,21 +366,21 @@ void MouseMoveStep() {
 }
 
 void MouseClickStep() {
-  const auto at = CursorPosition();
+  const auto at = core::CursorPosition();
   // A click is always taken, so one made outside the window is not kept for later.
-  const bool clicked = TakeClick();
+  const bool clicked = core::TakeClick();
   if (!at) return;
-  PlaceCursor(*at);
+  core::PlaceCursor(*at);
   if (!clicked) return;
-  const CursorPoint p = *at;
+  const core::CursorPoint p = *at;
   TFrontEnd& menus = menus::Menus();
-  const uint8_t state = GameState();
-  const StateInput input = MouseInput(state);
-  if (input == StateInput::kMainMenu) {
+  const uint8_t state = core::GameState();
+  const core::StateInput input = MouseInput(state);
+  if (input == core::StateInput::kMainMenu) {
     ClickMainMenu(p, 0, false);
-  } else if (input == StateInput::kOptions) {
+  } else if (input == core::StateInput::kOptions) {
     OptionsClick(p);
-  } else if (input == StateInput::kHelp) {
+  } else if (input == core::StateInput::kHelp) {
     const uint8_t button = HitItem(kHelpAreas, p);
     if (button == menus::THelpMenu::kPrevious) {
       menus.helpMenu.TurnPage(false);
@@ -389,7 +389,7 @@ void MouseClickStep() {
     } else {
       ClickMainMenu(p, menus::TMainMenu::kHelp, false);
     }
-  } else if (input == StateInput::kRecords) {
+  } else if (input == core::StateInput::kRecords) {
     const uint8_t item = HitItem(kRecordsAreas, p);
     if (item == menus::TRecordsMenu::kClear) {
       menus.recordsMenu.AskClear();
@@ -401,9 +401,9 @@ void MouseClickStep() {
     } else {
       ClickMainMenu(p, 0, false);
     }
-  } else if (input == StateInput::kDialog) {
+  } else if (input == core::StateInput::kDialog) {
     DialogClick(p, state);
-  } else if (input == StateInput::kRecordEntry) {
+  } else if (input == core::StateInput::kRecordEntry) {
     EntryClick(p);
   }
 }

@@ -111,7 +111,7 @@ std::optional<int> AnswerCommandLine(int argc, char** argv) {
 // varnok --replay FILE: the replay, checked before any window opens; a
 // replay that cannot play says why in one line (and a message box).
 app::WatchableReplay ReplayToWatch(const std::string& file) {
-  app::WatchableReplay watchable = app::ReadWatchableReplay(file, app::HashDataFiles());
+  app::WatchableReplay watchable = app::ReadWatchableReplay(file, core::HashDataFiles());
   if (!watchable.replay) {
     std::fprintf(stderr, "varnok: %s: %s\n", file.c_str(), watchable.why.c_str());
     platform::ShowMessageBox("Varnok", watchable.why);
@@ -135,14 +135,14 @@ std::string WatchCaption(const std::string& file) {
 // where the game's writes go. The window mode comes from the settings, or
 // from the copy of the game that handed the replay on after Alt+Enter.
 void SetAsidePlayerFiles(std::optional<platform::MemoryPlayerFiles>& memory) {
-  menus::TSettings settings = menus::DefaultSettings();
-  if (auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(menus::kSettingsFile), sizeof settings)) {
-    menus::ParseSettings(*bytes, settings);
+  core::TSettings settings = core::DefaultSettings();
+  if (auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(core::kSettingsFile), sizeof settings)) {
+    core::ParseSettings(*bytes, settings);
   }
   if (const char* windowed = std::getenv(app::kWatchWindowedVariable)) settings.Windowed = windowed[0] == '0' ? 0 : 1;
   memory.emplace();
   const auto* raw = reinterpret_cast<const uint8_t*>(&settings);
-  platform::WriteFileAtomic(platform::LastingPlayerFilePath(menus::kSettingsFile),
+  platform::WriteFileAtomic(platform::LastingPlayerFilePath(core::kSettingsFile),
                             std::span<const uint8_t>(raw, sizeof settings));
 }
 
@@ -152,7 +152,7 @@ int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
   const std::string replayFile = argc == 3 ? AbsoluteFile(argv[2]) : std::string();
   platform::EnterGameFolder();
-  std::optional<app::Replay> toWatch;
+  std::optional<core::Replay> toWatch;
   std::optional<platform::MemoryPlayerFiles> setAside;
   std::optional<platform::FolderLock> playerFiles;
   if (!replayFile.empty()) {

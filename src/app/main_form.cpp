@@ -25,7 +25,7 @@ namespace {
 // The states in which a game controller presses the play keys (A jumps, B
 // throws); everywhere else, the quit dialog over play included, it works the
 // menus (A is Enter, B is Esc).
-constexpr auto kPadPlayStates = PadPlayStates();
+constexpr auto kPadPlayStates = core::PadPlayStates();
 
 // A fixed random seed (decimal), so benchmarks and bug reports replay the same levels.
 constexpr const char* kSeedVariable = "VARNOK_SEED";
@@ -37,7 +37,7 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   EngineHost.OnRun = [this] { EngineRun(); };
   EngineHost.OnExit = [this] { EngineExit(); };
   EngineHost.SkipSettingsPanel = true;
-  EngineHost.FullScreen = [] { return Ctx().ActiveSettings.Windowed != 1; };
+  EngineHost.FullScreen = [] { return core::Ctx().ActiveSettings.Windowed != 1; };
   EngineHost.ActivateWindow = [](intptr_t handle) {
     if (auto* window = platform::MainWindow::FromHandle(handle)) window->PostCommand(VARNOK_WINDOW_ACTIVATE);
   };
@@ -65,15 +65,15 @@ TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), libr
   Timer3 = window_.AddTimer(kRestartDelayMs, [this] { window_.Close(); });
   Timer4 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
 
-  Ctx().shell = this;
+  core::Ctx().shell = this;
 }
 
 TMainForm::~TMainForm() {
   // The score client posts its outcome to this window's frame tasks: it ends first.
-  if (Ctx().frontEnd) Ctx().frontEnd->submission.Stop();
+  if (core::Ctx().frontEnd) core::Ctx().frontEnd->submission.Stop();
   // A last frame may still ask for the window while the engine stops.
   EngineHost.StopEngine();
-  if (Ctx().shell == this) Ctx().shell = nullptr;
+  if (core::Ctx().shell == this) core::Ctx().shell = nullptr;
   library_.phases().iWindowLinkSet(nullptr);
 }
 
@@ -106,9 +106,9 @@ void TMainForm::FollowEngineFrames(platform::FrameTickClock& clock, bool seedFro
 
 void TMainForm::FormCreate() {
   ReadStartupFiles();
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   if (!ctx.restarted) {
-    SetGameState(gsMainMenu);
+    core::SetGameState(core::gsMainMenu);
     StartEngineOnWindow();
     return;
   }
@@ -121,20 +121,20 @@ void TMainForm::FormCreate() {
     // this process end unseen, the next start is the player's own: it opens
     // at once and opens no page again. A failed write leaves the record as
     // it was, minimised start and pages included.
-    RestartRecord later = ctx.restart;
+    core::RestartRecord later = ctx.restart;
     later.openEngine = 1;
     later.openMoreGames = later.openScoreTable = 0;
-    WriteRestartRecord(later);
+    core::WriteRestartRecord(later);
   }
-  if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(kMoreGamesLink));
-  if (ctx.restart.openScoreTable) platform::Shell::Open(services::OnlineTableUrl());
+  if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(core::kMoreGamesLink));
+  if (ctx.restart.openScoreTable) platform::Shell::Open(online::OnlineTableUrl());
   // Opened once: a later restart's record must not open the pages again.
   ctx.restart.openMoreGames = 0;
   ctx.restart.openScoreTable = 0;
 }
 
 void TMainForm::ReadStartupFiles() {
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   ctx.pendingSoundRestore = false;
   if (!ctx.random.SeedFromText(std::getenv(kSeedVariable))) {
     // Time that follows the frames starts where it always does: a window-less
@@ -147,12 +147,12 @@ void TMainForm::ReadStartupFiles() {
   }
   ctx.musicChoice = 1;
 
-  menus::LoadSettings(ctx.ActiveSettings);
-  menus::LoadRecords(ctx.records);
-  if (auto record = ReadRestartRecord()) {
+  core::LoadSettings(ctx.ActiveSettings);
+  core::LoadRecords(ctx.records);
+  if (auto record = core::ReadRestartRecord()) {
     ctx.restart = *record;
     ctx.restarted = true;
-    SetGameState(record->gameState);
+    core::SetGameState(record->gameState);
     ctx.musicChoice = record->musicChoice;
   } else {
     ctx.restarted = false;
@@ -174,7 +174,7 @@ void TMainForm::ReadStartupFiles() {
 }
 
 void TMainForm::StartEngineOnWindow() {
-  const bool windowed = Ctx().ActiveSettings.Windowed == 1;
+  const bool windowed = core::Ctx().ActiveSettings.Windowed == 1;
   try {
     EngineHost.StartEngine(windowed ? window_.Handle() : 0);
   } catch (const engine::EngineMissingError& error) {
@@ -190,14 +190,14 @@ void TMainForm::FormActivate() {
   // Only the first activation after a minimised restart opens the engine.
   // Reopening a running engine on every activation would rebuild the game
   // from its restart snapshot and lose the play since.
-  if (!Ctx().restarted || !waitingForActivation_) return;
+  if (!core::Ctx().restarted || !waitingForActivation_) return;
   waitingForActivation_ = false;
   StartEngineOnWindow();
-  PlayMusic("1");
+  core::PlayMusic("1");
 }
 
 void TMainForm::ApplicationEvents1Activate() {
-  if (Ctx().ActiveSettings.Windowed == 1 && window_.State() != platform::WindowState::kNormal) window_.Restore();
+  if (core::Ctx().ActiveSettings.Windowed == 1 && window_.State() != platform::WindowState::kNormal) window_.Restore();
 }
 
 bool TMainForm::SystemCommand(int32_t command) {
@@ -206,20 +206,20 @@ bool TMainForm::SystemCommand(int32_t command) {
     case VARNOK_WINDOW_CAPTION_DOUBLE_CLICK:
       // The snapshot reads the world, which belongs to the frame thread while an engine runs.
       if (EngineHost.Running()) {
-        QueueFrameCommand(FrameCommand::kSwitchWindowMode);
+        QueueFrameCommand(core::FrameCommand::kSwitchWindowMode);
       } else {
         SwitchWindowMode();
       }
       return true;
     case VARNOK_WINDOW_CLOSE:
       // While a replay plays, the close box ends it (the state read is the watched game's).
-      if (watching_ || TraitsOf(GameState()).closeBoxAsksToQuit) QueueFrameCommand(FrameCommand::kCloseBox);
+      if (watching_ || core::TraitsOf(core::GameState()).closeBoxAsksToQuit) QueueFrameCommand(core::FrameCommand::kCloseBox);
       return true;  // the close box never closes the window itself
     case VARNOK_WINDOW_MINIMIZE:
-      QueueFrameCommand(FrameCommand::kMinimize);
+      QueueFrameCommand(core::FrameCommand::kMinimize);
       return false;
     case VARNOK_WINDOW_PAD_REMOVED:
-      QueueFrameCommand(FrameCommand::kPadRemoved);
+      QueueFrameCommand(core::FrameCommand::kPadRemoved);
       return true;
     default:
       return false;
@@ -240,7 +240,7 @@ void TMainForm::Interrupt(int kind) {
   restarting_ = true;
   EngineExit();
   window_.SetTimerEnabled(timer, true);
-  if (kind == 3) platform::Shell::Open(platform::GamePath(kPlayLink));
+  if (kind == 3) platform::Shell::Open(platform::GamePath(core::kPlayLink));
 }
 
 void TMainForm::PostToWindow(std::function<void()> task) { window_.Post(std::move(task)); }
@@ -266,22 +266,22 @@ void TMainForm::CloseAndRelaunch() {
     // The snapshot's times go on in the next process as they would on the real clock.
     ::setenv(kFrameTicksVariable, std::to_string(frameClock_->FrameTicks()).c_str(), 1);
   }
-  if (!RelaunchArguments.empty()) ::setenv(kWatchWindowedVariable, Ctx().ActiveSettings.Windowed == 1 ? "1" : "0", 1);
+  if (!RelaunchArguments.empty()) ::setenv(kWatchWindowedVariable, core::Ctx().ActiveSettings.Windowed == 1 ? "1" : "0", 1);
   platform::RelaunchSelf(RelaunchArguments);
 }
 
 bool TMainForm::WriteRestart(uint8_t openEngine) {
-  GameContext& ctx = Ctx();
-  const uint8_t state = StateToResume(GameState());
+  core::GameContext& ctx = core::Ctx();
+  const uint8_t state = core::StateToResume(core::GameState());
   // The snapshot first: a record must never point at a game that was not
   // saved whole (a part-written one would mix two games). A game that could
   // not be saved is not given up for a restart: it goes on in this process.
   if (!SaveGameForRestart(state)) return false;
-  RestartRecord record = ctx.restart;
+  core::RestartRecord record = ctx.restart;
   record.openEngine = openEngine;
   record.gameState = state;
   record.musicChoice = ctx.musicChoice;
-  if (!WriteRestartRecord(record)) return false;
+  if (!core::WriteRestartRecord(record)) return false;
   ctx.restart = record;
   // The record this process started by, if still pending, is replaced: using
   // it up would now delete the new one.
@@ -294,11 +294,11 @@ bool TMainForm::WriteRestart(uint8_t openEngine) {
 void TMainForm::SwitchWindowMode() {
   // Alt+Enter is seen on every frame it is held: one switch per restart.
   if (restarting_) return;
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   if (!WriteRestart(1)) return;
   const uint8_t windowed = ctx.ActiveSettings.Windowed == 1 ? 0 : 1;
   // Sound muted by the hide key is not the player's setting: the file keeps theirs.
-  menus::TSettings saved = ctx.ActiveSettings;
+  core::TSettings saved = ctx.ActiveSettings;
   saved.Windowed = windowed;
   if (ctx.pendingSoundRestore) {
     saved.MusicOn = ctx.rememberedMusicOn;
@@ -307,7 +307,7 @@ void TMainForm::SwitchWindowMode() {
   // The new process takes its window mode from the file: a mode that could
   // not be saved would only restart into the same one. The game stays, and
   // its record goes again so that no later start resumes it.
-  if (!menus::SaveSettings(saved) && RemoveRestartRecord()) return;
+  if (!core::SaveSettings(saved) && core::RemoveRestartRecord()) return;
   Interrupt(2);
   ctx.ActiveSettings.Windowed = windowed;
 }
@@ -318,16 +318,16 @@ void TMainForm::RestartIntoNewMode() {
 }
 
 void TMainForm::HideGame() {
-  GameContext& ctx = Ctx();
-  const uint8_t state = GameState();
-  if (TraitsOf(state).ignoresHideKey || restarting_) return;
+  core::GameContext& ctx = core::Ctx();
+  const uint8_t state = core::GameState();
+  if (core::TraitsOf(state).ignoresHideKey || restarting_) return;
   if (ctx.ActiveSettings.Windowed == 0) {
     if (WriteRestart(0)) {
       Interrupt(1);
-    } else if (state == gsPlaying) {
+    } else if (state == core::gsPlaying) {
       // The game could not be saved to hide it: at least it does not play on
       // while the player looks away.
-      SetGameState(gsPaused);
+      core::SetGameState(core::gsPaused);
     }
     return;
   }
@@ -338,11 +338,11 @@ void TMainForm::HideGame() {
   }
   ctx.pendingSoundRestore = true;
   // A hidden game does not play on behind the player's back.
-  if (state == gsPlaying) SetGameState(gsPaused);
+  if (state == core::gsPlaying) core::SetGameState(core::gsPaused);
   window_.Minimize();
   ctx.ActiveSettings.SoundOn = 0;
   ctx.ActiveSettings.MusicOn = 0;
-  StopMusic("");
+  core::StopMusic("");
 }
 
 void TMainForm::PostToFrame(std::function<void()> task) {
@@ -350,39 +350,39 @@ void TMainForm::PostToFrame(std::function<void()> task) {
   frameTasks_.push_back(std::move(task));
 }
 
-void TMainForm::QueueFrameCommand(FrameCommand command) {
+void TMainForm::QueueFrameCommand(core::FrameCommand command) {
   std::lock_guard lock(frameCommandsMutex_);
   // A frame takes a bounded number; a flood while no frame runs keeps the first.
-  if (frameCommands_.size() < kMaxFrameCommands) frameCommands_.push_back(command);
+  if (frameCommands_.size() < core::kMaxFrameCommands) frameCommands_.push_back(command);
 }
 
-std::vector<FrameCommand> TMainForm::TakeFrameCommands() {
+std::vector<core::FrameCommand> TMainForm::TakeFrameCommands() {
   std::lock_guard lock(frameCommandsMutex_);
-  std::vector<FrameCommand> commands;
+  std::vector<core::FrameCommand> commands;
   commands.swap(frameCommands_);
   return commands;
 }
 
-void TMainForm::ApplyFrameCommand(FrameCommand command) {
+void TMainForm::ApplyFrameCommand(core::FrameCommand command) {
   switch (command) {
-    case FrameCommand::kSwitchWindowMode:
+    case core::FrameCommand::kSwitchWindowMode:
       SwitchWindowMode();
       break;
-    case FrameCommand::kCloseBox:
+    case core::FrameCommand::kCloseBox:
       // The state may have moved on since the close box was pressed.
-      if (TraitsOf(GameState()).closeBoxAsksToQuit) menus::Menus().exitMenu.OpenFromCloseBox();
+      if (core::TraitsOf(core::GameState()).closeBoxAsksToQuit) menus::Menus().exitMenu.OpenFromCloseBox();
       break;
-    case FrameCommand::kMinimize:
-    case FrameCommand::kPadRemoved:
+    case core::FrameCommand::kMinimize:
+    case core::FrameCommand::kPadRemoved:
       // A player who looks away, or whose pad came unplugged, is not left to die.
-      if (GameState() == gsPlaying) SetGameState(gsPaused);
+      if (core::GameState() == core::gsPlaying) core::SetGameState(core::gsPaused);
       break;
   }
 }
 
 void TMainForm::RunFrameTasks() {
   // The run's pauses that are over come first, as they did when the window timed them.
-  if (Ctx().game) Ctx().game->session.FrameStart();
+  if (core::Ctx().game) core::Ctx().game->session.FrameStart();
   std::vector<std::function<void()>> tasks;
   {
     std::lock_guard lock(frameTasksMutex_);

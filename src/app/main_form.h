@@ -33,7 +33,7 @@ inline constexpr const char* kWatchWindowedVariable = "VARNOK_WATCH_WINDOWED";
 inline constexpr const char* kWindowRefusedMessage =
     "The game window could not be opened: no graphical display can be reached.";
 
-class TMainForm final : public Shell {
+class TMainForm final : public core::Shell {
  public:
   explicit TMainForm(engine::EngineLibrary& library = engine::TheEngineLibrary());
   // Ends a running engine instance before the window goes.
@@ -88,15 +88,15 @@ class TMainForm final : public Shell {
   void EngineExit();
   // A frame given its input (a replay's, or the engine's): the window
   // commands it carries, the input steps, then the frame's work.
-  void RunFrame(const FrameInput& input);
+  void RunFrame(const core::FrameInput& input);
   // Work other threads posted for the frame thread (timers, the score client).
   void RunFrameTasks();
   // The rest of the frame in which a run began: the frame's work after its
   // input steps (a replay's first frame, which the start action opens).
-  void RunStartFrame(const FrameInput& input);
+  void RunStartFrame(const core::FrameInput& input);
   // A window command that changes the game reaches the game at the start of
   // the next frame, never in the middle of one. Safe from any thread.
-  void QueueFrameCommand(FrameCommand command);
+  void QueueFrameCommand(core::FrameCommand command);
 
   // Saves the world snapshot (a game in progress), writes the restart record
   // and the flipped window mode, then ends the engine. Once per restart; a
@@ -126,7 +126,7 @@ class TMainForm final : public Shell {
   std::string WatchReplay(const std::string& path, const std::string& caption) override;
   // A replay file to play as soon as the engine has started, with the game
   // ending at its end (varnok --replay FILE).
-  void WatchAtStart(Replay replay, std::string caption);
+  void WatchAtStart(core::Replay replay, std::string caption);
   // True while a replay plays (any thread).
   bool Watching() const { return watching_; }
   // The replay playing, if any (frame thread).
@@ -149,14 +149,14 @@ class TMainForm final : public Shell {
   void StepLoadingBar(int stage);
   void ShowResumedScreen();
   void FrameWork();
-  void ApplyFrameCommand(FrameCommand command);
-  std::vector<FrameCommand> TakeFrameCommands();
+  void ApplyFrameCommand(core::FrameCommand command);
+  std::vector<core::FrameCommand> TakeFrameCommands();
   void CloseAndRelaunch();
   void CursorAnimationStep();
   void SoundUpkeep();
   void SoundRestoreAfterHide();
   void PlayScreenTexts();
-  void StartWatching(Replay replay, std::string caption);
+  void StartWatching(core::Replay replay, std::string caption);
   // One frame while a replay plays, in place of the game's own.
   void WatchFrame();
   void StopWatching();
@@ -174,15 +174,15 @@ class TMainForm final : public Shell {
   bool timersFollowFrames_ = false;    // engine thread only
   int64_t runPhases_ = 0;              // run phases of this process, which the clock follows
   std::mutex frameCommandsMutex_;
-  std::vector<FrameCommand> frameCommands_;  // window commands for the next frame
+  std::vector<core::FrameCommand> frameCommands_;  // window commands for the next frame
   std::atomic<bool> windowRefused_{false};
   std::unique_ptr<ReplayWatch> watch_;     // the replay playing, frame thread only
   std::atomic<bool> watching_{false};
-  std::optional<Replay> watchAtStart_;     // played once the engine has started (a replay file)
+  std::optional<core::Replay> watchAtStart_;     // played once the engine has started (a replay file)
   bool exitAfterWatch_ = false;            // the game was started to play a replay file
   std::string watchCaption_;               // the name shown beside "REPLAY"
   EHandle watchCaptionSprite_ = 0, watchPausedSprite_ = 0, watchFastSprite_ = 0;
-  std::optional<Sha256> dataHash_;         // this game's data files, hashed once for watching
+  std::optional<core::Sha256> dataHash_;         // this game's data files, hashed once for watching
 };
 
 }  // namespace app

@@ -23,15 +23,15 @@ constexpr EngineVec kWatchTextScale{0.35f, 0.35f, 0};
 constexpr float kWatchTextSpacing = 0.1f;
 
 EHandle MakeWatchPicture(const char* file, float scaleW, float x) {
-  return MakeSprite({.camera = 0, .textureFile = file, .scale = {scaleW, 1}, .location = {x, kCaptionY}, .priority = 1});
+  return core::MakeSprite({.camera = 0, .textureFile = file, .scale = {scaleW, 1}, .location = {x, kCaptionY}, .priority = 1});
 }
 
 // Alt+Enter, Alt+Tab or the hide key, as the game's keyboard step knows them.
-bool GameChord(const FrameInput& input, const menus::TSettings& settings) {
+bool GameChord(const core::FrameInput& input, const core::TSettings& settings) {
   const bool alt = input.held[keys::kLeftAlt] || input.held[keys::kRightAlt];
   const bool shift = input.held[keys::kLeftShift] || input.held[keys::kRightShift];
   const bool ctrl = input.held[keys::kLeftCtrl] || input.held[keys::kRightCtrl];
-  const bool hideKey = settings.BossKey < kScanCodes && input.pressed[settings.BossKey] &&
+  const bool hideKey = settings.BossKey < core::kScanCodes && input.pressed[settings.BossKey] &&
                        alt == (settings.BossKeyAlt == 1) && shift == (settings.BossKeyShift == 1) &&
                        ctrl == (settings.BossKeyCtrl == 1);
   return hideKey || (alt && (input.held[keys::kEnter] || input.held[keys::kTab]));
@@ -53,21 +53,21 @@ std::optional<std::vector<uint8_t>> TMainForm::FinishedRunReplay(int32_t score) 
 
 std::string TMainForm::WatchReplay(const std::string& path, const std::string& caption) {
   if (watch_ || restarting_) return "A replay is already playing.";
-  if (!dataHash_) dataHash_ = HashDataFiles();
+  if (!dataHash_) dataHash_ = core::HashDataFiles();
   WatchableReplay watchable = ReadWatchableReplay(path, *dataHash_);
   if (!watchable.replay) return watchable.why;
   StartWatching(std::move(*watchable.replay), caption);
   return {};
 }
 
-void TMainForm::WatchAtStart(Replay replay, std::string caption) {
+void TMainForm::WatchAtStart(core::Replay replay, std::string caption) {
   watchAtStart_ = std::move(replay);
   watchCaption_ = std::move(caption);
   exitAfterWatch_ = true;
 }
 
-void TMainForm::StartWatching(Replay replay, std::string caption) {
-  GameContext& ctx = Ctx();
+void TMainForm::StartWatching(core::Replay replay, std::string caption) {
+  core::GameContext& ctx = core::Ctx();
   // A run's file still being written goes to disk before the player's files are set aside.
   if (runObserver) runObserver->FinishWrites();
   menus::TFrontEnd& menus = menus::Menus();
@@ -76,7 +76,7 @@ void TMainForm::StartWatching(Replay replay, std::string caption) {
   iSpriteHide(ctx.res.menuBackground);
   iSpriteHide(ctx.res.cursorSprite);
   iPrintsHide();
-  StopMusic("");
+  core::StopMusic("");
   if (watchCaptionSprite_ == 0) {
     watchCaptionSprite_ = MakeWatchPicture("data\\Replay.png", 10, -7.52f);
     watchPausedSprite_ = MakeWatchPicture("data\\ReplayPaused.png", 3, 2.4f);
@@ -97,7 +97,7 @@ void TMainForm::StartWatching(Replay replay, std::string caption) {
 }
 
 void TMainForm::PrintWatchOverlay() {
-  const GameContext& ctx = Ctx();
+  const core::GameContext& ctx = core::Ctx();
   iPrintColorSet(1, 1, 1, 1);
   iPrint(watchCaption_.c_str(), &kWatchNameAt, &kWatchTextScale, kWatchTextSpacing, ctx.res.mainFont);
 }
@@ -107,15 +107,15 @@ void TMainForm::WatchFrame() {
     StartWatching(std::move(*watchAtStart_), std::move(watchCaption_));
     watchAtStart_.reset();
   }
-  const FrameInput viewer = CaptureFrameInput(TakeFrameCommands());
+  const core::FrameInput viewer = core::CaptureFrameInput(TakeFrameCommands());
   bool gameCommand = false;
-  for (FrameCommand command : viewer.commands) {
-    gameCommand = gameCommand || command == FrameCommand::kCloseBox || command == FrameCommand::kSwitchWindowMode;
+  for (core::FrameCommand command : viewer.commands) {
+    gameCommand = gameCommand || command == core::FrameCommand::kCloseBox || command == core::FrameCommand::kSwitchWindowMode;
   }
   // The close box, a switch of window mode and the game's own chords (Alt+Enter,
   // the hide key, Alt+Tab) end the replay, and the frame goes to the game as
   // its own: a restart comes back to the table the replay was watched from.
-  if (gameCommand || GameChord(viewer, Ctx().ActiveSettings)) {
+  if (gameCommand || GameChord(viewer, core::Ctx().ActiveSettings)) {
     StopWatching();
     RunFrame(viewer);
     if (exitAfterWatch_ && !restarting_) Exit();
@@ -133,7 +133,7 @@ void TMainForm::WatchFrame() {
 void TMainForm::StopWatching() {
   watch_.reset();
   watching_ = false;
-  GameContext& ctx = Ctx();
+  core::GameContext& ctx = core::Ctx();
   for (EHandle sprite : {watchCaptionSprite_, watchPausedSprite_, watchFastSprite_}) iSpriteHide(sprite);
   iPrintsHide();
   if (exitAfterWatch_) return;
@@ -142,7 +142,7 @@ void TMainForm::StopWatching() {
   menus.mainMenu.Show();
   menus.recordsMenu.ShowSprites();
   iSpriteShow(ctx.res.cursorSprite);
-  if (ctx.ActiveSettings.MusicOn) PlayMusic("1");
+  if (ctx.ActiveSettings.MusicOn) core::PlayMusic("1");
 }
 
 }  // namespace app

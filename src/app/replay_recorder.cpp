@@ -19,7 +19,7 @@ namespace {
 
 // Writes a packed replay the way every player file is written (temporary
 // file, flush, rename); the folder is made first.
-bool WriteReplayFile(const char* file, std::span<const uint8_t> bytes, SaveNotices& notices) {
+bool WriteReplayFile(const char* file, std::span<const uint8_t> bytes, core::SaveNotices& notices) {
   const std::string path = platform::PlayerFilePath(file);
   if (!platform::MemoryPlayerFiles::Holding(path)) {
     std::error_code error;
@@ -27,7 +27,7 @@ bool WriteReplayFile(const char* file, std::span<const uint8_t> bytes, SaveNotic
   }
   int error = 0;
   if (platform::WriteFileAtomic(path, bytes, &error)) return true;
-  notices.Tell(SavedFile::kReplay, path, error);
+  notices.Tell(core::SavedFile::kReplay, path, error);
   return false;
 }
 
@@ -40,17 +40,17 @@ void ReplayRecorder::WaitForWriter() {
 }
 
 void ReplayRecorder::StartHashingData() {
-  if (!dataHash_.valid()) dataHash_ = std::async(std::launch::async, HashDataFiles).share();
+  if (!dataHash_.valid()) dataHash_ = std::async(std::launch::async, core::HashDataFiles).share();
 }
 
-void ReplayRecorder::RunStarted(const FrameInput& input) {
+void ReplayRecorder::RunStarted(const core::FrameInput& input) {
   // The data files are hashed while the level is played, not before it.
   StartHashingData();
-  const GameContext& ctx = Ctx();
-  Replay replay;
+  const core::GameContext& ctx = core::Ctx();
+  core::Replay replay;
   replay.version = VARNOK_VERSION;
   std::memcpy(replay.settings.data(), &ctx.ActiveSettings, replay.settings.size());
-  ReplaySegment first;
+  core::ReplaySegment first;
   first.seed = ctx.random.seed();
   first.startTicks = platform::GetTickCount();
   // The start frame: its rest (the level build, the first step) follows the start action.
@@ -61,12 +61,12 @@ void ReplayRecorder::RunStarted(const FrameInput& input) {
   platform::RemoveFile(platform::PlayerFilePath(kRestartReplayFile));
 }
 
-void ReplayRecorder::FrameBegun(const FrameInput& input) {
+void ReplayRecorder::FrameBegun(const core::FrameInput& input) {
   if (!replay_) return;
-  if (replay_->FrameCount() >= kMaxReplayFrames) {
+  if (replay_->FrameCount() >= core::kMaxReplayFrames) {
     // Longer than any replay may be: the run goes on unrecorded.
     std::fprintf(stderr, "varnok: this run is too long to record; its replay stops here\n");
-    Finish(RunOutcome::kEnded);
+    Finish(core::RunOutcome::kEnded);
     return;
   }
   replay_->segments.back().frames.push_back(input);
@@ -79,22 +79,22 @@ void ReplayRecorder::FrameBegun(const FrameInput& input) {
 
 void ReplayRecorder::FrameEnded() {
   if (!replay_) return;
-  if (const auto outcome = RunOutcomeOf(GameState())) Finish(*outcome);
+  if (const auto outcome = RunOutcomeOf(core::GameState())) Finish(*outcome);
 }
 
 void ReplayRecorder::RunClearing() {
-  if (replay_) Finish(RunOutcome::kQuit);
+  if (replay_) Finish(core::RunOutcome::kQuit);
 }
 
-void ReplayRecorder::Finish(RunOutcome outcome) {
+void ReplayRecorder::Finish(core::RunOutcome outcome) {
   replay_->end = RunEndNow(outcome);
   WaitForWriter();
   StartHashingData();
   // Packing an hour of play takes a good part of a second: not on a frame.
   finished_.reset();
-  writer_ = std::thread([this, replay = std::move(*replay_), hash = dataHash_, &notices = Ctx().saveNotices]() mutable {
+  writer_ = std::thread([this, replay = std::move(*replay_), hash = dataHash_, &notices = core::Ctx().saveNotices]() mutable {
     replay.dataHash = hash.get();
-    FinishedRun run{replay.end.score, EncodeReplay(replay)};
+    FinishedRun run{replay.end.score, core::EncodeReplay(replay)};
     WriteReplayFile(kLastReplayFile, run.file, notices);
     platform::RemoveFile(platform::PlayerFilePath(kRestartReplayFile));
     finished_ = std::move(run);
@@ -112,16 +112,16 @@ bool ReplayRecorder::SaveForRestart() {
   }
   StartHashingData();
   replay_->dataHash = dataHash_.get();
-  return WriteReplayFile(kRestartReplayFile, EncodeReplay(*replay_), Ctx().saveNotices);
+  return WriteReplayFile(kRestartReplayFile, core::EncodeReplay(*replay_), core::Ctx().saveNotices);
 }
 
 void ReplayRecorder::ResumedAfterRestart() {
   replay_.reset();
   frameOfThisSegment_ = false;
-  if (!GameInProgress(GameState())) return;
-  const auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(kRestartReplayFile), kMaxReplayBytes);
+  if (!core::GameInProgress(core::GameState())) return;
+  const auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(kRestartReplayFile), core::kMaxReplayBytes);
   if (!bytes) return;
-  ReplayReadResult read = DecodeReplay(*bytes);
+  core::ReplayReadResult read = core::DecodeReplay(*bytes);
   if (!read.replay || read.replay->segments.empty()) {
     std::fprintf(stderr, "varnok: the run's replay could not be carried over (%s)\n", read.why.c_str());
     return;
@@ -129,8 +129,8 @@ void ReplayRecorder::ResumedAfterRestart() {
   replay_ = std::move(read.replay);
   // The file stays until this process has played a frame of the run, so a
   // start that never shows (quit while minimised) leaves it to the next.
-  ReplaySegment segment;
-  segment.seed = Ctx().random.seed();
+  core::ReplaySegment segment;
+  segment.seed = core::Ctx().random.seed();
   segment.startTicks = platform::GetTickCount();
   replay_->segments.push_back(std::move(segment));
 }
@@ -139,9 +139,9 @@ std::optional<std::vector<uint8_t>> ReplayRecorder::FinishedRunReplay(int32_t sc
   WaitForWriter();
   if (!finished_) {
     // Ended before a restart (the name entry is resumed): its file is all there is.
-    auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(kLastReplayFile), kMaxReplayBytes);
+    auto bytes = platform::ReadWholeFile(platform::PlayerFilePath(kLastReplayFile), core::kMaxReplayBytes);
     if (!bytes) return std::nullopt;
-    const ReplayReadResult read = DecodeReplay(*bytes);
+    const core::ReplayReadResult read = core::DecodeReplay(*bytes);
     if (!read.replay) return std::nullopt;
     finished_ = FinishedRun{read.replay->end.score, std::move(*bytes)};
   }
@@ -151,7 +151,7 @@ std::optional<std::vector<uint8_t>> ReplayRecorder::FinishedRunReplay(int32_t sc
 
 void ReplayRecorder::ProcessEnding(bool restarting) {
   // Never shown: the next start resumes the game, and the run with it.
-  if (replay_ && !restarting && frameOfThisSegment_) Finish(RunOutcome::kEnded);
+  if (replay_ && !restarting && frameOfThisSegment_) Finish(core::RunOutcome::kEnded);
   WaitForWriter();
 }
 

@@ -26,8 +26,8 @@ class ReplayRecorder final : public RunObserver {
   ReplayRecorder(const ReplayRecorder&) = delete;
   ReplayRecorder& operator=(const ReplayRecorder&) = delete;
 
-  void FrameBegun(const FrameInput& input) override;
-  void RunStarted(const FrameInput& input) override;
+  void FrameBegun(const core::FrameInput& input) override;
+  void RunStarted(const core::FrameInput& input) override;
   void FrameEnded() override;
   void RunClearing() override;
   bool SaveForRestart() override;
@@ -44,17 +44,17 @@ class ReplayRecorder final : public RunObserver {
 
   bool Recording() const { return replay_.has_value(); }
   // The run being recorded (tests).
-  const std::optional<Replay>& replay() const { return replay_; }
+  const std::optional<core::Replay>& replay() const { return replay_; }
 
  private:
-  void Finish(RunOutcome outcome);
+  void Finish(core::RunOutcome outcome);
   void StartHashingData();
   // Waits until a finished run's file is written.
   void WaitForWriter();
 
-  std::optional<Replay> replay_;   // the run in progress, if any
+  std::optional<core::Replay> replay_;   // the run in progress, if any
   bool frameOfThisSegment_ = false;  // a frame of this process went into the recording
-  std::shared_future<Sha256> dataHash_;  // worked out beside the first run's play
+  std::shared_future<core::Sha256> dataHash_;  // worked out beside the first run's play
   std::thread writer_;             // packs and writes a finished run away from the frames
   // The last finished run, packed (written by the writer; read after it is joined).
   struct FinishedRun {

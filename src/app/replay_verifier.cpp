@@ -24,20 +24,20 @@ constexpr const char* kOutcomeNames[] = {"ended", "game over", "quit"};
 // seeded, and notes the frame the run ends in.
 class VerifierWatch final : public RunObserver {
  public:
-  void FrameBegun(const FrameInput&) override {}
-  void RunStarted(const FrameInput&) override {}
+  void FrameBegun(const core::FrameInput&) override {}
+  void RunStarted(const core::FrameInput&) override {}
   void FrameEnded() override {
     if (!end) {
-      if (const auto ended = RunOutcomeOf(GameState())) end = RunEndNow(*ended);
+      if (const auto ended = RunOutcomeOf(core::GameState())) end = RunEndNow(*ended);
     }
   }
   void RunClearing() override {
-    if (!end) end = RunEndNow(RunOutcome::kQuit);
+    if (!end) end = RunEndNow(core::RunOutcome::kQuit);
   }
-  void ResumedAfterRestart() override { Ctx().random.Seed(segmentSeed); }
+  void ResumedAfterRestart() override { core::Ctx().random.Seed(segmentSeed); }
 
   uint32_t segmentSeed = 0;
-  std::optional<ReplayEnd> end;  // once the run has ended
+  std::optional<core::ReplayEnd> end;  // once the run has ended
 };
 
 // One process of the run: a fresh context and main window, as a relaunch
@@ -48,12 +48,12 @@ class VerifiedProcess {
   TMainForm& form() { return form_; }
 
  private:
-  ScopedGameContext context_;
+  core::ScopedGameContext context_;
   engine::EngineLibrary library_;  // never loaded: the null engine answers
   TMainForm form_;
 };
 
-std::string Hex(const Sha256& bytes) {
+std::string Hex(const core::Sha256& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string text;
   for (uint8_t b : bytes) {
@@ -81,7 +81,7 @@ std::string JsonString(const std::string& text) {
 
 }  // namespace
 
-std::optional<ReplayVerdict> RunReplay(const Replay& replay, std::string& why) {
+std::optional<ReplayVerdict> RunReplay(const core::Replay& replay, std::string& why) {
   if (replay.segments.empty() || replay.segments.front().frames.empty()) {
     why = "the replay holds no frames";
     return std::nullopt;
@@ -98,11 +98,11 @@ std::optional<ReplayVerdict> RunReplay(const Replay& replay, std::string& why) {
   } restore;
 
   // The run's settings, as the first process read them.
-  platform::WriteFileAtomic(platform::LastingPlayerFilePath(menus::kSettingsFile), replay.settings);
+  platform::WriteFileAtomic(platform::LastingPlayerFilePath(core::kSettingsFile), replay.settings);
   VerifierWatch watch;
   ReplayVerdict verdict;
   for (size_t s = 0; s < replay.segments.size(); ++s) {
-    const ReplaySegment& segment = replay.segments[s];
+    const core::ReplaySegment& segment = replay.segments[s];
     clock.Set(segment.startTicks);
     watch.segmentSeed = segment.seed;
     VerifiedProcess process(watch);
@@ -110,17 +110,17 @@ std::optional<ReplayVerdict> RunReplay(const Replay& replay, std::string& why) {
     form.ReadStartupFiles();
     size_t next = 0;
     if (s == 0) {
-      SetGameState(gsMainMenu);
+      core::SetGameState(core::gsMainMenu);
       form.EngineInit();
       // The start frame: the main menu's start action, then the rest of the
       // frame; the recording took the generator's state after the action.
       menus::Menus().mainMenu.Start();
-      Ctx().random.Seed(segment.seed);
+      core::Ctx().random.Seed(segment.seed);
       form.RunStartFrame(segment.frames.front());
       ++verdict.frames;
       next = 1;
     } else {
-      if (!Ctx().restarted || !GameInProgress(GameState())) {
+      if (!core::Ctx().restarted || !core::GameInProgress(core::GameState())) {
         why = "segment " + std::to_string(s + 1) + " does not follow a restart of a game in progress";
         return std::nullopt;
       }
@@ -139,12 +139,12 @@ std::optional<ReplayVerdict> RunReplay(const Replay& replay, std::string& why) {
             std::to_string(next) + " of " + std::to_string(segment.frames.size());
       return std::nullopt;
     }
-    if (lastSegment) verdict.end = watch.end ? *watch.end : RunEndNow(RunOutcome::kEnded);
+    if (lastSegment) verdict.end = watch.end ? *watch.end : RunEndNow(core::RunOutcome::kEnded);
   }
   return verdict;
 }
 
-std::string VerdictJson(const Replay& replay, const ReplayVerdict& verdict) {
+std::string VerdictJson(const core::Replay& replay, const ReplayVerdict& verdict) {
   char line[512];
   std::snprintf(line, sizeof line,
                 "{\"format\":%" PRIu32 ",\"version\":\"%s\",\"frames\":%zu,\"score\":%" PRId32 ",\"level\":%" PRId32
@@ -156,24 +156,24 @@ std::string VerdictJson(const Replay& replay, const ReplayVerdict& verdict) {
 }
 
 int VerifyReplayFile(const char* path) {
-  const auto bytes = platform::ReadWholeFile(path, kMaxReplayBytes);
+  const auto bytes = platform::ReadWholeFile(path, core::kMaxReplayBytes);
   if (!bytes) {
     std::fprintf(stderr, "varnok: %s: cannot be read as a replay (missing, not a file, or over %zu bytes)\n", path,
-                 kMaxReplayBytes);
+                 core::kMaxReplayBytes);
     return kVerifyDamaged;
   }
-  ReplayReadResult read = DecodeReplay(*bytes);
+  core::ReplayReadResult read = core::DecodeReplay(*bytes);
   if (!read.replay) {
     std::fprintf(stderr, "varnok: %s: %s\n", path, read.why.c_str());
-    return read.error == ReplayReadError::kOtherFormat ? kVerifyOtherGame : kVerifyDamaged;
+    return read.error == core::ReplayReadError::kOtherFormat ? kVerifyOtherGame : kVerifyDamaged;
   }
-  const Replay& replay = *read.replay;
+  const core::Replay& replay = *read.replay;
   if (replay.version != VARNOK_VERSION) {
     std::fprintf(stderr, "varnok: %s: a replay of Varnok %s; this is Varnok %s\n", path,
                  JsonString(replay.version).c_str(), VARNOK_VERSION);
     return kVerifyOtherGame;
   }
-  if (replay.dataHash != HashDataFiles()) {
+  if (replay.dataHash != core::HashDataFiles()) {
     std::fprintf(stderr, "varnok: %s: recorded with other data files than this game's\n", path);
     return kVerifyOtherGame;
   }

@@ -15,7 +15,7 @@ namespace app {
 
 struct ReplayVerdict {
   size_t frames = 0;  // frames run
-  ReplayEnd end;      // how the run ended, its counters and world
+  core::ReplayEnd end;      // how the run ended, its counters and world
 };
 
 // Runs `replay` to its end. Nothing when its frames do not fit this game's
@@ -23,10 +23,10 @@ struct ReplayVerdict {
 // after the run ended), with the reason in `why`. The caller keeps the
 // process otherwise idle: the run uses the game's context, clock and engine
 // calls, which it restores afterwards.
-std::optional<ReplayVerdict> RunReplay(const Replay& replay, std::string& why);
+std::optional<ReplayVerdict> RunReplay(const core::Replay& replay, std::string& why);
 
 // The verdict as one JSON line (no newline).
-std::string VerdictJson(const Replay& replay, const ReplayVerdict& verdict);
+std::string VerdictJson(const core::Replay& replay, const ReplayVerdict& verdict);
 
 // Exit statuses of varnok --verify.
 inline constexpr int kVerifyOk = 0;

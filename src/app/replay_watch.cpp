@@ -18,18 +18,18 @@ constexpr int32_t kSpaceKey = 0x39, kFKey = 0x21;
 
 }  // namespace
 
-WatchableReplay ReadWatchableReplay(const std::string& path, const Sha256& dataHash) {
+WatchableReplay ReadWatchableReplay(const std::string& path, const core::Sha256& dataHash) {
   WatchableReplay watchable;
-  const auto bytes = platform::ReadWholeFile(path, kMaxReplayBytes);
+  const auto bytes = platform::ReadWholeFile(path, core::kMaxReplayBytes);
   if (!bytes) {
     watchable.why = "The replay cannot be read: it is missing, not a file, or too large.";
     return watchable;
   }
-  ReplayReadResult read = DecodeReplay(*bytes);
-  watchable.otherGame = read.error == ReplayReadError::kOtherFormat ||
+  core::ReplayReadResult read = core::DecodeReplay(*bytes);
+  watchable.otherGame = read.error == core::ReplayReadError::kOtherFormat ||
                         (read.replay && (read.replay->version != VARNOK_VERSION || read.replay->dataHash != dataHash));
   if (!read.replay) {
-    watchable.why = read.error == ReplayReadError::kOtherFormat
+    watchable.why = read.error == core::ReplayReadError::kOtherFormat
                         ? "The replay was made by another version of Varnok (" + read.why + ")."
                         : "The replay is damaged (" + read.why + ").";
   } else if (read.replay->version != VARNOK_VERSION) {
@@ -49,44 +49,44 @@ WatchableReplay ReadWatchableReplay(const std::string& path, const Sha256& dataH
 // process as the recording process was seeded, and notes the end.
 class ReplayWatch::Observer final : public RunObserver {
  public:
-  void FrameBegun(const FrameInput&) override {}
-  void RunStarted(const FrameInput&) override {}
+  void FrameBegun(const core::FrameInput&) override {}
+  void RunStarted(const core::FrameInput&) override {}
   void FrameEnded() override {
     if (!end) {
-      if (const auto outcome = RunOutcomeOf(GameState())) end = RunEndNow(*outcome);
+      if (const auto outcome = RunOutcomeOf(core::GameState())) end = RunEndNow(*outcome);
     }
   }
   void RunClearing() override {
-    if (!end) end = RunEndNow(RunOutcome::kQuit);
+    if (!end) end = RunEndNow(core::RunOutcome::kQuit);
   }
-  void ResumedAfterRestart() override { Ctx().random.Seed(segmentSeed); }
+  void ResumedAfterRestart() override { core::Ctx().random.Seed(segmentSeed); }
 
   uint32_t segmentSeed = 0;
-  std::optional<ReplayEnd> end;
+  std::optional<core::ReplayEnd> end;
 };
 
 // One process of the watched run: its context and main window.
 struct ReplayWatch::Process {
-  GameContext context;
+  core::GameContext context;
   engine::EngineLibrary library;  // never loaded: the watch draws through the game's engine
   std::unique_ptr<TMainForm> form;
 };
 
-ReplayWatch::ReplayWatch(Replay replay, Host host)
+ReplayWatch::ReplayWatch(core::Replay replay, Host host)
     : replay_(std::move(replay)),
       host_(std::move(host)),
-      ledger_(host_.camera, {{kMainFontFile, host_.mainFont}, {kSecondFontFile, host_.secondFont}}),
+      ledger_(host_.camera, {{core::kMainFontFile, host_.mainFont}, {core::kSecondFontFile, host_.secondFont}}),
       observer_(std::make_unique<Observer>()) {
   ledger_.afterPrintsHide = host_.printOverlay;
   // The run's settings, as its first process read them; sound and music as
   // the watcher has them (they change nothing the run does).
   std::vector<uint8_t> settings(replay_.settings.begin(), replay_.settings.end());
-  menus::TSettings recorded;
-  menus::ParseSettings(settings, recorded);
+  core::TSettings recorded;
+  core::ParseSettings(settings, recorded);
   recorded.SoundOn = host_.soundOn;
   recorded.MusicOn = host_.musicOn;
   const auto* raw = reinterpret_cast<const uint8_t*>(&recorded);
-  platform::WriteFileAtomic(platform::LastingPlayerFilePath(menus::kSettingsFile),
+  platform::WriteFileAtomic(platform::LastingPlayerFilePath(core::kSettingsFile),
                             std::span<const uint8_t>(raw, sizeof recorded));
   platform::TickClock* gameClock = platform::InstalledTickClock();
   platform::SetTickClock(&clock_);
@@ -103,7 +103,7 @@ ReplayWatch::~ReplayWatch() {
 
 void ReplayWatch::EndSegment() {
   if (process_) {
-    ContextSwitch use(process_->context);
+    core::ContextSwitch use(process_->context);
     process_->form.reset();
     process_.reset();
   }
@@ -113,27 +113,27 @@ void ReplayWatch::EndSegment() {
 void ReplayWatch::StartSegment(size_t index) {
   EndSegment();
   segment_ = index;
-  const ReplaySegment& segment = replay_.segments[index];
+  const core::ReplaySegment& segment = replay_.segments[index];
   clock_.Set(segment.startTicks);
   observer_->segmentSeed = segment.seed;
   process_ = std::make_unique<Process>();
-  ContextSwitch use(process_->context);
+  core::ContextSwitch use(process_->context);
   process_->form = std::make_unique<TMainForm>(process_->library);
   TMainForm& form = *process_->form;
   form.runObserver = observer_.get();
   form.ReadStartupFiles();
   next_ = 0;
   if (index == 0) {
-    SetGameState(gsMainMenu);
+    core::SetGameState(core::gsMainMenu);
     form.EngineInit();
     // The start frame, as the recording took it: the start action, the seed, the rest of the frame.
     menus::Menus().mainMenu.Start();
-    Ctx().random.Seed(segment.seed);
+    core::Ctx().random.Seed(segment.seed);
     form.RunStartFrame(segment.frames.front());
     next_ = 1;
     return;
   }
-  if (!Ctx().restarted || !GameInProgress(GameState())) {
+  if (!core::Ctx().restarted || !core::GameInProgress(core::GameState())) {
     failure_ = "segment " + std::to_string(index + 1) + " does not follow a restart of a game in progress";
     stopped_ = true;
     return;
@@ -150,8 +150,8 @@ bool ReplayWatch::Step() {
         failure_ = "the run does not match this game's";
       } else {
         // The recording ends here without an outcome: its game was closed.
-        ContextSwitch use(process_->context);
-        observer_->end = RunEndNow(RunOutcome::kEnded);
+        core::ContextSwitch use(process_->context);
+        observer_->end = RunEndNow(core::RunOutcome::kEnded);
       }
       stopped_ = true;
       return false;
@@ -161,7 +161,7 @@ bool ReplayWatch::Step() {
   }
   TMainForm& form = *process_->form;
   {
-    ContextSwitch use(process_->context);
+    core::ContextSwitch use(process_->context);
     clock_.Advance(kFrameMs);
     form.Window().RunPending();
     form.RunFrameTasks();
@@ -179,10 +179,10 @@ bool ReplayWatch::Step() {
   return true;
 }
 
-const std::optional<ReplayEnd>& ReplayWatch::End() const { return observer_->end; }
+const std::optional<core::ReplayEnd>& ReplayWatch::End() const { return observer_->end; }
 
-bool ReplayWatch::Frame(const FrameInput& viewer) {
-  FrameInputReader keys;
+bool ReplayWatch::Frame(const core::FrameInput& viewer) {
+  core::FrameInputReader keys;
   keys.Begin(viewer);
   if (keys.TakeKeyPress(keys::kEscape)) return false;
   if (stopped_) return ++heldFrames_ < kWatchEndHoldFrames;

@@ -27,12 +27,12 @@ inline constexpr int kWatchEndHoldFrames = 120;  // the end stays this long befo
 
 // A replay file checked for watching: this game's version and data.
 struct WatchableReplay {
-  std::optional<Replay> replay;
+  std::optional<core::Replay> replay;
   std::string why;  // one line for the player when there is no replay
   bool otherGame = false;  // made by another version of the game or with other data
 };
 // Reads and checks the file at `path`; `dataHash` is this game's (HashDataFiles).
-WatchableReplay ReadWatchableReplay(const std::string& path, const Sha256& dataHash);
+WatchableReplay ReadWatchableReplay(const std::string& path, const core::Sha256& dataHash);
 
 class ReplayWatch {
  public:
@@ -44,7 +44,7 @@ class ReplayWatch {
     // Puts the watch's own texts back after the watched game clears the prints.
     std::function<void()> printOverlay;
   };
-  ReplayWatch(Replay replay, Host host);
+  ReplayWatch(core::Replay replay, Host host);
   // The run's engine objects go with it.
   ~ReplayWatch();
   ReplayWatch(const ReplayWatch&) = delete;
@@ -53,11 +53,11 @@ class ReplayWatch {
   // One frame of the game: `viewer` is the watcher's own input (Space
   // pauses, F held runs four frames at once, Esc leaves). False once the
   // watch is over: left, or its run ended and was shown a moment.
-  bool Frame(const FrameInput& viewer);
+  bool Frame(const core::FrameInput& viewer);
   bool Paused() const { return paused_; }
   bool FastForward() const { return fastForward_; }
   // How the run ended, once it has (as the verifier tells it).
-  const std::optional<ReplayEnd>& End() const;
+  const std::optional<core::ReplayEnd>& End() const;
   // Why the run stopped before its end, when its frames did not fit the game.
   const std::string& Failure() const { return failure_; }
 
@@ -69,7 +69,7 @@ class ReplayWatch {
   void StartSegment(size_t index);
   void EndSegment();
 
-  Replay replay_;
+  core::Replay replay_;
   Host host_;
   platform::MemoryPlayerFiles files_;
   platform::FakeTickClock clock_;

@@ -7,27 +7,27 @@
 
 namespace app {
 
-ReplayEnd RunEndNow(RunOutcome outcome) {
-  ReplayEnd end;
+core::ReplayEnd RunEndNow(core::RunOutcome outcome) {
+  core::ReplayEnd end;
   end.outcome = outcome;
-  const world::TGame* game = Ctx().game.get();
+  const world::TGame* game = core::Ctx().game.get();
   if (!game) return end;
   end.score = game->Score();
   end.level = game->Level();
   end.lives = game->Lives();
   std::vector<uint8_t> state = world::EncodeWorld(world::CaptureWorld(*game, {}));
   // The generator's state is part of what the world would do next.
-  const uint32_t seed = Ctx().random.seed();
+  const uint32_t seed = core::Ctx().random.seed();
   for (int shift = 0; shift < 32; shift += 8) state.push_back(static_cast<uint8_t>(seed >> shift));
-  end.world = Sha256Of(state);
+  end.world = core::Sha256Of(state);
   return end;
 }
 
-std::optional<RunOutcome> RunOutcomeOf(uint8_t state) {
-  if (state == gsGameOver) return RunOutcome::kGameOver;
+std::optional<core::RunOutcome> RunOutcomeOf(uint8_t state) {
+  if (state == core::gsGameOver) return core::RunOutcome::kGameOver;
   // A quit with a score good enough for the table goes to the name entry,
   // which a lost game only reaches after its game over.
-  if (!GameInProgress(state) || TraitsOf(state).screen == StateScreen::kRecordEntry) return RunOutcome::kQuit;
+  if (!core::GameInProgress(state) || core::TraitsOf(state).screen == core::StateScreen::kRecordEntry) return core::RunOutcome::kQuit;
   return std::nullopt;
 }
 

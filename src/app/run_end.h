@@ -7,10 +7,10 @@
 namespace app {
 
 // The run's end as it stands now (the world of the context).
-ReplayEnd RunEndNow(RunOutcome outcome);
+core::ReplayEnd RunEndNow(core::RunOutcome outcome);
 
 // The outcome a frame's end gives a run in progress, if it ended: the last
 // life lost, or quit (back to the menus, or on to the name entry).
-std::optional<RunOutcome> RunOutcomeOf(uint8_t state);
+std::optional<core::RunOutcome> RunOutcomeOf(uint8_t state);
 
 }  // namespace app

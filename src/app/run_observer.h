@@ -14,10 +14,10 @@ class RunObserver {
  public:
   virtual ~RunObserver() = default;
   // A frame begins with `input`, before any of its work (every frame).
-  virtual void FrameBegun(const FrameInput& input) = 0;
+  virtual void FrameBegun(const core::FrameInput& input) = 0;
   // The main menu's start action ran in this frame, whose input was
   // `input`: a new run begins with the rest of the frame (the level build).
-  virtual void RunStarted(const FrameInput& input) = 0;
+  virtual void RunStarted(const core::FrameInput& input) = 0;
   // The frame's work is done (every frame).
   virtual void FrameEnded() = 0;
   // The world is about to be cleared for the next run: a run still going

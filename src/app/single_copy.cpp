@@ -22,7 +22,7 @@ std::string FolderOf(const std::string& path) {
 
 std::vector<std::string> SavedFileNames() {
   std::vector<std::string> names;
-  for (const char* file : {menus::kSettingsFile, menus::kRecordsFile, kRestartFile, world::kSnapshotHeaderFile,
+  for (const char* file : {core::kSettingsFile, core::kRecordsFile, core::kRestartFile, world::kSnapshotHeaderFile,
                            world::kSnapshotBackgroundFile, world::kSnapshotForegroundTilesFile,
                            world::kSnapshotBuildingsFile, world::kSnapshotWagonsFile, world::kSnapshotThingsFile,
                            world::kSnapshotEnemiesFile, world::kSnapshotHeroFile}) {

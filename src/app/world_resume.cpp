@@ -12,8 +12,8 @@
 namespace app {
 
 bool SaveGameForRestart(uint8_t resumedState) {
-  GameContext& ctx = Ctx();
-  if (!GameInProgress(resumedState) || !ctx.game || !ctx.game->worldActive) return true;
+  core::GameContext& ctx = core::Ctx();
+  if (!core::GameInProgress(resumedState) || !ctx.game || !ctx.game->worldActive) return true;
   world::SnapshotExtras extras;
   extras.pendingRecordRank = ctx.pendingRecordRank;
   if (ctx.frontEnd) extras.name = ctx.frontEnd->recordInput.name();
@@ -21,9 +21,9 @@ bool SaveGameForRestart(uint8_t resumedState) {
 }
 
 void ResumeWorld() {
-  GameContext& ctx = Ctx();
-  const uint8_t state = GameState();
-  if (!GameInProgress(state) || !ctx.game) return;
+  core::GameContext& ctx = core::Ctx();
+  const uint8_t state = core::GameState();
+  if (!core::GameInProgress(state) || !ctx.game) return;
   world::TGame& game = *ctx.game;
   // An earlier init of this process made and restored the world already.
   if (game.worldActive) return;
@@ -32,10 +32,10 @@ void ResumeWorld() {
   const auto snapshot = world::ReadWorldSnapshot(why);
   // Before the rebuild: a snapshot whose rebuild ended the process must not
   // be tried again at every start. One that cannot be read never will be.
-  UseUpRestartRecord();
+  core::UseUpRestartRecord();
   if (!snapshot) {
     std::fprintf(stderr, "varnok: the game could not be resumed (%s); back to the main menu\n", why.c_str());
-    SetGameState(gsMainMenu);
+    core::SetGameState(core::gsMainMenu);
     ctx.musicChoice = 1;
     return;
   }
@@ -44,11 +44,11 @@ void ResumeWorld() {
   ctx.pendingRecordRank = extras.pendingRecordRank;
   if (ctx.frontEnd) ctx.frontEnd->recordInput.name() = extras.name;
 
-  if (state == gsLevelIntro || state == gsLevelBuild) {
+  if (state == core::gsLevelIntro || state == core::gsLevelBuild) {
     // The level was already cleared: the next one is built with the run's counters.
     world::RestoreCounters(game, snapshot->header);
     game.StartNextLevel();
-    SetGameState(gsPlaying);
+    core::SetGameState(core::gsPlaying);
     return;
   }
   world::RestoreWorld(game, *snapshot);

@@ -13,7 +13,7 @@
 #include "platform/ascii.h"
 #include "platform/file_io.h"
 
-namespace app {
+namespace core {
 namespace {
 
 constexpr const char* kDataFolders[] = {"data", "sound", "wdata"};
@@ -76,4 +76,4 @@ Sha256 HashDataFiles() {
   return builder.Finish();
 }
 
-}  // namespace app
+}  // namespace core

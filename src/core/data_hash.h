@@ -7,7 +7,7 @@
 
 #include "core/replay_file.h"
 
-namespace app {
+namespace core {
 
 Sha256 Sha256Of(std::span<const uint8_t> bytes);
 
@@ -17,4 +17,4 @@ Sha256 Sha256Of(std::span<const uint8_t> bytes);
 // which a portable game folder keeps in data/ too, are not data.
 Sha256 HashDataFiles();
 
-}  // namespace app
+}  // namespace core

@@ -2,7 +2,7 @@
 
 #include "engine_link/engine_calls.h"
 
-namespace app {
+namespace core {
 
 FrameInput CaptureFrameInput(std::vector<FrameCommand> commands) {
   FrameInput input;
@@ -41,4 +41,4 @@ bool FrameInputReader::TakeClick() {
   return clicked;
 }
 
-}  // namespace app
+}  // namespace core

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace app {
+namespace core {
 
 inline constexpr int kScanCodes = 256;                // DirectInput scan codes 0..255 (0 is never a key)
 inline constexpr float kPointerOutsideFrame = -1.0f;  // where the pointer is before it first moves
@@ -58,4 +58,4 @@ class FrameInputReader {
   bool clickLeft_ = false;
 };
 
-}  // namespace app
+}  // namespace core

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace app {
+namespace core {
 namespace {
 
 GameContext processContext;
@@ -36,4 +36,4 @@ ContextSwitch::ContextSwitch(GameContext& context) : previous_(current.exchange(
 
 ContextSwitch::~ContextSwitch() { current.store(previous_); }
 
-}  // namespace app
+}  // namespace core

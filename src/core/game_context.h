@@ -27,7 +27,7 @@ namespace menus {
 struct TFrontEnd;
 }
 
-namespace app {
+namespace core {
 
 inline constexpr int kLoadingBarStages = 10;
 
@@ -73,9 +73,9 @@ struct GameContext {
   GameContext& operator=(const GameContext&) = delete;
 
   GameStateCell gameState;
-  menus::TSettings ActiveSettings;      // values in force
-  menus::TSettings PendingSettings;     // the copy the options menu edits
-  menus::TRecordsTable records{};
+  core::TSettings ActiveSettings;      // values in force
+  core::TSettings PendingSettings;     // the copy the options menu edits
+  core::TRecordsTable records{};
   int32_t pendingRecordRank = 0;        // rank 1..10 a finished run enters at
   uint8_t musicChoice = 1;              // 1 menu music current, 0 game music
   bool pendingSoundRestore = false;     // sound and music muted by the hide key
@@ -140,4 +140,4 @@ inline bool KeyHeld(int32_t code) { return Ctx().frameInput.KeyHeld(code); }
 inline bool TakeKeyPress(int32_t code) { return Ctx().frameInput.TakeKeyPress(code); }
 inline bool TakeClick() { return Ctx().frameInput.TakeClick(); }
 
-}  // namespace app
+}  // namespace core

@@ -1,7 +1,7 @@
 // Names of game-folder files that more than one layer opens.
 #pragma once
 
-namespace app {
+namespace core {
 
 // The one mesh every sprite of the game is made from.
 inline constexpr const char* kSpriteMesh = "data\\sprite.x";
@@ -11,4 +11,4 @@ inline constexpr const char* kPlayLink = "play.url";
 inline constexpr const char* kMainFontFile = "data\\_font\\Haettenschweiler.wid";
 inline constexpr const char* kSecondFontFile = "data\\_fontl\\Arial.wid";
 
-}  // namespace app
+}  // namespace core

@@ -2,10 +2,10 @@
 
 #include "engine_link/engine_calls.h"
 
-namespace app {
+namespace core {
 
 void GameStateCell::Set(uint8_t state) {
   if (value_.exchange(state, std::memory_order_acq_rel) != state) iGameStateSet(state);
 }
 
-}  // namespace app
+}  // namespace core

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace app {
+namespace core {
 
 enum GameStateValue : uint8_t {
   gsPlaying = 2,               // a level is running
@@ -170,4 +170,4 @@ class GameStateCell {
   std::atomic<uint8_t> value_{0};
 };
 
-}  // namespace app
+}  // namespace core

@@ -2,7 +2,7 @@
 
 #include "core/game_context.h"
 
-namespace app {
+namespace core {
 
 namespace {
 constexpr int32_t kLoopForever = -1;
@@ -25,4 +25,4 @@ void StopMusic(std::string_view) {
   iSoundStop(Ctx().res.gameMusic, 0);
 }
 
-}  // namespace app
+}  // namespace core

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace app {
+namespace core {
 
 // Only while MusicOn: "1" stops the game music and starts the menu music from
 // the beginning, looping; "2" the other way round; other names do nothing.
@@ -11,4 +11,4 @@ void PlayMusic(std::string_view name);
 // Stops both musics, whatever the name.
 void StopMusic(std::string_view name);
 
-}  // namespace app
+}  // namespace core

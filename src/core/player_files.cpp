@@ -7,7 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/player_path.h"
 
-namespace menus {
+namespace core {
 namespace {
 
 // Neither file is ever legitimately larger than a few records; anything
@@ -22,11 +22,11 @@ std::span<const uint8_t> BytesOf(const Record& record) {
 void ClampLength(uint8_t& length) { length = std::min<uint8_t>(length, kMaxTextLength); }
 
 // Writes one of the two files whole; a failure is told once and leaves the old file.
-bool SaveFile(app::SavedFile kind, const char* file, std::span<const uint8_t> bytes) {
+bool SaveFile(core::SavedFile kind, const char* file, std::span<const uint8_t> bytes) {
   const std::string path = platform::LastingPlayerFilePath(file);
   int error = 0;
   if (platform::WriteFileAtomic(path, bytes, &error)) return true;
-  app::Ctx().saveNotices.Tell(kind, path, error);
+  core::Ctx().saveNotices.Tell(kind, path, error);
   return false;
 }
 
@@ -92,7 +92,7 @@ void LoadSettings(TSettings& settings) {
   }
 }
 
-bool SaveSettings(const TSettings& settings) { return SaveFile(app::SavedFile::kSettings, kSettingsFile, BytesOf(settings)); }
+bool SaveSettings(const TSettings& settings) { return SaveFile(core::SavedFile::kSettings, kSettingsFile, BytesOf(settings)); }
 
 void LoadRecords(TRecordsTable& records) {
   const std::string path = platform::LastingPlayerFilePath(kRecordsFile);
@@ -113,7 +113,7 @@ void LoadRecords(TRecordsTable& records) {
 }
 
 bool SaveRecords(const TRecordsTable& records) {
-  return SaveFile(app::SavedFile::kRecords, kRecordsFile,
+  return SaveFile(core::SavedFile::kRecords, kRecordsFile,
                   {reinterpret_cast<const uint8_t*>(records.data()), sizeof(TRecordsTable)});
 }
 
@@ -135,4 +135,4 @@ int QualifyingRank(const TRecordsTable& records, int32_t score) {
   return rank;
 }
 
-}  // namespace menus
+}  // namespace core

@@ -11,7 +11,7 @@
 #include <span>
 #include <string>
 
-namespace menus {
+namespace core {
 
 inline constexpr int kMaxTextLength = 10;  // names and the add text
 
@@ -82,4 +82,4 @@ bool ClearRecords(TRecordsTable& records);
 // A score equal to a stored score ranks below it.
 int QualifyingRank(const TRecordsTable& records, int32_t score);
 
-}  // namespace menus
+}  // namespace core

@@ -3,7 +3,7 @@
 #include "core/game_context.h"
 #include "core/screen_units.h"
 
-namespace app {
+namespace core {
 
 std::optional<CursorPoint> CursorPosition() {
   const float mx = Ctx().frameInput.PointerX();
@@ -19,4 +19,4 @@ void PlaceCursor(CursorPoint at) {
   iSpriteLocationSet(Ctx().res.cursorSprite, &location);
 }
 
-}  // namespace app
+}  // namespace core

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace app {
+namespace core {
 
 // The pointer in engine units (x -16..16 right, y -12..12 up).
 struct CursorPoint {
@@ -19,4 +19,4 @@ std::optional<CursorPoint> CursorPosition();
 // Moves the cursor sprite to the pointer.
 void PlaceCursor(CursorPoint at);
 
-}  // namespace app
+}  // namespace core

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-namespace app {
+namespace core {
 
 void RandomGenerator::SeedFromClock() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
@@ -34,4 +34,4 @@ int32_t RandomGenerator::R(int32_t n) {
   return static_cast<int32_t>((static_cast<uint64_t>(seed_) * static_cast<uint32_t>(n)) >> 32);
 }
 
-}  // namespace app
+}  // namespace core

@@ -9,7 +9,7 @@
 #include <deque>
 #include <vector>
 
-namespace app {
+namespace core {
 
 class RandomGenerator {
  public:
@@ -32,4 +32,4 @@ class RandomGenerator {
   std::deque<int32_t> script_;
 };
 
-}  // namespace app
+}  // namespace core

@@ -10,7 +10,7 @@
 #include "platform/memory_player_files.h"
 #include "platform/player_path.h"
 
-namespace menus {
+namespace core {
 namespace {
 
 constexpr std::string_view kHeading = "varnok record replays 1";
@@ -151,7 +151,7 @@ bool KeepRecordReplay(const TRecordsTable& table, int slot, std::span<const uint
   bool kept = true;
   if (!replay.empty()) {
     // Named by its contents: the same run is one file.
-    const app::Sha256 hash = app::Sha256Of(replay);
+    const core::Sha256 hash = core::Sha256Of(replay);
     RecordReplayLink link{NameOf(table[slot]), table[slot].Score,
                           std::string(kFilePrefix) +
                               HexOf(std::string_view(reinterpret_cast<const char*>(hash.data()), kFileHexDigits / 2)) +
@@ -178,4 +178,4 @@ void DropRecordReplays() {
   }
 }
 
-}  // namespace menus
+}  // namespace core

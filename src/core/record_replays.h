@@ -18,7 +18,7 @@
 
 #include "core/player_files.h"
 
-namespace menus {
+namespace core {
 
 inline constexpr const char* kRecordReplayIndexFile = "data\\replays\\records.idx";
 // The index is ten short lines: anything longer is not one.
@@ -55,4 +55,4 @@ bool KeepRecordReplay(const TRecordsTable& table, int slot, std::span<const uint
 // The table was cleared: every kept replay goes with it.
 void DropRecordReplays();
 
-}  // namespace menus
+}  // namespace core

@@ -9,7 +9,7 @@
 #include <memory>
 #include <new>
 
-namespace app {
+namespace core {
 namespace {
 
 // What a frame changes from the one before, in the byte that opens it. A
@@ -380,4 +380,4 @@ ReplayReadResult DecodeReplay(std::span<const uint8_t> bytes) {
   return {.replay = std::move(replay), .error = ReplayReadError::kNone, .why = {}};
 }
 
-}  // namespace app
+}  // namespace core

@@ -24,7 +24,7 @@
 
 #include "core/frame_input.h"
 
-namespace app {
+namespace core {
 
 inline constexpr char kReplayMagic[8] = {'V', 'A', 'R', 'N', 'O', 'K', 'R', 'P'};
 // Raised whenever a change to the game's behaviour would replay an older
@@ -101,4 +101,4 @@ struct ReplayReadResult {
 // remaining bytes can hold.
 ReplayReadResult DecodeReplay(std::span<const uint8_t> bytes);
 
-}  // namespace app
+}  // namespace core

@@ -5,7 +5,7 @@
 #include "platform/file_io.h"
 #include "platform/player_path.h"
 
-namespace app {
+namespace core {
 
 std::array<uint8_t, 6> RestartRecord::Bytes() const {
   return {openEngine, gameState, musicChoice, restarted, openMoreGames, openScoreTable};
@@ -61,4 +61,4 @@ bool WriteRestartRecord(const RestartRecord& record) {
 
 bool RemoveRestartRecord() { return platform::RemoveFile(platform::PlayerFilePath(kRestartFile)); }
 
-}  // namespace app
+}  // namespace core

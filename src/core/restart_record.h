@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-namespace app {
+namespace core {
 
 inline constexpr const char* kRestartFile = "data\\boss.dat";
 
@@ -53,4 +53,4 @@ bool WriteRestartRecord(const RestartRecord& record);
 // Deletes a record written for a restart that then could not go ahead.
 bool RemoveRestartRecord();
 
-}  // namespace app
+}  // namespace core

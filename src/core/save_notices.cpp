@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace app {
+namespace core {
 namespace {
 
 struct Notice {
@@ -31,4 +31,4 @@ bool SaveNotices::Tell(SavedFile kind, const std::string& path, int error) {
   return true;
 }
 
-}  // namespace app
+}  // namespace core

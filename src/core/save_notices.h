@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-namespace app {
+namespace core {
 
 enum class SavedFile : uint8_t { kSettings, kRecords, kRestartRecord, kSnapshot, kReplay };
 inline constexpr size_t kSavedFileKinds = 5;
@@ -25,4 +25,4 @@ class SaveNotices {
   std::array<std::atomic<bool>, kSavedFileKinds> told_{};  // saves run on the frame and the main thread
 };
 
-}  // namespace app
+}  // namespace core

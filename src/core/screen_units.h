@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace core {
 
 inline constexpr float kScreenWidthPx = 800, kScreenHeightPx = 600;
 inline constexpr float kPixelsPerUnit = 25;
@@ -14,4 +14,4 @@ inline constexpr float kHalfWidthUnits = 16, kHalfHeightUnits = 12;
 // The mesh scale of a sprite covering the whole frame.
 inline constexpr float kFullScreenScaleW = 20, kFullScreenScaleH = 15;
 
-}  // namespace app
+}  // namespace core

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace core {
 
 class Shell {
  public:
@@ -48,4 +48,4 @@ class Shell {
 // without one is a fault of the caller and ends the process with a message.
 Shell& TheShell();
 
-}  // namespace app
+}  // namespace core

@@ -5,7 +5,7 @@
 #include "core/game_context.h"
 #include "core/game_files.h"
 
-namespace app {
+namespace core {
 
 EHandle MakeSprite(const SpriteSetup& setup) {
   const SharedResources& res = Ctx().res;
@@ -40,4 +40,4 @@ void SetSpriteScale(EHandle sprite, float width, float height) {
   iSpriteScaleSet(sprite, &scale);
 }
 
-}  // namespace app
+}  // namespace core

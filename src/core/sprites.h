@@ -8,7 +8,7 @@
 
 #include "engine_link/engine_calls.h"
 
-namespace app {
+namespace core {
 
 // Two numbers for a sprite's scale (width, height) or location (x, y); left
 // out when default-made.
@@ -45,4 +45,4 @@ EHandle MakeSprite(const SpriteSetup& setup);
 void SetSpriteLocation(EHandle sprite, float x, float y);
 void SetSpriteScale(EHandle sprite, float width, float height);
 
-}  // namespace app
+}  // namespace core

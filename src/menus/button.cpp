@@ -9,16 +9,16 @@
 namespace menus {
 namespace {
 
-using app::kHalfHeightUnits;
-using app::kHalfWidthUnits;
-using app::kPixelsPerUnit;
-constexpr int64_t kScreenHeightPx = static_cast<int64_t>(app::kScreenHeightPx);
+using core::kHalfHeightUnits;
+using core::kHalfWidthUnits;
+using core::kPixelsPerUnit;
+constexpr int64_t kScreenHeightPx = static_cast<int64_t>(core::kScreenHeightPx);
 constexpr float kScalePerUnit = 0.625f;  // a sprite of scale s covers s / 0.625 units
 
 EHandle CreateButtonImage(const std::string& file, const ScreenRect& rect) {
   if (file.empty()) return 0;
   const EnginePlacement at = ScreenToEngine(rect);
-  return app::MakeSprite(
+  return core::MakeSprite(
       {.textureFile = file.c_str(), .scale = {at.scaleW, at.scaleH}, .location = {at.x, at.y}});
 }
 
@@ -38,8 +38,8 @@ EnginePlacement ScreenToEngine(const ScreenRect& rect) {
           static_cast<float>(rect.height) * kScalePerUnit / kPixelsPerUnit};
 }
 
-int32_t EngineToPixelX(float x) { return static_cast<int32_t>((x + kHalfWidthUnits) / (2 * kHalfWidthUnits) * app::kScreenWidthPx); }
-int32_t EngineToPixelY(float y) { return static_cast<int32_t>((kHalfHeightUnits - y) / (2 * kHalfHeightUnits) * app::kScreenHeightPx); }
+int32_t EngineToPixelX(float x) { return static_cast<int32_t>((x + kHalfWidthUnits) / (2 * kHalfWidthUnits) * core::kScreenWidthPx); }
+int32_t EngineToPixelY(float y) { return static_cast<int32_t>((kHalfHeightUnits - y) / (2 * kHalfHeightUnits) * core::kScreenHeightPx); }
 
 void TButton::Create(const ScreenRect& hoverRect, const ScreenRect& normalRect, const ScreenRect& exitRect,
                      const std::string& hoverFile, const std::string& normalFile, const std::string& exitFile,
@@ -57,9 +57,9 @@ void TButton::Create(const ScreenRect& hoverRect, const ScreenRect& normalRect, 
 }
 
 void TButton::Hover() {
-  const auto cursor = app::CursorPosition();
+  const auto cursor = core::CursorPosition();
   if (!cursor) return;
-  app::PlaceCursor(*cursor);
+  core::PlaceCursor(*cursor);
   HoverAt(EngineToPixelX(cursor->x), EngineToPixelY(cursor->y));
 }
 
@@ -74,7 +74,7 @@ void TButton::Draw() {
 }
 
 void TButton::Click() {
-  if (!IsExit()) services::OpenLink(action_);
+  if (!IsExit()) menus::OpenLink(action_);
 }
 
 }  // namespace menus

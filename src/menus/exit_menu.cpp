@@ -28,12 +28,12 @@ struct Caption {
 };
 
 constexpr Caption kCaptions[] = {
-    {app::gsExitConfirm, false, 0.5f, {{"QUIT THE GAME?", -3.7f, 1}}},
-    {app::gsGameExitConfirm, false, 0.5f, {{"END THIS RUN?", -3.3f, 1}}},
-    {app::gsSubmitConfirm, false, 0.45f, {{"SUBMIT YOUR SCORE", -4.6f, 1.5f}, {"TO THE ONLINE TABLE?", -5.2f, 0}}},
-    {app::gsRecordsResetConfirm, false, 0.5f, {{"CLEAR THE TABLE?", -4.4f, 1}}},
-    {app::gsSubmitting, true, 0.45f, {{"SENDING...", -2.6f, 1.5f}, {"PLEASE WAIT", -3, 0}}},
-    {app::gsSubmitResult, true, 0.45f,
+    {core::gsExitConfirm, false, 0.5f, {{"QUIT THE GAME?", -3.7f, 1}}},
+    {core::gsGameExitConfirm, false, 0.5f, {{"END THIS RUN?", -3.3f, 1}}},
+    {core::gsSubmitConfirm, false, 0.45f, {{"SUBMIT YOUR SCORE", -4.6f, 1.5f}, {"TO THE ONLINE TABLE?", -5.2f, 0}}},
+    {core::gsRecordsResetConfirm, false, 0.5f, {{"CLEAR THE TABLE?", -4.4f, 1}}},
+    {core::gsSubmitting, true, 0.45f, {{"SENDING...", -2.6f, 1.5f}, {"PLEASE WAIT", -3, 0}}},
+    {core::gsSubmitResult, true, 0.45f,
      {{"NO ANSWER", -2.3f, 2}, {"FROM SERVER", -2.8f, 1}, {"TRY AGAIN?", -2.2f, 0}, {"ESC: BACK", -2.2f, -1}}},
 };
 
@@ -69,7 +69,7 @@ bool TExitMenu::SetItem(uint8_t item) {
 
 void TExitMenu::Update() {
   iPrintsHide();
-  const uint8_t state = app::GameState();
+  const uint8_t state = core::GameState();
   for (const Caption& caption : kCaptions) {
     if (caption.state != state) continue;
     if (caption.alert) {
@@ -94,29 +94,29 @@ void TExitMenu::Press() {
 }
 
 void TExitMenu::Yes() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   TFrontEnd& menus = Menus();
-  switch (app::GameState()) {
-    case app::gsExitConfirm:
-      menus.shareScreen = std::make_unique<services::TShareScreen>();
+  switch (core::GameState()) {
+    case core::gsExitConfirm:
+      menus.shareScreen = std::make_unique<menus::TShareScreen>();
       menus.shareScreen->Load();
-      app::SetGameState(app::gsShareScreen);
+      core::SetGameState(core::gsShareScreen);
       break;
-    case app::gsGameExitConfirm:
+    case core::gsGameExitConfirm:
       EndOfRunCheck();
       Hide();
-      if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
+      if (ctx.ActiveSettings.MusicOn) core::PlayMusic("1");
       break;
-    case app::gsRecordsResetConfirm:
+    case core::gsRecordsResetConfirm:
       // The kept replays go with the entries they were kept for.
-      if (ClearRecords(ctx.records)) DropRecordReplays();
+      if (core::ClearRecords(ctx.records)) core::DropRecordReplays();
       iPrintsHide();
       Hide();
-      app::SetGameState(app::gsRecords);
+      core::SetGameState(core::gsRecords);
       menus.recordsMenu.ShowSprites();
       break;
-    case app::gsSubmitConfirm:
-    case app::gsSubmitResult:
+    case core::gsSubmitConfirm:
+    case core::gsSubmitResult:
       StartSubmission();
       break;
     default:
@@ -125,31 +125,31 @@ void TExitMenu::Yes() {
 }
 
 void TExitMenu::No() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   TFrontEnd& menus = Menus();
-  switch (app::GameState()) {
-    case app::gsExitConfirm:
+  switch (core::GameState()) {
+    case core::gsExitConfirm:
       iPrintsHide();
       Hide();
       menus.mainMenu.Show();
-      app::SetGameState(app::gsMainMenu);
+      core::SetGameState(core::gsMainMenu);
       HideSidePanels();
       break;
-    case app::gsGameExitConfirm:
+    case core::gsGameExitConfirm:
       iPrintsHide();
       Hide();
-      app::SetGameState(app::gsPlaying);
+      core::SetGameState(core::gsPlaying);
       world::RaiseActors();
       iSpriteHide(ctx.res.cursorSprite);
       break;
-    case app::gsRecordsResetConfirm:
+    case core::gsRecordsResetConfirm:
       iPrintsHide();
-      app::SetGameState(app::gsRecords);
+      core::SetGameState(core::gsRecords);
       Hide();
       menus.recordsMenu.ShowSprites();
       break;
-    case app::gsSubmitConfirm:
-    case app::gsSubmitResult:
+    case core::gsSubmitConfirm:
+    case core::gsSubmitResult:
       LeaveSubmission();
       break;
     default:
@@ -158,19 +158,19 @@ void TExitMenu::No() {
 }
 
 void TExitMenu::StartSubmission() {
-  app::SetGameState(app::gsSubmitting);
+  core::SetGameState(core::gsSubmitting);
   // A client that cannot start fails like a connection that cannot be made:
   // the dialog offers another try.
-  if (!Menus().submission.Start()) app::SetGameState(app::gsSubmitResult);
+  if (!Menus().submission.Start()) core::SetGameState(core::gsSubmitResult);
 }
 
 void TExitMenu::SubmissionRefused() {
-  if (app::GameState() == app::gsSubmitting) app::SetGameState(app::gsSubmitResult);
+  if (core::GameState() == core::gsSubmitting) core::SetGameState(core::gsSubmitResult);
 }
 
 void TExitMenu::SubmissionSent() {
   // Only an attempt the dialog is still waiting for ends it.
-  if (app::GameState() != app::gsSubmitting) return;
+  if (core::GameState() != core::gsSubmitting) return;
   iPrintsHide();
   Hide();
   ReturnToMenu();
@@ -180,7 +180,7 @@ void TExitMenu::LeaveSubmission() {
   iPrintsHide();
   Hide();
   ReturnToMenu();
-  app::SetGameState(app::gsRecords);
+  core::SetGameState(core::gsRecords);
   Menus().recordsMenu.ShowSprites();
 }
 
@@ -188,7 +188,7 @@ void TExitMenu::OpenFromCloseBox() {
   Menus().mainMenu.Hide();
   item_ = kNo;
   Show();
-  app::SetGameState(app::gsExitConfirm);
+  core::SetGameState(core::gsExitConfirm);
 }
 
 }  // namespace menus

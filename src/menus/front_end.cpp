@@ -11,7 +11,7 @@ namespace menus {
 TFrontEnd::TFrontEnd() = default;
 TFrontEnd::~TFrontEnd() = default;
 
-TFrontEnd& MakeFrontEnd(app::GameContext& ctx) {
+TFrontEnd& MakeFrontEnd(core::GameContext& ctx) {
   ctx.frontEnd = std::make_shared<TFrontEnd>();
   ctx.hideMenusForPlay = [&ctx] {
     if (ctx.frontEnd) ctx.frontEnd->mainMenu.Hide();
@@ -20,7 +20,7 @@ TFrontEnd& MakeFrontEnd(app::GameContext& ctx) {
 }
 
 TFrontEnd& Menus() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   return ctx.frontEnd ? *ctx.frontEnd : MakeFrontEnd(ctx);
 }
 
@@ -32,31 +32,31 @@ void HideSidePanels() {
 }
 
 void ReturnToMenu() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   TFrontEnd& menus = Menus();
   menus.mainMenu.Show();
   world::HidePlayScreen();
   world::ResetForNewGame();
-  app::SetGameState(app::gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
   menus.mainMenu.Show();
   ctx.musicChoice = 1;
-  if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
+  if (ctx.ActiveSettings.MusicOn) core::PlayMusic("1");
 }
 
 bool EndOfRunCheck() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   TFrontEnd& menus = Menus();
-  const int rank = QualifyingRank(ctx.records, world::Score());
+  const int rank = core::QualifyingRank(ctx.records, world::Score());
   if (rank != 0) {
     ctx.pendingRecordRank = rank;
-    app::SetGameState(app::gsRecordButtons);
+    core::SetGameState(core::gsRecordButtons);
     menus.recordInput.addText() = AddTextOf(ctx.ActiveSettings);
     menus.recordInput.Open();
     return true;
   }
   world::HidePlayScreen();
   world::ResetForNewGame();
-  app::SetGameState(app::gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
   menus.mainMenu.Show();
   ctx.musicChoice = 1;
   return false;

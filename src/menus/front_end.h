@@ -16,11 +16,9 @@
 #include "menus/records_menu.h"
 #include "menus/score_submission.h"
 
-namespace services {
-class TShareScreen;
-}
-
 namespace menus {
+
+class TShareScreen;
 
 struct TFrontEnd {
   TFrontEnd();
@@ -32,7 +30,7 @@ struct TFrontEnd {
   TRecordsMenu recordsMenu;
   TOptMenu optMenu;
   TRecordInputMenu recordInput;
-  std::unique_ptr<services::TShareScreen> shareScreen;  // made when quitting is confirmed
+  std::unique_ptr<menus::TShareScreen> shareScreen;  // made when quitting is confirmed
   TScoreSubmission submission;  // the submission dialog's score client
 
   // Engine start: every menu's pictures, with the loading bar stepped between them.
@@ -51,7 +49,7 @@ struct TFrontEnd {
 // The front end of the current game context.
 TFrontEnd& Menus();
 // Makes the front end of `ctx` anew and lets the play screen hide its menu column.
-TFrontEnd& MakeFrontEnd(app::GameContext& ctx);
+TFrontEnd& MakeFrontEnd(core::GameContext& ctx);
 
 // Hides the help pages, the options and the high-score table.
 void HideSidePanels();

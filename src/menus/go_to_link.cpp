@@ -4,12 +4,12 @@
 #include "platform/game_path.h"
 #include "platform/shell.h"
 
-namespace services {
+namespace menus {
 
 void OpenLink(const std::string& file) {
   if (file.empty() || !platform::GameFileExists(file)) return;
   auto open = [path = platform::GamePath(file)] { platform::Shell::Open(path); };
-  app::TheShell().PostToWindow(open);
+  core::TheShell().PostToWindow(open);
 }
 
-}  // namespace services
+}  // namespace menus

@@ -5,10 +5,10 @@
 
 #include <string>
 
-namespace services {
+namespace menus {
 
 // Opens the game-folder file `file` (written with backslashes) if it exists,
 // on the main window's thread; does nothing otherwise.
 void OpenLink(const std::string& file);
 
-}  // namespace services
+}  // namespace menus

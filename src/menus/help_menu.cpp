@@ -74,7 +74,7 @@ void THelpMenu::ShowPage(uint8_t page) {
 void THelpMenu::Back() {
   Hide();
   Menus().mainMenu.Show();
-  app::SetGameState(app::gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
 }
 
 void THelpMenu::Update() {

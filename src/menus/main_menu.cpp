@@ -84,18 +84,18 @@ void TMainMenu::RunAction(uint8_t item) {
 }
 
 void TMainMenu::Start() {
-  app::GameContext& ctx = app::Ctx();
-  app::SharedResources& res = ctx.res;
+  core::GameContext& ctx = core::Ctx();
+  core::SharedResources& res = ctx.res;
   iSpriteHide(res.cursorSprite);
   Hide();
   iPrintsHide();
-  app::SetGameState(app::gsLevelBuild);
+  core::SetGameState(core::gsLevelBuild);
   iSpriteHide(res.menuBackground);
   iSpriteShow(res.loadingPicture1);
   iSpriteShow(res.loadingBar);
   iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
   iRender();
-  app::StopMusic("2");
+  core::StopMusic("2");
   if (!world::WorldActive()) world::CreateWorldResources();
   HideSidePanels();
   ctx.musicChoice = 0;
@@ -110,7 +110,7 @@ void TMainMenu::Help() {
   Hide();
   Show();
   menus.helpMenu.Show();
-  app::SetGameState(app::gsHelp);
+  core::SetGameState(core::gsHelp);
 }
 
 void TMainMenu::Options() {
@@ -120,8 +120,8 @@ void TMainMenu::Options() {
   Hide();
   Show();
   menus.optMenu.ShowSprites();
-  app::SetGameState(app::gsOptions);
-  app::Ctx().PendingSettings = app::Ctx().ActiveSettings;
+  core::SetGameState(core::gsOptions);
+  core::Ctx().PendingSettings = core::Ctx().ActiveSettings;
 }
 
 void TMainMenu::HighScores() {
@@ -131,13 +131,13 @@ void TMainMenu::HighScores() {
   Hide();
   Show();
   menus.recordsMenu.ShowSprites();
-  app::SetGameState(app::gsRecords);
+  core::SetGameState(core::gsRecords);
   item_ = kHighScores;
 }
 
 void TMainMenu::Web() {
-  OpenOutsideTheGame(platform::GamePath(app::kMoreGamesLink), [](app::RestartRecord& record) {
-    record.gameState = app::GameState();
+  OpenOutsideTheGame(platform::GamePath(core::kMoreGamesLink), [](core::RestartRecord& record) {
+    record.gameState = core::GameState();
     record.musicChoice = 1;
     record.openMoreGames = 1;
   });
@@ -147,7 +147,7 @@ void TMainMenu::Exit() {
   Hide();
   Show();
   Menus().exitMenu.Show();
-  app::SetGameState(app::gsExitConfirm);
+  core::SetGameState(core::gsExitConfirm);
 }
 
 }  // namespace menus

@@ -11,7 +11,7 @@ namespace menus {
 EHandle CreatePicture(const char* textureFile, float w, float h, float x, float y) {
   // On no camera, like every menu picture: sprites are drawn in screen
   // space whatever camera they name.
-  return app::MakeSprite({.camera = 0, .textureFile = textureFile, .scale = {w, h}, .location = {x, y}});
+  return core::MakeSprite({.camera = 0, .textureFile = textureFile, .scale = {w, h}, .location = {x, y}});
 }
 
 void FadeHighlight(EHandle highlight, double& opacity, bool lit) {
@@ -28,7 +28,7 @@ void SetHighlight(EHandle highlight, double opacity) {
 }
 
 void PlayClick(bool restart) {
-  const app::GameContext& ctx = app::Ctx();
+  const core::GameContext& ctx = core::Ctx();
   if (!ctx.ActiveSettings.SoundOn) return;
   if (restart) {
     iSoundPlayNow(ctx.res.clickSound, 0);
@@ -51,7 +51,7 @@ void PrintText(std::string_view text, float x, float y, float scale) {
   const std::string copy(text);  // the engine takes a terminated string
   const EngineVec location{x, y, 0};
   const EngineVec size{scale, scale, 0};
-  iPrint(copy.c_str(), &location, &size, kTextSpacing, app::Ctx().res.mainFont);
+  iPrint(copy.c_str(), &location, &size, kTextSpacing, core::Ctx().res.mainFont);
 }
 
 void SetTextSelected(bool selected) {
@@ -67,20 +67,20 @@ uint8_t WrapItem(uint8_t item, bool up, uint8_t count) {
   return item >= count ? 1 : item + 1;
 }
 
-void OpenOutsideTheGame(const std::string& target, const std::function<void(app::RestartRecord&)>& markRestart) {
-  app::GameContext& ctx = app::Ctx();
-  app::Shell& shell = app::TheShell();
+void OpenOutsideTheGame(const std::string& target, const std::function<void(core::RestartRecord&)>& markRestart) {
+  core::GameContext& ctx = core::Ctx();
+  core::Shell& shell = core::TheShell();
   if (ctx.ActiveSettings.Windowed == 1) {
     shell.Minimize();
     shell.PostToWindow([target] { platform::Shell::Open(target); });
     return;
   }
-  app::RestartRecord record = ctx.restart;
+  core::RestartRecord record = ctx.restart;
   markRestart(record);
   // The new process waits minimised, so the page opened for the player stays
   // in view; activating the game brings it back full screen.
   record.openEngine = 0;
-  if (!app::WriteRestartRecord(record)) return;
+  if (!core::WriteRestartRecord(record)) return;
   ctx.restart = record;
   shell.RestartAndOpenLink();
 }

@@ -52,6 +52,6 @@ uint8_t WrapItem(uint8_t item, bool up, uint8_t count);
 // has put the request into the restart record, and the new process opens it
 // while it waits minimised (its engine opens when the player comes back). When
 // the record cannot be written the game does not restart and stays as it was.
-void OpenOutsideTheGame(const std::string& target, const std::function<void(app::RestartRecord&)>& markRestart);
+void OpenOutsideTheGame(const std::string& target, const std::function<void(core::RestartRecord&)>& markRestart);
 
 }  // namespace menus

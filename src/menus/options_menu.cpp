@@ -53,7 +53,7 @@ void TOptMenu::Build() {
   item_ = kWindow;
   windowModeChanged_ = 0;
   cursor_ = TextCursor{};
-  const TSettings& active = app::Ctx().ActiveSettings;
+  const core::TSettings& active = core::Ctx().ActiveSettings;
   musicOnLevel_ = active.MusicOn ? 1 : 0;
   musicOffLevel_ = 1 - musicOnLevel_;
   soundOnLevel_ = active.SoundOn ? 1 : 0;
@@ -100,30 +100,30 @@ void TOptMenu::PlaceUnderline() {
 }
 
 void TOptMenu::ToggleWindowed() {
-  TSettings& pending = app::Ctx().PendingSettings;
+  core::TSettings& pending = core::Ctx().PendingSettings;
   pending.Windowed = pending.Windowed ? 0 : 1;
   windowModeChanged_ = windowModeChanged_ ? 0 : 1;
 }
 
 void TOptMenu::SetWindowed(uint8_t windowed) {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   ctx.PendingSettings.Windowed = windowed;
   windowModeChanged_ = windowed != ctx.ActiveSettings.Windowed ? 1 : 0;
 }
 
 void TOptMenu::ToggleMusic() {
-  TSettings& pending = app::Ctx().PendingSettings;
+  core::TSettings& pending = core::Ctx().PendingSettings;
   pending.MusicOn = pending.MusicOn ? 0 : 1;
 }
 
 void TOptMenu::ToggleSound() {
-  TSettings& pending = app::Ctx().PendingSettings;
+  core::TSettings& pending = core::Ctx().PendingSettings;
   pending.SoundOn = pending.SoundOn ? 0 : 1;
 }
 
 void TOptMenu::Apply() {
-  app::GameContext& ctx = app::Ctx();
-  saveFailed_ = !SaveSettings(ctx.PendingSettings);
+  core::GameContext& ctx = core::Ctx();
+  saveFailed_ = !core::SaveSettings(ctx.PendingSettings);
   if (saveFailed_ && windowModeChanged_) {
     // The new process would read its mode from the file that kept the old
     // one: restarting would only lose time, so the running mode stays.
@@ -131,13 +131,13 @@ void TOptMenu::Apply() {
     windowModeChanged_ = 0;
   }
   if (ctx.PendingSettings.MusicOn == 0) {
-    app::StopMusic("1");
+    core::StopMusic("1");
   } else if (ctx.ActiveSettings.MusicOn == 0) {
     ctx.ActiveSettings.MusicOn = 1;
-    app::PlayMusic("1");
+    core::PlayMusic("1");
   }
   ctx.ActiveSettings = ctx.PendingSettings;
-  if (windowModeChanged_) app::TheShell().RestartIntoNewMode();
+  if (windowModeChanged_) core::TheShell().RestartIntoNewMode();
   iPrintsHide();
 }
 
@@ -149,11 +149,11 @@ void TOptMenu::Close() {
 void TOptMenu::Leave() {
   iPrintsHide();
   Close();
-  app::SetGameState(app::gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
   Menus().mainMenu.Show();
 }
 
-std::string TOptMenu::HotKeyText(const TSettings& settings) {
+std::string TOptMenu::HotKeyText(const core::TSettings& settings) {
   std::string text = KeyName(settings.BossKey);
   if (settings.BossKeyShift) text += "+SHIFT";
   if (settings.BossKeyAlt) text += "+ALT";
@@ -162,21 +162,21 @@ std::string TOptMenu::HotKeyText(const TSettings& settings) {
 }
 
 void TOptMenu::Draw() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   iPrintsHide();
 
   // The lit choices follow the values in force, not the pending edits.
-  const TSettings& active = ctx.ActiveSettings;
+  const core::TSettings& active = ctx.ActiveSettings;
   FadeHighlight(musicOnLit_, musicOnLevel_, active.MusicOn == 1);
   FadeHighlight(musicOffLit_, musicOffLevel_, active.MusicOn == 0);
   FadeHighlight(soundOnLit_, soundOnLevel_, active.SoundOn == 1);
   FadeHighlight(soundOffLit_, soundOffLevel_, active.SoundOn == 0);
 
-  const uint8_t state = app::GameState();
-  const TSettings& pending = ctx.PendingSettings;
+  const uint8_t state = core::GameState();
+  const core::TSettings& pending = ctx.PendingSettings;
   const std::string addText(reinterpret_cast<const char*>(pending.AddText),
-                            std::min<size_t>(pending.AddTextLength, kMaxTextLength));
-  if (state == app::gsOptionsTextEdit) {
+                            std::min<size_t>(pending.AddTextLength, core::kMaxTextLength));
+  if (state == core::gsOptionsTextEdit) {
     SetPrintColor(1, 1, 1);
     const bool cursor = cursor_.Tick(iSystemTimer());
     PrintCentred(cursor ? addText + "I" : addText, addText.size(), kAddTextY);
@@ -185,7 +185,7 @@ void TOptMenu::Draw() {
     PrintCentred(addText, addText.size(), kAddTextY);
   }
 
-  const std::string hotKey = state == app::gsOptionsKeyCapture ? "..." : HotKeyText(pending);
+  const std::string hotKey = state == core::gsOptionsKeyCapture ? "..." : HotKeyText(pending);
   SetTextSelected(item_ == kHotKey);
   PrintCentred(hotKey, hotKey.size(), kHotKeyY);
 

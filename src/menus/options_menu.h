@@ -50,7 +50,7 @@ class TOptMenu {
   void set_item(uint8_t item) { item_ = item; }
   bool windowModeChanged() const { return windowModeChanged_ != 0; }
   // The hot key as shown: its name and the modifiers held with it.
-  static std::string HotKeyText(const TSettings& settings);
+  static std::string HotKeyText(const core::TSettings& settings);
 
  private:
   void PlaceUnderline();

@@ -37,7 +37,7 @@ void TRecordInputMenu::Open() {
   saveFailed_ = false;
   iSpriteShow(frame_);
   world::LowerActors();
-  app::SetGameState(app::gsRecordName);
+  core::SetGameState(core::gsRecordName);
 }
 
 void TRecordInputMenu::HideSprites() { iSpriteHide(frame_); }
@@ -51,24 +51,24 @@ bool TRecordInputMenu::HoverItem(uint8_t item) {
   const bool changed = item != item_;
   item_ = item;
   // Pointing at a field starts typing it; the buttons leave the state alone.
-  if (item_ == kName) app::SetGameState(app::gsRecordName);
-  if (item_ == kAddText) app::SetGameState(app::gsRecordAdd);
+  if (item_ == kName) core::SetGameState(core::gsRecordName);
+  if (item_ == kAddText) core::SetGameState(core::gsRecordAdd);
   return changed;
 }
 
 void TRecordInputMenu::FollowItemWithState() {
   switch (item_) {
-    case kName: app::SetGameState(app::gsRecordName); break;
-    case kAddText: app::SetGameState(app::gsRecordAdd); break;
-    default: app::SetGameState(app::gsRecordButtons); break;
+    case kName: core::SetGameState(core::gsRecordName); break;
+    case kAddText: core::SetGameState(core::gsRecordAdd); break;
+    default: core::SetGameState(core::gsRecordButtons); break;
   }
 }
 
 void TRecordInputMenu::Draw() {
   iPrintsHide();
-  const uint8_t state = app::GameState();
-  const bool typingName = state == app::gsRecordName;
-  const bool typingAdd = state == app::gsRecordAdd;
+  const uint8_t state = core::GameState();
+  const bool typingName = state == core::gsRecordName;
+  const bool typingAdd = state == core::gsRecordAdd;
   const bool cursorShown = (typingName || typingAdd) && cursor_.Tick(iSystemTimer());
 
   SetTextSelected(false);
@@ -93,47 +93,47 @@ void TRecordInputMenu::Draw() {
 }
 
 void TRecordInputMenu::SaveRecord() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   const int rank = ctx.pendingRecordRank;
   // A rank outside the table (never set by this run) enters nothing.
-  if (rank >= 1 && rank <= kRecordCount) {
-    TRecordsTable table = ctx.records;
-    for (int r = kRecordCount - 1; r >= rank; --r) table[r] = table[r - 1];
-    TRecordEntry& entry = table[rank - 1];
-    entry = TRecordEntry{};
-    const size_t length = std::min<size_t>(name_.size(), kMaxTextLength);
+  if (rank >= 1 && rank <= core::kRecordCount) {
+    core::TRecordsTable table = ctx.records;
+    for (int r = core::kRecordCount - 1; r >= rank; --r) table[r] = table[r - 1];
+    core::TRecordEntry& entry = table[rank - 1];
+    entry = core::TRecordEntry{};
+    const size_t length = std::min<size_t>(name_.size(), core::kMaxTextLength);
     entry.NameLength = static_cast<uint8_t>(length);
     std::memcpy(entry.Name, name_.data(), length);
     entry.Score = world::Score();
-    if (!SaveRecords(table)) {
+    if (!core::SaveRecords(table)) {
       // Nothing is taken as saved: the table stays as its file has it, and
       // the entry stays open to try again (once there is room) or to cancel.
       saveFailed_ = true;
       item_ = kSave;
-      app::SetGameState(app::gsRecordButtons);
+      core::SetGameState(core::gsRecordButtons);
       return;
     }
     ctx.records = table;
     // The run's replay stays with its entry; the table is saved either way.
-    const auto replay = app::TheShell().FinishedRunReplay(entry.Score);
-    KeepRecordReplay(table, rank - 1, replay ? std::span<const uint8_t>(*replay) : std::span<const uint8_t>());
+    const auto replay = core::TheShell().FinishedRunReplay(entry.Score);
+    core::KeepRecordReplay(table, rank - 1, replay ? std::span<const uint8_t>(*replay) : std::span<const uint8_t>());
   }
   saveFailed_ = false;
   SetAddText(ctx.ActiveSettings, addText_);
-  app::SetGameState(app::gsSubmitConfirm);
+  core::SetGameState(core::gsSubmitConfirm);
   HideSprites();
   Menus().exitMenu.Show();
 }
 
 void TRecordInputMenu::CancelRecord() {
-  app::GameContext& ctx = app::Ctx();
+  core::GameContext& ctx = core::Ctx();
   world::HidePlayScreen();
   HideSprites();
   world::ResetForNewGame();
-  app::SetGameState(app::gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
   Menus().mainMenu.Show();
   ctx.musicChoice = 1;
-  if (ctx.ActiveSettings.MusicOn) app::PlayMusic("1");
+  if (ctx.ActiveSettings.MusicOn) core::PlayMusic("1");
 }
 
 }  // namespace menus

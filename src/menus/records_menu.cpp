@@ -47,9 +47,9 @@ void TRecordsMenu::Build() {
 
 void TRecordsMenu::ShowSprites() {
   menus::ShowSprites({panel_, title_, clear_, view_, clearLit_, viewLit_});
-  const TRecordsTable& records = app::Ctx().records;
-  const RecordReplayIndex index = LoadRecordReplayIndex();
-  for (int slot = 0; slot < kRecordCount; ++slot) replays_[slot] = RecordReplayPath(records, index, slot);
+  const core::TRecordsTable& records = core::Ctx().records;
+  const core::RecordReplayIndex index = core::LoadRecordReplayIndex();
+  for (int slot = 0; slot < core::kRecordCount; ++slot) replays_[slot] = core::RecordReplayPath(records, index, slot);
   if (row_ != 0 && !RowHasReplay(row_)) row_ = 0;
   note_.clear();
   PlaceRowHighlight();
@@ -59,41 +59,41 @@ void TRecordsMenu::HideSprites() {
   menus::HideSprites({panel_, title_, clear_, view_, clearLit_, viewLit_, rowLit_});
 }
 
-bool TRecordsMenu::RowHasReplay(int row) const { return row >= 1 && row <= kRecordCount && replays_[row - 1]; }
+bool TRecordsMenu::RowHasReplay(int row) const { return row >= 1 && row <= core::kRecordCount && replays_[row - 1]; }
 
 void TRecordsMenu::PlaceRowHighlight() {
   if (row_ == 0) {
     iSpriteHide(rowLit_);
     return;
   }
-  app::SetSpriteLocation(rowLit_, (kRowLeft + kRowRight) / 2, RowLineY(row_));
+  core::SetSpriteLocation(rowLit_, (kRowLeft + kRowRight) / 2, RowLineY(row_));
   iSpriteShow(rowLit_);
 }
 
 bool TRecordsMenu::MoveRow(bool up) {
   bool any = false;
-  for (int row = 1; row <= kRecordCount; ++row) any = any || RowHasReplay(row);
+  for (int row = 1; row <= core::kRecordCount; ++row) any = any || RowHasReplay(row);
   if (!any) return false;
-  int row = row_ == 0 ? (up ? kRecordCount + 1 : 0) : row_;
+  int row = row_ == 0 ? (up ? core::kRecordCount + 1 : 0) : row_;
   do {
     row += up ? -1 : 1;
-  } while (row >= 1 && row <= kRecordCount && !RowHasReplay(row));
-  row_ = row >= 1 && row <= kRecordCount ? row : 0;
+  } while (row >= 1 && row <= core::kRecordCount && !RowHasReplay(row));
+  row_ = row >= 1 && row <= core::kRecordCount ? row : 0;
   note_.clear();
   PlaceRowHighlight();
   PlayClick(false);
   return true;
 }
 
-int TRecordsMenu::RowAt(app::CursorPoint p) {
+int TRecordsMenu::RowAt(core::CursorPoint p) {
   if (p.x <= kRowLeft || p.x >= kRowRight) return 0;
-  for (int row = 1; row <= kRecordCount; ++row) {
+  for (int row = 1; row <= core::kRecordCount; ++row) {
     if (p.y < RowLineY(row) + kRowHalfHeight && p.y > RowLineY(row) - kRowHalfHeight) return row;
   }
   return 0;
 }
 
-bool TRecordsMenu::HoverRow(app::CursorPoint p) {
+bool TRecordsMenu::HoverRow(core::CursorPoint p) {
   const int row = RowAt(p);
   if (row == 0) return false;
   if (!RowHasReplay(row)) {
@@ -115,10 +115,10 @@ void TRecordsMenu::DropRow() {
 
 void TRecordsMenu::WatchRow() {
   if (!RowHasReplay(row_)) return;
-  const TRecordEntry& entry = app::Ctx().records[row_ - 1];
-  const std::string name(reinterpret_cast<const char*>(entry.Name), std::min<size_t>(entry.NameLength, kMaxTextLength));
+  const core::TRecordEntry& entry = core::Ctx().records[row_ - 1];
+  const std::string name(reinterpret_cast<const char*>(entry.Name), std::min<size_t>(entry.NameLength, core::kMaxTextLength));
   iSpriteHide(rowLit_);
-  note_ = app::TheShell().WatchReplay(*replays_[row_ - 1], name);
+  note_ = core::TheShell().WatchReplay(*replays_[row_ - 1], name);
   // It did not play: the table stays, and says why.
   if (!note_.empty()) PlaceRowHighlight();
 }
@@ -134,8 +134,8 @@ bool TRecordsMenu::SetItem(uint8_t item) {
   return true;
 }
 
-std::string TRecordsMenu::Line(const TRecordEntry& entry) {
-  const size_t length = std::min<size_t>(entry.NameLength, kMaxTextLength);
+std::string TRecordsMenu::Line(const core::TRecordEntry& entry) {
+  const size_t length = std::min<size_t>(entry.NameLength, core::kMaxTextLength);
   std::string name(reinterpret_cast<const char*>(entry.Name), length);
   // A name from an old or edited file may hold any byte. Two of them cannot
   // be printed in place (a zero ends the text, a line feed breaks it), so
@@ -149,8 +149,8 @@ std::string TRecordsMenu::Line(const TRecordEntry& entry) {
 void TRecordsMenu::Draw() {
   iPrintsHide();
   SetPrintColor(1, 1, 1);
-  const TRecordsTable& records = app::Ctx().records;
-  for (int i = 1; i <= kRecordCount; ++i) {
+  const core::TRecordsTable& records = core::Ctx().records;
+  for (int i = 1; i <= core::kRecordCount; ++i) {
     PrintText(Line(records[i - 1]), kLineX, RowLineY(i), kLineScale);
   }
   if (!note_.empty()) {
@@ -164,14 +164,14 @@ void TRecordsMenu::Draw() {
 
 void TRecordsMenu::AskClear() {
   iPrintsHide();
-  app::SetGameState(app::gsRecordsResetConfirm);
+  core::SetGameState(core::gsRecordsResetConfirm);
   Menus().exitMenu.Show();
 }
 
 void TRecordsMenu::ViewOnline() {
-  OpenOutsideTheGame(services::OnlineTableUrl(), [](app::RestartRecord& record) {
-    record.gameState = app::GameState();
-    record.musicChoice = app::Ctx().musicChoice;
+  OpenOutsideTheGame(online::OnlineTableUrl(), [](core::RestartRecord& record) {
+    record.gameState = core::GameState();
+    record.musicChoice = core::Ctx().musicChoice;
     record.openScoreTable = 1;
   });
 }
@@ -180,7 +180,7 @@ void TRecordsMenu::Leave() {
   iPrintsHide();
   HideSprites();
   Menus().mainMenu.Show();
-  app::SetGameState(app::gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
 }
 
 }  // namespace menus

@@ -47,9 +47,9 @@ class TRecordsMenu {
   bool MoveRow(bool up);
   // The pointer over the table: picks a row with a replay; over one without,
   // says so. True when the picked row changed.
-  bool HoverRow(app::CursorPoint p);
+  bool HoverRow(core::CursorPoint p);
   // The row under the pointer, or 0.
-  static int RowAt(app::CursorPoint p);
+  static int RowAt(core::CursorPoint p);
   // Plays the picked row's replay; a replay that cannot play says why.
   void WatchRow();
   // Forgets the picked row (the buttons' keys were used).
@@ -57,7 +57,7 @@ class TRecordsMenu {
 
   // One line of the table: the name right-aligned in 10 characters, seven
   // spaces, the score right-aligned in 6 digits.
-  static std::string Line(const TRecordEntry& entry);
+  static std::string Line(const core::TRecordEntry& entry);
 
  private:
   uint8_t item_ = kClear;                 // 1 clear, 2 view
@@ -67,7 +67,7 @@ class TRecordsMenu {
   double clearLevel_ = 1, viewLevel_ = 0; // opacity of the highlights
   EHandle rowLit_ = 0;                    // the picked row's highlight
   int row_ = 0;                           // picked row, 1..10, or 0
-  std::array<std::optional<std::string>, kRecordCount> replays_{};  // each row's replay file
+  std::array<std::optional<std::string>, core::kRecordCount> replays_{};  // each row's replay file
   std::string note_;                      // a line under the table: why a row does not play
   void PlaceRowHighlight();
 };

@@ -9,27 +9,27 @@
 
 namespace menus {
 
-TScoreSubmission::TScoreSubmission() : http(std::make_shared<services::TCurlHttpClient>()) {}
+TScoreSubmission::TScoreSubmission() : http(std::make_shared<online::TCurlHttpClient>()) {}
 
 TScoreSubmission::~TScoreSubmission() = default;
 
 bool TScoreSubmission::Start() {
-  const app::GameContext& ctx = app::Ctx();
+  const core::GameContext& ctx = core::Ctx();
   if (!client_) {
     // The outcome goes to the frame thread of the window this submission was started in.
-    app::Shell* shell = &app::TheShell();
-    client_ = std::make_unique<services::TConnThrd>(
-        [shell](services::TConnThrd::Task task) { shell->PostToFrame(std::move(task)); },
+    core::Shell* shell = &core::TheShell();
+    client_ = std::make_unique<online::TConnThrd>(
+        [shell](online::TConnThrd::Task task) { shell->PostToFrame(std::move(task)); },
         [] { Menus().exitMenu.SubmissionRefused(); }, [] { Menus().exitMenu.SubmissionSent(); });
   }
-  services::ScoreEntry entry;
-  entry.name = Menus().recordInput.name().substr(0, kMaxTextLength);
-  entry.addText = AddTextOf(ctx.ActiveSettings).substr(0, kMaxTextLength);
+  online::ScoreEntry entry;
+  entry.name = Menus().recordInput.name().substr(0, core::kMaxTextLength);
+  entry.addText = AddTextOf(ctx.ActiveSettings).substr(0, core::kMaxTextLength);
   entry.score = world::Score();
   // The run just entered in the table, for the server to verify.
-  const auto replay = app::TheShell().FinishedRunReplay(entry.score);
-  if (replay && replay->size() <= services::kMaxReplayUploadBytes) entry.replay.assign(replay->begin(), replay->end());
-  return client_->Resume(http, services::ScoreServer(), std::move(entry));
+  const auto replay = core::TheShell().FinishedRunReplay(entry.score);
+  if (replay && replay->size() <= online::kMaxReplayUploadBytes) entry.replay.assign(replay->begin(), replay->end());
+  return client_->Resume(http, online::ScoreServer(), std::move(entry));
 }
 
 }  // namespace menus

@@ -27,10 +27,10 @@ class TScoreSubmission {
   void Stop() { client_.reset(); }
 
   // The HTTP client the requests go through (tests put a fake here).
-  std::shared_ptr<services::THttpClient> http;
+  std::shared_ptr<online::THttpClient> http;
 
  private:
-  std::unique_ptr<services::TConnThrd> client_;  // made with the first submission
+  std::unique_ptr<online::TConnThrd> client_;  // made with the first submission
 };
 
 }  // namespace menus

@@ -7,7 +7,7 @@
 #include "platform/file_io.h"
 #include "platform/game_path.h"
 
-namespace services {
+namespace menus {
 namespace {
 
 constexpr std::string_view kCustomSizeMarker = "TRUE";
@@ -154,4 +154,4 @@ ShareConfig LoadShareConfig() {
   return ParseShareConfig(text, [](const std::string& file) { return platform::GameFileExists(file); });
 }
 
-}  // namespace services
+}  // namespace menus

@@ -16,7 +16,7 @@
 
 #include "menus/button.h"
 
-namespace services {
+namespace menus {
 
 inline constexpr const char* kShareConfigFile = "wdata\\config.ini";
 inline constexpr size_t kMaxShareConfigBytes = 64 * 1024;
@@ -50,4 +50,4 @@ ShareConfig ParseShareConfig(std::string_view text, const FileExists& exists);
 // Reads "wdata\config.ini" of the game folder; a missing or oversized file is not valid.
 ShareConfig LoadShareConfig();
 
-}  // namespace services
+}  // namespace menus

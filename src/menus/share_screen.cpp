@@ -7,11 +7,11 @@
 #include "core/screen_units.h"
 #include "core/sprites.h"
 
-namespace services {
+namespace menus {
 namespace {
 
-using app::kUnitsPerPixel;
-constexpr float kLeftEdge = -app::kHalfWidthUnits, kDigitsTop = 12.2f;
+using core::kUnitsPerPixel;
+constexpr float kLeftEdge = -core::kHalfWidthUnits, kDigitsTop = 12.2f;
 constexpr float kSizeToScale = 0.06f;
 constexpr float kColourDivisor = 256;
 constexpr float kDigitSpacing = 0.1f;
@@ -23,8 +23,8 @@ void TShareScreen::Load() { Build(LoadShareConfig()); }
 void TShareScreen::Build(const ShareConfig& config) {
   valid_ = config.valid;
   if (!valid_) return;
-  background_ = app::MakeSprite({.textureFile = config.background.c_str(),
-                                 .scale = {app::kFullScreenScaleW, app::kFullScreenScaleH},
+  background_ = core::MakeSprite({.textureFile = config.background.c_str(),
+                                 .scale = {core::kFullScreenScaleW, core::kFullScreenScaleH},
                                  .location = {0, 0}});
 
   buttons_.resize(config.buttons.size());
@@ -52,7 +52,7 @@ void TShareScreen::HoverStep() {
 
 void TShareScreen::Draw() {
   if (!valid_) return;
-  if (app::TakeClick()) {
+  if (core::TakeClick()) {
     for (menus::TButton& button : buttons_) {
       if (!button.hovered()) continue;
       if (!button.IsExit()) {
@@ -82,20 +82,20 @@ void TShareScreen::Draw() {
                            kDigitsTop - static_cast<float>(countdownY_) * kUnitsPerPixel, 0};
   const float scale = static_cast<float>(countdownSize_) * kSizeToScale;
   const EngineVec size{scale, scale, 0};
-  iPrint(digits.c_str(), &location, &size, kDigitSpacing, app::Ctx().res.secondFont);
+  iPrint(digits.c_str(), &location, &size, kDigitSpacing, core::Ctx().res.secondFont);
 }
 
 void TShareScreen::Quit() {
   if (quitting_) return;
   quitting_ = true;
   // As the exit button does, but without opening the play link.
-  app::TheShell().Exit();
+  core::TheShell().Exit();
 }
 
 void TShareScreen::ExitGame() {
   if (quitting_) return;
   quitting_ = true;
-  app::TheShell().ExitAndOpenPlayLink();
+  core::TheShell().ExitAndOpenPlayLink();
 }
 
-}  // namespace services
+}  // namespace menus

@@ -12,7 +12,7 @@
 #include "menus/button.h"
 #include "menus/share_config.h"
 
-namespace services {
+namespace menus {
 
 inline constexpr long double kCountdownStep = 0.013L;  // per frame: one unit every ~77 frames
 
@@ -48,4 +48,4 @@ class TShareScreen {
   bool quitting_ = false;              // the engine has been asked to end
 };
 
-}  // namespace services
+}  // namespace menus

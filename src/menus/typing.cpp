@@ -18,12 +18,12 @@ bool TypeKey(std::string& field, int32_t code, bool shift) {
     field.pop_back();
     return true;
   }
-  if (!IsLetterKey(code) || field.size() >= static_cast<size_t>(kMaxTextLength)) return false;
+  if (!IsLetterKey(code) || field.size() >= static_cast<size_t>(core::kMaxTextLength)) return false;
   const std::string name = KeyName(code);
   if (name.empty()) return false;
   if (shift) {
     field += name;
-    if (field.size() > static_cast<size_t>(kMaxTextLength)) field.resize(kMaxTextLength);
+    if (field.size() > static_cast<size_t>(core::kMaxTextLength)) field.resize(core::kMaxTextLength);
   } else {
     // The font's lower-case letters sit 32 after the upper-case ones; the
     // punctuation keys type their own character.
@@ -33,13 +33,13 @@ bool TypeKey(std::string& field, int32_t code, bool shift) {
   return true;
 }
 
-std::string AddTextOf(const TSettings& settings) {
-  const size_t length = std::min<size_t>(settings.AddTextLength, kMaxTextLength);
+std::string AddTextOf(const core::TSettings& settings) {
+  const size_t length = std::min<size_t>(settings.AddTextLength, core::kMaxTextLength);
   return std::string(reinterpret_cast<const char*>(settings.AddText), length);
 }
 
-void SetAddText(TSettings& settings, const std::string& text) {
-  const size_t length = std::min<size_t>(text.size(), kMaxTextLength);
+void SetAddText(core::TSettings& settings, const std::string& text) {
+  const size_t length = std::min<size_t>(text.size(), core::kMaxTextLength);
   settings.AddTextLength = static_cast<uint8_t>(length);
   std::memcpy(settings.AddText, text.data(), length);
 }

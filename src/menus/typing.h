@@ -19,7 +19,7 @@ bool TypeKey(std::string& field, int32_t scanCode, bool shift);
 
 // The add text of a settings record as a string (its length clamped to 10),
 // and back.
-std::string AddTextOf(const TSettings& settings);
-void SetAddText(TSettings& settings, const std::string& text);
+std::string AddTextOf(const core::TSettings& settings);
+void SetAddText(core::TSettings& settings, const std::string& text);
 
 }  // namespace menus

@@ -7,7 +7,7 @@
 namespace menus::world {
 namespace {
 
-::world::TGame* Game() { return app::Ctx().game.get(); }
+::world::TGame* Game() { return core::Ctx().game.get(); }
 
 }  // namespace
 
@@ -30,18 +30,18 @@ void HideTiles() {
   }
 }
 
-void ShowPlayScreen() { app::ShowPlayScreen(); }
+void ShowPlayScreen() { ::world::ShowPlayScreen(); }
 
 void HidePlayScreen() {
-  app::HidePlayScreen();
+  ::world::HidePlayScreen();
   // Without a world the play screen has nothing to hide, but the menus still
   // stand on their background.
-  if (!WorldActive()) iSpriteShow(app::Ctx().res.menuBackground);
+  if (!WorldActive()) iSpriteShow(core::Ctx().res.menuBackground);
 }
 
-void LowerActors() { app::LowerActors(); }
+void LowerActors() { ::world::LowerActors(); }
 
-void RaiseActors() { app::RaiseActors(); }
+void RaiseActors() { ::world::RaiseActors(); }
 
 void ResetForNewGame() {
   if (WorldActive()) Game()->ResetForNewGame();

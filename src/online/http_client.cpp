@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-namespace services {
+namespace online {
 namespace {
 
 struct Transfer {
@@ -98,4 +98,4 @@ int TCurlHttpClient::Post(const std::string& url, const std::string& contentType
   return static_cast<int>(status);
 }
 
-}  // namespace services
+}  // namespace online

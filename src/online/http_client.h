@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace services {
+namespace online {
 
 class THttpClient {
  public:
@@ -43,4 +43,4 @@ class TCurlHttpClient final : public THttpClient {
   std::atomic<bool> aborted_{false};
 };
 
-}  // namespace services
+}  // namespace online

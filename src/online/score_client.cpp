@@ -7,7 +7,7 @@
 
 #include "online/score_protocol.h"
 
-namespace services {
+namespace online {
 namespace {
 
 constexpr int kLowestNice = 19;
@@ -127,4 +127,4 @@ void TConnThrd::Loop() {
   }
 }
 
-}  // namespace services
+}  // namespace online

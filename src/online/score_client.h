@@ -26,7 +26,7 @@
 
 #include "online/http_client.h"
 
-namespace services {
+namespace online {
 
 // What a submission sends, read when the player confirms.
 struct ScoreEntry {
@@ -101,4 +101,4 @@ class TConnThrd {
   std::thread thread_;
 };
 
-}  // namespace services
+}  // namespace online

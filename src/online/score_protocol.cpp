@@ -2,7 +2,7 @@
 
 #include "online/score_symbols.h"
 
-namespace services {
+namespace online {
 namespace {
 
 constexpr int kPFieldCut = 5;          // the cut whose field is the p value
@@ -72,4 +72,4 @@ std::string EncodePayload(std::string_view payload) {
   return encoded;
 }
 
-}  // namespace services
+}  // namespace online

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace services {
+namespace online {
 
 inline constexpr const char* kVersionQuery = "/cgi/version.pl?version&prg=Quellix3";
 inline constexpr const char* kSubmissionQuery = "/cgi/version.pl?hs&prg=Quellix3&inf=";
@@ -34,4 +34,4 @@ std::string BuildPayload(std::string_view name, int32_t score, std::string_view 
 // multiple of 5, read 5 at a time as symbols of the table: 8 symbols per 5 bytes.
 std::string EncodePayload(std::string_view payload);
 
-}  // namespace services
+}  // namespace online

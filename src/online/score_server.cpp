@@ -4,7 +4,7 @@
 
 #include "online/score_protocol.h"
 
-namespace services {
+namespace online {
 namespace {
 
 constexpr size_t kMaxAddressLength = 253 + 6;  // longest host name and ":65535"
@@ -41,4 +41,4 @@ std::string ScoreServer() {
 
 std::string OnlineTableUrl() { return "http://" + ScoreServer() + kOnlineTableQuery; }
 
-}  // namespace services
+}  // namespace online

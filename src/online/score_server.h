@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace services {
+namespace online {
 
 inline constexpr const char* kDefaultScoreServer = "scores.varnok.example.org";
 inline constexpr const char* kScoreServerVariable = "VARNOK_SCORE_SERVER";
@@ -19,4 +19,4 @@ bool IsPlainServerAddress(std::string_view address);
 // The online table page: http://<server>/cgi/version.pl?prg=Quellix3&show&type=0
 std::string OnlineTableUrl();
 
-}  // namespace services
+}  // namespace online

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace services {
+namespace online {
 
 inline constexpr std::string_view kScoreSymbols = "ABCDEFGHIJKLMNOPQRSTUVWXYZ234567";
 static_assert(kScoreSymbols.size() == 32);
@@ -18,4 +18,4 @@ constexpr int ScoreSymbolValue(char symbol) {
   return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
-}  // namespace services
+}  // namespace online

@@ -56,7 +56,7 @@ void TGame::CreateWorldResources() {
 
 void TGame::CreateTileSprites() {
   for (auto* layer : {&backgroundTiles, &foregroundTiles}) {
-    for (ParallaxTile& tile : *layer) tile.sprite = app::MakeSprite({.priority = kLayerPriority});
+    for (ParallaxTile& tile : *layer) tile.sprite = core::MakeSprite({.priority = kLayerPriority});
   }
 }
 
@@ -108,7 +108,7 @@ void TGame::ResetForNewGame() {
 }
 
 void TGame::ClearLevel() {
-  app::HidePlayScreen();
+  world::HidePlayScreen();
   for (auto* placed : {&buildings, &wagons}) {
     for (const PlacedSprite& p : *placed) iSpriteDestroy(p.sprite);
     placed->clear();
@@ -123,8 +123,8 @@ void TGame::ClearLevel() {
   if (combat) combat->ClearActors();
   if (hero) hero->ResetForLevel();
   cameraLocation = kCameraStart;
-  iCameraLocationSet(app::Ctx().res.mainCamera, &cameraLocation);
-  app::StopMusic("2");
+  iCameraLocationSet(core::Ctx().res.mainCamera, &cameraLocation);
+  core::StopMusic("2");
 }
 
 void TGame::ShowEnergy(int32_t energy) { iSpriteTextureSet(energySprite, EnergyTexture(energy)); }

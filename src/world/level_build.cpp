@@ -50,7 +50,7 @@ constexpr int32_t kFirstWeapon = 1;
 
 // A HUD sprite made anew: the mesh sprite on the main camera, placed and scaled.
 EHandle NewHudSprite(const HudSpec& hud) {
-  return app::MakeSprite({.scale = {hud.scaleW, hud.scaleH}, .location = {hud.x, hud.y}});
+  return core::MakeSprite({.scale = {hud.scaleW, hud.scaleH}, .location = {hud.x, hud.y}});
 }
 
 // Destroys a HUD sprite after taking its texture off it.
@@ -64,8 +64,8 @@ void DropHudSprite(EHandle& sprite, EHandle shownTexture) {
 }  // namespace
 
 void TGame::AdvanceLoadingBar(int& stage) {
-  const app::SharedResources& res = app::Ctx().res;
-  if (stage >= app::kLoadingBarStages) return;
+  const core::SharedResources& res = core::Ctx().res;
+  if (stage >= core::kLoadingBarStages) return;
   ++stage;
   iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[stage]);
   // A frame between the expensive steps keeps the loading screen alive.
@@ -105,14 +105,14 @@ void TGame::StartNextLevel() {
   SetArmor(0);
   iSpriteHide(hero->ArmourSprite);
 
-  const app::SharedResources& res = app::Ctx().res;
+  const core::SharedResources& res = core::Ctx().res;
   iSpriteHide(res.loadingPicture1);
   iSpriteHide(res.loadingPicture2);
   iSpriteHide(res.loadingBar);
   iScreenWipe(0, 0, 0);
-  app::RaiseActors();
-  app::ShowPlayScreen();
-  app::PlayMusic("2");
+  world::RaiseActors();
+  world::ShowPlayScreen();
+  core::PlayMusic("2");
 }
 
 void TGame::StartRestoredLevel(const snapshot::LayerPositions& back, const snapshot::LayerPositions& front) {
@@ -123,8 +123,8 @@ void TGame::StartRestoredLevel(const snapshot::LayerPositions& back, const snaps
     backgroundTiles[i].y = back[i].y;
     foregroundTiles[i].x = front[i].x;
     foregroundTiles[i].y = front[i].y;
-    app::SetSpriteLocation(backgroundTiles[i].sprite, back[i].x, back[i].y);
-    app::SetSpriteLocation(foregroundTiles[i].sprite, front[i].x, front[i].y);
+    core::SetSpriteLocation(backgroundTiles[i].sprite, back[i].x, back[i].y);
+    core::SetSpriteLocation(foregroundTiles[i].sprite, front[i].x, front[i].y);
   }
   RebuildHud(stage);
   SetArmor(0);
@@ -139,10 +139,10 @@ void TGame::SetUpLayers(int& stage) {
   for (int i = 0; i < kLayerTiles; ++i) {
     ParallaxTile& tile = backgroundTiles[i];
     iSpriteTextureSet(tile.sprite, iTextureCreate(back.images[i]));
-    app::SetSpriteScale(tile.sprite, back.scaleW, back.scaleH);
+    core::SetSpriteScale(tile.sprite, back.scaleW, back.scaleH);
     tile.x = kTileSpacing * static_cast<float>(i);
     tile.y = back.y;
-    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
+    core::SetSpriteLocation(tile.sprite, tile.x, tile.y);
     iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
     if (i == 0 || i == 2) AdvanceLoadingBar(stage);
   }
@@ -155,10 +155,10 @@ void TGame::SetUpLayers(int& stage) {
     }
     iSpriteTextureSet(tile.sprite, iTextureCreate(front.images[i]));
     iSpritePrioritySet(tile.sprite, kLayerPriority);
-    app::SetSpriteScale(tile.sprite, front.scaleW, front.scaleH);
+    core::SetSpriteScale(tile.sprite, front.scaleW, front.scaleH);
     tile.x = kTileSpacing * static_cast<float>(i);
     tile.y = front.y;
-    app::SetSpriteLocation(tile.sprite, tile.x, tile.y);
+    core::SetSpriteLocation(tile.sprite, tile.x, tile.y);
     iSpriteTextureModeSet(tile.sprite, kPlainTextureMode);
     if (i != 1) AdvanceLoadingBar(stage);
   }

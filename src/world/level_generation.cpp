@@ -95,12 +95,12 @@ constexpr WagonKind kWagonTable[kWagonKinds + 1] = {
 };
 
 // Draw a random number and make it a real in tenths, 0.0 .. (n-1)/10.
-long double Tenths(int32_t n) { return static_cast<long double>(app::R(n)) / 10; }
+long double Tenths(int32_t n) { return static_cast<long double>(core::R(n)) / 10; }
 
 // A building or wagon sprite from the in-memory mesh, at its place.
 PlacedSprite NewPlacedSprite(float w, float h, float x, float y, EHandle texture, uint8_t kind) {
   PlacedSprite placed;
-  placed.sprite = app::MakeSprite({.meshResource = kWallMeshId,
+  placed.sprite = core::MakeSprite({.meshResource = kWallMeshId,
                                    .texture = texture,
                                    .scale = {w, h},
                                    .location = {x, y},
@@ -188,7 +188,7 @@ void PlaceRoundFire(TGame& game, const FireShape& shape, long double y, long dou
 void PlaceBuildings(TGame& game) {
   long double x0 = kLevelStart;
   while (x0 < kLevelEnd) {
-    const int32_t k = app::R(kBuildingKinds + 1);
+    const int32_t k = core::R(kBuildingKinds + 1);
     if (k == 0) {
       x0 += kEmptyLot;
       continue;
@@ -197,7 +197,7 @@ void PlaceBuildings(TGame& game) {
     EnsureBuildingTexture(game, k);
     const long double centre = x0 + kind.centre;
     if (kind.fireDraw > 0) {
-      const int32_t choice = app::R(kind.fireDraw);
+      const int32_t choice = core::R(kind.fireDraw);
       for (int i = 0; i < kind.rowCount; ++i) {
         const FireRow& row = kind.rows[i];
         if (row.choice != choice) continue;
@@ -213,7 +213,7 @@ void PlaceObstacles(TGame& game) {
   const long double g = game.hero->GroundY;
   long double x0 = kFirstObstacle;
   while (x0 < kLevelEnd) {
-    const int32_t r = app::R(5);
+    const int32_t r = core::R(5);
     const int32_t obstacle = x0 < kBoxOnlyBelow ? 1 : r + 1;
     actors::TFirstPlaneThing* thing = nullptr;
     switch (obstacle) {
@@ -267,10 +267,10 @@ void PlaceEnemiesAtObstacles(TGame& game) {
   }
   for (const actors::TFirstPlaneThing* obstacle : obstacles) {
     const bool beam = obstacle->Kind() == actors::ThingKind::kLowBeam;
-    const int32_t drawn = app::R(2) + 1;
+    const int32_t drawn = core::R(2) + 1;
     const int32_t placement = beam ? 2 : drawn;  // nobody hides beside a beam
     EnemySpawn spawn;
-    spawn.terrKind = app::R(kEnemyClasses) + 1;
+    spawn.terrKind = core::R(kEnemyClasses) + 1;
     if (placement == 1) {
       spawn.x = obstacle->X + obstacle->HalfWidth + kCoverDistance;
     } else {
@@ -284,7 +284,7 @@ void PlaceEnemiesAtObstacles(TGame& game) {
 void PlacePickups(TGame& game) {
   long double x = kFirstPickup;
   while (x <= kLevelEnd) {
-    const int32_t kind = app::R(kPickupKinds);
+    const int32_t kind = core::R(kPickupKinds);
     const long double y = kPickupBaseY + Tenths(30);
     if (game.combat) game.combat->SpawnPickup(kind, x, y);
     x += kPickupGap + Tenths(100);
@@ -294,7 +294,7 @@ void PlacePickups(TGame& game) {
 void PlaceWagons(TGame& game) {
   long double x0 = kLevelStart;
   while (x0 < kLevelEnd) {
-    const int32_t m = app::R(3);
+    const int32_t m = core::R(3);
     const int32_t k = x0 > kLongWagonsFrom ? 4 : (x0 >= 0 ? m + 1 : 1);
     const WagonKind& kind = kWagonTable[k];
     EnsureWagonTexture(game, k);
@@ -304,7 +304,7 @@ void PlaceWagons(TGame& game) {
       // Flat cars near the start stay empty so the player can find his feet.
       if (x0 > kWalkerWagonsFrom) {
         EnemySpawn spawn;
-        spawn.terrKind = app::R(kEnemyClasses) + 1;
+        spawn.terrKind = core::R(kEnemyClasses) + 1;
         spawn.x = centre;
         SpawnEnemy(game, spawn);
       }
@@ -315,7 +315,7 @@ void PlaceWagons(TGame& game) {
       roof.HalfHeight = kind.roofHalfHeight;
       roof.HalfWidth = kind.roofHalfWidth;
       EnemySpawn spawn;
-      spawn.terrKind = app::R(kEnemyClasses) + 1;
+      spawn.terrKind = core::R(kEnemyClasses) + 1;
       spawn.x = centre;
       spawn.standOnHeight = kind.y + kind.roofTop;
       SpawnEnemy(game, spawn);

@@ -5,11 +5,11 @@
 #include "world/combat_hooks.h"
 #include "world/game.h"
 
-namespace app {
+namespace world {
 namespace {
 
 world::TGame* World() {
-  world::TGame* game = Ctx().game.get();
+  world::TGame* game = core::Ctx().game.get();
   return game && game->hero ? game : nullptr;
 }
 
@@ -40,9 +40,9 @@ void ShowPlayScreen() {
   world::TGame* game = World();
   if (!game) return;
   ShowWorld(*game, true);
-  iSpriteHide(Ctx().res.menuBackground);
+  iSpriteHide(core::Ctx().res.menuBackground);
   // Play never shows through the menu column (a game resumed over a menu).
-  if (Ctx().hideMenusForPlay) Ctx().hideMenusForPlay();
+  if (core::Ctx().hideMenusForPlay) core::Ctx().hideMenusForPlay();
   game->hero->ShowOnPlayScreen();
 }
 
@@ -51,7 +51,7 @@ void HidePlayScreen() {
   if (!game) return;
   ShowWorld(*game, false);
   game->hero->HideFromPlayScreen();
-  iSpriteShow(Ctx().res.menuBackground);
+  iSpriteShow(core::Ctx().res.menuBackground);
 }
 
 void LowerActors() {
@@ -68,4 +68,4 @@ void RaiseActors() {
   if (game->combat) game->combat->SetActorPriority(kActorPlayPriority);
 }
 
-}  // namespace app
+}  // namespace world

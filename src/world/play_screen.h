@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace world {
 
 inline constexpr int32_t kActorPlayPriority = 0;
 inline constexpr int32_t kActorUnderDialogPriority = 2;
@@ -22,4 +22,4 @@ void HidePlayScreen();
 void LowerActors();
 void RaiseActors();
 
-}  // namespace app
+}  // namespace world

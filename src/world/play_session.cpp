@@ -22,8 +22,8 @@ void PlaySession::AwaitRecordsCheck() { recordsWaitSince_ = platform::GetTickCou
 
 void PlaySession::FrameStart() {
   const uint32_t now = platform::GetTickCount();
-  app::GameContext& ctx = app::Ctx();
-  app::SharedResources& res = ctx.res;
+  core::GameContext& ctx = core::Ctx();
+  core::SharedResources& res = ctx.res;
   if (Over(levelPauseSince_, now, kLevelTransitionMs)) {
     levelPauseSince_.reset();
     // The coming level's loading screen, drawn at once, then its build.
@@ -32,19 +32,19 @@ void PlaySession::FrameStart() {
     iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
     iSpriteShow(res.loadingBar);
     iRender();
-    app::SetGameState(app::gsLevelBuild);
+    core::SetGameState(core::gsLevelBuild);
   }
   if (Over(gameOverSince_, now, kGameOverMs)) {
     gameOverSince_.reset();
     recordsWaitSince_ = now;
-    app::SetGameState(app::gsGameOverWait);
+    core::SetGameState(core::gsGameOverWait);
   }
   if (Over(recordsWaitSince_, now, kRecordsCheckMs)) {
     recordsWaitSince_.reset();
     iSpriteHide(res.gameOverPicture);
     if (!recordsCheck || !recordsCheck()) {
-      app::StopMusic("2");
-      app::PlayMusic("1");
+      core::StopMusic("2");
+      core::PlayMusic("1");
     }
     iSpriteShow(res.cursorSprite);
   }

@@ -137,7 +137,7 @@ bool WriteFile(const char* file, const std::vector<uint8_t>& bytes) {
   const std::string path = PathOf(file);
   int error = 0;
   if (platform::WriteFileAtomic(path, bytes, &error)) return true;
-  app::Ctx().saveNotices.Tell(app::SavedFile::kSnapshot, path, error);
+  core::Ctx().saveNotices.Tell(core::SavedFile::kSnapshot, path, error);
   return false;
 }
 

@@ -91,7 +91,7 @@ void TGame::ScrollWorld() {
   // Shots in flight keep their place: they are not part of the scenery.
   if (combat) combat->ScrollActors(-kScrollStep);
   cameraLocation.x = static_cast<float>(cameraLocation.x + kCameraStep);
-  iCameraLocationSet(app::Ctx().res.mainCamera, &cameraLocation);
+  iCameraLocationSet(core::Ctx().res.mainCamera, &cameraLocation);
 }
 
 void TGame::PlaceCameraForScroll(int32_t scrollPos) {
@@ -100,7 +100,7 @@ void TGame::PlaceCameraForScroll(int32_t scrollPos) {
   // Summed step by step in floats, as the scroll moved it.
   cameraLocation = kCameraStart;
   for (int32_t i = 0; i < steps; ++i) cameraLocation.x = static_cast<float>(cameraLocation.x + kCameraStep);
-  iCameraLocationSet(app::Ctx().res.mainCamera, &cameraLocation);
+  iCameraLocationSet(core::Ctx().res.mainCamera, &cameraLocation);
 }
 
 }  // namespace world

@@ -15,7 +15,7 @@
 
 namespace testing_support {
 
-class FakeHttpClient final : public services::THttpClient {
+class FakeHttpClient final : public online::THttpClient {
  public:
   explicit FakeHttpClient(std::vector<std::optional<std::string>> replies = {}, bool hang = false)
       : replies_(replies.begin(), replies.end()), hang_(hang) {}

@@ -11,11 +11,11 @@
 
 namespace fake {
 
-class FakeShell final : public app::Shell {
+class FakeShell final : public core::Shell {
  public:
-  FakeShell() : previous_(app::Ctx().shell) { app::Ctx().shell = this; }
+  FakeShell() : previous_(core::Ctx().shell) { core::Ctx().shell = this; }
   ~FakeShell() override {
-    if (app::Ctx().shell == this) app::Ctx().shell = previous_;
+    if (core::Ctx().shell == this) core::Ctx().shell = previous_;
   }
   FakeShell(const FakeShell&) = delete;
   FakeShell& operator=(const FakeShell&) = delete;
@@ -37,7 +37,7 @@ class FakeShell final : public app::Shell {
   int exits = 0;
 
  private:
-  app::Shell* previous_;
+  core::Shell* previous_;
 };
 
 }  // namespace fake

@@ -20,7 +20,7 @@ GameHarness::~GameHarness() {
 void GameHarness::Start() {
   form_->ReadStartupFiles();
   context().random.Seed(seed_);
-  if (!context().restarted) app::SetGameState(app::gsMainMenu);
+  if (!context().restarted) core::SetGameState(core::gsMainMenu);
   form_->EngineInit();
 }
 
@@ -29,7 +29,7 @@ void GameHarness::StartPlaying() {
   fresh.header.energy = 5;
   fresh.header.lives = 3;
   world::WriteWorldSnapshot(fresh);
-  folder_.Write("data/boss.dat", {1, app::gsLevelIntro, 0, 0, 0, 0});
+  folder_.Write("data/boss.dat", {1, core::gsLevelIntro, 0, 0, 0, 0});
   Start();
 }
 
@@ -65,10 +65,10 @@ void GameHarness::Release(int32_t scanCode) {
 }
 
 void GameHarness::SyncFrameInput() {
-  app::FrameInput input = context().frameInput.input();
+  core::FrameInput input = context().frameInput.input();
   input.held.reset();
   for (int32_t code : engine_.keysDown) {
-    if (code > 0 && code < app::kScanCodes) input.held.set(static_cast<size_t>(code));
+    if (code > 0 && code < core::kScanCodes) input.held.set(static_cast<size_t>(code));
   }
   input.pointerX = engine_.mouseX;
   input.pointerY = engine_.mouseY;

@@ -52,7 +52,7 @@ class GameHarness {
 
   fake::FakeEngine& engine() { return engine_; }
   app::TMainForm& form() { return *form_; }
-  app::GameContext& context() { return scope_.context(); }
+  core::GameContext& context() { return scope_.context(); }
   platform::FakeTickClock& clock() { return clock_; }
   TempGameFolder& folder() { return folder_; }
   int frames() const { return frames_; }
@@ -62,7 +62,7 @@ class GameHarness {
   void SyncFrameInput();
 
   TempGameFolder folder_;
-  app::ScopedGameContext scope_;
+  core::ScopedGameContext scope_;
   fake::FakeEngine engine_;
   platform::FakeTickClock clock_;
   engine::EngineLibrary noLibrary_;  // never loaded: no engine thread in the harness

@@ -7,8 +7,8 @@
 namespace scored {
 namespace {
 
-using services::kBitsPerSymbol;
-using services::kPayloadBlock;
+using online::kBitsPerSymbol;
+using online::kPayloadBlock;
 
 constexpr size_t kSymbolsPerBlock = kPayloadBlock * 8 / kBitsPerSymbol;  // 8
 constexpr uint8_t kShift = 64;
@@ -46,7 +46,7 @@ std::optional<std::string> DecodeInf(std::string_view inf) {
   unsigned buffer = 0;
   int held = 0;
   for (char symbol : inf) {
-    const int value = services::ScoreSymbolValue(symbol);
+    const int value = online::ScoreSymbolValue(symbol);
     if (value < 0) return std::nullopt;
     buffer = (buffer << kBitsPerSymbol) | static_cast<unsigned>(value);
     held += kBitsPerSymbol;

@@ -16,7 +16,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using app::FrameInput;
+using core::FrameInput;
 
 constexpr size_t kMinuteFrames = 4000;
 
@@ -35,7 +35,7 @@ std::vector<FrameInput> OrdinaryMinute(uint32_t seed) {
   FrameInput frame;
   frame.pointerX = frame.pointerY = 0.5f;
   while (frames.size() < kMinuteFrames) {
-    const std::bitset<app::kScanCodes> before = frame.held;
+    const std::bitset<core::kScanCodes> before = frame.held;
     frame.held.reset();
     frame.held.set(random() % 3 ? keys::kRight : static_cast<size_t>(PlayKey(random)));
     if (random() % 2) frame.held.set(static_cast<size_t>(PlayKey(random)));
@@ -73,7 +73,7 @@ double Median(std::vector<double> v) {
 void Measure(const char* name, std::vector<FrameInput> (*minute)(uint32_t), int minutes) {
   std::vector<double> bytes, encode, decode;
   for (int i = 0; i < minutes; ++i) {
-    app::Replay replay;
+    core::Replay replay;
     replay.version = "1.0";
     // Hashes are as random as a real file's, so they pack no smaller.
     std::mt19937 random(static_cast<uint32_t>(i));
@@ -82,9 +82,9 @@ void Measure(const char* name, std::vector<FrameInput> (*minute)(uint32_t), int 
     replay.segments.push_back({.seed = static_cast<uint32_t>(random()), .startTicks = 0, .frames = minute(static_cast<uint32_t>(i + 1))});
 
     const Clock::time_point start = Clock::now();
-    const std::vector<uint8_t> file = app::EncodeReplay(replay);
+    const std::vector<uint8_t> file = core::EncodeReplay(replay);
     const Clock::time_point written = Clock::now();
-    const app::ReplayReadResult read = app::DecodeReplay(file);
+    const core::ReplayReadResult read = core::DecodeReplay(file);
     const Clock::time_point done = Clock::now();
     if (!read.replay || *read.replay != replay) {
       std::fprintf(stderr, "%s minute %d does not read back: %s\n", name, i, read.why.c_str());

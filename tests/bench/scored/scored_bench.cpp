@@ -60,15 +60,15 @@ void RunClient(std::vector<int> ports, int index, int count, Clock::time_point d
     const int versionPort = ports[static_cast<size_t>(index + i) % ports.size()];
     const int submitPort = ports[static_cast<size_t>(index + i + 1) % ports.size()];
     const auto start = Clock::now();
-    auto reply = raw_http::Get(source, versionPort, services::kVersionQuery, "", 10s);
-    if (!reply || reply->status != 200 || !services::ReplyAccepted(reply->body)) {
+    auto reply = raw_http::Get(source, versionPort, online::kVersionQuery, "", 10s);
+    if (!reply || reply->status != 200 || !online::ReplyAccepted(reply->body)) {
       ++out.failed;
       continue;
     }
     const std::string payload =
-        services::BuildPayload("LOAD" + std::to_string(index), i, services::PValueFromReply(reply->body), "BENCH");
+        online::BuildPayload("LOAD" + std::to_string(index), i, online::PValueFromReply(reply->body), "BENCH");
     const auto sendStart = Clock::now();
-    auto sent = raw_http::Get(source, submitPort, services::kSubmissionQuery + services::EncodePayload(payload), "", 10s);
+    auto sent = raw_http::Get(source, submitPort, online::kSubmissionQuery + online::EncodePayload(payload), "", 10s);
     const auto end = Clock::now();
     if (!sent || sent->status != 200) {
       ++out.failed;

@@ -153,7 +153,7 @@ bool LoadFigures(const std::vector<Run>& runs, int clients, int perClient, const
   std::vector<std::thread> threads;
   for (int c = 0; c < clients; ++c) {
     threads.emplace_back([&, c] {
-      services::TCurlHttpClient http(services::HttpLimits{.maxReplyBytes = 1 << 16});
+      online::TCurlHttpClient http(online::HttpLimits{.maxReplyBytes = 1 << 16});
       const std::string server = servers[static_cast<size_t>(c) % servers.size()]->Address();
       ++started;
       while (!go) std::this_thread::yield();
@@ -161,10 +161,10 @@ bool LoadFigures(const std::vector<Run>& runs, int clients, int perClient, const
         const Run& run = runs[static_cast<size_t>(c * perClient + k) % runs.size()];
         const std::string name = "C" + std::to_string(c) + "K" + std::to_string(k);
         std::string p;
-        if (services::RunScoreSequence(http, server, {name, "", run.score, run.replay}, &p) !=
-                services::SubmissionOutcome::kSent ||
+        if (online::RunScoreSequence(http, server, {name, "", run.score, run.replay}, &p) !=
+                online::SubmissionOutcome::kSent ||
             p.empty() ||
-            !services::UploadReplay(http, server, p, run.replay, {.tries = 3, .firstPause = 200ms},
+            !online::UploadReplay(http, server, p, run.replay, {.tries = 3, .firstPause = 200ms},
                                     [](std::chrono::milliseconds pause) {
                                       std::this_thread::sleep_for(pause);
                                       return true;

@@ -73,12 +73,12 @@ int main(int argc, char** argv) {
   fs::create_directories(folder / "data");
   fs::current_path(folder);
 
-  app::ScopedGameContext scope;
+  core::ScopedGameContext scope;
   platform::FakeTickClock clock(1);
   platform::SetTickClock(&clock);
-  app::Ctx().random.Seed(4242);
-  app::Ctx().game = std::make_unique<world::TGame>();
-  world::TGame& game = *app::Ctx().game;
+  core::Ctx().random.Seed(4242);
+  core::Ctx().game = std::make_unique<world::TGame>();
+  world::TGame& game = *core::Ctx().game;
   actors::TCombat combat(game);
   game.combat = &combat;
   game.CreateWorldResources();

@@ -117,12 +117,12 @@ void Report(const char* what, Figures& f) {
 
 int main(int argc, char** argv) {
   const int levels = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
-  app::ScopedGameContext scope;
+  core::ScopedGameContext scope;
   platform::SetTickClock(&gameClock);
-  app::Ctx().random.Seed(12345);
+  core::Ctx().random.Seed(12345);
   iKeyDown = &KeyDown;
-  app::Ctx().game = std::make_unique<world::TGame>();
-  world::TGame& game = *app::Ctx().game;
+  core::Ctx().game = std::make_unique<world::TGame>();
+  world::TGame& game = *core::Ctx().game;
   actors::TCombat combat(game);
   game.combat = &combat;
   game.CreateWorldResources();

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   }
   std::ifstream in(argv[1], std::ios::binary);
   const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  const app::ReplayReadResult read = app::DecodeReplay(bytes);
+  const core::ReplayReadResult read = core::DecodeReplay(bytes);
   if (!read.replay) {
     std::fprintf(stderr, "replay_end: %s: %s\n", argv[1], read.why.c_str());
     return 1;

@@ -13,28 +13,28 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> bytes(data, size);
 
-  menus::TSettings settings;
-  if (menus::ParseSettings(bytes, settings) && settings.AddTextLength > menus::kMaxTextLength) std::abort();
+  core::TSettings settings;
+  if (core::ParseSettings(bytes, settings) && settings.AddTextLength > core::kMaxTextLength) std::abort();
 
-  menus::TRecordsTable records;
-  if (menus::ParseRecords(bytes, records)) {
+  core::TRecordsTable records;
+  if (core::ParseRecords(bytes, records)) {
     for (const auto& entry : records) {
-      if (entry.NameLength > menus::kMaxTextLength) std::abort();
+      if (entry.NameLength > core::kMaxTextLength) std::abort();
     }
-    (void)menus::QualifyingRank(records, size > 0 ? data[0] * 1000 : 0);
+    (void)core::QualifyingRank(records, size > 0 ? data[0] * 1000 : 0);
   }
 
-  if (auto record = app::ParseRestartRecord(bytes)) {
-    if (record->gameState < app::gsPlaying || record->gameState > app::kLastGameState) std::abort();
+  if (auto record = core::ParseRestartRecord(bytes)) {
+    if (record->gameState < core::gsPlaying || record->gameState > core::kLastGameState) std::abort();
     if (record->openEngine > 1 || record->musicChoice > 1 || record->restarted != 1) std::abort();
   }
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const menus::RecordReplayIndex index = menus::ParseRecordReplayIndex(text);
+  const core::RecordReplayIndex index = core::ParseRecordReplayIndex(text);
   for (const auto& link : index) {
     if (!link) continue;
-    if (link->name.size() > menus::kMaxTextLength || link->file.find_first_of("/\\.") != 6 + 1 + 16) std::abort();
+    if (link->name.size() > core::kMaxTextLength || link->file.find_first_of("/\\.") != 6 + 1 + 16) std::abort();
   }
   // What is written reads back as it was.
-  if (menus::ParseRecordReplayIndex(menus::FormatRecordReplayIndex(index)) != index) std::abort();
+  if (core::ParseRecordReplayIndex(core::FormatRecordReplayIndex(index)) != index) std::abort();
   return 0;
 }

@@ -14,8 +14,8 @@ namespace {
 
 // A replay file whose zstd frame holds `body` in stored blocks, unchecked.
 std::vector<uint8_t> FileAround(std::span<const uint8_t> body) {
-  std::vector<uint8_t> file(std::begin(app::kReplayMagic), std::end(app::kReplayMagic));
-  file.insert(file.end(), {uint8_t{app::kReplayFormat}, 0, 0, 0});
+  std::vector<uint8_t> file(std::begin(core::kReplayMagic), std::end(core::kReplayMagic));
+  file.insert(file.end(), {uint8_t{core::kReplayFormat}, 0, 0, 0});
   file.insert(file.end(), {0x28, 0xB5, 0x2F, 0xFD, 0xE0});  // frame magic; one segment, an 8-byte size
   for (int i = 0; i < 8; ++i) file.push_back(static_cast<uint8_t>(uint64_t{body.size()} >> (8 * i)));
   constexpr size_t kMaxBlock = 128 * 1024;
@@ -31,14 +31,14 @@ std::vector<uint8_t> FileAround(std::span<const uint8_t> body) {
 }
 
 void Check(std::span<const uint8_t> file) {
-  const app::ReplayReadResult read = app::DecodeReplay(file);
+  const core::ReplayReadResult read = core::DecodeReplay(file);
   if (!read.replay) {
-    if (read.error == app::ReplayReadError::kNone || read.why.empty()) std::abort();
+    if (read.error == core::ReplayReadError::kNone || read.why.empty()) std::abort();
     return;
   }
-  const app::Replay& replay = *read.replay;
-  if (replay.FrameCount() > app::kMaxReplayFrames || replay.segments.size() > app::kMaxReplaySegments) std::abort();
-  const app::ReplayReadResult again = app::DecodeReplay(app::EncodeReplay(replay));
+  const core::Replay& replay = *read.replay;
+  if (replay.FrameCount() > core::kMaxReplayFrames || replay.segments.size() > core::kMaxReplaySegments) std::abort();
+  const core::ReplayReadResult again = core::DecodeReplay(core::EncodeReplay(replay));
   if (!again.replay || *again.replay != replay) std::abort();
 }
 

@@ -16,18 +16,18 @@ namespace {
 constexpr size_t kMaxFrames = 3000;  // a run of 45 s: enough to fight, die and restart
 constexpr int32_t kPlayKeys[] = {0x1D, 0xC8, 0xCB, 0xCD, 0xD0, 0x2D, 0x2C, 0x01, 0x1C, 0x38, 0x58, 0xC5, 0x0F};
 
-app::Replay ReplayOf(std::span<const uint8_t> bytes) {
-  app::Replay replay;
-  app::ReplaySegment segment;
+core::Replay ReplayOf(std::span<const uint8_t> bytes) {
+  core::Replay replay;
+  core::ReplaySegment segment;
   if (bytes.size() >= 4) {
     std::memcpy(&segment.seed, bytes.data(), 4);
     bytes = bytes.subspan(4);
   }
-  if (bytes.size() >= app::kSettingsBytes) {
-    std::memcpy(replay.settings.data(), bytes.data(), app::kSettingsBytes);
-    bytes = bytes.subspan(app::kSettingsBytes);
+  if (bytes.size() >= core::kSettingsBytes) {
+    std::memcpy(replay.settings.data(), bytes.data(), core::kSettingsBytes);
+    bytes = bytes.subspan(core::kSettingsBytes);
   }
-  app::FrameInput frame;
+  core::FrameInput frame;
   // Two bytes a frame: which key toggles or is pressed, how long the frame
   // repeats, and now and then the pointer, a click or a window command.
   for (size_t at = 0; at + 1 < bytes.size() && segment.frames.size() < kMaxFrames; at += 2) {
@@ -43,7 +43,7 @@ app::Replay ReplayOf(std::span<const uint8_t> bytes) {
       frame.pointerY = static_cast<float>(how & 0x7F) / 100.0f - 0.1f;
       frame.clicked = (how & 1) != 0;
     }
-    if ((how & 0x70) == 0x70) frame.commands.push_back(static_cast<app::FrameCommand>(1 + what % app::kLastFrameCommand));
+    if ((how & 0x70) == 0x70) frame.commands.push_back(static_cast<core::FrameCommand>(1 + what % core::kLastFrameCommand));
     for (int repeat = 0; repeat <= (how & 0x0F) && segment.frames.size() < kMaxFrames; ++repeat) {
       segment.frames.push_back(frame);
       frame.pressed.reset();

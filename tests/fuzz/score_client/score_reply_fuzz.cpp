@@ -9,12 +9,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view reply(reinterpret_cast<const char*>(data), size);
-  if (!services::ReplyAccepted(reply)) return 0;
-  const std::string p = services::PValueFromReply(reply);
+  if (!online::ReplyAccepted(reply)) return 0;
+  const std::string p = online::PValueFromReply(reply);
   // The p value is a field of the reply, never more.
   if (p.size() > reply.size() || (!p.empty() && reply.find(p) == std::string_view::npos)) std::abort();
-  const std::string payload = services::BuildPayload("NOVA", 1000, p, "ADD");
-  const std::string encoded = services::EncodePayload(payload);
+  const std::string payload = online::BuildPayload("NOVA", 1000, p, "ADD");
+  const std::string encoded = online::EncodePayload(payload);
   if (payload.size() % 5 != 0 || encoded.size() != payload.size() / 5 * 8) std::abort();
   return 0;
 }

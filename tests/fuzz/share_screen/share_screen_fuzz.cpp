@@ -17,17 +17,17 @@ bool Exists(const std::string& file) { return file.rfind("wdata\\", 0) == 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const services::ShareConfig config = services::ParseShareConfig(text, Exists);
+  const menus::ShareConfig config = menus::ParseShareConfig(text, Exists);
   if (!config.valid) return 0;
-  if (config.buttonCount < 1 || config.buttonCount > services::kMaxShareButtons) std::abort();
+  if (config.buttonCount < 1 || config.buttonCount > menus::kMaxShareButtons) std::abort();
   if (config.buttons.size() != static_cast<size_t>(config.buttonCount)) std::abort();
   if (config.buttons.back().action != "exit") std::abort();
   for (size_t i = 0; i + 1 < config.buttons.size(); ++i) {
-    const services::ShareButtonSpec& button = config.buttons[i];
+    const menus::ShareButtonSpec& button = config.buttons[i];
     if (!Exists(button.action) || !Exists(button.normalImage) || !Exists(button.hoverImage)) std::abort();
   }
   if (!Exists(config.background)) std::abort();
-  for (const services::ShareButtonSpec& button : config.buttons) {
+  for (const menus::ShareButtonSpec& button : config.buttons) {
     // The hit test and the placement take any rectangle.
     (void)button.normalRect.Holds(static_cast<int32_t>(size), 0);
     (void)menus::ScreenToEngine(button.hoverRect);

@@ -14,9 +14,9 @@ TEST(ReplayHarness, AWindowCommandReachesTheGameAtTheStartOfTheNextFrame) {
     game.StartPlaying();
     game.form().Window().PostCommand(command);
     game.form().Window().RunPending();
-    EXPECT_EQ(app::GameState(), app::gsPlaying) << "not in the middle of a frame";
+    EXPECT_EQ(core::GameState(), core::gsPlaying) << "not in the middle of a frame";
     game.Frame();
-    EXPECT_EQ(app::GameState(), app::gsPaused);
+    EXPECT_EQ(core::GameState(), core::gsPaused);
   }
 }
 

@@ -98,20 +98,20 @@ TEST_F(ResumeHarness, AltEnterInPlayContinuesTheSameLevelInTheNewProcess) {
     EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2));
     files = Left(game);
   }
-  ASSERT_EQ(files.at("data/boss.dat").at(1), app::gsPlaying);
+  ASSERT_EQ(files.at("data/boss.dat").at(1), core::gsPlaying);
   EXPECT_EQ(files.at("data/settings.dat").at(0), 0) << "switched to full screen once";
 
   GameHarness game(6);
   StartOn(game, files);
   const world::TGame& w = *game.context().game;
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
   EXPECT_FALSE(game.folder().Exists("data/boss.dat"));
   EXPECT_EQ(w.Level(), level);
   EXPECT_EQ(w.Score(), 700);
   EXPECT_EQ(w.hero->X, heroX);
   EXPECT_EQ(w.hero->ScrollPos, scrolled);
   game.Frame(5);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
   EXPECT_TRUE(game.engine().sprites[w.hero->BodySprite].shown);
   EXPECT_FALSE(Shown(game, "data\\PMMStart.png")) << "no menu over the play screen";
 }
@@ -119,12 +119,12 @@ TEST_F(ResumeHarness, AltEnterInPlayContinuesTheSameLevelInTheNewProcess) {
 // The hide key in full screen restarts the game minimised, to open its
 // engine only when shown: closed before that, it leaves its run to the next start.
 TEST_F(ResumeHarness, BetweenLevelsTheRunsCountersComeBackAndTheNextLevelIsBuilt) {
-  for (uint8_t state : {app::gsLevelIntro, app::gsLevelBuild}) {
+  for (uint8_t state : {core::gsLevelIntro, core::gsLevelBuild}) {
     GameHarness game;
     WriteRun(game, state, 4, 1234, 2);
     game.Start();
     const world::TGame& w = *game.context().game;
-    EXPECT_EQ(app::GameState(), app::gsPlaying) << int(state);
+    EXPECT_EQ(core::GameState(), core::gsPlaying) << int(state);
     EXPECT_EQ(w.Level(), 5) << int(state);
     EXPECT_EQ(w.Score(), 1234) << int(state);
     EXPECT_EQ(w.Lives(), 2) << int(state);
@@ -134,11 +134,11 @@ TEST_F(ResumeHarness, BetweenLevelsTheRunsCountersComeBackAndTheNextLevelIsBuilt
 
 TEST_F(ResumeHarness, BetweenLevelsWithoutASnapshotTheMainMenuComes) {
   GameHarness game;
-  game.folder().Write("data/boss.dat", {1, app::gsLevelIntro, 0, 0, 0, 0});
+  game.folder().Write("data/boss.dat", {1, core::gsLevelIntro, 0, 0, 0, 0});
   testing::internal::CaptureStderr();
   game.Start();
   EXPECT_NE(testing::internal::GetCapturedStderr().find("game.dat"), std::string::npos);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_FALSE(game.folder().Exists("data/boss.dat")) << "a run that cannot come back is not tried at every start";
   game.Frame(2);
   EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
@@ -152,20 +152,20 @@ TEST_F(ResumeHarness, ASwitchDuringTheSubmissionResumesItsResultDialogWithTheSco
     game.StartPlaying();
     game.context().game->SetScore(5000);
     menus::Menus().recordInput.name() = "ADA";
-    app::SetGameState(app::gsSubmitting);
+    core::SetGameState(core::gsSubmitting);
     game.form().SwitchWindowMode();
     files = Left(game);
   }
-  EXPECT_EQ(files.at("data/boss.dat").at(1), app::gsSubmitResult);
+  EXPECT_EQ(files.at("data/boss.dat").at(1), core::gsSubmitResult);
   GameHarness game;
   StartOn(game, files);
-  EXPECT_EQ(app::GameState(), app::gsSubmitResult);
+  EXPECT_EQ(core::GameState(), core::gsSubmitResult);
   EXPECT_EQ(game.context().game->Score(), 5000);
   EXPECT_EQ(menus::Menus().recordInput.name(), "ADA") << "the entry to send again";
   game.Frame();
   game.Tap(keys::kEscape);
   game.Frame();
-  EXPECT_EQ(app::GameState(), app::gsRecords) << "the dialog answers its keys";
+  EXPECT_EQ(core::GameState(), core::gsRecords) << "the dialog answers its keys";
 }
 
 TEST_F(ResumeHarness, TheGameOverPictureResumesItsWaitAndTheRecordsCheckFollows) {
@@ -174,25 +174,25 @@ TEST_F(ResumeHarness, TheGameOverPictureResumesItsWaitAndTheRecordsCheckFollows)
     GameHarness game;
     game.StartPlaying();
     game.context().game->SetScore(5000);
-    app::SetGameState(app::gsGameOver);
+    core::SetGameState(core::gsGameOver);
     game.form().SwitchWindowMode();
     files = Left(game);
   }
-  EXPECT_EQ(files.at("data/boss.dat").at(1), app::gsGameOverWait) << "the run is carried, not dropped";
+  EXPECT_EQ(files.at("data/boss.dat").at(1), core::gsGameOverWait) << "the run is carried, not dropped";
   GameHarness game;
   StartOn(game, files);
-  EXPECT_EQ(app::GameState(), app::gsGameOverWait);
+  EXPECT_EQ(core::GameState(), core::gsGameOverWait);
   EXPECT_TRUE(game.engine().sprites[game.context().res.gameOverPicture].shown);
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() != app::gsGameOverWait; }, kRecordsCheckFrames));
-  EXPECT_EQ(app::GameState(), app::gsRecordName) << "5000 beats the table";
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() != core::gsGameOverWait; }, kRecordsCheckFrames));
+  EXPECT_EQ(core::GameState(), core::gsRecordName) << "5000 beats the table";
 }
 
 TEST_F(ResumeHarness, KeyCaptureResumesWithTheOptionsPanelBesideTheMenuColumn) {
   GameHarness game;
-  game.folder().Write("data/boss.dat", {1, app::gsOptionsKeyCapture, 1, 0, 0, 0});
+  game.folder().Write("data/boss.dat", {1, core::gsOptionsKeyCapture, 1, 0, 0, 0});
   game.Start();
   game.Frame();
-  EXPECT_EQ(app::GameState(), app::gsOptionsKeyCapture);
+  EXPECT_EQ(core::GameState(), core::gsOptionsKeyCapture);
   EXPECT_TRUE(Shown(game, "data\\Options.png"));
   EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
 }
@@ -207,10 +207,10 @@ TEST_F(ResumeHarness, ThePromotionScreenResumesAndCountsDown) {
   for (const char* file : {"wdata/back.png", "wdata/n.png", "wdata/h.png", "wdata/d.png"}) {
     game.folder().Write(file, {'x'});
   }
-  game.folder().Write("data/boss.dat", {1, app::gsShareScreen, 1, 0, 0, 0});
+  game.folder().Write("data/boss.dat", {1, core::gsShareScreen, 1, 0, 0, 0});
   game.Start();
   game.Frame(2);
-  EXPECT_EQ(app::GameState(), app::gsShareScreen);
+  EXPECT_EQ(core::GameState(), core::gsShareScreen);
   ASSERT_NE(menus::Menus().shareScreen, nullptr);
   EXPECT_TRUE(menus::Menus().shareScreen->valid());
   EXPECT_TRUE(Shown(game, "wdata\\back.png"));
@@ -226,25 +226,25 @@ TEST_F(ResumeHarness, AnExitConfirmationDuringPlayResumesOverTheLoweredWorld) {
     game.StartPlaying();
     game.Tap(keys::kEscape);
     game.Frame();
-    ASSERT_EQ(app::GameState(), app::gsGameExitConfirm);
+    ASSERT_EQ(core::GameState(), core::gsGameExitConfirm);
     game.form().SwitchWindowMode();
     files = Left(game);
   }
   GameHarness game;
   StartOn(game, files);
-  EXPECT_EQ(app::GameState(), app::gsGameExitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsGameExitConfirm);
   const actors::THero& hero = *game.context().game->hero;
-  EXPECT_EQ(game.engine().sprites[hero.BodySprite].priority, app::kActorUnderDialogPriority);
+  EXPECT_EQ(game.engine().sprites[hero.BodySprite].priority, world::kActorUnderDialogPriority);
   game.Tap(keys::kEscape);
   game.Frame();
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
 }
 
 TEST_F(ResumeHarness, ThePlayScreenHidesTheMainMenu) {
   GameHarness game;
   game.StartPlaying();
   menus::Menus().mainMenu.Show();
-  app::ShowPlayScreen();
+  world::ShowPlayScreen();
   EXPECT_FALSE(Shown(game, "data\\PMMStart.png"));
   EXPECT_FALSE(Shown(game, "data\\PMMExit.png"));
 }
@@ -298,7 +298,7 @@ TEST_F(ResumeHarness, AGameThatCannotBeSavedForARestartGoesOnInThisProcess) {
     form.SwitchWindowMode();
     game.context().ActiveSettings.Windowed = 0;
     form.HideGame();
-    EXPECT_EQ(app::GameState(), app::gsPaused);
+    EXPECT_EQ(core::GameState(), core::gsPaused);
     form.SwitchWindowMode();
   }
   const std::string said = testing::internal::GetCapturedStderr();
@@ -321,7 +321,7 @@ TEST_F(ResumeHarness, AGameThatCannotBeSavedForARestartGoesOnInThisProcess) {
 
   form.SwitchWindowMode();
   EXPECT_TRUE(form.Window().TimerEnabled(form.Timer2)) << "with room on the disk the switch goes ahead";
-  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsPaused);
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), core::gsPaused);
   EXPECT_EQ(game.folder().Read("data/settings.dat").at(0), 0);
 }
 
@@ -329,7 +329,7 @@ TEST_F(ResumeHarness, HidingAWindowedGameInPlayPausesIt) {
   GameHarness game;
   game.StartPlaying();
   game.form().HideGame();
-  EXPECT_EQ(app::GameState(), app::gsPaused);
+  EXPECT_EQ(core::GameState(), core::gsPaused);
   const long double x = game.context().game->hero->X;
   game.Hold(keys::kRight);
   game.Frame(10);
@@ -344,13 +344,13 @@ TEST_F(ResumeHarness, TheNameEntryResumesWithTheNameTypedSoFar) {
     game.context().game->SetScore(3000);
     game.context().pendingRecordRank = 2;
     menus::Menus().recordInput.name() = "BOB";
-    app::SetGameState(app::gsRecordName);
+    core::SetGameState(core::gsRecordName);
     game.form().SwitchWindowMode();
     files = Left(game);
   }
   GameHarness game;
   StartOn(game, files);
-  EXPECT_EQ(app::GameState(), app::gsRecordName);
+  EXPECT_EQ(core::GameState(), core::gsRecordName);
   EXPECT_EQ(menus::Menus().recordInput.name(), "BOB");
   EXPECT_EQ(game.context().pendingRecordRank, 2);
   game.Tap(0x1F);  // S
@@ -383,16 +383,16 @@ TEST_F(ResumeHarness, ARestartCommitsItsRecordOnlyAfterEverySnapshotFile) {
     uint8_t state;
     bool fullScreen, hide;
   };
-  const Case cases[] = {{"Alt+Enter in play", app::gsPlaying, false, false},
-                        {"Alt+Enter in the name entry", app::gsRecordName, false, false},
-                        {"the hide key in full-screen play", app::gsPlaying, true, true},
-                        {"the hide key in the full-screen name entry", app::gsRecordAdd, true, true}};
+  const Case cases[] = {{"Alt+Enter in play", core::gsPlaying, false, false},
+                        {"Alt+Enter in the name entry", core::gsRecordName, false, false},
+                        {"the hide key in full-screen play", core::gsPlaying, true, true},
+                        {"the hide key in the full-screen name entry", core::gsRecordAdd, true, true}};
   const std::vector<std::string> snapshot = {"game.dat", "bp.dat", "fp.dat", "FPT.dat", "E.dat", "hero.dat"};
   for (const Case& c : cases) {
     GameHarness game;
     game.StartPlaying();
     game.context().ActiveSettings.Windowed = c.fullScreen ? 0 : 1;
-    app::SetGameState(c.state);
+    core::SetGameState(c.state);
     // Renames into the folder and removals, in the order the folder saw them.
     const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     ASSERT_GE(watch, 0);
@@ -421,7 +421,7 @@ TEST_F(ResumeHarness, ARestartCommitsItsRecordOnlyAfterEverySnapshotFile) {
 }
 
 TEST_F(ResumeHarness, TheNameEntryResumesWithTheSettingsAddTextAndSavingKeepsIt) {
-  for (uint8_t state : {app::gsRecordButtons, app::gsRecordName, app::gsRecordAdd}) {
+  for (uint8_t state : {core::gsRecordButtons, core::gsRecordName, core::gsRecordAdd}) {
     SCOPED_TRACE(int(state));
     Files files;
     {
@@ -430,7 +430,7 @@ TEST_F(ResumeHarness, TheNameEntryResumesWithTheSettingsAddTextAndSavingKeepsIt)
       menus::SetAddText(game.context().ActiveSettings, "CLAN");
       game.context().game->SetScore(3000);
       game.context().pendingRecordRank = 2;
-      app::SetGameState(state);
+      core::SetGameState(state);
       game.form().SwitchWindowMode();
       files = Left(game);
     }
@@ -442,7 +442,7 @@ TEST_F(ResumeHarness, TheNameEntryResumesWithTheSettingsAddTextAndSavingKeepsIt)
       game.Tap(key);
       game.Frame();
     }
-    ASSERT_EQ(app::GameState(), app::gsSubmitConfirm);
+    ASSERT_EQ(core::GameState(), core::gsSubmitConfirm);
     EXPECT_EQ(menus::AddTextOf(game.context().ActiveSettings), "CLAN") << "not the empty text written back";
   }
 }
@@ -489,7 +489,7 @@ TEST_F(ResumeHarness, ALevelResumedMidwayHasItsCameraWhereTheScrollingLeftIt) {
   auto resumedCamera = [](const Files& left) {
     GameHarness game(6);
     StartOn(game, left);
-    EXPECT_EQ(app::GameState(), app::gsPlaying);
+    EXPECT_EQ(core::GameState(), core::gsPlaying);
     const float camera = game.context().game->cameraLocation.x;
     EXPECT_EQ(camera, game.engine().cameraLocations[game.context().res.mainCamera].x);
     ExpectParticlesWhereTheyBurn(game);
@@ -520,7 +520,7 @@ TEST_F(ResumeHarness, ARestartRecordThatCannotBeWrittenKeepsThisProcessAndItsRun
   form.SwitchWindowMode();
   game.context().ActiveSettings.Windowed = 0;
   form.HideGame();
-  app::SetGameState(app::gsRecords);
+  core::SetGameState(core::gsRecords);
   menus::Menus().recordsMenu.ViewOnline();
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_NE(said.find("boss.dat"), std::string::npos) << said;
@@ -528,7 +528,7 @@ TEST_F(ResumeHarness, ARestartRecordThatCannotBeWrittenKeepsThisProcessAndItsRun
   EXPECT_EQ(game.engine().exits, 0) << "the engine goes on";
   EXPECT_EQ(game.folder().Read("data/settings.dat"), settings) << "the window mode was not switched";
 
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   const int32_t scrolled = game.context().game->hero->ScrollPos;
   game.Hold(keys::kRight);
   game.Frame(5);

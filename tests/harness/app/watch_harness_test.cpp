@@ -25,14 +25,14 @@ class WatchHarness : public ::testing::Test {
   void SetUp() override {
     game.form().runObserver = &recorder;
     // A table any score enters at rank 1.
-    menus::TRecordsTable low = menus::DefaultRecords();
+    core::TRecordsTable low = core::DefaultRecords();
     for (auto& entry : low) entry.Score = -1;
     game.folder().Write("data/records.dat", std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(low.data()),
                                                                   reinterpret_cast<const uint8_t*>(low.data()) + 160));
     game.Start();
     game.Frame();
     Press(game, keys::kEnter);  // start
-    ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsPlaying; }, 5));
+    ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsPlaying; }, 5));
     // Run and shoot, then quit through the dialog into the name entry.
     game.Hold(keys::kRight);
     game.Hold(keys::kLeftCtrl);
@@ -42,18 +42,18 @@ class WatchHarness : public ::testing::Test {
     Press(game, keys::kEscape);
     Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
     Press(game, keys::kEnter);
-    ASSERT_EQ(app::GameState(), app::gsRecordName);
+    ASSERT_EQ(core::GameState(), core::gsRecordName);
     Menus().recordInput.SaveRecord();
     Press(game, keys::kEscape);  // no submission
-    ASSERT_EQ(app::GameState(), app::gsRecords);
+    ASSERT_EQ(core::GameState(), core::gsRecords);
     const auto bytes = recorder.FinishedRunReplay(game.context().records[0].Score);
     ASSERT_TRUE(bytes);
-    recorded = app::DecodeReplay(*bytes).replay->end;
+    recorded = core::DecodeReplay(*bytes).replay->end;
   }
 
   GameHarness game{1770};
   app::ReplayRecorder recorder;
-  app::ReplayEnd recorded;
+  core::ReplayEnd recorded;
 };
 
 TEST_F(WatchHarness, PickedFromTheTableTheRunPlaysToItsRecordedEndAndTheTableReturns) {
@@ -64,12 +64,12 @@ TEST_F(WatchHarness, PickedFromTheTableTheRunPlaysToItsRecordedEndAndTheTableRet
   ASSERT_TRUE(game.form().Watching());
   EXPECT_FALSE(game.engine().sprites[game.context().res.menuBackground].shown);
   ASSERT_TRUE(game.RunUntil([&] { return game.form().watch()->End().has_value(); }, 2000));
-  const app::ReplayEnd& watched = *game.form().watch()->End();
+  const core::ReplayEnd& watched = *game.form().watch()->End();
   EXPECT_EQ(watched.outcome, recorded.outcome);
   EXPECT_EQ(watched.score, recorded.score);
   EXPECT_EQ(watched.world, recorded.world) << "the watched run is the recorded one";
   ASSERT_TRUE(game.RunUntil([&] { return !game.form().Watching(); }, app::kWatchEndHoldFrames + 2));
-  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(core::GameState(), core::gsRecords);
   EXPECT_TRUE(Shown(game, "data\\Table.png"));
   EXPECT_EQ(LiveSprites(game), sprites + 3) << "only the captions stay, for the next replay";
   EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
@@ -86,7 +86,7 @@ TEST_F(WatchHarness, EscLeavesAReplayAndTheWatchChangesNoPlayerFile) {
   game.Frame(30);
   Press(game, keys::kEscape);
   EXPECT_FALSE(game.form().Watching());
-  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(core::GameState(), core::gsRecords);
   EXPECT_EQ(game.folder().Read("data/records.dat"), recordsBefore);
   EXPECT_EQ(game.folder().Read("data/settings.dat"), settingsBefore);
 }
@@ -99,19 +99,19 @@ TEST_F(WatchHarness, AltEnterWhileWatchingRestartsIntoTheTable) {
   Chord(game, {keys::kLeftAlt}, keys::kEnter);
   EXPECT_FALSE(game.form().Watching());
   EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2)) << "the restart is under way";
-  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsRecords);
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), core::gsRecords);
   EXPECT_EQ(game.folder().Read("data/records.dat"), recordsBefore);
   EXPECT_EQ(game.folder().Read("data/settings.dat").at(0), 0) << "into the other window mode";
 }
 
 TEST_F(WatchHarness, ADamagedReplaySaysSoAndTheTableStays) {
-  const menus::RecordReplayIndex index = menus::LoadRecordReplayIndex();
+  const core::RecordReplayIndex index = core::LoadRecordReplayIndex();
   ASSERT_TRUE(index[0]);
   game.folder().Write("data/replays/" + index[0]->file, {'V', 'A', 'R', 'N'});
   Press(game, keys::kDown);
   Press(game, keys::kEnter);
   EXPECT_FALSE(game.form().Watching());
-  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(core::GameState(), core::gsRecords);
   const auto& prints = game.engine().prints;
   EXPECT_TRUE(std::any_of(prints.begin(), prints.end(),
                           [](const fake::Print& p) { return p.text.starts_with("The replay is damaged"); }));

@@ -53,7 +53,7 @@ TEST_F(HelpAndDialogHarness, EscLeavesHelpForTheMainMenu) {
   Menus().mainMenu.Help();
   game.Frame();
   Press(game, keys::kEscape);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_FALSE(Shown(game, "data\\Frame.png"));
 }
 
@@ -83,53 +83,53 @@ TEST_F(HelpAndDialogHarness, ArrowsSwitchTheDialogAndHoverSelectsSilently) {
 }
 
 TEST_F(HelpAndDialogHarness, EscDuringPlayOpensTheDialogAndNoResumesPlay) {
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   Press(game, keys::kEscape);
-  EXPECT_EQ(app::GameState(), app::gsGameExitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsGameExitConfirm);
   const EHandle cursor = game.context().res.cursorSprite;
   EXPECT_TRUE(game.engine().sprites[cursor].shown);
   EXPECT_TRUE(Printed(game, "END THIS RUN?"));
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kNo);
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
   EXPECT_FALSE(game.engine().sprites[cursor].shown);
   EXPECT_FALSE(Shown(game, "data\\Query.png"));
 }
 
 TEST_F(HelpAndDialogHarness, EndingARunThatBeatsNoScoreGoesToTheMenuWithMenuMusic) {
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   game.context().musicChoice = 0;
   Press(game, keys::kEscape);
   ClickAt(game, -1.5f, -2.6f);  // yes
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_EQ(game.context().musicChoice, 1);
   EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
 }
 
 TEST_F(HelpAndDialogHarness, EndingARunWithAQualifyingScoreOpensTheNameEntry) {
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
   game.context().game->SetScore(650);
   Press(game, keys::kEscape);
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsRecordName);
+  EXPECT_EQ(core::GameState(), core::gsRecordName);
   EXPECT_EQ(game.context().pendingRecordRank, 5);
 }
 
 TEST_F(HelpAndDialogHarness, PauseKeyPausesWithItsCaptionAndResumes) {
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   Press(game, keys::kPause);
-  EXPECT_EQ(app::GameState(), app::gsPaused);
+  EXPECT_EQ(core::GameState(), core::gsPaused);
   const fake::Print* caption = FindPrint(game, "PAUSED");
   ASSERT_NE(caption, nullptr);
   EXPECT_TRUE(caption->centered);
   EXPECT_FLOAT_EQ(caption->color[0], 0.65f);
   Press(game, keys::kPause);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
 }
 
 TEST_F(HelpAndDialogHarness, LevelIntroShowsTheComingLevelOnce) {
-  app::SetGameState(app::gsLevelIntro);
+  core::SetGameState(core::gsLevelIntro);
   game.Frame(3);
   EXPECT_TRUE(Printed(game, "LEVEL   1"));
   EXPECT_EQ(game.engine().prints.size(), 1u) << "the caption is not piled up frame after frame";
@@ -143,21 +143,21 @@ TEST_F(HelpAndDialogHarness, AltEnterSwitchesWindowModeOnceAndTakesNoOtherKey) {
   EXPECT_EQ(game.context().ActiveSettings.Windowed, 0);
   EXPECT_EQ(Menus().mainMenu.item(), menus::TMainMenu::kStart);
   EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer2));
-  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), app::gsMainMenu);
+  EXPECT_EQ(game.folder().Read("data/boss.dat").at(1), core::gsMainMenu);
 }
 
 TEST_F(HelpAndDialogHarness, LeavingPlaySilencesStepsAndWeaponsButTheRailwayRunsOnUnderTheDialog) {
   const auto& res = game.context().res;
   game.context().game->SetLevel(3);
   game.context().game->levelKind = world::kTrainLevel;
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   game.Hold(keys::kLeftCtrl);
   for (EHandle sound : {res.stepSound, res.gunSound}) iSoundPlay(sound, -1);
   game.Frame();
   EXPECT_TRUE(game.engine().sounds[res.railwaySound].playing);
   EXPECT_TRUE(game.engine().sounds[res.gunSound].playing) << "the gun is in hand while firing";
   Press(game, keys::kEscape);
-  EXPECT_EQ(app::GameState(), app::gsGameExitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsGameExitConfirm);
   EXPECT_FALSE(game.engine().sounds[res.stepSound].playing);
   EXPECT_FALSE(game.engine().sounds[res.gunSound].playing);
   EXPECT_TRUE(game.engine().sounds[res.railwaySound].playing);
@@ -165,7 +165,7 @@ TEST_F(HelpAndDialogHarness, LeavingPlaySilencesStepsAndWeaponsButTheRailwayRuns
 }
 
 TEST_F(HelpAndDialogHarness, CursorAnimationStopsDuringPlay) {
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   const int frame = game.context().cursorFrame;
   game.Frame(10);
   EXPECT_EQ(game.context().cursorFrame, frame);

@@ -71,8 +71,8 @@ TEST_F(MainMenuHarness, KeySelectionPlaysTheClickWhileSoundIsOn) {
 
 TEST_F(MainMenuHarness, StartByKeyLeavesForTheLevelBuildWithGameMusicChosen) {
   EnterItem(Item::kStart);
-  EXPECT_NE(app::GameState(), app::gsMainMenu);
-  EXPECT_EQ(game.engine().gameStates.at(1), app::gsLevelBuild);
+  EXPECT_NE(core::GameState(), core::gsMainMenu);
+  EXPECT_EQ(game.engine().gameStates.at(1), core::gsLevelBuild);
   EXPECT_EQ(game.context().musicChoice, 0);
   EXPECT_FALSE(Shown(game, "data\\PMMStart.png"));
   EXPECT_FALSE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
@@ -80,7 +80,7 @@ TEST_F(MainMenuHarness, StartByKeyLeavesForTheLevelBuildWithGameMusicChosen) {
 
 TEST_F(MainMenuHarness, HelpByKeyShowsThePagesBesideTheMenu) {
   EnterItem(Item::kHelp);
-  EXPECT_EQ(app::GameState(), app::gsHelp);
+  EXPECT_EQ(core::GameState(), core::gsHelp);
   EXPECT_TRUE(Shown(game, "data\\over1.png"));
   EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
 }
@@ -88,14 +88,14 @@ TEST_F(MainMenuHarness, HelpByKeyShowsThePagesBesideTheMenu) {
 TEST_F(MainMenuHarness, OptionsByKeyCopiesTheSettingsForEditing) {
   game.context().PendingSettings.MusicOn = 0;
   EnterItem(Item::kOptions);
-  EXPECT_EQ(app::GameState(), app::gsOptions);
+  EXPECT_EQ(core::GameState(), core::gsOptions);
   EXPECT_TRUE(Shown(game, "data\\Options.png"));
   EXPECT_EQ(game.context().PendingSettings, game.context().ActiveSettings);
 }
 
 TEST_F(MainMenuHarness, HighScoresByKeyShowsTheTableAndItsLines) {
   EnterItem(Item::kHighScores);
-  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(core::GameState(), core::gsRecords);
   EXPECT_TRUE(Shown(game, "data\\Table.png"));
   EXPECT_TRUE(Printed(game, "      NOVA         1000"));
 }
@@ -107,7 +107,7 @@ TEST_F(MainMenuHarness, WebByKeyInAWindowMinimisesAndOpensTheShortcut) {
   EXPECT_EQ(game.form().Window().State(), platform::WindowState::kMinimized);
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0], "https://varnok.example.org/more");
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
 }
 
 TEST_F(MainMenuHarness, WebInFullScreenRestartsWithTheShortcutRequest) {
@@ -115,7 +115,7 @@ TEST_F(MainMenuHarness, WebInFullScreenRestartsWithTheShortcutRequest) {
   EnterItem(Item::kWeb);
   const auto record = game.folder().Read("data/boss.dat");
   ASSERT_EQ(record.size(), 6u);
-  EXPECT_EQ(record[1], app::gsMainMenu);
+  EXPECT_EQ(record[1], core::gsMainMenu);
   EXPECT_EQ(record[2], 1);
   EXPECT_EQ(record[4], 1);
   EXPECT_TRUE(game.form().Window().TimerEnabled(game.form().Timer4));
@@ -123,12 +123,12 @@ TEST_F(MainMenuHarness, WebInFullScreenRestartsWithTheShortcutRequest) {
 
 TEST_F(MainMenuHarness, ExitByKeyOpensTheQuitDialogAndEscDoesTheSame) {
   EnterItem(Item::kExit);
-  EXPECT_EQ(app::GameState(), app::gsExitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsExitConfirm);
   EXPECT_TRUE(Shown(game, "data\\Query.png"));
   Press(game, keys::kEscape);  // "no"
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   Press(game, keys::kEscape);
-  EXPECT_EQ(app::GameState(), app::gsExitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsExitConfirm);
 }
 
 TEST_F(MainMenuHarness, HoverSelectsTheItemUnderThePointerWithTheClick) {
@@ -144,13 +144,13 @@ TEST(MainMenuClicks, HelpOptionsHighScoresAndExitRunByClick) {
     Item item;
     uint8_t state;
   };
-  for (Case c : {Case{Item::kHelp, app::gsHelp}, Case{Item::kOptions, app::gsOptions},
-                 Case{Item::kHighScores, app::gsRecords}, Case{Item::kExit, app::gsExitConfirm}}) {
+  for (Case c : {Case{Item::kHelp, core::gsHelp}, Case{Item::kOptions, core::gsOptions},
+                 Case{Item::kHighScores, core::gsRecords}, Case{Item::kExit, core::gsExitConfirm}}) {
     GameHarness fresh;
     fresh.Start();
     fresh.Frame();
     ClickAt(fresh, kItemSpot[c.item].x, kItemSpot[c.item].y);
-    EXPECT_EQ(app::GameState(), c.state) << "item " << int(c.item);
+    EXPECT_EQ(core::GameState(), c.state) << "item " << int(c.item);
   }
 }
 
@@ -161,7 +161,7 @@ TEST_F(MainMenuHarness, StartAndWebRunByClick) {
   EXPECT_EQ(opened.size(), 1u);
   ClickAt(game, kItemSpot[Item::kStart].x, kItemSpot[Item::kStart].y);
   EXPECT_EQ(game.context().musicChoice, 0);
-  EXPECT_NE(std::find(game.engine().gameStates.begin(), game.engine().gameStates.end(), app::gsLevelBuild),
+  EXPECT_NE(std::find(game.engine().gameStates.begin(), game.engine().gameStates.end(), core::gsLevelBuild),
             game.engine().gameStates.end());
 }
 
@@ -173,28 +173,28 @@ TEST_F(MainMenuHarness, PointerOutsideTheWindowNeitherMovesNorSelectsNorClicks) 
   game.Click();
   game.Frame();
   EXPECT_EQ(Menus().mainMenu.item(), Item::kHelp);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_EQ(game.engine().sprites[cursor].location.x, before.x);
   // The click made outside is not kept for when the pointer comes back.
   PointAt(game, kItemSpot[Item::kHelp].x, kItemSpot[Item::kHelp].y);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
 }
 
 TEST_F(MainMenuHarness, CloseBoxInTheMainMenuOpensTheQuitDialogWithNoSelected) {
   game.form().Window().PostCommand(VARNOK_WINDOW_CLOSE);
   game.Frame(2);
-  EXPECT_EQ(app::GameState(), app::gsExitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsExitConfirm);
   EXPECT_EQ(Menus().exitMenu.item(), menus::TExitMenu::kNo);
   EXPECT_FALSE(game.form().Window().Closed());
   Press(game, keys::kEnter);  // "no"
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
 }
 
 TEST_F(MainMenuHarness, CloseBoxDuringPlayDoesNothing) {
-  app::SetGameState(app::gsPlaying);
+  core::SetGameState(core::gsPlaying);
   game.form().Window().PostCommand(VARNOK_WINDOW_CLOSE);
   game.Frame(2);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
   EXPECT_FALSE(game.form().Window().Closed());
 }
 

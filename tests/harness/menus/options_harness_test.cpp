@@ -31,10 +31,10 @@ class OptionsHarness : public ::testing::Test {
   void SelectItem(int item) {
     while (Menus().optMenu.item() != item) Press(game, keys::kDown);
   }
-  menus::TSettings SettingsFile() {
-    menus::TSettings settings;
+  core::TSettings SettingsFile() {
+    core::TSettings settings;
     const auto bytes = game.folder().Read("data/settings.dat");
-    EXPECT_TRUE(menus::ParseSettings(bytes, settings));
+    EXPECT_TRUE(core::ParseSettings(bytes, settings));
     return settings;
   }
 
@@ -59,13 +59,13 @@ TEST_F(OptionsHarness, KeyCaptureOfF12WithCtrlAndShiftIsShownWithItsSuffixes) {
   OpenOptions();
   SelectItem(Opt::kHotKey);
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsOptionsKeyCapture);
+  EXPECT_EQ(core::GameState(), core::gsOptionsKeyCapture);
   EXPECT_TRUE(Printed(game, "..."));
   Chord(game, {keys::kLeftCtrl, keys::kRightShift}, kF12);
-  EXPECT_EQ(app::GameState(), app::gsOptions);
+  EXPECT_EQ(core::GameState(), core::gsOptions);
   game.Frame();
   EXPECT_TRUE(Printed(game, "F12+SHIFT+CTRL"));
-  const menus::TSettings saved = SettingsFile();
+  const core::TSettings saved = SettingsFile();
   EXPECT_EQ(static_cast<int>(saved.BossKey), kF12);
   EXPECT_EQ(saved.BossKeyAlt, 0);
   EXPECT_EQ(saved.BossKeyShift, 1);
@@ -92,7 +92,7 @@ TEST_F(OptionsHarness, TheHotKeyDuringKeyCaptureReturnsWithoutStoringIt) {
   SelectItem(Opt::kHotKey);
   Press(game, keys::kEnter);
   Chord(game, {keys::kLeftAlt}, kF12);
-  EXPECT_EQ(app::GameState(), app::gsOptions);
+  EXPECT_EQ(core::GameState(), core::gsOptions);
   EXPECT_FALSE(game.context().pendingSoundRestore);
   EXPECT_EQ(static_cast<int>(game.context().PendingSettings.BossKey), kF12);
   EXPECT_EQ(game.context().PendingSettings.BossKeyAlt, 1);
@@ -103,7 +103,7 @@ TEST_F(OptionsHarness, KeysOutsideTheCaptureRangesAreNotTaken) {
   SelectItem(Opt::kHotKey);
   Press(game, keys::kEnter);
   Press(game, 0x39);  // space bar
-  EXPECT_EQ(app::GameState(), app::gsOptionsKeyCapture);
+  EXPECT_EQ(core::GameState(), core::gsOptionsKeyCapture);
   EXPECT_EQ(static_cast<int>(game.context().PendingSettings.BossKey), kF12);
 }
 
@@ -111,7 +111,7 @@ TEST_F(OptionsHarness, TypingTheAddTextTakesTenCharactersAndIgnoresTheEleventh) 
   OpenOptions();
   SelectItem(Opt::kAddText);
   Press(game, keys::kEnter);
-  ASSERT_EQ(app::GameState(), app::gsOptionsTextEdit);
+  ASSERT_EQ(core::GameState(), core::gsOptionsTextEdit);
   for (int i = 0; i < 10; ++i) Press(game, 0x1E);  // A
   EXPECT_EQ(menus::AddTextOf(game.context().PendingSettings), "aaaaaaaaaa");
   Chord(game, {keys::kLeftShift}, 0x30);  // B
@@ -120,7 +120,7 @@ TEST_F(OptionsHarness, TypingTheAddTextTakesTenCharactersAndIgnoresTheEleventh) 
   Chord(game, {keys::kLeftShift}, 0x30);
   EXPECT_EQ(menus::AddTextOf(game.context().PendingSettings), "aaaaaaaaaB");
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsOptions);
+  EXPECT_EQ(core::GameState(), core::gsOptions);
   EXPECT_EQ(menus::AddTextOf(SettingsFile()), "aaaaaaaaaB");
 }
 
@@ -130,7 +130,7 @@ TEST_F(OptionsHarness, BackspaceOnAnEmptyFieldDoesNothing) {
   Press(game, keys::kEnter);
   Press(game, keys::kBackspace);
   EXPECT_EQ(game.context().PendingSettings.AddTextLength, 0);
-  EXPECT_EQ(app::GameState(), app::gsOptionsTextEdit);
+  EXPECT_EQ(core::GameState(), core::gsOptionsTextEdit);
 }
 
 TEST_F(OptionsHarness, TwoKeysInOneFrameTypeOnlyTheLowerCode) {
@@ -167,7 +167,7 @@ TEST_F(OptionsHarness, TogglingWindowModeTwiceLeavesItUnchangedAndApplyDoesNotRe
   EXPECT_FALSE(Menus().optMenu.windowModeChanged());
   EXPECT_EQ(game.context().PendingSettings.Windowed, 1);
   Press(game, keys::kEscape);  // Leave applies
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_FALSE(game.form().Window().TimerEnabled(game.form().Timer2));
 }
 
@@ -197,7 +197,7 @@ TEST_F(OptionsHarness, SettingsThatCannotBeSavedSaySoAndDoNotRestartIntoANewMode
     EXPECT_TRUE(Printed(game, "SETTINGS NOT SAVED"));
   }
   const std::string told = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(SettingsFile(), menus::DefaultSettings());
+  EXPECT_EQ(SettingsFile(), core::DefaultSettings());
   EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
 
   Press(game, keys::kRight);  // music on, saved
@@ -248,9 +248,9 @@ TEST_F(OptionsHarness, ClicksOnTheOnAndOffButtonsSetAndApply) {
 TEST_F(OptionsHarness, ClickingTheRowsStartsTypingOrKeyCapture) {
   OpenOptions();
   ClickAt(game, -7, -3.2f);
-  EXPECT_EQ(app::GameState(), app::gsOptionsTextEdit);
+  EXPECT_EQ(core::GameState(), core::gsOptionsTextEdit);
   ClickAt(game, -7, -7);
-  EXPECT_EQ(app::GameState(), app::gsOptionsKeyCapture);
+  EXPECT_EQ(core::GameState(), core::gsOptionsKeyCapture);
 }
 
 TEST_F(OptionsHarness, HoverMovesTheSelectionAndItsUnderline) {
@@ -267,7 +267,7 @@ TEST_F(OptionsHarness, ClickingAnotherMainMenuItemAppliesThePendingValues) {
   Press(game, keys::kEnter);  // pending only
   EXPECT_EQ(game.context().ActiveSettings.SoundOn, 1);
   ClickAt(game, 9, 0.2f);  // help
-  EXPECT_EQ(app::GameState(), app::gsHelp);
+  EXPECT_EQ(core::GameState(), core::gsHelp);
   EXPECT_EQ(game.context().ActiveSettings.SoundOn, 0);
   EXPECT_FALSE(Shown(game, "data\\Options.png"));
 }

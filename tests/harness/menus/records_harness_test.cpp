@@ -39,28 +39,28 @@ class RecordsHarness : public ::testing::Test {
   // A lost game with `score`: the game-over wait, then the records check.
   void LoseGameWithScore(int32_t score) {
     game.context().game->SetScore(score);
-    app::SetGameState(app::gsGameOverWait);
+    core::SetGameState(core::gsGameOverWait);
     game.context().game->session.AwaitRecordsCheck();
     game.Frame(kFramesOfRecordsWait);
   }
   void TypeName(const std::vector<int32_t>& keysToType) {
     for (int32_t code : keysToType) Chord(game, {keys::kLeftShift}, code);
   }
-  menus::TRecordsTable RecordsFile() {
-    menus::TRecordsTable table{};
-    EXPECT_TRUE(menus::ParseRecords(game.folder().Read("data/records.dat"), table));
+  core::TRecordsTable RecordsFile() {
+    core::TRecordsTable table{};
+    EXPECT_TRUE(core::ParseRecords(game.folder().Read("data/records.dat"), table));
     return table;
   }
-  static std::string NameOf(const menus::TRecordEntry& entry) {
+  static std::string NameOf(const core::TRecordEntry& entry) {
     return std::string(reinterpret_cast<const char*>(entry.Name), entry.NameLength);
   }
   // Runs frames while the score client works on its own thread.
   bool WaitForState(uint8_t state) {
-    for (int i = 0; i < 2000 && app::GameState() != state; ++i) {
+    for (int i = 0; i < 2000 && core::GameState() != state; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
       game.Frame();
     }
-    return app::GameState() == state;
+    return core::GameState() == state;
   }
   void SaveByKeys() {
     Press(game, keys::kEnter);  // name typed: to the buttons
@@ -75,11 +75,11 @@ class RecordsHarness : public ::testing::Test {
 TEST_F(RecordsHarness, Score950TakesRank2AndPushesTheRestDown) {
   LoseGameWithScore(950);
   EXPECT_EQ(game.context().pendingRecordRank, 2);
-  EXPECT_EQ(app::GameState(), app::gsRecordName);
+  EXPECT_EQ(core::GameState(), core::gsRecordName);
   TypeName({0x2E, 0x18});  // C O
   SaveByKeys();
-  EXPECT_EQ(app::GameState(), app::gsSubmitConfirm);
-  const menus::TRecordsTable table = RecordsFile();
+  EXPECT_EQ(core::GameState(), core::gsSubmitConfirm);
+  const core::TRecordsTable table = RecordsFile();
   EXPECT_EQ(table[0].Score, 1000);
   EXPECT_EQ(NameOf(table[1]), "CO");
   EXPECT_EQ(table[1].Score, 950);
@@ -95,20 +95,20 @@ TEST_F(RecordsHarness, ScoreEqualToAStoredScoreRanksBelowIt) {
 TEST_F(RecordsHarness, ScoreThatBeatsNoEntryReturnsToTheMainMenuWithMenuMusic) {
   game.engine().SoundFor("sound\\Menu.ogg");
   LoseGameWithScore(100);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_EQ(game.context().musicChoice, 1);
   EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
   EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
   EXPECT_TRUE(game.engine().sprites[game.context().res.cursorSprite].shown);
   game.Frame(kFramesOfRecordsWait);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu) << "the check is made once";
+  EXPECT_EQ(core::GameState(), core::gsMainMenu) << "the check is made once";
 }
 
 TEST_F(RecordsHarness, Score1001TakesRank1AndMovesAllNineDown) {
   LoseGameWithScore(1001);
   EXPECT_EQ(game.context().pendingRecordRank, 1);
   SaveByKeys();
-  const menus::TRecordsTable table = RecordsFile();
+  const core::TRecordsTable table = RecordsFile();
   EXPECT_EQ(table[0].Score, 1001);
   for (int i = 1; i < 10; ++i) EXPECT_EQ(table[i].Score, 1000 - 100 * (i - 1));
 }
@@ -117,7 +117,7 @@ TEST_F(RecordsHarness, Rank10OverwritesTheLastEntryOnly) {
   LoseGameWithScore(150);
   EXPECT_EQ(game.context().pendingRecordRank, 10);
   SaveByKeys();
-  const menus::TRecordsTable table = RecordsFile();
+  const core::TRecordsTable table = RecordsFile();
   EXPECT_EQ(table[8].Score, 200);
   EXPECT_EQ(table[9].Score, 150);
 }
@@ -127,7 +127,7 @@ TEST_F(RecordsHarness, TheEntryOffersTheAddTextAndSavesItIntoTheSettings) {
   LoseGameWithScore(500);
   EXPECT_EQ(Menus().recordInput.addText(), "CREW");
   Press(game, keys::kDown);  // to the add text
-  EXPECT_EQ(app::GameState(), app::gsRecordAdd);
+  EXPECT_EQ(core::GameState(), core::gsRecordAdd);
   Press(game, 0x1E);
   SaveByKeys();
   EXPECT_EQ(menus::AddTextOf(game.context().ActiveSettings), "CREWa");
@@ -150,7 +150,7 @@ TEST_F(RecordsHarness, CancelReturnsToTheMenuAndWritesNothing) {
   const auto before = game.folder().Read("data/records.dat");
   LoseGameWithScore(800);
   Press(game, keys::kEscape);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_EQ(game.folder().Read("data/records.dat"), before);
 }
 
@@ -165,20 +165,20 @@ TEST_F(RecordsHarness, AnEntryThatCannotBeWrittenStaysOpenUntilItIsSaved) {
   {
     const platform::ScopedWriteFault fullDisk(platform::WriteStep::kWrite, ENOSPC, "records");
     SaveByKeys();
-    EXPECT_EQ(app::GameState(), app::gsRecordButtons);
+    EXPECT_EQ(core::GameState(), core::gsRecordButtons);
     game.Frame();
     EXPECT_TRUE(Printed(game, "THE TABLE COULD NOT BE SAVED"));
     Press(game, keys::kEnter);  // OK again, still no room
-    EXPECT_EQ(app::GameState(), app::gsRecordButtons);
+    EXPECT_EQ(core::GameState(), core::gsRecordButtons);
   }
   const std::string told = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(game.folder().Read("data/records.dat"), before);
-  EXPECT_EQ(game.context().records, menus::DefaultRecords());
+  EXPECT_EQ(game.context().records, core::DefaultRecords());
   EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
   EXPECT_NE(told.find("high-score table could not be saved"), std::string::npos) << told;
 
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsSubmitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsSubmitConfirm);
   EXPECT_EQ(NameOf(RecordsFile()[1]), "CO");
   EXPECT_EQ(game.context().records[1].Score, 950);
   EXPECT_FALSE(Printed(game, "THE TABLE COULD NOT BE SAVED"));
@@ -187,7 +187,7 @@ TEST_F(RecordsHarness, AnEntryThatCannotBeWrittenStaysOpenUntilItIsSaved) {
 TEST_F(RecordsHarness, EntryClicksSaveAndCancel) {
   LoseGameWithScore(800);
   ClickAt(game, -5, -5.5f);  // save
-  EXPECT_EQ(app::GameState(), app::gsSubmitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsSubmitConfirm);
   EXPECT_EQ(RecordsFile()[2].Score, 800);
 }
 
@@ -198,12 +198,12 @@ TEST_F(RecordsHarness, ARefusedSubmissionOffersAnotherTryAndEscGoesToTheTable) {
   SaveByKeys();
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
   Press(game, keys::kEnter);
-  EXPECT_TRUE(WaitForState(app::gsSubmitResult));
+  EXPECT_TRUE(WaitForState(core::gsSubmitResult));
   EXPECT_EQ(http->urls().size(), 1u);
   game.Frame();
   EXPECT_TRUE(Printed(game, "TRY AGAIN?"));
   Press(game, keys::kEscape);
-  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(core::GameState(), core::gsRecords);
   EXPECT_TRUE(Shown(game, "data\\Table.png"));
   EXPECT_FALSE(Shown(game, "data\\Query.png"));
 }
@@ -218,15 +218,15 @@ TEST_F(RecordsHarness, ASubmissionSendsTheSavedEntryAndReturnsToTheMainMenu) {
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
   // The first try finds no server; the second goes through.
   Press(game, keys::kEnter);
-  ASSERT_TRUE(WaitForState(app::gsSubmitResult));
+  ASSERT_TRUE(WaitForState(core::gsSubmitResult));
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsSubmitting);
+  EXPECT_EQ(core::GameState(), core::gsSubmitting);
   game.Frame();
   EXPECT_TRUE(Printed(game, "SENDING..."));
-  ASSERT_TRUE(WaitForState(app::gsMainMenu));
+  ASSERT_TRUE(WaitForState(core::gsMainMenu));
   const auto urls = http->urls();
   ASSERT_EQ(urls.size(), 3u);
-  EXPECT_NE(urls[2].find("inf=" + services::EncodePayload(services::BuildPayload("AB", 800, "p42", ""))),
+  EXPECT_NE(urls[2].find("inf=" + online::EncodePayload(online::BuildPayload("AB", 800, "p42", ""))),
             std::string::npos);
   EXPECT_FALSE(Shown(game, "data\\Query.png"));
   EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
@@ -246,20 +246,20 @@ TEST_F(RecordsHarness, TableLinesUseTheFixedWidthFormat) {
 
 TEST_F(RecordsHarness, ClearingAfterConfirmationRewritesTheDefaultFile) {
   game.context().records[0].Score = 5000;
-  menus::SaveRecords(game.context().records);
+  core::SaveRecords(game.context().records);
   Menus().mainMenu.HighScores();
   game.Frame();
   Press(game, keys::kEnter);  // clear
-  EXPECT_EQ(app::GameState(), app::gsRecordsResetConfirm);
+  EXPECT_EQ(core::GameState(), core::gsRecordsResetConfirm);
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kNo);
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsRecords);
+  EXPECT_EQ(core::GameState(), core::gsRecords);
   EXPECT_EQ(RecordsFile()[0].Score, 5000);
   Press(game, keys::kEnter);
   Press(game, keys::kLeft);  // to "yes"
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsRecords);
-  EXPECT_EQ(RecordsFile(), menus::DefaultRecords());
+  EXPECT_EQ(core::GameState(), core::gsRecords);
+  EXPECT_EQ(RecordsFile(), core::DefaultRecords());
   game.Frame();
   EXPECT_TRUE(Printed(game, "      NOVA         1000"));
 }
@@ -291,7 +291,7 @@ TEST_F(RecordsHarness, HelpClickedBesideTheTableTakesTheTableLinesAway) {
   Menus().mainMenu.HighScores();
   game.Frame();
   ClickAt(game, 9, 0.2f);  // help
-  EXPECT_EQ(app::GameState(), app::gsHelp);
+  EXPECT_EQ(core::GameState(), core::gsHelp);
   EXPECT_TRUE(game.engine().prints.empty());
 }
 
@@ -299,7 +299,7 @@ TEST_F(RecordsHarness, EscLeavesTheTableForTheMainMenu) {
   Menus().mainMenu.HighScores();
   game.Frame();
   Press(game, keys::kEscape);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_FALSE(Shown(game, "data\\Table.png"));
 }
 

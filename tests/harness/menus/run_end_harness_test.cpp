@@ -17,7 +17,7 @@ class RunEndHarness : public ::testing::Test {
     game.Start();
     game.Frame();
     Press(game, keys::kEnter);  // start
-    ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsPlaying; }, 5));
+    ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsPlaying; }, 5));
     game.Frame(5);
   }
   bool MenuBackgroundShown() { return game.engine().sprites[game.context().res.menuBackground].shown; }
@@ -39,30 +39,30 @@ TEST_F(RunEndHarness, StartBuildsALevelAndHidesTheMenus) {
 TEST_F(RunEndHarness, QuittingTheRunWithALowScoreShowsTheMainMenuOverNoPlayScreen) {
   game.context().game->SetScore(50);
   Press(game, keys::kEscape);
-  ASSERT_EQ(app::GameState(), app::gsGameExitConfirm);
+  ASSERT_EQ(core::GameState(), core::gsGameExitConfirm);
   Menus().exitMenu.SetItemQuietly(menus::TExitMenu::kYes);
   Press(game, keys::kEnter);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_TRUE(MenuBackgroundShown());
   EXPECT_FALSE(TileShown());
   EXPECT_TRUE(Shown(game, "data\\PMMStart.png"));
   EXPECT_EQ(game.context().game->Score(), 0) << "the world is reset for the next run";
   // The next start builds a fresh run.
   Press(game, keys::kEnter);
-  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsPlaying; }, 5));
+  EXPECT_TRUE(game.RunUntil([] { return core::GameState() == core::gsPlaying; }, 5));
 }
 
 TEST_F(RunEndHarness, ALostGameWithAQualifyingScoreOpensTheNameEntryAfterTheTwoPauses) {
   game.context().game->SetScore(950);
-  app::SetGameState(app::gsGameOver);
+  core::SetGameState(core::gsGameOver);
   game.context().game->session.GameLost();
-  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsGameOverWait; }, world::kGameOverMs / 15 + 3));
-  EXPECT_TRUE(game.RunUntil([] { return app::GameState() == app::gsRecordName; }, world::kRecordsCheckMs / 15 + 3));
+  EXPECT_TRUE(game.RunUntil([] { return core::GameState() == core::gsGameOverWait; }, world::kGameOverMs / 15 + 3));
+  EXPECT_TRUE(game.RunUntil([] { return core::GameState() == core::gsRecordName; }, world::kRecordsCheckMs / 15 + 3));
   EXPECT_EQ(game.context().pendingRecordRank, 2);
   EXPECT_TRUE(Shown(game, "data\\Frame.png"));
   EXPECT_TRUE(game.engine().sprites[game.context().res.cursorSprite].shown);
   Press(game, keys::kEscape);  // cancel
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_FALSE(TileShown());
   EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
 }

@@ -48,7 +48,7 @@ class ShareScreenHarness : public ::testing::Test {
 TEST_F(ShareScreenHarness, ConfirmingQuitShowsTheScreenAndCountsDown) {
   WriteText(game, "wdata/config.ini", Config(5));
   Quit();
-  EXPECT_EQ(app::GameState(), app::gsShareScreen);
+  EXPECT_EQ(core::GameState(), core::gsShareScreen);
   EXPECT_TRUE(Shown(game, "wdata\\back.png"));
   EXPECT_TRUE(Printed(game, "6"));
   EXPECT_FALSE(Printed(game, "QUIT THE GAME?"));
@@ -64,7 +64,7 @@ TEST_F(ShareScreenHarness, LinkButtonOpensItsFileOnClick) {
   game.Frame();
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_NE(opened[0].find("readme.html"), std::string::npos);
-  EXPECT_EQ(app::GameState(), app::gsShareScreen);
+  EXPECT_EQ(core::GameState(), core::gsShareScreen);
 }
 
 TEST_F(ShareScreenHarness, ExitButtonWorksOnlyAfterTheCountdownAndClosesTheWindow) {
@@ -84,7 +84,7 @@ TEST_F(ShareScreenHarness, ExitButtonWorksOnlyAfterTheCountdownAndClosesTheWindo
 
 TEST_F(ShareScreenHarness, MissingConfigEndsTheEngineOnTheFirstFrameAndClosesTheWindow) {
   Quit();
-  EXPECT_EQ(app::GameState(), app::gsShareScreen);
+  EXPECT_EQ(core::GameState(), core::gsShareScreen);
   EXPECT_EQ(game.engine().exits, 1);
   game.Frame(10);
   EXPECT_EQ(game.engine().exits, 1);
@@ -97,7 +97,7 @@ TEST_F(ShareScreenHarness, NoMenuInputRunsOnTheScreen) {
   Quit();
   Press(game, keys::kEscape);
   Press(game, keys::kUp);
-  EXPECT_EQ(app::GameState(), app::gsShareScreen);
+  EXPECT_EQ(core::GameState(), core::gsShareScreen);
 }
 
 }  // namespace

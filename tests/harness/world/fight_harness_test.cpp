@@ -238,7 +238,7 @@ TEST(FightHarness, AScriptedPlayerFightsThroughACityLevelAndScoresWhatHeCollecte
   game.Start();
   game.Tap(keys::kEnter);  // Start, the main menu's first item
   game.Frame();
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsPlaying; }, 10));
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsPlaying; }, 10));
   world::TGame& w = *game.context().game;
   ASSERT_EQ(w.Level(), 1);
   ASSERT_EQ(w.levelKind, world::kCityLevel);
@@ -246,8 +246,8 @@ TEST(FightHarness, AScriptedPlayerFightsThroughACityLevelAndScoresWhatHeCollecte
   ScriptedPlayer player(game);
   int frames = 0;
   while (w.Level() < 2 && frames < kMaxFrames) {
-    ASSERT_NE(app::GameState(), app::gsGameOver) << "lost every life after " << frames << " frames";
-    if (app::GameState() == app::gsPlaying) {
+    ASSERT_NE(core::GameState(), core::gsGameOver) << "lost every life after " << frames << " frames";
+    if (core::GameState() == core::gsPlaying) {
       player.Play();
     } else {
       game.Frame();

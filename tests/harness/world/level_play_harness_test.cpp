@@ -19,26 +19,26 @@ world::TGame& StartPlaying(GameHarness& game) {
   return *game.context().game;
 }
 
-bool Playing() { return app::GameState() == app::gsPlaying; }
+bool Playing() { return core::GameState() == core::gsPlaying; }
 
 // Ends the current level as reaching its end does and waits for the next.
 void FinishLevel(GameHarness& game, world::TGame& w) {
   w.hero->ScrollPos = actors::kLevelEndPos;
   game.Frame();
-  ASSERT_EQ(app::GameState(), app::gsLevelIntro);
+  ASSERT_EQ(core::GameState(), core::gsLevelIntro);
   ASSERT_TRUE(game.RunUntil(Playing, kTransitionFrames));
 }
 
 TEST(LevelPlayHarness, ResumingBetweenLevelsBuildsLevelOneAndPlays) {
   GameHarness game;
   world::TGame& w = StartPlaying(game);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
   EXPECT_EQ(w.Level(), 1);
   EXPECT_EQ(w.levelKind, world::kCityLevel);
   EXPECT_FALSE(w.buildings.empty());
   EXPECT_FALSE(w.foregroundObjects.empty());
   game.Frame(5);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
   EXPECT_TRUE(game.engine().sprites[w.hero->BodySprite].shown);
   EXPECT_TRUE(game.engine().sprites[w.panelSprite].shown);
   EXPECT_TRUE(game.engine().sprites[w.foregroundTiles[0].sprite].shown);
@@ -68,7 +68,7 @@ TEST(LevelPlayHarness, LevelsThreeAndSixRunOnTheTrainTheOthersInTheCity) {
 TEST(LevelPlayHarness, WeaponLoopsStopUnlessTheirWeaponIsInHandAndFiring) {
   GameHarness game;
   world::TGame& w = StartPlaying(game);
-  const app::SharedResources& res = game.context().res;
+  const core::SharedResources& res = game.context().res;
   const struct {
     int32_t weapon;
     bool gun, laser, fire;  // still playing while a fire key is held
@@ -128,7 +128,7 @@ TEST(LevelPlayHarness, ADeathWithLivesLeftRepeatsTheLevelNumberWithANewLayout) {
   ASSERT_EQ(w.Level(), 2);
   const long double firstCarX = w.foregroundObjects.size() > 3 ? w.foregroundObjects[3]->X : 0;
   w.hero->TakeHit(5);
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsLevelIntro; }, 100));
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsLevelIntro; }, 100));
   EXPECT_EQ(w.Lives(), 2);
   EXPECT_EQ(w.Energy(), 5);
   EXPECT_EQ(w.sharedImages[world::kLivesSprite], 0u) << "the lives counter is made again with the level";
@@ -146,11 +146,11 @@ TEST(LevelPlayHarness, ADeathOnTheLastLifeEndsTheRun) {
   world::TGame& w = StartPlaying(game);
   w.SetLives(1);
   w.hero->TakeHit(5);
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsGameOver; }, 100));
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsGameOver; }, 100));
   EXPECT_TRUE(game.engine().sprites[game.context().res.gameOverPicture].shown);
   EXPECT_EQ(w.Level(), 1);
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() != app::gsGameOver; }, 1000 / 15 + 5));
-  EXPECT_EQ(app::GameState(), app::gsGameOverWait);
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() != core::gsGameOver; }, 1000 / 15 + 5));
+  EXPECT_EQ(core::GameState(), core::gsGameOverWait);
 }
 
 TEST(LevelPlayHarness, TheLevelIntroHidesThePlayScreenAndTheHudTexts) {
@@ -165,7 +165,7 @@ TEST(LevelPlayHarness, TheLevelIntroHidesThePlayScreenAndTheHudTexts) {
   EXPECT_TRUE(sawHud);
   w.hero->ScrollPos = actors::kLevelEndPos;
   game.Frame();
-  ASSERT_EQ(app::GameState(), app::gsLevelIntro);
+  ASSERT_EQ(core::GameState(), core::gsLevelIntro);
   game.Frame();
   for (const auto& print : game.engine().prints) EXPECT_NE(print.text, "LEVEL: 1");
   EXPECT_FALSE(game.engine().sprites[w.panelSprite].shown);

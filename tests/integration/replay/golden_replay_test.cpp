@@ -38,7 +38,7 @@ class GoldenReplayTest : public ReplayRunTest, public ::testing::WithParamInterf
   // Plays the run with the real game and keeps its replay and its verdict
   // beside the others, once the verdict is the run's own end.
   void RecordAgain(const RunCase& run, const fs::path& file, const fs::path& verdictFile) {
-    const std::optional<app::Replay> replay = Record(ScriptsOf(run), run.levelSeed);
+    const std::optional<core::Replay> replay = Record(ScriptsOf(run), run.levelSeed);
     ASSERT_TRUE(replay);
     ASSERT_EQ(replay->segments.size(), run.restarts.size() + 1);
     std::string why;
@@ -56,7 +56,7 @@ TEST_P(GoldenReplayTest, ReRunsInProcessToItsVerdict) {
   const fs::path verdictFile = fs::path(file).replace_extension(".json");
   if (std::getenv("VARNOK_RECORD_GOLDEN")) RecordAgain(GetParam(), file, verdictFile);
   std::string why;
-  const std::optional<app::Replay> replay = DecodeFile(file, why);
+  const std::optional<core::Replay> replay = DecodeFile(file, why);
   ASSERT_TRUE(replay) << file << ": " << why;
   InFolder inGame(dir_);
   const std::optional<app::ReplayVerdict> verdict = app::RunReplay(*replay, why);
@@ -67,7 +67,7 @@ TEST_P(GoldenReplayTest, ReRunsInProcessToItsVerdict) {
 // Watched in the game, restarts and all, the run comes to the verifier's end.
 TEST_P(GoldenReplayTest, WatchedInTheGameEndsAsVerified) {
   std::string why;
-  const std::optional<app::Replay> replay =
+  const std::optional<core::Replay> replay =
       DecodeFile(kGoldenDir / (std::string(GetParam().name) + ".vreplay"), why);
   ASSERT_TRUE(replay) << why;
   InFolder inGame(dir_);
@@ -98,9 +98,9 @@ TEST_F(ReplayRunTest, ScoreServerReplaysAreRecordedOnRequest) {
   for (uint32_t i = 0, kept = 0; kept < 30 && i < 60; ++i) {
     const RunCase run{.name = "score", .levelSeed = 3000 + 7 * i, .player = 100 + i, .bold = i % 2 == 1,
                       .frames = 400 + 25 * static_cast<int>(i % 30), .ending = Ending::kQuit};
-    const std::optional<app::Replay> replay = Record(ScriptsOf(run), run.levelSeed);
+    const std::optional<core::Replay> replay = Record(ScriptsOf(run), run.levelSeed);
     ASSERT_TRUE(replay);
-    if (replay->end.outcome != app::RunOutcome::kQuit) continue;
+    if (replay->end.outcome != core::RunOutcome::kQuit) continue;
     const std::string name = "run" + std::to_string(10 + kept++) + ".vreplay";
     fs::copy_file(LastReplay(), out / name, fs::copy_options::overwrite_existing);
     list += name + " " + std::to_string(replay->end.score) + "\n";

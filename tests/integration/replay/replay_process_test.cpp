@@ -6,7 +6,7 @@
 namespace replay_test {
 namespace {
 
-using app::RunOutcome;
+using core::RunOutcome;
 
 // What each run reaches was read off its re-run frame by frame when its seeds
 // were chosen; the comments say so. The recorded end is checked for what it
@@ -66,7 +66,7 @@ class ReplayRunsTest : public ReplayRunTest, public ::testing::WithParamInterfac
 
 TEST_P(ReplayRunsTest, VerifiesToItsRecordedEndIdleAndOnABusyMachine) {
   const RunCase& run = GetParam();
-  const std::optional<app::Replay> replay = Record(ScriptsOf(run), run.levelSeed, run.fullScreen);
+  const std::optional<core::Replay> replay = Record(ScriptsOf(run), run.levelSeed, run.fullScreen);
   ASSERT_TRUE(replay);
   const RunOutcome outcome = run.ending == Ending::kQuit       ? RunOutcome::kQuit
                              : run.ending == Ending::kGameOver ? RunOutcome::kGameOver
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, ReplayRunsTest, ::testing::ValuesIn(kRuns),
 TEST_F(ReplayRunTest, ARunAfterAnotherInTheSameProcessVerifiesToItsEnd) {
   // Walk and fire, let go and tap Up (a jump's first half); quit through the
   // dialog; start again, hold Up and close the window.
-  const std::optional<app::Replay> replay =
+  const std::optional<core::Replay> replay =
       Record({"30 tap 28\n40 down 205\n40 down 29\n50 up 205\n50 up 29\n55 tap 200\n60 tap 1\n70 tap 28\n"
               "80 tap 28\n90 down 200\n100 up 200\n120 quit\n"},
              1770);
@@ -104,7 +104,7 @@ TEST_F(ReplayRunTest, ARunHiddenAndClosedUnseenGoesOnAtTheNextStartAndVerifiesTo
     return process_test::ReadText(dir_ / "engine.log").find(" window quit\n") != std::string::npos &&
            PlayerFilesFree();
   }, 60)) << "the minimised game never ended";
-  const std::optional<app::Replay> replay =
+  const std::optional<core::Replay> replay =
       Record({"30 down 205\n100 up 205\n110 tap 1\n120 tap 28\n160 quit\n"}, 1770);
   ASSERT_TRUE(replay);
   EXPECT_EQ(replay->segments.size(), 2u) << "the unseen process played no frame";

@@ -118,17 +118,17 @@ class BusyMachine {
 };
 
 // The verdict line a replay's own end stands for: what every re-run must print.
-inline std::string RecordedLine(const app::Replay& replay) {
+inline std::string RecordedLine(const core::Replay& replay) {
   app::ReplayVerdict recorded;
   recorded.frames = replay.FrameCount();
   recorded.end = replay.end;
   return app::VerdictJson(replay, recorded) + "\n";
 }
 
-inline std::optional<app::Replay> DecodeFile(const fs::path& file, std::string& why) {
+inline std::optional<core::Replay> DecodeFile(const fs::path& file, std::string& why) {
   const std::string bytes = testing_support::ReadText(file);
-  app::ReplayReadResult read =
-      app::DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+  core::ReplayReadResult read =
+      core::DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   why = read.why;
   return std::move(read.replay);
 }
@@ -143,7 +143,7 @@ class ReplayRunTest : public process_test::GameProcessTest {
     envOverrides_ = {"VARNOK_SEED=" + std::to_string(levelSeed), "VARNOK_ENGINE_UNPACED=1"};
     if (fullScreen) {
       // Window flag off; sound and music on; the hide key Alt+F12.
-      const char settings[app::kSettingsBytes] = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kF12, 0, 0, 1, 0, 0};
+      const char settings[core::kSettingsBytes] = {0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, kF12, 0, 0, 1, 0, 0};
       process_test::WriteText(dir_ / "data" / "settings.dat", std::string(settings, sizeof settings));
     }
     std::vector<std::string> names;
@@ -167,7 +167,7 @@ class ReplayRunTest : public process_test::GameProcessTest {
 
   // Launch, then the replay the run left once every process has ended, or
   // nothing (with a failure added).
-  std::optional<app::Replay> Record(const std::vector<std::string>& scripts, uint32_t levelSeed,
+  std::optional<core::Replay> Record(const std::vector<std::string>& scripts, uint32_t levelSeed,
                                     bool fullScreen = false) {
     using process_test::ReadText;
     Launch(scripts, levelSeed, fullScreen);
@@ -179,14 +179,14 @@ class ReplayRunTest : public process_test::GameProcessTest {
     }, 60);
     EXPECT_TRUE(done) << ReadText(dir_ / "engine.log");
     std::string why;
-    std::optional<app::Replay> replay = DecodeFile(LastReplay(), why);
+    std::optional<core::Replay> replay = DecodeFile(LastReplay(), why);
     EXPECT_TRUE(replay) << "no replay of the run: " << why << "\n" << ReadText(dir_ / "engine.log");
     return replay;
   }
 
   // What `varnok --verify` prints for the run's replay, twice on an idle
   // machine and twice with every core busy, is the run's own end each time.
-  void ExpectVerifiesToItsEnd(const app::Replay& replay) {
+  void ExpectVerifiesToItsEnd(const core::Replay& replay) {
     const std::string recorded = RecordedLine(replay);
     for (const bool busy : {false, true}) {
       SCOPED_TRACE(busy ? "every core busy" : "idle");

@@ -40,7 +40,7 @@ class ClientServerTest : public ::testing::Test {
     return raw_http::Get("127.0.0.1", server_->Port(), target).value_or(raw_http::Answer{});
   }
   std::string TablePage() {
-    const raw_http::Answer reply = Get(services::kOnlineTableQuery);
+    const raw_http::Answer reply = Get(online::kOnlineTableQuery);
     return reply.status == 200 ? reply.body : std::string();
   }
   // The page is rendered again just after a score that enters it is
@@ -67,20 +67,20 @@ class ClientServerTest : public ::testing::Test {
 };
 
 TEST_F(ClientServerTest, ASubmissionFromTheGamesClientLandsWithItsNameScoreAndAddText) {
-  services::TCurlHttpClient http;
-  const services::ScoreEntry entry{"Nova", "CITY", 4321};
-  EXPECT_EQ(services::RunScoreSequence(http, server_->Address(), entry), services::SubmissionOutcome::kSent);
+  online::TCurlHttpClient http;
+  const online::ScoreEntry entry{"Nova", "CITY", 4321};
+  EXPECT_EQ(online::RunScoreSequence(http, server_->Address(), entry), online::SubmissionOutcome::kSent);
   const std::string page = TablePageWith("<td>Nova</td>");
   EXPECT_NE(page.find("<td>Nova</td><td class=\"score\">4321</td><td>CITY</td>"), std::string::npos) << page;
   EXPECT_EQ(Rows(page), 1u);
 }
 
 TEST_F(ClientServerTest, HostileSubmissionsAreRefusedAndTheServerStaysUp) {
-  const std::string p = services::PValueFromReply(Get(services::kVersionQuery).body);
+  const std::string p = online::PValueFromReply(Get(online::kVersionQuery).body);
   const std::string submit =
-      services::kSubmissionQuery + services::EncodePayload(services::BuildPayload("ONCE", 10, p, ""));
+      online::kSubmissionQuery + online::EncodePayload(online::BuildPayload("ONCE", 10, p, ""));
   const std::string inf = submit.substr(submit.find("inf=") + 4);
-  const std::string base = services::kSubmissionQuery;
+  const std::string base = online::kSubmissionQuery;
 
   EXPECT_EQ(Get(base + inf.substr(0, inf.size() - 3)).status, 400);  // truncated
   EXPECT_EQ(Get(base + "a1b8c9d0" + inf).status, 400);               // not base 32
@@ -103,7 +103,7 @@ TEST_F(ClientServerTest, HostileSubmissionsAreRefusedAndTheServerStaysUp) {
 
   EXPECT_TRUE(server_->process().Running());
   EXPECT_EQ(Rows(TablePageWith("<td class=\"score\">")), 1u);
-  EXPECT_TRUE(services::ReplyAccepted(Get(services::kVersionQuery).body));
+  EXPECT_TRUE(online::ReplyAccepted(Get(online::kVersionQuery).body));
 }
 
 TEST_F(ClientServerTest, APeerThatAcceptsAndNeverAnswersHoldsTheClientOnlyUntilItsTimeOut) {
@@ -118,16 +118,16 @@ TEST_F(ClientServerTest, APeerThatAcceptsAndNeverAnswersHoldsTheClientOnlyUntilI
   std::atomic<int> accepted{-1};
   std::thread silent([&] { accepted = accept(listener, nullptr, nullptr); });
 
-  services::TCurlHttpClient http;
+  online::TCurlHttpClient http;
   auto run = std::async(std::launch::async, [&] {
-    return services::RunScoreSequence(http, "127.0.0.1:" + std::to_string(ntohs(address.sin_port)), {"NOVA", "", 1});
+    return online::RunScoreSequence(http, "127.0.0.1:" + std::to_string(ntohs(address.sin_port)), {"NOVA", "", 1});
   });
   // Far beyond the client's own time-out: only a client that waits for ever runs into it.
   const bool gaveUp = run.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
   silent.join();
   EXPECT_TRUE(gaveUp) << "the client is still waiting on a silent peer";
   if (!gaveUp) shutdown(accepted, SHUT_RDWR);
-  EXPECT_EQ(run.get(), services::SubmissionOutcome::kRefused);
+  EXPECT_EQ(run.get(), online::SubmissionOutcome::kRefused);
   EXPECT_GE(accepted, 0);
   close(accepted);
   close(listener);
@@ -142,10 +142,10 @@ TEST_F(ClientServerTest, AKillUnderLoadLosesNoAcknowledgedScoreAndLeavesTheStore
     clients.emplace_back([&, c] {
       for (int i = 0; i < 500 && !stop; ++i) {
         const int port = server_->Port();
-        auto version = raw_http::Get("127.0.0.1", port, services::kVersionQuery, "", std::chrono::seconds(2));
+        auto version = raw_http::Get("127.0.0.1", port, online::kVersionQuery, "", std::chrono::seconds(2));
         if (!version || version->status != 200) break;
-        const std::string payload = services::BuildPayload("C" + std::to_string(c), i, services::PValueFromReply(version->body), "");
-        auto sent = raw_http::Get("127.0.0.1", port, services::kSubmissionQuery + services::EncodePayload(payload), "",
+        const std::string payload = online::BuildPayload("C" + std::to_string(c), i, online::PValueFromReply(version->body), "");
+        auto sent = raw_http::Get("127.0.0.1", port, online::kSubmissionQuery + online::EncodePayload(payload), "",
                                   std::chrono::seconds(2));
         if (!sent || sent->status != 200) break;
         ++acknowledged;
@@ -176,8 +176,8 @@ TEST_F(ClientServerTest, AKillUnderLoadLosesNoAcknowledgedScoreAndLeavesTheStore
 
   ScoredProcess restarted(VARNOK_SCORED, dir_ / "scores.db");
   ASSERT_TRUE(restarted.Start()) << restarted.ErrorOutput();
-  services::TCurlHttpClient http;
-  EXPECT_EQ(services::RunScoreSequence(http, restarted.Address(), {"AFTER", "", 1}), services::SubmissionOutcome::kSent);
+  online::TCurlHttpClient http;
+  EXPECT_EQ(online::RunScoreSequence(http, restarted.Address(), {"AFTER", "", 1}), online::SubmissionOutcome::kSent);
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ class GameSubmissionTest : public GameProcessTest {
   // A table that any run beats (even one of 0 points), so the test does not
   // depend on how many points the hero made before he fell.
   void SeedBeatableRecords() {
-    menus::TRecordsTable table{};
+    core::TRecordsTable table{};
     for (auto& entry : table) entry.Score = -1;
     WriteText(dir_ / "data/records.dat",
               std::string(reinterpret_cast<const char*>(table.data()), sizeof(table)));
@@ -81,13 +81,13 @@ TEST_F(GameSubmissionTest, ALostRunIsSavedSentAndShownOnTheOnlineTable) {
   EXPECT_NE(log.find("gamestate 3\n", submitting), std::string::npos) << log;
   EXPECT_EQ(log.find("gamestate 25\n"), std::string::npos) << log;
 
-  menus::TRecordsTable table{};
+  core::TRecordsTable table{};
   const std::string records = ReadText(dir_ / "data/records.dat");
-  ASSERT_TRUE(menus::ParseRecords(std::span(reinterpret_cast<const uint8_t*>(records.data()), records.size()), table));
+  ASSERT_TRUE(core::ParseRecords(std::span(reinterpret_cast<const uint8_t*>(records.data()), records.size()), table));
   ASSERT_EQ(std::string(reinterpret_cast<const char*>(table[0].Name), table[0].NameLength), "AB");
 
-  services::TCurlHttpClient http(services::HttpLimits{.maxReplyBytes = 1 << 20});
-  const auto page = http.Get(server.Url(services::kOnlineTableQuery));
+  online::TCurlHttpClient http(online::HttpLimits{.maxReplyBytes = 1 << 20});
+  const auto page = http.Get(server.Url(online::kOnlineTableQuery));
   ASSERT_TRUE(page);
   EXPECT_NE(page->find("<td>AB</td><td class=\"score\">" + std::to_string(table[0].Score) + "</td>"),
             std::string::npos)

@@ -32,15 +32,15 @@ class HardeningTest : public ::testing::Test {
   // The version query, then a submission with its p value, from `source`.
   static std::pair<std::optional<raw_http::Answer>, std::optional<raw_http::Answer>> Submit(
       const std::string& source, int port, const std::string& name, const std::string& headers = "") {
-    auto version = raw_http::Get(source, port, services::kVersionQuery, headers);
+    auto version = raw_http::Get(source, port, online::kVersionQuery, headers);
     if (!version || version->status != 200) return {version, std::nullopt};
-    const std::string payload = services::BuildPayload(name, 10, services::PValueFromReply(version->body), "");
-    return {version, raw_http::Get(source, port, services::kSubmissionQuery + services::EncodePayload(payload), headers)};
+    const std::string payload = online::BuildPayload(name, 10, online::PValueFromReply(version->body), "");
+    return {version, raw_http::Get(source, port, online::kSubmissionQuery + online::EncodePayload(payload), headers)};
   }
   static std::optional<raw_http::Answer> SubmitWithP(const std::string& source, int port, const std::string& name,
                                                      const std::string& p) {
-    const std::string payload = services::BuildPayload(name, 10, p, "");
-    return raw_http::Get(source, port, services::kSubmissionQuery + services::EncodePayload(payload));
+    const std::string payload = online::BuildPayload(name, 10, p, "");
+    return raw_http::Get(source, port, online::kSubmissionQuery + online::EncodePayload(payload));
   }
 
   // The table page once it shows `text` (it is rendered again shortly after a store).
@@ -48,7 +48,7 @@ class HardeningTest : public ::testing::Test {
     std::string page;
     for (int i = 0; i < 200 && page.find(text) == std::string::npos; ++i) {
       std::this_thread::sleep_for(50ms);
-      if (auto answer = raw_http::Get("127.0.0.1", port, services::kOnlineTableQuery)) page = answer->body;
+      if (auto answer = raw_http::Get("127.0.0.1", port, online::kOnlineTableQuery)) page = answer->body;
     }
     return page;
   }
@@ -137,7 +137,7 @@ TEST_F(HardeningTest, RateLimitsCountTheClientAProxyNamesOnlyWhenTheProxyIsTrust
   const int port = server.Port();
   const std::string viaProxyA = "X-Forwarded-For: 203.0.113.5\r\n";
   auto status = [&](const std::string& source, const std::string& headers) {
-    auto answer = raw_http::Get(source, port, services::kVersionQuery, headers);
+    auto answer = raw_http::Get(source, port, online::kVersionQuery, headers);
     return answer ? answer->status : 0;
   };
   EXPECT_EQ(status("127.0.0.1", viaProxyA), 200);
@@ -184,9 +184,9 @@ TEST_F(HardeningTest, TwoServersOnOnePostgresStoreTakeEachPValueOnce) {
   ASSERT_TRUE(a.Start()) << a.ErrorOutput();
   ASSERT_TRUE(b.Start()) << b.ErrorOutput();
 
-  const auto version = raw_http::Get("127.0.0.1", a.Port(), services::kVersionQuery);
+  const auto version = raw_http::Get("127.0.0.1", a.Port(), online::kVersionQuery);
   ASSERT_TRUE(version);
-  const std::string p = services::PValueFromReply(version->body);
+  const std::string p = online::PValueFromReply(version->body);
   const auto onB = SubmitWithP("127.0.0.1", b.Port(), "SHARED", p);
   ASSERT_TRUE(onB);
   EXPECT_EQ(onB->status, 200) << onB->body << b.ErrorOutput();
@@ -223,7 +223,7 @@ TEST_F(HardeningTest, AConnectionCapPastTheDescriptorLimitIsLoweredSoTheRestGet5
     // instead of waiting unaccepted.
     std::vector<int> held;
     for (int i = 0; i < c.files; ++i) held.push_back(raw_http::Connect("127.0.0.6", server.Port()));
-    const auto answer = raw_http::Get("127.0.0.7", server.Port(), services::kVersionQuery);
+    const auto answer = raw_http::Get("127.0.0.7", server.Port(), online::kVersionQuery);
     for (int fd : held) {
       if (fd >= 0) close(fd);
     }

@@ -50,13 +50,13 @@ std::vector<RecordedRun> RecordedRuns() {
   return runs;
 }
 
-std::string Encoded(const app::Replay& replay) {
-  const std::vector<uint8_t> bytes = app::EncodeReplay(replay);
+std::string Encoded(const core::Replay& replay) {
+  const std::vector<uint8_t> bytes = core::EncodeReplay(replay);
   return std::string(bytes.begin(), bytes.end());
 }
 
-app::Replay Decoded(const std::string& bytes) {
-  return *app::DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())).replay;
+core::Replay Decoded(const std::string& bytes) {
+  return *core::DecodeReplay(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size())).replay;
 }
 
 // The verdict of each row of /api/scores, by name.
@@ -75,14 +75,14 @@ std::map<std::string, std::string> Verdicts(int port) {
 }
 
 // Sends `entry` as the game does: the two requests, then its replay.
-bool SendAsTheGame(const std::string& server, const services::ScoreEntry& entry) {
-  services::TCurlHttpClient http(services::HttpLimits{.maxReplyBytes = 1 << 16});
+bool SendAsTheGame(const std::string& server, const online::ScoreEntry& entry) {
+  online::TCurlHttpClient http(online::HttpLimits{.maxReplyBytes = 1 << 16});
   std::string p;
-  if (services::RunScoreSequence(http, server, entry, &p) != services::SubmissionOutcome::kSent || p.empty()) {
+  if (online::RunScoreSequence(http, server, entry, &p) != online::SubmissionOutcome::kSent || p.empty()) {
     return false;
   }
   if (entry.replay.empty()) return true;
-  return services::UploadReplay(http, server, p, entry.replay, {.tries = 3, .firstPause = std::chrono::milliseconds(200)},
+  return online::UploadReplay(http, server, p, entry.replay, {.tries = 3, .firstPause = std::chrono::milliseconds(200)},
                                 [](std::chrono::milliseconds pause) {
                                   std::this_thread::sleep_for(pause);
                                   return true;
@@ -132,10 +132,10 @@ class VerifiedScoresTest : public ::testing::Test {
     std::string truncated = run.replay.substr(0, run.replay.size() / 2);
     std::string flipped = run.replay;
     for (size_t i = 20; i < 28 && i < flipped.size(); ++i) flipped[i] = static_cast<char>(flipped[i] ^ 0x5A);
-    app::Replay other = Decoded(run.replay);
+    core::Replay other = Decoded(run.replay);
     other.version = "0.9";
-    app::Replay enormous = Decoded(run.replay);
-    enormous.segments.back().frames.resize(app::kMaxReplayFrames - 10, enormous.segments.back().frames.back());
+    core::Replay enormous = Decoded(run.replay);
+    enormous.segments.back().frames.resize(core::kMaxReplayFrames - 10, enormous.segments.back().frames.back());
     const std::string a = servers.front();
     EXPECT_TRUE(SendAsTheGame(a, {"PROTOCOL", "", 9999999, ""}));
     EXPECT_TRUE(SendAsTheGame(a, {"HIGHER", "", run.score + 50, run.replay}));
@@ -147,10 +147,10 @@ class VerifiedScoresTest : public ::testing::Test {
     EXPECT_TRUE(SendAsTheGame(a, {"ENORMOUS", "", run.score, huge}));
     {
       // 10 MB: refused before it is read, and the score stays not verified.
-      services::TCurlHttpClient http;
+      online::TCurlHttpClient http;
       std::string p;
-      services::RunScoreSequence(http, a, {"BIG", "", run.score, ""}, &p);
-      EXPECT_EQ(http.Post("http://" + a + services::kReplayUploadPath + p, services::kReplayContentType,
+      online::RunScoreSequence(http, a, {"BIG", "", run.score, ""}, &p);
+      EXPECT_EQ(http.Post("http://" + a + online::kReplayUploadPath + p, online::kReplayContentType,
                           "VARNOKRP" + std::string(10 << 20, 'V')),
                 413);
     }

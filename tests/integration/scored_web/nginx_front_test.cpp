@@ -136,10 +136,10 @@ class Player {
   // The version query, then the game's submission with its p value; true
   // when the server acknowledged it.
   bool Submit(const std::string& name, int32_t score) {
-    const Answer version = Get(services::kVersionQuery);
-    if (version.status != 200 || !services::ReplyAccepted(version.body)) return false;
-    const std::string payload = services::BuildPayload(name, score, services::PValueFromReply(version.body), "");
-    const Answer sent = Get(services::kSubmissionQuery + services::EncodePayload(payload));
+    const Answer version = Get(online::kVersionQuery);
+    if (version.status != 200 || !online::ReplyAccepted(version.body)) return false;
+    const std::string payload = online::BuildPayload(name, score, online::PValueFromReply(version.body), "");
+    const Answer sent = Get(online::kSubmissionQuery + online::EncodePayload(payload));
     return sent.status == 200 && sent.body == "OK\n";
   }
 
@@ -266,23 +266,23 @@ INSTANTIATE_TEST_SUITE_P(Stores, NginxFrontStoreTest, ::testing::Bool(), StoreNa
 
 TEST_F(NginxFrontTest, TheTablePageIsCachedForAFewSecondsWithItsHeadersAndVersionAnswersNeverAre) {
   Player player(port_, PlayerAddress(0));
-  const Answer first = player.Get(services::kOnlineTableQuery), second = player.Get(services::kOnlineTableQuery);
+  const Answer first = player.Get(online::kOnlineTableQuery), second = player.Get(online::kOnlineTableQuery);
   ASSERT_EQ(first.status, 200) << nginx_->ErrorLog();
   EXPECT_NE(second.headers.find("X-Cache-Status: HIT"), std::string::npos) << second.headers;
   for (const char* header : {"Content-Security-Policy: default-src 'none'", "X-Content-Type-Options: nosniff",
                              "Cache-Control: public, max-age="}) {
     EXPECT_NE(second.headers.find(header), std::string::npos) << header << " not in\n" << second.headers;
   }
-  const Answer a = player.Get(services::kVersionQuery), b = player.Get(services::kVersionQuery);
+  const Answer a = player.Get(online::kVersionQuery), b = player.Get(online::kVersionQuery);
   ASSERT_EQ(a.status, 200);
-  EXPECT_NE(services::PValueFromReply(a.body), services::PValueFromReply(b.body));
+  EXPECT_NE(online::PValueFromReply(a.body), online::PValueFromReply(b.body));
   EXPECT_EQ(b.headers.find("X-Cache-Status: HIT"), std::string::npos) << b.headers;
 }
 
 TEST_F(NginxFrontTest, AnAddressOverItsLimitIsRefusedWithoutHoldingUpAnother) {
   Player greedy(port_, PlayerAddress(1)), other(port_, PlayerAddress(2));
   int refused = 0;
-  for (int i = 0; i < 60; ++i) refused += greedy.Get(services::kVersionQuery).status == 429;
+  for (int i = 0; i < 60; ++i) refused += greedy.Get(online::kVersionQuery).status == 429;
   EXPECT_GT(refused, 0);
   EXPECT_TRUE(other.Submit("OTHER", 5));
 }
@@ -293,7 +293,7 @@ TEST_F(NginxFrontTest, SlowClientsCostOtherPlayersNothingAndAreClosedOnceTheirHe
   sockaddr_in source = testing_support::LoopbackAddress(0);
   source.sin_addr.s_addr = htonl(0x7F000003);  // 127.0.0.3
   const sockaddr_in target = testing_support::LoopbackAddress(port_);
-  const std::string start = std::string("GET ") + services::kVersionQuery + " HTTP/1.1\r\nHost: x\r\n";
+  const std::string start = std::string("GET ") + online::kVersionQuery + " HTTP/1.1\r\nHost: x\r\n";
   for (int i = 0; i < kSlow; ++i) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&source), sizeof(source)), 0);

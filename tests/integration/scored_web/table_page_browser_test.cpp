@@ -103,7 +103,7 @@ class TablePageBrowserTest : public ::testing::Test {
     server_.reset();
     if (!dir_.empty()) fs::remove_all(dir_);
   }
-  std::string PageUrl() const { return server_->Url(services::kOnlineTableQuery); }
+  std::string PageUrl() const { return server_->Url(online::kOnlineTableQuery); }
 
   fs::path dir_;
   std::unique_ptr<ScoredProcess> server_;

@@ -12,7 +12,7 @@
 struct HeroOnLevel : ::testing::Test {
   void SetUp() override {
     game.StartPlaying();
-    ASSERT_EQ(app::GameState(), app::gsPlaying);
+    ASSERT_EQ(core::GameState(), core::gsPlaying);
     w().foregroundObjects.clear();
   }
   world::TGame& w() { return *game.context().game; }

@@ -151,11 +151,11 @@ TEST_F(HeroOnLevel, PastScrollPos4800TheHeroWalksAndAt4960TheLevelEnds) {
   EXPECT_EQ(w().backgroundTiles[1].x, tile);
   EXPECT_NEAR(static_cast<double>(hero().X), 2.0, 1e-12);
   game.Hold(kKeyRight);
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsLevelIntro; }, 100));
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsLevelIntro; }, 100));
   EXPECT_EQ(w().Level(), 1) << "the next build makes level 2";
   EXPECT_TRUE(w().foregroundObjects.empty());
   game.Release(kKeyRight);
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsPlaying; }, 200));
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsPlaying; }, 200));
   EXPECT_EQ(w().Level(), 2);
   EXPECT_EQ(hero().ScrollPos, 0);
 }

@@ -98,9 +98,9 @@ TEST_F(HeroOnLevel, HeLiesOnACrateNarrowerThanHimWithoutFalling) {
 TEST_F(HeroOnLevel, APausedProneHeroComesBackLying) {
   HoldFor({actors::kKeyDown}, 1);
   game.Hold(actors::kKeyDown);
-  app::HidePlayScreen();
+  world::HidePlayScreen();
   EXPECT_FALSE(engine().sprites[hero().LyingSprite].shown);
-  app::ShowPlayScreen();
+  world::ShowPlayScreen();
   EXPECT_TRUE(engine().sprites[hero().LyingSprite].shown);
   EXPECT_FALSE(engine().sprites[hero().BodySprite].shown);
 }
@@ -115,7 +115,7 @@ TEST_F(HeroOnLevel, AHeroKilledLyingDownLeavesNothingStandingOverTheMenu) {
                          hero().LegsShadowSprite, hero().LyingSprite, hero().DyingSprite}) {
     EXPECT_FALSE(engine().sprites[sprite].shown) << "sprite " << sprite;
   }
-  app::ShowPlayScreen();
+  world::ShowPlayScreen();
   EXPECT_TRUE(engine().sprites[hero().BodySprite].shown) << "he stands on the next level";
   EXPECT_FALSE(engine().sprites[hero().LyingSprite].shown);
 }
@@ -151,7 +151,7 @@ TEST_F(HeroOnLevel, DeathAnimationRunsFourFramesBeforeTheLifeIsLost) {
   hero().TakeHit(5);
   game.Frame();
   EXPECT_EQ(hero().DeathFrame, 2);
-  ASSERT_TRUE(game.RunUntil([] { return app::GameState() == app::gsLevelIntro; }, 100));
+  ASSERT_TRUE(game.RunUntil([] { return core::GameState() == core::gsLevelIntro; }, 100));
   EXPECT_EQ(hero().DeathFrame, 1);
   EXPECT_FALSE(hero().Dead);
   EXPECT_FALSE(engine().sprites[hero().DyingSprite].shown) << "no dying hero over the level intro";

@@ -68,7 +68,7 @@ class MainFormTest : public ::testing::Test {
   void WriteRestart(std::vector<uint8_t> bytes) { folder_.Write("data/boss.dat", bytes); }
 
   TempGameFolder folder_;
-  ScopedGameContext context_;
+  core::ScopedGameContext context_;
   engine::EngineLibrary library_;
   fake::FakeEngine fake_;
   platform::FakeTickClock clock_;
@@ -80,7 +80,7 @@ class MainFormTest : public ::testing::Test {
 
 TEST_F(MainFormTest, FirstStartOpensTheMainMenuWithTheEngineAtOnce) {
   form_->FormCreate();
-  EXPECT_EQ(GameState(), gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_TRUE(form_->EngineHost.Running());
   RunFramesThenStop();
 
@@ -119,7 +119,7 @@ TEST_F(MainFormTest, InitShowsTheMenuBackgroundAndTheCursorAndHidesTheLoadingScr
 }
 
 TEST_F(MainFormTest, RestartThatStartsMinimisedOpensTheEngineOnActivation) {
-  WriteRestart({0, gsMainMenu, 1, 0, 0, 0});
+  WriteRestart({0, core::gsMainMenu, 1, 0, 0, 0});
   form_->FormCreate();
   EXPECT_EQ(folder_.Read("data/boss.dat").at(0), 1) << "kept until the engine opens, for a start that opens at once";
   EXPECT_FALSE(form_->EngineHost.Running());
@@ -135,9 +135,9 @@ TEST_F(MainFormTest, RestartThatStartsMinimisedOpensTheEngineOnActivation) {
 }
 
 TEST_F(MainFormTest, ActivatingARunningRestartedGameDoesNotRestartItsEngine) {
-  WriteRestart({1, gsOptions, 1, 0, 0, 0});
+  WriteRestart({1, core::gsOptions, 1, 0, 0, 0});
   form_->FormCreate();
-  EXPECT_EQ(GameState(), gsOptions);
+  EXPECT_EQ(core::GameState(), core::gsOptions);
   ASSERT_TRUE(form_->EngineHost.Running());
   form_->Window().PostCommand(VARNOK_WINDOW_ACTIVATE);
   form_->Window().RunPending();
@@ -171,12 +171,12 @@ void WriteSavedLevel() {
 TEST_F(MainFormTest, ARestartedGameMakesAndRestoresItsWorldOnceWhateverTheActivations) {
   for (uint8_t openEngine : {1, 0}) {
     SCOPED_TRACE(int(openEngine));
-    ScopedGameContext fresh;
+    core::ScopedGameContext fresh;
     fake_.Install();
     const int cameras = fake_.CountCalls("iCameraCreate");
     TMainForm form(library_);
     WriteSavedLevel();
-    WriteRestart({openEngine, gsPlaying, 0, 0, 0, 0});
+    WriteRestart({openEngine, core::gsPlaying, 0, 0, 0, 0});
     form.FormCreate();
     for (int i = 0; i < 3; ++i) {
       form.Window().PostCommand(VARNOK_WINDOW_ACTIVATE);
@@ -188,10 +188,10 @@ TEST_F(MainFormTest, ARestartedGameMakesAndRestoresItsWorldOnceWhateverTheActiva
     for (int i = 0; i < 1000 && framesRun_() < start + 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     form.EngineHost.StopEngine();
     EXPECT_EQ(fake_.CountCalls("iCameraCreate") - cameras, 1) << "one init phase";
-    EXPECT_EQ(GameState(), gsPlaying);
-    const world::TGame& w = *Ctx().game;
+    EXPECT_EQ(core::GameState(), core::gsPlaying);
+    const world::TGame& w = *core::Ctx().game;
     EXPECT_EQ(w.foregroundObjects.size(), 2u);
-    EXPECT_EQ(static_cast<actors::TCombat&>(*Ctx().combat).Field().enemies.size(), 1u);
+    EXPECT_EQ(static_cast<actors::TCombat&>(*core::Ctx().combat).Field().enemies.size(), 1u);
     int bodies = 0;
     for (EHandle sprite : fake_.SpritesShowing("data\\hbr1.png")) bodies += fake_.sprites[sprite].shown;
     EXPECT_EQ(bodies, 1) << "one hero on screen";
@@ -201,7 +201,7 @@ TEST_F(MainFormTest, ARestartedGameMakesAndRestoresItsWorldOnceWhateverTheActiva
 TEST_F(MainFormTest, RestartRecordOpensItsPagesOnceAfterStart) {
   std::string url = "[InternetShortcut]\nURL=https://varnok.example.org/more\n";
   folder_.Write("moregames.url", std::vector<uint8_t>(url.begin(), url.end()));
-  WriteRestart({1, gsMainMenu, 1, 0, 1, 1});
+  WriteRestart({1, core::gsMainMenu, 1, 0, 1, 1});
   form_->FormCreate();
   RunFramesThenStop(1);
   ASSERT_EQ(spawned_.size(), 2u);
@@ -214,21 +214,21 @@ TEST_F(MainFormTest, RestartRecordOpensItsPagesOnceAfterStart) {
 }
 
 TEST_F(MainFormTest, CloseBoxOpensTheQuitDialogFromMenusAndDoesNothingInPlay) {
-  SetGameState(gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
   EXPECT_TRUE(form_->SystemCommand(VARNOK_WINDOW_CLOSE));
   form_->EngineRun();
-  EXPECT_EQ(GameState(), gsExitConfirm);
+  EXPECT_EQ(core::GameState(), core::gsExitConfirm);
   EXPECT_FALSE(form_->Window().Closed());
 
-  SetGameState(gsPlaying);
+  core::SetGameState(core::gsPlaying);
   EXPECT_TRUE(form_->SystemCommand(VARNOK_WINDOW_CLOSE));
   form_->EngineRun();
-  EXPECT_EQ(GameState(), gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
   EXPECT_FALSE(form_->Window().Closed());
 }
 
 TEST_F(MainFormTest, MinimisingMinimisesTheWindowAtOnce) {
-  SetGameState(gsPlaying);
+  core::SetGameState(core::gsPlaying);
   form_->Window().PostCommand(VARNOK_WINDOW_MINIMIZE);
   form_->Window().RunPending();
   EXPECT_EQ(form_->Window().State(), platform::WindowState::kMinimized);
@@ -264,12 +264,12 @@ TEST_F(MainFormTest, ExitClosesAfterTheDelayWithNoLinkNoRelaunch) {
 // Also while its engine ends: the exit phase and any last frame run with the
 // live form, which goes only after them.
 TEST_F(MainFormTest, TheFormIsTheShellWhileItExists) {
-  EXPECT_EQ(&TheShell(), form_.get());
-  const Shell* form = form_.get();
-  std::atomic<const Shell*> shellAtExit{nullptr};
+  EXPECT_EQ(&core::TheShell(), form_.get());
+  const core::Shell* form = form_.get();
+  std::atomic<const core::Shell*> shellAtExit{nullptr};
   std::atomic<bool> exited{false};
   form_->EngineHost.OnExit = [&, exit = form_->EngineHost.OnExit] {
-    shellAtExit = Ctx().shell;
+    shellAtExit = core::Ctx().shell;
     exited = true;
     exit();
   };
@@ -279,17 +279,17 @@ TEST_F(MainFormTest, TheFormIsTheShellWhileItExists) {
   form_.reset();
   EXPECT_TRUE(exited);
   EXPECT_EQ(shellAtExit, form);
-  EXPECT_EQ(Ctx().shell, nullptr);
+  EXPECT_EQ(core::Ctx().shell, nullptr);
 }
 
 TEST_F(MainFormTest, SwitchingWindowModeWritesTheRestartRecordFlipsTheSettingAndRelaunches) {
-  menus::LoadSettings(Ctx().ActiveSettings);
-  SetGameState(gsRecords);
-  Ctx().musicChoice = 1;
+  core::LoadSettings(core::Ctx().ActiveSettings);
+  core::SetGameState(core::gsRecords);
+  core::Ctx().musicChoice = 1;
   form_->SwitchWindowMode();
-  EXPECT_EQ(folder_.Read("data/boss.dat"), (std::vector<uint8_t>{1, gsRecords, 1, 0, 0, 0}));
+  EXPECT_EQ(folder_.Read("data/boss.dat"), (std::vector<uint8_t>{1, core::gsRecords, 1, 0, 0, 0}));
   EXPECT_EQ(folder_.Read("data/settings.dat")[0], 0) << "now full screen";
-  EXPECT_EQ(Ctx().ActiveSettings.Windowed, 0);
+  EXPECT_EQ(core::Ctx().ActiveSettings.Windowed, 0);
   clock_.Advance(100);
   form_->Window().RunPending();
   EXPECT_TRUE(form_->Window().Closed());
@@ -298,22 +298,22 @@ TEST_F(MainFormTest, SwitchingWindowModeWritesTheRestartRecordFlipsTheSettingAnd
 }
 
 TEST_F(MainFormTest, MaximiseAndCaptionDoubleClickSwitchWindowMode) {
-  menus::LoadSettings(Ctx().ActiveSettings);
-  SetGameState(gsMainMenu);
+  core::LoadSettings(core::Ctx().ActiveSettings);
+  core::SetGameState(core::gsMainMenu);
   form_->Window().PostCommand(VARNOK_WINDOW_MAXIMIZE);
   form_->Window().RunPending();
-  EXPECT_EQ(Ctx().ActiveSettings.Windowed, 0);
+  EXPECT_EQ(core::Ctx().ActiveSettings.Windowed, 0);
   EXPECT_NE(form_->Window().State(), platform::WindowState::kMaximized) << "maximise is not passed on";
   EXPECT_TRUE(folder_.Exists("data/boss.dat"));
 }
 
 TEST_F(MainFormTest, HidingAWindowedGameMutesUntilTheWindowIsNormalAgain) {
-  menus::LoadSettings(Ctx().ActiveSettings);
+  core::LoadSettings(core::Ctx().ActiveSettings);
   form_->EngineInit();
-  SetGameState(gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
   form_->HideGame();
   EXPECT_EQ(form_->Window().State(), platform::WindowState::kMinimized);
-  EXPECT_EQ(Ctx().ActiveSettings.MusicOn, 0);
+  EXPECT_EQ(core::Ctx().ActiveSettings.MusicOn, 0);
   EXPECT_EQ(folder_.Read("data/settings.dat")[2], 1) << "the muting is not written";
   EXPECT_FALSE(fake_.SoundFor("sound\\Menu.ogg")->playing);
 
@@ -322,25 +322,25 @@ TEST_F(MainFormTest, HidingAWindowedGameMutesUntilTheWindowIsNormalAgain) {
   form_->Window().PostCommand(VARNOK_WINDOW_RESTORE);
   form_->Window().RunPending();
   form_->EngineRun();
-  EXPECT_EQ(Ctx().ActiveSettings.MusicOn, 1);
+  EXPECT_EQ(core::Ctx().ActiveSettings.MusicOn, 1);
   EXPECT_TRUE(fake_.SoundFor("sound\\Menu.ogg")->playing);
 }
 
 TEST_F(MainFormTest, HidingFullScreenRestartsMinimised) {
-  menus::LoadSettings(Ctx().ActiveSettings);
-  Ctx().ActiveSettings.Windowed = 0;
-  SetGameState(gsHelp);
+  core::LoadSettings(core::Ctx().ActiveSettings);
+  core::Ctx().ActiveSettings.Windowed = 0;
+  core::SetGameState(core::gsHelp);
   form_->HideGame();
-  EXPECT_EQ(folder_.Read("data/boss.dat"), (std::vector<uint8_t>{0, gsHelp, 1, 0, 0, 0}));
+  EXPECT_EQ(folder_.Read("data/boss.dat"), (std::vector<uint8_t>{0, core::gsHelp, 1, 0, 0, 0}));
 }
 
 TEST_F(MainFormTest, HideKeyIsIgnoredWhileCapturingAKeyOrInGameOver) {
-  menus::LoadSettings(Ctx().ActiveSettings);
-  for (uint8_t state : {gsOptionsKeyCapture, gsGameOver}) {
-    SetGameState(state);
+  core::LoadSettings(core::Ctx().ActiveSettings);
+  for (uint8_t state : {core::gsOptionsKeyCapture, core::gsGameOver}) {
+    core::SetGameState(state);
     form_->HideGame();
     EXPECT_EQ(form_->Window().State(), platform::WindowState::kNormal);
-    EXPECT_FALSE(Ctx().pendingSoundRestore);
+    EXPECT_FALSE(core::Ctx().pendingSoundRestore);
   }
 }
 
@@ -351,51 +351,51 @@ TEST_F(MainFormTest, LeavingPlaySilencesStepAndWeaponLoopsButNotTheTrainInTheQui
       if (sound.file == file) sound.playing = true;
     }
   }
-  SetGameState(gsGameExitConfirm);
+  core::SetGameState(core::gsGameExitConfirm);
   form_->EngineRun();
   EXPECT_FALSE(fake_.SoundFor("sound\\step.WAV")->playing);
   EXPECT_FALSE(fake_.SoundFor("sound\\shot_gun.WAV")->playing);
   EXPECT_TRUE(fake_.SoundFor("sound\\railway.WAV")->playing);
-  SetGameState(gsMainMenu);
+  core::SetGameState(core::gsMainMenu);
   form_->EngineRun();
   EXPECT_FALSE(fake_.SoundFor("sound\\railway.WAV")->playing);
 }
 
 TEST_F(MainFormTest, CursorAnimatesOutsidePlayEveryTwentyMilliseconds) {
   form_->EngineInit();
-  SetGameState(gsMainMenu);
-  Ctx().cursorTick = clock_.Ticks();
+  core::SetGameState(core::gsMainMenu);
+  core::Ctx().cursorTick = clock_.Ticks();
   clock_.Advance(20);
   form_->EngineRun();
-  EXPECT_EQ(Ctx().cursorFrame, 1) << "a step is due only after more than 20 ms";
+  EXPECT_EQ(core::Ctx().cursorFrame, 1) << "a step is due only after more than 20 ms";
   clock_.Advance(1);
   form_->EngineRun();
-  EXPECT_EQ(Ctx().cursorFrame, 2);
-  Ctx().cursorFrame = 15;
+  EXPECT_EQ(core::Ctx().cursorFrame, 2);
+  core::Ctx().cursorFrame = 15;
   clock_.Advance(21);
   form_->EngineRun();
-  EXPECT_EQ(Ctx().cursorFrame, 1);
-  SetGameState(gsPlaying);
+  EXPECT_EQ(core::Ctx().cursorFrame, 1);
+  core::SetGameState(core::gsPlaying);
   clock_.Advance(100);
   form_->EngineRun();
-  EXPECT_EQ(Ctx().cursorFrame, 1);
+  EXPECT_EQ(core::Ctx().cursorFrame, 1);
 }
 
 TEST_F(MainFormTest, PlayMusicDoesNothingWithMusicOff) {
   form_->EngineInit();
-  StopMusic("");
-  Ctx().ActiveSettings.MusicOn = 0;
-  PlayMusic("1");
-  PlayMusic("2");
+  core::StopMusic("");
+  core::Ctx().ActiveSettings.MusicOn = 0;
+  core::PlayMusic("1");
+  core::PlayMusic("2");
   EXPECT_FALSE(fake_.SoundFor("sound\\Menu.ogg")->playing);
   EXPECT_FALSE(fake_.SoundFor("sound\\Game.ogg")->playing);
-  Ctx().ActiveSettings.MusicOn = 1;
-  PlayMusic("2");
+  core::Ctx().ActiveSettings.MusicOn = 1;
+  core::PlayMusic("2");
   EXPECT_TRUE(fake_.SoundFor("sound\\Game.ogg")->playing);
-  PlayMusic("1");
+  core::PlayMusic("1");
   EXPECT_FALSE(fake_.SoundFor("sound\\Game.ogg")->playing);
   EXPECT_TRUE(fake_.SoundFor("sound\\Menu.ogg")->playing);
-  PlayMusic("3");
+  core::PlayMusic("3");
   EXPECT_TRUE(fake_.SoundFor("sound\\Menu.ogg")->playing);
 }
 

@@ -9,7 +9,7 @@
 #include "core/random.h"
 #include "temp_game_folder.h"
 
-namespace app {
+namespace core {
 namespace {
 
 TEST(RestartRecord, ReadingSetsRestartedAndKeepsTheOtherBytes) {
@@ -149,4 +149,4 @@ TEST(GameStates, EachStatesTraitsFitTheScreenItBelongsTo) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace core

@@ -126,7 +126,7 @@ class MenuLayout : public ::testing::Test {
   // pointer aside), as they are set now.
   Screen Capture(const std::string& name) {
     Screen s{name, false, {}, {}, {}};
-    const app::GameContext& ctx = game.context();
+    const core::GameContext& ctx = game.context();
     s.logoShown = game.engine().sprites[ctx.res.menuBackground].shown;
     for (const auto& [handle, sprite] : game.engine().sprites) {
       if (!sprite.shown || sprite.destroyed || handle == ctx.res.menuBackground || handle == ctx.res.cursorSprite) {
@@ -296,9 +296,9 @@ spriteengine::Font MainFont() {
 std::vector<uint8_t> RecordsFile(const std::vector<std::pair<std::string, int32_t>>& entries) {
   std::vector<uint8_t> bytes;
   for (const auto& [name, score] : entries) {
-    menus::TRecordEntry e{};
+    core::TRecordEntry e{};
     e.NameLength = static_cast<uint8_t>(name.size());
-    std::memcpy(e.Name, name.data(), std::min<size_t>(name.size(), menus::kMaxTextLength));
+    std::memcpy(e.Name, name.data(), std::min<size_t>(name.size(), core::kMaxTextLength));
     e.Score = score;
     const auto* p = reinterpret_cast<const uint8_t*>(&e);
     bytes.insert(bytes.end(), p, p + sizeof e);
@@ -384,7 +384,7 @@ TEST(ScoreTableArt, HeaderCellsAreDrawnWhereTheLayoutPutsThem) {
 TEST_F(RecordsColumns, HeaderCellsCoverTheNameAndScoreColumnsOfFullLines) {
   std::vector<std::pair<std::string, int32_t>> entries;
   const char* names[] = {"WWWWWWWWWW", "MMMMMMMMMM", "IIIIIIIIII", "A", "", "w", "ZZZZZ", "iiiiiiiiii", "..........", "QUINTUS"};
-  for (int i = 0; i < menus::kRecordCount; ++i) entries.push_back({names[i], i % 2 ? 999999 : 7 - i});
+  for (int i = 0; i < core::kRecordCount; ++i) entries.push_back({names[i], i % 2 ? 999999 : 7 - i});
   const std::vector<Columns> lines = PrintedColumns(entries);
   ASSERT_EQ(lines.size(), 10u);
   const auto name = HeaderInFrame(kScoreNameColumn), score = HeaderInFrame(kScoreValueColumn);
@@ -402,7 +402,7 @@ TEST_F(RecordsColumns, NamesOfBytesOutsideTheFontKeepTheirScoresInTheScoreColumn
   std::vector<std::pair<std::string, int32_t>> entries;
   const std::string odd[] = {std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a", 10), "\xff\xfe\xfd\xfc\xfb\xfa\xf9\xf8\xf7\xf6",
                              "J\xc9R\xd4ME", std::string("\x00\x00\x00", 3), "\x7f\x80\x81"};
-  for (int i = 0; i < menus::kRecordCount; ++i) entries.push_back({odd[i % 5], 900000 - i * 1000});
+  for (int i = 0; i < core::kRecordCount; ++i) entries.push_back({odd[i % 5], 900000 - i * 1000});
   const std::vector<Columns> lines = PrintedColumns(entries);
   ASSERT_EQ(lines.size(), 10u);
   const auto score = HeaderInFrame(kScoreValueColumn);

@@ -11,10 +11,10 @@
 
 namespace {
 
-using menus::RecordReplayIndex;
+using core::RecordReplayIndex;
 
-menus::TRecordEntry Entry(const char* name, int32_t score) {
-  menus::TRecordEntry entry;
+core::TRecordEntry Entry(const char* name, int32_t score) {
+  core::TRecordEntry entry;
   entry.NameLength = static_cast<uint8_t>(std::strlen(name));
   std::memcpy(entry.Name, name, entry.NameLength);
   entry.Score = score;
@@ -43,46 +43,46 @@ TEST(RecordReplayIndex, ReadsOnlyWholeLinksToItsOwnFiles) {
       {"a score that is not a number", heading + "2 9x0 41 record-0123456789abcdef.vreplay\n", -1},
       {"a field too many", heading + "2 950 41 record-0123456789abcdef.vreplay x\n", -1},
       {"a last line without its end", heading + good.substr(0, good.size() - 1), 1},
-      {"too long to be an index", heading + good + std::string(menus::kMaxRecordReplayIndexBytes, '\n'), -1},
+      {"too long to be an index", heading + good + std::string(core::kMaxRecordReplayIndexBytes, '\n'), -1},
   };
   for (const Case& c : cases) {
-    const RecordReplayIndex index = menus::ParseRecordReplayIndex(c.text);
-    for (int slot = 0; slot < menus::kRecordCount; ++slot) {
+    const RecordReplayIndex index = core::ParseRecordReplayIndex(c.text);
+    for (int slot = 0; slot < core::kRecordCount; ++slot) {
       EXPECT_EQ(index[slot].has_value(), slot == c.linkedSlot) << c.what << ", slot " << slot;
     }
-    EXPECT_EQ(menus::ParseRecordReplayIndex(menus::FormatRecordReplayIndex(index)), index) << c.what;
+    EXPECT_EQ(core::ParseRecordReplayIndex(core::FormatRecordReplayIndex(index)), index) << c.what;
   }
 }
 
 TEST(RecordReplayIndex, LinksFollowTheirEntriesAndTheReplayPushedOutGoes) {
   platform::MemoryPlayerFiles files;
-  menus::TRecordsTable table = menus::DefaultRecords();
+  core::TRecordsTable table = core::DefaultRecords();
   // Entries enter at ranks 10, 1 and 2 (the lower ones moving down, as the name entry saves them).
   const auto enter = [&](int slot, const char* name, int32_t score, const std::string& replay) {
-    for (int r = menus::kRecordCount - 1; r > slot; --r) table[r] = table[r - 1];
+    for (int r = core::kRecordCount - 1; r > slot; --r) table[r] = table[r - 1];
     table[slot] = Entry(name, score);
-    EXPECT_TRUE(menus::KeepRecordReplay(table, slot, Bytes(replay)));
+    EXPECT_TRUE(core::KeepRecordReplay(table, slot, Bytes(replay)));
   };
   enter(9, "TEN", 150, "replay ten");
-  const auto tenPath = menus::RecordReplayPath(table, menus::LoadRecordReplayIndex(), 9);
+  const auto tenPath = core::RecordReplayPath(table, core::LoadRecordReplayIndex(), 9);
   ASSERT_TRUE(tenPath);
   enter(0, "ONE", 5000, "replay one");
   EXPECT_FALSE(platform::FileExists(*tenPath)) << "pushed out of the table, its replay goes";
   enter(1, "TWO", 4000, "");  // a run that kept no replay
-  const RecordReplayIndex index = menus::LoadRecordReplayIndex();
-  const auto one = menus::RecordReplayPath(table, index, 0);
+  const RecordReplayIndex index = core::LoadRecordReplayIndex();
+  const auto one = core::RecordReplayPath(table, index, 0);
   ASSERT_TRUE(one);
   EXPECT_EQ(platform::ReadWholeFile(*one, 100), Bytes("replay one"));
-  for (int slot = 1; slot < menus::kRecordCount; ++slot) EXPECT_FALSE(menus::RecordReplayPath(table, index, slot));
+  for (int slot = 1; slot < core::kRecordCount; ++slot) EXPECT_FALSE(core::RecordReplayPath(table, index, slot));
 
   // A table changed behind the index (another copy of the game) keeps no replay it no longer matches.
-  menus::TRecordsTable other = table;
+  core::TRecordsTable other = table;
   other[0] = Entry("ONE", 5001);
-  EXPECT_FALSE(menus::RecordReplayPath(other, index, 0));
+  EXPECT_FALSE(core::RecordReplayPath(other, index, 0));
   // Cleared, every replay goes with the table.
-  menus::DropRecordReplays();
+  core::DropRecordReplays();
   EXPECT_FALSE(platform::FileExists(*one));
-  EXPECT_FALSE(menus::RecordReplayPath(table, menus::LoadRecordReplayIndex(), 0));
+  EXPECT_FALSE(core::RecordReplayPath(table, core::LoadRecordReplayIndex(), 0));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-namespace app {
+namespace core {
 namespace {
 
 FrameInput Keys(std::initializer_list<int> held, std::initializer_list<int> pressed) {
@@ -113,4 +113,4 @@ TEST(ReplayFileTest, BadFilesAreRefusedWithAReason) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace core

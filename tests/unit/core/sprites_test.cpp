@@ -8,7 +8,7 @@
 #include "core/game_files.h"
 #include "fake_engine.h"
 
-namespace app {
+namespace core {
 namespace {
 
 class MakeSpriteTest : public ::testing::Test {
@@ -56,4 +56,4 @@ TEST_F(MakeSpriteTest, WhatIsLeftOutIsNotSet) {
 }
 
 }  // namespace
-}  // namespace app
+}  // namespace core

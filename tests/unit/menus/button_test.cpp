@@ -37,7 +37,7 @@ class ButtonTest : public ::testing::Test {
  protected:
   void SetUp() override { engine.Install(); }
   void TearDown() override { engine.Uninstall(); }
-  app::ScopedGameContext context;
+  core::ScopedGameContext context;
   fake::FakeEngine engine;
 };
 

@@ -43,7 +43,7 @@ TEST(HotKeyCandidates, CoverTheDigitLetterAndFunctionRangesOnly) {
 }
 
 TEST(HotKeyText, AppendsTheModifiersInShiftAltCtrlOrder) {
-  TSettings settings;
+  core::TSettings settings;
   settings.BossKey = 88;
   settings.BossKeyShift = 1;
   settings.BossKeyAlt = 1;

@@ -16,24 +16,24 @@ using testing_support::TempGameFolder;
 const std::vector<uint8_t> kDefaultSettingsBytes = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0,
                                                     0, 0, 0, 0, 0x58, 0, 0, 1, 0, 0};
 
-std::vector<uint8_t> BytesOf(const TSettings& s) {
+std::vector<uint8_t> BytesOf(const core::TSettings& s) {
   auto* p = reinterpret_cast<const uint8_t*>(&s);
   return {p, p + sizeof s};
 }
 
 TEST(PlayerFiles, FirstStartCreatesBothFilesWithTheDefaults) {
   TempGameFolder folder;
-  TSettings settings;
+  core::TSettings settings;
   settings.Windowed = 7;
-  TRecordsTable records{};
-  LoadSettings(settings);
-  LoadRecords(records);
+  core::TRecordsTable records{};
+  core::LoadSettings(settings);
+  core::LoadRecords(records);
 
   EXPECT_EQ(folder.Read("data/settings.dat"), kDefaultSettingsBytes);
-  EXPECT_EQ(settings, DefaultSettings());
+  EXPECT_EQ(settings, core::DefaultSettings());
   const auto table = folder.Read("data/records.dat");
   ASSERT_EQ(table.size(), 160u);
-  EXPECT_EQ(records, DefaultRecords());
+  EXPECT_EQ(records, core::DefaultRecords());
   // Entry 1 holds the default name and 1000; entry 10 holds 100.
   EXPECT_EQ(table[0], 4);
   EXPECT_EQ(std::string(table.begin() + 1, table.begin() + 5), "NOVA");
@@ -42,26 +42,26 @@ TEST(PlayerFiles, FirstStartCreatesBothFilesWithTheDefaults) {
 }
 
 TEST(PlayerFiles, DefaultRecordsRunFromThousandDownInHundreds) {
-  const TRecordsTable table = DefaultRecords();
-  for (int i = 0; i < kRecordCount; ++i) EXPECT_EQ(table[i].Score, 1000 - 100 * i);
+  const core::TRecordsTable table = core::DefaultRecords();
+  for (int i = 0; i < core::kRecordCount; ++i) EXPECT_EQ(table[i].Score, 1000 - 100 * i);
 }
 
 TEST(PlayerFiles, SettingsFileOfTwoRecordsIsReadAsItsFirstAndSavedAsOne) {
   TempGameFolder folder;
-  TSettings first = DefaultSettings();
+  core::TSettings first = core::DefaultSettings();
   first.MusicOn = 0;
   first.BossKey = 59;
-  TSettings second = DefaultSettings();
+  core::TSettings second = core::DefaultSettings();
   second.Windowed = 0;
   auto bytes = BytesOf(first);
   auto more = BytesOf(second);
   bytes.insert(bytes.end(), more.begin(), more.end());
   folder.Write("data/settings.dat", bytes);
 
-  TSettings loaded;
-  LoadSettings(loaded);
+  core::TSettings loaded;
+  core::LoadSettings(loaded);
   EXPECT_EQ(loaded, first);
-  ASSERT_TRUE(SaveSettings(loaded));
+  ASSERT_TRUE(core::SaveSettings(loaded));
   EXPECT_EQ(folder.Read("data/settings.dat"), BytesOf(first));
 }
 
@@ -70,10 +70,10 @@ TEST(PlayerFiles, ShortSettingsFileGivesDefaultsAndIsKeptAsBad) {
   const std::vector<uint8_t> seven = {0, 0, 0, 3, 65, 66, 67};
   folder.Write("data/settings.dat", seven);
 
-  TSettings loaded;
+  core::TSettings loaded;
   loaded.SoundOn = 0;
-  LoadSettings(loaded);
-  EXPECT_EQ(loaded, DefaultSettings());
+  core::LoadSettings(loaded);
+  EXPECT_EQ(loaded, core::DefaultSettings());
   EXPECT_EQ(folder.Read("data/settings.dat.bad"), seven);
   EXPECT_EQ(folder.Read("data/settings.dat"), kDefaultSettingsBytes);
 }
@@ -82,26 +82,26 @@ TEST(PlayerFiles, ShortRecordsFileGivesDefaultTableAndIsKeptAsBad) {
   TempGameFolder folder;
   const std::vector<uint8_t> partial(100, 9);
   folder.Write("data/records.dat", partial);
-  TRecordsTable records{};
-  LoadRecords(records);
-  EXPECT_EQ(records, DefaultRecords());
+  core::TRecordsTable records{};
+  core::LoadRecords(records);
+  EXPECT_EQ(records, core::DefaultRecords());
   EXPECT_EQ(folder.Read("data/records.dat.bad"), partial);
   EXPECT_EQ(folder.Read("data/records.dat").size(), 160u);
 }
 
 TEST(PlayerFiles, LengthsAboveTenAreClamped) {
-  TSettings settings;
+  core::TSettings settings;
   std::vector<uint8_t> bytes = kDefaultSettingsBytes;
   bytes[3] = 200;
-  ASSERT_TRUE(ParseSettings(bytes, settings));
+  ASSERT_TRUE(core::ParseSettings(bytes, settings));
   EXPECT_EQ(settings.AddTextLength, 10);
 
   std::vector<uint8_t> table(160, 0);
   table[0] = 255;
   table[16] = 11;
   table[32] = 10;
-  TRecordsTable records;
-  ASSERT_TRUE(ParseRecords(table, records));
+  core::TRecordsTable records;
+  ASSERT_TRUE(core::ParseRecords(table, records));
   EXPECT_EQ(records[0].NameLength, 10);
   EXPECT_EQ(records[1].NameLength, 10);
   EXPECT_EQ(records[2].NameLength, 10);
@@ -109,34 +109,34 @@ TEST(PlayerFiles, LengthsAboveTenAreClamped) {
 
 TEST(PlayerFiles, ExistingRecordsAreReadAsStored) {
   TempGameFolder folder;
-  TRecordsTable table = DefaultRecords();
+  core::TRecordsTable table = core::DefaultRecords();
   table[0].Score = 123456;
   table[0].NameLength = 3;
-  ASSERT_TRUE(SaveRecords(table));
-  TRecordsTable loaded{};
-  LoadRecords(loaded);
+  ASSERT_TRUE(core::SaveRecords(table));
+  core::TRecordsTable loaded{};
+  core::LoadRecords(loaded);
   EXPECT_EQ(loaded, table);
 }
 
 TEST(PlayerFiles, ClearingWithoutAFileStillWritesTheDefaultTable) {
   TempGameFolder folder;
-  TRecordsTable records{};
+  core::TRecordsTable records{};
   records[0].Score = 5;
   ASSERT_FALSE(folder.Exists("data/records.dat"));
-  ASSERT_TRUE(ClearRecords(records));
-  EXPECT_EQ(records, DefaultRecords());
+  ASSERT_TRUE(core::ClearRecords(records));
+  EXPECT_EQ(records, core::DefaultRecords());
   EXPECT_EQ(folder.Read("data/records.dat").size(), 160u);
 }
 
 TEST(PlayerFiles, ClearingReplacesAStoredTable) {
   TempGameFolder folder;
-  TRecordsTable records = DefaultRecords();
+  core::TRecordsTable records = core::DefaultRecords();
   records[3].Score = 99999;
-  SaveRecords(records);
-  ClearRecords(records);
-  TRecordsTable loaded{};
-  LoadRecords(loaded);
-  EXPECT_EQ(loaded, DefaultRecords());
+  core::SaveRecords(records);
+  core::ClearRecords(records);
+  core::TRecordsTable loaded{};
+  core::LoadRecords(loaded);
+  EXPECT_EQ(loaded, core::DefaultRecords());
 }
 
 size_t Lines(const std::string& text, const std::string& word) {
@@ -152,13 +152,13 @@ TEST(PlayerFiles, SavesOnAFailingDiskKeepTheOldFilesAndTellOncePerFile) {
   for (const auto step : {platform::WriteStep::kCreate, platform::WriteStep::kWrite, platform::WriteStep::kRename}) {
     SCOPED_TRACE(static_cast<int>(step));
     TempGameFolder folder;
-    app::ScopedGameContext context;
-    TSettings settings = DefaultSettings();
+    core::ScopedGameContext context;
+    core::TSettings settings = core::DefaultSettings();
     settings.MusicOn = 0;
-    TRecordsTable records = DefaultRecords();
+    core::TRecordsTable records = core::DefaultRecords();
     records[0].Score = 4242;
-    ASSERT_TRUE(SaveSettings(settings));
-    ASSERT_TRUE(SaveRecords(records));
+    ASSERT_TRUE(core::SaveSettings(settings));
+    ASSERT_TRUE(core::SaveRecords(records));
     const auto oldSettings = folder.Read("data/settings.dat");
     const auto oldRecords = folder.Read("data/records.dat");
 
@@ -166,9 +166,9 @@ TEST(PlayerFiles, SavesOnAFailingDiskKeepTheOldFilesAndTellOncePerFile) {
     {
       const platform::ScopedWriteFault disk(step, step == platform::WriteStep::kCreate ? EROFS : ENOSPC);
       for (int attempt = 0; attempt < 3; ++attempt) {
-        EXPECT_FALSE(SaveSettings(DefaultSettings()));
-        EXPECT_FALSE(SaveRecords(DefaultRecords()));
-        EXPECT_FALSE(ClearRecords(records));
+        EXPECT_FALSE(core::SaveSettings(core::DefaultSettings()));
+        EXPECT_FALSE(core::SaveRecords(core::DefaultRecords()));
+        EXPECT_FALSE(core::ClearRecords(records));
       }
     }
     const std::string told = ::testing::internal::GetCapturedStderr();
@@ -183,8 +183,8 @@ TEST(PlayerFiles, SavesOnAFailingDiskKeepTheOldFilesAndTellOncePerFile) {
 
 TEST(PlayerFiles, SaveLeavesNoTemporaryFilesBehind) {
   TempGameFolder folder;
-  SaveSettings(DefaultSettings());
-  SaveRecords(DefaultRecords());
+  core::SaveSettings(core::DefaultSettings());
+  core::SaveRecords(core::DefaultRecords());
   int files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "data")) {
     (void)entry;
@@ -194,12 +194,12 @@ TEST(PlayerFiles, SaveLeavesNoTemporaryFilesBehind) {
 }
 
 TEST(RecordQualification, EqualScoresRankBelowAndTheBestRankBeatenWins) {
-  const TRecordsTable table = DefaultRecords();
-  EXPECT_EQ(QualifyingRank(table, 950), 2);
-  EXPECT_EQ(QualifyingRank(table, 1000), 2);
-  EXPECT_EQ(QualifyingRank(table, 1001), 1);
-  EXPECT_EQ(QualifyingRank(table, 100), 0);
-  EXPECT_EQ(QualifyingRank(table, 101), 10);
+  const core::TRecordsTable table = core::DefaultRecords();
+  EXPECT_EQ(core::QualifyingRank(table, 950), 2);
+  EXPECT_EQ(core::QualifyingRank(table, 1000), 2);
+  EXPECT_EQ(core::QualifyingRank(table, 1001), 1);
+  EXPECT_EQ(core::QualifyingRank(table, 100), 0);
+  EXPECT_EQ(core::QualifyingRank(table, 101), 10);
 }
 
 }  // namespace

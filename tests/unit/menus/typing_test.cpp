@@ -39,7 +39,7 @@ TEST(TypeKey, AFullFieldTakesNothingAndBackspaceDeletes) {
 }
 
 TEST(AddText, RoundTripsThroughTheSettingsAndClampsTheStoredLength) {
-  TSettings settings;
+  core::TSettings settings;
   SetAddText(settings, "HELLO WORLD AND MORE");
   EXPECT_EQ(settings.AddTextLength, 10);
   EXPECT_EQ(AddTextOf(settings), "HELLO WORL");

@@ -42,20 +42,20 @@ class ScoreServiceTest : public ::testing::Test {
     return reply.get_future().get();
   }
   std::string IssueP(const std::string& client = "192.0.2.1") {
-    const Reply reply = Get(services::kVersionQuery, client);
+    const Reply reply = Get(online::kVersionQuery, client);
     EXPECT_EQ(reply.status, 200);
-    return services::PValueFromReply(reply.body);
+    return online::PValueFromReply(reply.body);
   }
   Reply Send(std::string_view name, int32_t score, std::string_view p, std::string_view add,
              const std::string& client = "192.0.2.1") {
-    return Get(std::string(services::kSubmissionQuery) +
-                   services::EncodePayload(services::BuildPayload(name, score, p, add)),
+    return Get(std::string(online::kSubmissionQuery) +
+                   online::EncodePayload(online::BuildPayload(name, score, p, add)),
                client);
   }
   // The page once the keeper has rendered `rows` rows.
   std::string PageWith(size_t rows) {
     for (int i = 0; i < 2000; ++i) {
-      const Reply page = Get(services::kOnlineTableQuery);
+      const Reply page = Get(online::kOnlineTableQuery);
       size_t count = 0;
       for (size_t at = page.body.find("<td class=\"score\">"); at != std::string::npos;
            at = page.body.find("<td class=\"score\">", at + 1)) {
@@ -80,10 +80,10 @@ class ScoreServiceTest : public ::testing::Test {
 };
 
 TEST_F(ScoreServiceTest, TheVersionReplyIsAcceptedCarriesAFreshPAndIsNeverCached) {
-  const Reply reply = Get(services::kVersionQuery);
-  EXPECT_TRUE(services::ReplyAccepted(reply.body));
+  const Reply reply = Get(online::kVersionQuery);
+  EXPECT_TRUE(online::ReplyAccepted(reply.body));
   EXPECT_EQ(Header(reply, "Cache-Control"), "no-store");
-  const std::string p = services::PValueFromReply(reply.body);
+  const std::string p = online::PValueFromReply(reply.body);
   EXPECT_EQ(p.size(), TicketSigner::kLength);
   EXPECT_NE(IssueP(), p);
   EXPECT_EQ(Header(Get("/cgi/version.pl?version&prg=Other"), "Cache-Control"), "no-store");
@@ -105,8 +105,8 @@ TEST_F(ScoreServiceTest, ASubmissionWithAnIssuedPIsStoredOnce) {
 
 TEST_F(ScoreServiceTest, MalformedOversizedAndUnknownRequestsChangeNothing) {
   const std::string p = IssueP();
-  const std::string inf = services::EncodePayload(services::BuildPayload("NOVA", 5, p, ""));
-  const std::string submit = services::kSubmissionQuery;
+  const std::string inf = online::EncodePayload(online::BuildPayload("NOVA", 5, p, ""));
+  const std::string submit = online::kSubmissionQuery;
   EXPECT_EQ(Get(submit + inf.substr(0, inf.size() - 5)).status, 400);   // truncated
   EXPECT_EQ(Get(submit + "01234567" + inf).status, 400);                 // not base 32
   EXPECT_EQ(Get(submit + std::string(kMaxInfSymbols + 8, 'A')).status, 413);
@@ -131,7 +131,7 @@ TEST_F(ScoreServiceTest, TheTablePageListsBestFirstWithEveryNameEscaped) {
   EXPECT_NE(low, std::string::npos);
   EXPECT_LT(top, low);
   EXPECT_EQ(page.find("<b>"), std::string::npos);
-  const Reply reply = Get(services::kOnlineTableQuery);
+  const Reply reply = Get(online::kOnlineTableQuery);
   EXPECT_EQ(reply.contentType.rfind("text/html", 0), 0u);
   EXPECT_EQ(reply.headers, TablePageHeaders());
 }
@@ -144,13 +144,13 @@ class RateLimitedServiceTest : public ScoreServiceTest {
 // The table's views and downloads have a per-client limit of their own
 // (before, one client could fetch thousands of pages a second).
 TEST_F(RateLimitedServiceTest, TablePagesJsonAndDownloadsShareOneLimitPerClient) {
-  EXPECT_EQ(Get(services::kOnlineTableQuery).status, 200);
+  EXPECT_EQ(Get(online::kOnlineTableQuery).status, 200);
   EXPECT_EQ(Get("/api/scores").status, 200);
   EXPECT_EQ(Get("/api/scores?verified").status, 200);
   EXPECT_EQ(Get("/cgi/replay?id=1").status, 404);
-  EXPECT_EQ(Get(services::kOnlineTableQuery).status, 429);
+  EXPECT_EQ(Get(online::kOnlineTableQuery).status, 429);
   EXPECT_EQ(Get("/api/scores").status, 429);
-  EXPECT_EQ(Get(services::kOnlineTableQuery, "198.51.100.9").status, 200);
+  EXPECT_EQ(Get(online::kOnlineTableQuery, "198.51.100.9").status, 200);
 }
 
 TEST_F(ScoreServiceTest, AReplayIsTakenOnceForAStoredSubmissionOfItsPAndAnythingElseGetsAClearRefusal) {
@@ -178,7 +178,7 @@ TEST_F(ScoreServiceTest, AReplayIsTakenOnceForAStoredSubmissionOfItsPAndAnything
 TEST_F(RateLimitedServiceTest, AClientOverItsLimitsGets429AndStoresNothingWhileOthersGoOn) {
   std::vector<std::string> ps;
   for (int i = 0; i < 3; ++i) ps.push_back(IssueP());
-  EXPECT_EQ(Get(services::kVersionQuery).status, 429);
+  EXPECT_EQ(Get(online::kVersionQuery).status, 429);
   EXPECT_EQ(Send("A", 1, ps[0], "").status, 200);
   EXPECT_EQ(Send("A", 2, "malformed p", "").status, 400);  // refused attempts count too
   const Reply over = Send("A", 3, ps[1], "");

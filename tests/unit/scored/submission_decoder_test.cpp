@@ -10,7 +10,7 @@ namespace scored {
 namespace {
 
 std::string Inf(std::string_view name, int32_t score, std::string_view p, std::string_view add) {
-  return services::EncodePayload(services::BuildPayload(name, score, p, add));
+  return online::EncodePayload(online::BuildPayload(name, score, p, add));
 }
 
 TEST(SubmissionDecoder, TakesWhatTheGamesClientSends) {

@@ -11,7 +11,7 @@
 #include "online/score_protocol.h"
 #include "wait_for.h"
 
-namespace services {
+namespace online {
 namespace {
 
 using testing_support::FakeHttpClient;
@@ -96,4 +96,4 @@ TEST(ConnThrd, ClosingTheGameGivesUpARequestInFlightWithoutPosting) {
 }
 
 }  // namespace
-}  // namespace services
+}  // namespace online

@@ -7,7 +7,7 @@
 
 #include "base32_reference.h"
 
-namespace services {
+namespace online {
 namespace {
 
 TEST(ScoreReply, SevenFieldsBeginningOkGiveTheFifthFieldAsP) {
@@ -81,4 +81,4 @@ TEST(ScoreEncoding, AnIndependentDecoderGetsEveryPayloadBack) {
 }
 
 }  // namespace
-}  // namespace services
+}  // namespace online

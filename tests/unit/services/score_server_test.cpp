@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-namespace services {
+namespace online {
 namespace {
 
 TEST(ScoreServer, PlainHostsWithAnOptionalPortAreAccepted) {
@@ -27,4 +27,4 @@ TEST(ScoreServer, TheEnvironmentReplacesTheBuiltInHostOnlyWithAPlainAddress) {
 }
 
 }  // namespace
-}  // namespace services
+}  // namespace online

@@ -4,7 +4,7 @@
 
 #include <set>
 
-namespace services {
+namespace menus {
 namespace {
 
 const std::set<std::string> kFiles = {"wdata\\back.png", "wdata\\n.png", "wdata\\h.png", "wdata\\d.png",
@@ -127,4 +127,4 @@ TEST(ShareConfig, NegativeNumbersAndAPlusSignRead) {
 }
 
 }  // namespace
-}  // namespace services
+}  // namespace menus

@@ -6,7 +6,7 @@
 #include "fake_engine.h"
 #include "fake_shell.h"
 
-namespace services {
+namespace menus {
 namespace {
 
 class ShareScreenTest : public ::testing::Test {
@@ -33,7 +33,7 @@ class ShareScreenTest : public ::testing::Test {
   }
   // One frame of the screen as the frame loop runs it, with the frame's input.
   void Frame() {
-    app::Ctx().frameInput.Begin(app::CaptureFrameInput({}));
+    core::Ctx().frameInput.Begin(core::CaptureFrameInput({}));
     screen.HoverStep();
     screen.Draw();
   }
@@ -42,7 +42,7 @@ class ShareScreenTest : public ::testing::Test {
     engine.mouseY = 530 / 600.0f;
   }
 
-  app::ScopedGameContext context;
+  core::ScopedGameContext context;
   fake::FakeShell shell;
   fake::FakeEngine engine;
   TShareScreen screen;
@@ -119,4 +119,4 @@ TEST_F(ShareScreenTest, AnInvalidScreenEndsTheEngineOnceAndShowsNothing) {
 }
 
 }  // namespace
-}  // namespace services
+}  // namespace menus

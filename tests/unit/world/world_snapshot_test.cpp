@@ -59,7 +59,7 @@ void StartAtLevel(GameHarness& game, int32_t level) {
   fresh.header.energy = 5;
   fresh.header.lives = 3;
   world::WriteWorldSnapshot(fresh);
-  game.folder().Write("data/boss.dat", {1, app::gsLevelIntro, 0, 0, 0, 0});
+  game.folder().Write("data/boss.dat", {1, core::gsLevelIntro, 0, 0, 0, 0});
   game.Start();
 }
 
@@ -129,7 +129,7 @@ TEST(WorldSnapshot, AMidPlayLevelComesBackFieldByField) {
   {
     GameHarness game(7);
     before = MidPlayCity(game);
-    files = SaveFor(game, app::gsPlaying);
+    files = SaveFor(game, core::gsPlaying);
   }
   int inFlight = 0;
   for (const auto& s : before.hero.shotsA) inFlight += !s.free;
@@ -140,8 +140,8 @@ TEST(WorldSnapshot, AMidPlayLevelComesBackFieldByField) {
   ASSERT_TRUE(standing) << "an enemy stands on an object";
 
   GameHarness game(99);
-  Resume(game, files, app::gsPlaying);
-  ASSERT_EQ(app::GameState(), app::gsPlaying);
+  Resume(game, files, core::gsPlaying);
+  ASSERT_EQ(core::GameState(), core::gsPlaying);
   const world::TGame& w = World(game);
   const world::WorldSnapshot after = world::CaptureWorld(w, {});
 
@@ -211,16 +211,16 @@ TEST(WorldSnapshot, SavingARestoredWorldAgainGivesTheSameFiles) {
   {
     GameHarness game(7);
     MidPlayCity(game);
-    first = SaveFor(game, app::gsPlaying);
+    first = SaveFor(game, core::gsPlaying);
   }
   {
     GameHarness game(8);
-    Resume(game, first, app::gsPlaying);
-    second = SaveFor(game, app::gsPlaying);
+    Resume(game, first, core::gsPlaying);
+    second = SaveFor(game, core::gsPlaying);
   }
   GameHarness game(9);
-  Resume(game, second, app::gsPlaying);
-  third = SaveFor(game, app::gsPlaying);
+  Resume(game, second, core::gsPlaying);
+  third = SaveFor(game, core::gsPlaying);
   EXPECT_EQ(second, third);
   // What the restore brings back is written back unchanged.
   for (const char* f : {"data/bp.dat", "data/fp.dat", "data/bld.dat", "data/FPT.dat"}) {
@@ -236,18 +236,18 @@ TEST(WorldSnapshot, ATrainLevelKeepsOneRoofPerWagonOverThreeRestarts) {
     ASSERT_EQ(World(game).levelKind, world::kTrainLevel);
     ASSERT_GT(RoofedWagons(World(game)), 0);
     ASSERT_EQ(Count(World(game), actors::ThingKind::kVagonRectangle), RoofedWagons(World(game)));
-    files = SaveFor(game, app::gsPlaying);
+    files = SaveFor(game, core::gsPlaying);
   }
   EXPECT_FALSE(files.count("data/bld.dat")) << "a train snapshot leaves no buildings file";
   for (int cycle = 1; cycle <= 3; ++cycle) {
     GameHarness game(100 + cycle);
-    Resume(game, files, app::gsPlaying);
+    Resume(game, files, core::gsPlaying);
     const world::TGame& w = World(game);
     ASSERT_EQ(w.levelKind, world::kTrainLevel);
     EXPECT_EQ(Count(w, actors::ThingKind::kVagonRectangle), RoofedWagons(w)) << "cycle " << cycle;
     EXPECT_FALSE(Fight(game).Field().pickups.empty()) << "a restored train level gets fresh pick-ups";
     EXPECT_FALSE(game.folder().Exists("data/vgn.dat")) << "read and deleted";
-    files = SaveFor(game, app::gsPlaying);
+    files = SaveFor(game, core::gsPlaying);
   }
 }
 
@@ -255,7 +255,7 @@ TEST(WorldSnapshot, ACitySnapshotRemovesAnOlderWagonsFile) {
   GameHarness game;
   game.StartPlaying();
   game.folder().Write("data/vgn.dat", std::vector<uint8_t>(kPlacedSize, 0));
-  const Files files = SaveFor(game, app::gsPlaying);
+  const Files files = SaveFor(game, core::gsPlaying);
   EXPECT_FALSE(files.count("data/vgn.dat"));
   EXPECT_TRUE(files.count("data/bld.dat"));
 }
@@ -265,7 +265,7 @@ TEST(WorldSnapshot, ALevelWithoutObjectsOrEnemiesWritesEmptyFiles) {
   game.StartPlaying();
   World(game).foregroundObjects.clear();
   Fight(game).ClearActors();
-  const Files files = SaveFor(game, app::gsPlaying);
+  const Files files = SaveFor(game, core::gsPlaying);
   EXPECT_TRUE(files.at("data/FPT.dat").empty());
   EXPECT_TRUE(files.at("data/E.dat").empty());
   EXPECT_EQ(files.at("data/hero.dat").size(), kHeroSize);
@@ -276,7 +276,7 @@ TEST(WorldSnapshot, ATenCharacterNameFillsTheFieldWithoutATerminator) {
   game.StartPlaying();
   menus::Menus().recordInput.name() = "ABCDEFGHIJ";
   game.context().pendingRecordRank = 4;
-  const auto header = SaveFor(game, app::gsRecordName).at("data/game.dat");
+  const auto header = SaveFor(game, core::gsRecordName).at("data/game.dat");
   ASSERT_EQ(header.size(), kHeaderSize);
   EXPECT_EQ(header[28], 10);
   EXPECT_EQ(std::string(header.begin() + 29, header.begin() + 39), "ABCDEFGHIJ");
@@ -289,14 +289,14 @@ TEST(WorldSnapshot, AMissingMandatoryFileSendsTheGameToTheMainMenuWithNoWorld) {
   {
     GameHarness game;
     game.StartPlaying();
-    files = SaveFor(game, app::gsPlaying);
+    files = SaveFor(game, core::gsPlaying);
   }
   files.erase("data/E.dat");
   GameHarness game;
   testing::internal::CaptureStderr();
-  Resume(game, files, app::gsPlaying);
+  Resume(game, files, core::gsPlaying);
   const std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   EXPECT_EQ(World(game).worldActive, 0) << "nothing of the level was built";
   EXPECT_EQ(World(game).hero, nullptr);
   EXPECT_NE(said.find("E.dat"), std::string::npos) << said;
@@ -308,14 +308,14 @@ TEST(WorldSnapshot, AShortHeroFileIsRefusedToo) {
   {
     GameHarness game;
     game.StartPlaying();
-    files = SaveFor(game, app::gsPaused);
+    files = SaveFor(game, core::gsPaused);
   }
   files.at("data/hero.dat").resize(kHeroSize - 10);
   GameHarness game;
   testing::internal::CaptureStderr();
-  Resume(game, files, app::gsPaused);
+  Resume(game, files, core::gsPaused);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("hero.dat"), std::string::npos);
-  EXPECT_EQ(app::GameState(), app::gsMainMenu);
+  EXPECT_EQ(core::GameState(), core::gsMainMenu);
   game.Frame(3);
   EXPECT_TRUE(game.engine().sprites[game.context().res.menuBackground].shown);
 }
@@ -325,7 +325,7 @@ TEST(WorldSnapshot, AForegroundFileWithAPartRecordOrMoreThanALevelHoldsIsRefused
   {
     GameHarness game;
     game.StartPlaying();
-    files = SaveFor(game, app::gsPaused);
+    files = SaveFor(game, core::gsPaused);
   }
   for (size_t size : {files.at("data/FPT.dat").size() + 1, (world::kMaxLevelThings + 1) * kForegroundSize}) {
     SCOPED_TRACE(size);
@@ -333,9 +333,9 @@ TEST(WorldSnapshot, AForegroundFileWithAPartRecordOrMoreThanALevelHoldsIsRefused
     damaged.at("data/FPT.dat").resize(size, 0);
     GameHarness game;
     testing::internal::CaptureStderr();
-    Resume(game, damaged, app::gsPaused);
+    Resume(game, damaged, core::gsPaused);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("FPT.dat"), std::string::npos);
-    EXPECT_EQ(app::GameState(), app::gsMainMenu);
+    EXPECT_EQ(core::GameState(), core::gsMainMenu);
     EXPECT_EQ(World(game).worldActive, 0) << "nothing of the level was built";
   }
 }
@@ -345,10 +345,10 @@ TEST(WorldSnapshot, ASecondEngineStartNeitherMakesNorRestoresTheWorldAgain) {
   {
     GameHarness game(7);
     MidPlayCity(game);
-    files = SaveFor(game, app::gsPlaying);
+    files = SaveFor(game, core::gsPlaying);
   }
   GameHarness game;
-  Resume(game, files, app::gsPlaying);
+  Resume(game, files, core::gsPlaying);
   const actors::THero* hero = World(game).hero.get();
   const size_t things = World(game).foregroundObjects.size();
   const size_t enemies = Fight(game).Field().enemies.size();
@@ -358,7 +358,7 @@ TEST(WorldSnapshot, ASecondEngineStartNeitherMakesNorRestoresTheWorldAgain) {
   EXPECT_EQ(World(game).foregroundObjects.size(), things);
   EXPECT_EQ(Fight(game).Field().enemies.size(), enemies);
   EXPECT_EQ(World(game).buildings.size(), buildings);
-  EXPECT_EQ(app::GameState(), app::gsPlaying);
+  EXPECT_EQ(core::GameState(), core::gsPlaying);
 }
 
 }  // namespace
