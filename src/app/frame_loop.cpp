@@ -38,7 +38,7 @@ void WeaponSoundUpkeep() {
   const uint8_t state = core::GameState();
   if (state == core::gsPlaying) {
     const bool firing = core::KeyHeld(keys::kLeftCtrl) || core::KeyHeld(keys::kRightCtrl);
-    const int32_t weapon = menus::world::CurrentWeapon();
+    const int32_t weapon = menus::world_access::CurrentWeapon();
     const bool gunInHand = weapon != kFlameThrower && weapon != kLaser;
     if (!firing || weapon != kFlameThrower) iSoundStop(res.fireSound, 0);
     if (!firing || weapon != kLaser) iSoundStop(res.laserSound, 0);
@@ -69,7 +69,7 @@ void LevelIntroCaption() {
   // Printed texts stay until hidden: the caption is drawn afresh each frame.
   iPrintsHide();
   iPrintColorSet(1, 1, 1, 1);
-  const std::string caption = kLevelCaption + std::to_string(menus::world::Level() + 1);
+  const std::string caption = kLevelCaption + std::to_string(menus::world_access::Level() + 1);
   iPrint(caption.c_str(), &kLevelCaptionAt, &kLevelCaptionScale, kPrintSpacing, core::Ctx().res.mainFont);
   iPrintColorSet(1, 1, 1, 1);
 }

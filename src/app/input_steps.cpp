@@ -64,7 +64,7 @@ void PlayingKeys() {
   if (Clicked(keys::kEscape)) {
     core::SetGameState(core::gsGameExitConfirm);
     iSpriteShow(core::Ctx().res.cursorSprite);
-    menus::world::LowerActors();
+    menus::world_access::LowerActors();
     menus::Menus().exitMenu.Show();
   }
   if (core::GameState() == core::gsPlaying && Clicked(keys::kPause)) core::SetGameState(core::gsPaused);

@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
     playerFiles = app::TakePlayerFiles();
     if (!playerFiles) return EXIT_FAILURE;
   }
-  engine::TheEngineLibrary().Load();
+  engine_link::TheEngineLibrary().Load();
   // Installed for the whole process: threads may read it until the end. The
   // game's time follows its frames in every engine, so a run is given by
   // what it starts from and its input, however fast the machine draws.

@@ -32,7 +32,7 @@ constexpr const char* kSeedVariable = "VARNOK_SEED";
 
 }  // namespace
 
-TMainForm::TMainForm(engine::EngineLibrary& library) : EngineHost(library), library_(library) {
+TMainForm::TMainForm(engine_link::EngineLibrary& library) : EngineHost(library), library_(library) {
   EngineHost.OnInit = [this] { EngineInit(); };
   EngineHost.OnRun = [this] { EngineRun(); };
   EngineHost.OnExit = [this] { EngineExit(); };
@@ -177,7 +177,7 @@ void TMainForm::StartEngineOnWindow() {
   const bool windowed = core::Ctx().ActiveSettings.Windowed == 1;
   try {
     EngineHost.StartEngine(windowed ? window_.Handle() : 0);
-  } catch (const engine::EngineMissingError& error) {
+  } catch (const engine_link::EngineMissingError& error) {
     platform::ShowMessageBox("Varnok", error.what());
     // Without an engine there is no window to close on this system: end the process.
     window_.Close();

@@ -35,7 +35,7 @@ inline constexpr const char* kWindowRefusedMessage =
 
 class TMainForm final : public core::Shell {
  public:
-  explicit TMainForm(engine::EngineLibrary& library = engine::TheEngineLibrary());
+  explicit TMainForm(engine_link::EngineLibrary& library = engine_link::TheEngineLibrary());
   // Ends a running engine instance before the window goes.
   ~TMainForm() override;
   TMainForm(const TMainForm&) = delete;
@@ -45,7 +45,7 @@ class TMainForm final : public core::Shell {
   // The engine could not open its window: the message was shown and the
   // main window closed; the process should end with a failure.
   bool WindowRefused() const { return windowRefused_; }
-  engine::TEngineHost EngineHost;
+  engine_link::TEngineHost EngineHost;
   // Lets go of the player files just before a relaunch starts the next copy,
   // which waits for them; this process writes none of them any more.
   std::function<void()> HandOverPlayerFiles;
@@ -162,7 +162,7 @@ class TMainForm final : public core::Shell {
   void StopWatching();
   void PrintWatchOverlay();
 
-  engine::EngineLibrary& library_;
+  engine_link::EngineLibrary& library_;
   platform::MainWindow window_;
   bool waitingForActivation_ = false;  // started minimised; the engine opens on activation
   std::atomic<bool> restarting_{false};  // Interrupt has ended the engine; the process is on its way out

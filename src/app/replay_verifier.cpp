@@ -49,7 +49,7 @@ class VerifiedProcess {
 
  private:
   core::ScopedGameContext context_;
-  engine::EngineLibrary library_;  // never loaded: the null engine answers
+  engine_link::EngineLibrary library_;  // never loaded: the null engine answers
   TMainForm form_;
 };
 
@@ -87,13 +87,13 @@ std::optional<ReplayVerdict> RunReplay(const core::Replay& replay, std::string& 
     return std::nullopt;
   }
   platform::MemoryPlayerFiles files;
-  engine::InstallNullEngine();
+  engine_link::InstallNullEngine();
   platform::FakeTickClock clock;
   platform::SetTickClock(&clock);
   struct Restore {
     ~Restore() {
       platform::SetTickClock(nullptr);
-      engine::ResetEngineCalls();
+      engine_link::ResetEngineCalls();
     }
   } restore;
 

@@ -68,7 +68,7 @@ class ReplayWatch::Observer final : public RunObserver {
 // One process of the watched run: its context and main window.
 struct ReplayWatch::Process {
   core::GameContext context;
-  engine::EngineLibrary library;  // never loaded: the watch draws through the game's engine
+  engine_link::EngineLibrary library;  // never loaded: the watch draws through the game's engine
   std::unique_ptr<TMainForm> form;
 };
 

@@ -73,7 +73,7 @@ class ReplayWatch {
   Host host_;
   platform::MemoryPlayerFiles files_;
   platform::FakeTickClock clock_;
-  engine::EngineLedger ledger_;
+  engine_link::EngineLedger ledger_;
   std::unique_ptr<Observer> observer_;
   std::unique_ptr<Process> process_;
   size_t segment_ = 0;

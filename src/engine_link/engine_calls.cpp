@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#define VARNOK_DEFINE_CALL(ret, name, params) ret(*name) params = &engine::NoEngineCall<ret params>::Call;
+#define VARNOK_DEFINE_CALL(ret, name, params) ret(*name) params = &engine_link::NoEngineCall<ret params>::Call;
 #define VARNOK_NO_CALL(slot)
 VARNOK_ENGINE_TABLE(VARNOK_DEFINE_CALL, VARNOK_NO_CALL)
 #undef VARNOK_DEFINE_CALL
@@ -19,7 +19,7 @@ extern "C" void LibInit(void* const* table) {
 #undef VARNOK_SKIP_SLOT
 }
 
-namespace engine {
+namespace engine_link {
 
 void ResetEngineCalls() {
 #define VARNOK_RESET_CALL(ret, name, params) name = &NoEngineCall<ret params>::Call;
@@ -41,4 +41,4 @@ void InstallNullEngine() {
 #undef VARNOK_NULL_CALL
 }
 
-}  // namespace engine
+}  // namespace engine_link

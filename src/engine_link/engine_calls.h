@@ -20,7 +20,7 @@ VARNOK_ENGINE_TABLE(VARNOK_DECLARE_CALL, VARNOK_NO_CALL)
 // table slot by slot; reserved slots and null slots are skipped.
 extern "C" void LibInit(void* const* table);
 
-namespace engine {
+namespace engine_link {
 
 // Puts every call back to its do-nothing default (tests, and after the engine
 // library is unloaded).
@@ -57,4 +57,4 @@ struct NullEngineCall<R(Args...)> {
   }
 };
 
-}  // namespace engine
+}  // namespace engine_link

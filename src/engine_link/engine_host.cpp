@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-namespace engine {
+namespace engine_link {
 
 TEngineHost::TEngineHost(EngineLibrary& library) : library_(library) {}
 
@@ -66,4 +66,4 @@ void TEngineHost::DoExit() {
   if (OnExit) OnExit();
 }
 
-}  // namespace engine
+}  // namespace engine_link

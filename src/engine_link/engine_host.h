@@ -12,7 +12,7 @@
 #include "engine_link/engine_thread.h"
 #include "platform/shared_library.h"
 
-namespace engine {
+namespace engine_link {
 
 inline constexpr const char* kEngineMissingMessage = "The engine DLL was not loaded or could not be found.";
 
@@ -76,4 +76,4 @@ class TEngineHost {
   void (*gameExit_)() = nullptr;      // "Exit"
 };
 
-}  // namespace engine
+}  // namespace engine_link

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
-namespace engine {
+namespace engine_link {
 namespace {
 
 EngineLedger* active = nullptr;
@@ -175,4 +175,4 @@ void EngineLedger::PrintsHide() {
   if (active->afterPrintsHide) active->afterPrintsHide();
 }
 
-}  // namespace engine
+}  // namespace engine_link

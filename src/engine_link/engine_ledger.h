@@ -17,7 +17,7 @@
 
 #include "engine_link/engine_calls.h"
 
-namespace engine {
+namespace engine_link {
 
 class EngineLedger {
  public:
@@ -91,4 +91,4 @@ class EngineLedger {
   std::vector<EHandle> made_[kKinds];  // in the order made
 };
 
-}  // namespace engine
+}  // namespace engine_link

@@ -1,6 +1,6 @@
 #include "engine_link/engine_library.h"
 
-namespace engine {
+namespace engine_link {
 
 EngineLibrary::~EngineLibrary() { Unload(); }
 
@@ -39,4 +39,4 @@ EngineLibrary& TheEngineLibrary() {
   return library;
 }
 
-}  // namespace engine
+}  // namespace engine_link

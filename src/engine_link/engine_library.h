@@ -8,7 +8,7 @@
 #include "engine_link/engine_calls.h"
 #include "platform/shared_library.h"
 
-namespace engine {
+namespace engine_link {
 
 // Phase and platform operations, resolved by name; unresolved ones do nothing.
 struct EnginePhaseCalls {
@@ -47,4 +47,4 @@ class EngineLibrary {
 // The process's one engine library.
 EngineLibrary& TheEngineLibrary();
 
-}  // namespace engine
+}  // namespace engine_link

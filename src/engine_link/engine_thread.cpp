@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace engine {
+namespace engine_link {
 namespace {
 
 struct PhaseError : std::runtime_error {
@@ -103,4 +103,4 @@ void TEngineThread::RunPhases() {
   }
 }
 
-}  // namespace engine
+}  // namespace engine_link

@@ -11,7 +11,7 @@
 
 #include "engine_link/engine_library.h"
 
-namespace engine {
+namespace engine_link {
 
 inline constexpr const char* kInitPhaseError = "Problem with running game dll init procedure";
 inline constexpr const char* kRunPhaseError = "Problem with running game dll run procedure";
@@ -65,4 +65,4 @@ class TEngineThread {
   mutable std::atomic<const char*> error_{nullptr};
 };
 
-}  // namespace engine
+}  // namespace engine_link

@@ -139,7 +139,7 @@ void TExitMenu::No() {
       iPrintsHide();
       Hide();
       core::SetGameState(core::gsPlaying);
-      world::RaiseActors();
+      world_access::RaiseActors();
       iSpriteHide(ctx.res.cursorSprite);
       break;
     case core::gsRecordsResetConfirm:

@@ -35,8 +35,8 @@ void ReturnToMenu() {
   core::GameContext& ctx = core::Ctx();
   TFrontEnd& menus = Menus();
   menus.mainMenu.Show();
-  world::HidePlayScreen();
-  world::ResetForNewGame();
+  world_access::HidePlayScreen();
+  world_access::ResetForNewGame();
   core::SetGameState(core::gsMainMenu);
   menus.mainMenu.Show();
   ctx.musicChoice = 1;
@@ -46,7 +46,7 @@ void ReturnToMenu() {
 bool EndOfRunCheck() {
   core::GameContext& ctx = core::Ctx();
   TFrontEnd& menus = Menus();
-  const int rank = core::QualifyingRank(ctx.records, world::Score());
+  const int rank = core::QualifyingRank(ctx.records, world_access::Score());
   if (rank != 0) {
     ctx.pendingRecordRank = rank;
     core::SetGameState(core::gsRecordButtons);
@@ -54,8 +54,8 @@ bool EndOfRunCheck() {
     menus.recordInput.Open();
     return true;
   }
-  world::HidePlayScreen();
-  world::ResetForNewGame();
+  world_access::HidePlayScreen();
+  world_access::ResetForNewGame();
   core::SetGameState(core::gsMainMenu);
   menus.mainMenu.Show();
   ctx.musicChoice = 1;

@@ -45,7 +45,7 @@ void TMainMenu::Show() {
     iSpriteShow(plain_[i]);
     iSpriteShow(lit_[i]);
   }
-  if (world::WorldActive()) world::HideTiles();
+  if (world_access::WorldActive()) world_access::HideTiles();
 }
 
 void TMainMenu::Hide() {
@@ -96,7 +96,7 @@ void TMainMenu::Start() {
   iSpriteTextureSet(res.loadingBar, res.loadingBarTextures[1]);
   iRender();
   core::StopMusic("2");
-  if (!world::WorldActive()) world::CreateWorldResources();
+  if (!world_access::WorldActive()) world_access::CreateWorldResources();
   HideSidePanels();
   ctx.musicChoice = 0;
 }

@@ -36,7 +36,7 @@ void TRecordInputMenu::Build() {
 void TRecordInputMenu::Open() {
   saveFailed_ = false;
   iSpriteShow(frame_);
-  world::LowerActors();
+  world_access::LowerActors();
   core::SetGameState(core::gsRecordName);
 }
 
@@ -72,7 +72,7 @@ void TRecordInputMenu::Draw() {
   const bool cursorShown = (typingName || typingAdd) && cursor_.Tick(iSystemTimer());
 
   SetTextSelected(false);
-  PrintText("YOUR SCORE: " + std::to_string(world::Score()), kTextX, kScoreY, kSmallText);
+  PrintText("YOUR SCORE: " + std::to_string(world_access::Score()), kTextX, kScoreY, kSmallText);
   PrintText("YOUR NAME:", kTextX, kNameCaptionY, kSmallText);
   SetTextSelected(item_ == kName || typingName);
   PrintText(typingName && cursorShown ? name_ + "I" : name_, kTextX, kNameY, kSmallText);
@@ -104,7 +104,7 @@ void TRecordInputMenu::SaveRecord() {
     const size_t length = std::min<size_t>(name_.size(), core::kMaxTextLength);
     entry.NameLength = static_cast<uint8_t>(length);
     std::memcpy(entry.Name, name_.data(), length);
-    entry.Score = world::Score();
+    entry.Score = world_access::Score();
     if (!core::SaveRecords(table)) {
       // Nothing is taken as saved: the table stays as its file has it, and
       // the entry stays open to try again (once there is room) or to cancel.
@@ -127,9 +127,9 @@ void TRecordInputMenu::SaveRecord() {
 
 void TRecordInputMenu::CancelRecord() {
   core::GameContext& ctx = core::Ctx();
-  world::HidePlayScreen();
+  world_access::HidePlayScreen();
   HideSprites();
-  world::ResetForNewGame();
+  world_access::ResetForNewGame();
   core::SetGameState(core::gsMainMenu);
   Menus().mainMenu.Show();
   ctx.musicChoice = 1;

@@ -25,7 +25,7 @@ bool TScoreSubmission::Start() {
   online::ScoreEntry entry;
   entry.name = Menus().recordInput.name().substr(0, core::kMaxTextLength);
   entry.addText = AddTextOf(ctx.ActiveSettings).substr(0, core::kMaxTextLength);
-  entry.score = world::Score();
+  entry.score = world_access::Score();
   // The run just entered in the table, for the server to verify.
   const auto replay = core::TheShell().FinishedRunReplay(entry.score);
   if (replay && replay->size() <= online::kMaxReplayUploadBytes) entry.replay.assign(replay->begin(), replay->end());

@@ -4,10 +4,10 @@
 #include "world/play_screen.h"
 #include "world/game.h"
 
-namespace menus::world {
+namespace menus::world_access {
 namespace {
 
-::world::TGame* Game() { return core::Ctx().game.get(); }
+world::TGame* Game() { return core::Ctx().game.get(); }
 
 }  // namespace
 
@@ -26,22 +26,22 @@ int32_t CurrentWeapon() { return Game() ? Game()->currentWeapon : 0; }
 void HideTiles() {
   if (!Game()) return;
   for (const auto* layer : {&Game()->backgroundTiles, &Game()->foregroundTiles}) {
-    for (const ::world::ParallaxTile& tile : *layer) iSpriteHide(tile.sprite);
+    for (const world::ParallaxTile& tile : *layer) iSpriteHide(tile.sprite);
   }
 }
 
-void ShowPlayScreen() { ::world::ShowPlayScreen(); }
+void ShowPlayScreen() { world::ShowPlayScreen(); }
 
 void HidePlayScreen() {
-  ::world::HidePlayScreen();
+  world::HidePlayScreen();
   // Without a world the play screen has nothing to hide, but the menus still
   // stand on their background.
   if (!WorldActive()) iSpriteShow(core::Ctx().res.menuBackground);
 }
 
-void LowerActors() { ::world::LowerActors(); }
+void LowerActors() { world::LowerActors(); }
 
-void RaiseActors() { ::world::RaiseActors(); }
+void RaiseActors() { world::RaiseActors(); }
 
 void ResetForNewGame() {
   if (WorldActive()) Game()->ResetForNewGame();
@@ -53,4 +53,4 @@ void StartNextLevel() {
   Game()->StartNextLevel();
 }
 
-}  // namespace menus::world
+}  // namespace menus::world_access

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace menus::world {
+namespace menus::world_access {
 
 // The world's resources have been created.
 bool WorldActive();
@@ -30,4 +30,4 @@ void ResetForNewGame();
 // Builds the next level at once (a game resumed between levels).
 void StartNextLevel();
 
-}  // namespace menus::world
+}  // namespace menus::world_access

@@ -216,7 +216,7 @@ void FakeEngine::Install() {
 
 void FakeEngine::Uninstall() {
   if (current != this) return;
-  engine::ResetEngineCalls();
+  engine_link::ResetEngineCalls();
   current = nullptr;
 }
 

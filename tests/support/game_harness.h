@@ -65,7 +65,7 @@ class GameHarness {
   core::ScopedGameContext scope_;
   fake::FakeEngine engine_;
   platform::FakeTickClock clock_;
-  engine::EngineLibrary noLibrary_;  // never loaded: no engine thread in the harness
+  engine_link::EngineLibrary noLibrary_;  // never loaded: no engine thread in the harness
   std::unique_ptr<app::TMainForm> form_;
   std::vector<int32_t> tapped_;
   uint32_t seed_;

@@ -73,7 +73,7 @@ TEST_P(GoldenReplayTest, WatchedInTheGameEndsAsVerified) {
   InFolder inGame(dir_);
   const std::optional<app::ReplayVerdict> verdict = app::RunReplay(*replay, why);
   ASSERT_TRUE(verdict) << why;
-  engine::InstallNullEngine();
+  engine_link::InstallNullEngine();
   {
     app::ReplayWatch watch(*replay, {});
     for (size_t frame = 0; frame <= verdict->frames && !watch.End(); ++frame) watch.Frame({});
@@ -82,7 +82,7 @@ TEST_P(GoldenReplayTest, WatchedInTheGameEndsAsVerified) {
     EXPECT_EQ(watch.End()->score, verdict->end.score);
     EXPECT_EQ(watch.End()->world, verdict->end.world);
   }
-  engine::ResetEngineCalls();
+  engine_link::ResetEngineCalls();
 }
 
 // The score server's test data: 30 runs of scripted players, each quit to

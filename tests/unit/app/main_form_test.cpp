@@ -69,7 +69,7 @@ class MainFormTest : public ::testing::Test {
 
   TempGameFolder folder_;
   core::ScopedGameContext context_;
-  engine::EngineLibrary library_;
+  engine_link::EngineLibrary library_;
   fake::FakeEngine fake_;
   platform::FakeTickClock clock_;
   std::vector<std::vector<std::string>> spawned_;

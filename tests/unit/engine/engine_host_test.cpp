@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace engine {
+namespace engine_link {
 namespace {
 
 const std::string kLibs = VARNOK_TEST_LIBS_DIR;
@@ -202,4 +202,4 @@ TEST(EngineHostWithoutLibrary, StartEngineReportsTheMissingLibrary) {
 }
 
 }  // namespace
-}  // namespace engine
+}  // namespace engine_link

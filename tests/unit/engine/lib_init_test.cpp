@@ -11,7 +11,7 @@ void MarkerForReserved() {}
 
 class LibInitTest : public ::testing::Test {
  protected:
-  void TearDown() override { engine::ResetEngineCalls(); }
+  void TearDown() override { engine_link::ResetEngineCalls(); }
 };
 
 // Slot of an operation in the table, counted from the same list the engine uses.
