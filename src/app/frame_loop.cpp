@@ -4,9 +4,9 @@
 #include "core/game_context.h"
 #include "app/main_form.h"
 #include "actors/fire.h"
-#include "app/input_steps.h"
 #include "core/music.h"
 #include "menus/front_end.h"
+#include "menus/menu_keys.h"
 #include "menus/world_access.h"
 #include "platform/tick_clock.h"
 #include "menus/share_screen.h"
@@ -53,18 +53,6 @@ void WeaponSoundUpkeep() {
 }
 
 // The active menu's work of the frame.
-void MenuFrameUpdates() {
-  menus::TFrontEnd& menus = menus::Menus();
-  switch (core::TraitsOf(core::GameState()).screen) {
-    case core::StateScreen::kHelp: menus.helpMenu.Update(); break;
-    case core::StateScreen::kDialog: menus.exitMenu.Update(); break;
-    case core::StateScreen::kRecords: menus.recordsMenu.Draw(); break;
-    case core::StateScreen::kOptions: menus.optMenu.Draw(); break;
-    case core::StateScreen::kRecordEntry: menus.recordInput.Draw(); break;
-    default: break;
-  }
-}
-
 void LevelIntroCaption() {
   // Printed texts stay until hidden: the caption is drawn afresh each frame.
   iPrintsHide();
@@ -137,15 +125,12 @@ void TMainForm::RunFrame(const core::FrameInput& input) {
   const uint8_t state = core::GameState();
   if (!core::TraitsOf(state).cursorStill) CursorAnimationStep();
   if (state == core::gsShareScreen) {
-    if (auto& screen = menus::Menus().shareScreen) {
-      screen->HoverStep();
-      screen->Draw();
-    }
+    if (auto& screen = menus::Menus().shareScreen) screen->Frame();
     if (runObserver) runObserver->FrameEnded();
     return;
   }
 
-  KeyboardStep(*this);
+  KeyboardStep();
   MouseMoveStep();
   MouseClickStep();
   // Only the main menu's start goes from no game to a level build.
@@ -155,6 +140,66 @@ void TMainForm::RunFrame(const core::FrameInput& input) {
 
   FrameWork();
   if (runObserver) runObserver->FrameEnded();
+}
+
+// The window's own chords, before any screen's keys: the hide key, Alt+Tab
+// and Alt+Enter. True when Alt+Enter switched the window mode (the frame's
+// other keys are then left alone).
+bool TMainForm::GlobalKeys(uint8_t modifiers) {
+  using menus::kAltHeld, menus::kCtrlHeld, menus::kShiftHeld;
+  core::GameContext& ctx = core::Ctx();
+  const core::TSettings& active = ctx.ActiveSettings;
+  const uint8_t required = (active.BossKeyAlt ? kAltHeld : 0) | (active.BossKeyShift ? kShiftHeld : 0) |
+                           (active.BossKeyCtrl ? kCtrlHeld : 0);
+  const auto hideAllowed = [] { return !core::TraitsOf(core::GameState()).ignoresHideKey; };
+  // The modifiers first: a key that is not the hot key's chord stays for the key capture.
+  if (modifiers == required && menus::Clicked(active.BossKey)) {
+    if (hideAllowed()) HideGame();
+    if (core::GameState() == core::gsOptionsKeyCapture) core::SetGameState(core::gsOptions);
+  }
+  // The two Alt chords act once per press, not on every frame they are held.
+  const bool alt = (modifiers & kAltHeld) != 0;
+  const bool altTab = alt && menus::Held(keys::kTab);
+  if (altTab && !ctx.input.altTabHeld && hideAllowed()) HideGame();
+  ctx.input.altTabHeld = altTab;
+  const bool altEnter = alt && menus::Held(keys::kEnter);
+  const bool switchNow = altEnter && !ctx.input.altEnterHeld;
+  ctx.input.altEnterHeld = altEnter;
+  if (switchNow) SwitchWindowMode();
+  return switchNow;
+}
+
+void TMainForm::KeyboardStep() {
+  const uint8_t modifiers = menus::HeldModifiers();
+  if (GlobalKeys(modifiers)) return;
+  if (menus::TScreen* screen = menus::Menus().InputScreen(core::TraitsOf(core::GameState()).input)) {
+    screen->Keys(modifiers);
+  }
+}
+
+void TMainForm::MouseMoveStep() {
+  const auto at = core::CursorPosition();
+  if (!at) return;
+  core::PlaceCursor(*at);
+  core::InputMemory& memory = core::Ctx().input;
+  if (at->x == memory.previousX && at->y == memory.previousY) return;
+  if (menus::TScreen* screen = menus::Menus().InputScreen(core::TraitsOf(core::GameState()).input)) {
+    screen->Hover(*at);
+  }
+  memory.previousX = at->x;
+  memory.previousY = at->y;
+}
+
+void TMainForm::MouseClickStep() {
+  const auto at = core::CursorPosition();
+  // A click is always taken, so one made outside the window is not kept for later.
+  const bool clicked = core::TakeClick();
+  if (!at) return;
+  core::PlaceCursor(*at);
+  if (!clicked) return;
+  if (menus::TScreen* screen = menus::Menus().InputScreen(core::TraitsOf(core::GameState()).input)) {
+    screen->Click(*at);
+  }
 }
 
 void TMainForm::RunStartFrame(const core::FrameInput& input) {
@@ -173,7 +218,7 @@ void TMainForm::FrameWork() {
 
   SoundUpkeep();
   WeaponSoundUpkeep();
-  MenuFrameUpdates();
+  if (menus::TScreen* screen = menus::Menus().FrameScreen(core::TraitsOf(core::GameState()).screen)) screen->Frame();
   if (core::GameState() == core::gsLevelIntro) LevelIntroCaption();
 
   world::TGame* game = core::Ctx().game.get();

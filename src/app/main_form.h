@@ -149,6 +149,12 @@ class TMainForm final : public core::Shell {
   void StepLoadingBar(int stage);
   void ShowResumedScreen();
   void FrameWork();
+  // The frame's input steps, in this order: the window's chords and the
+  // screen's keys, the pointer's hover, its click.
+  bool GlobalKeys(uint8_t modifiers);
+  void KeyboardStep();
+  void MouseMoveStep();
+  void MouseClickStep();
   void ApplyFrameCommand(core::FrameCommand command);
   std::vector<core::FrameCommand> TakeFrameCommands();
   void CloseAndRelaunch();

@@ -9,6 +9,8 @@
 #include "menus/menu_common.h"
 #include "menus/world_access.h"
 #include "menus/share_screen.h"
+#include "menus/input_areas.h"
+#include "menus/menu_keys.h"
 
 namespace menus {
 namespace {
@@ -189,6 +191,28 @@ void TExitMenu::OpenFromCloseBox() {
   item_ = kNo;
   Show();
   core::SetGameState(core::gsExitConfirm);
+}
+
+
+void TExitMenu::Keys(uint8_t) {
+  if (AnyClicked({keys::kUp, keys::kDown, keys::kLeft, keys::kRight})) Switch();
+  const uint8_t state = core::GameState();
+  if (Clicked(keys::kEnter)) {
+    Press();
+  } else if (core::GameState() == state && Clicked(keys::kEscape)) {
+    No();
+  }
+}
+
+void TExitMenu::Hover(core::CursorPoint p) {
+  if (const uint8_t hit = areas::HitItem(areas::kDialogAreas, p)) SetItem(hit);
+}
+
+void TExitMenu::Click(core::CursorPoint p) {
+  const uint8_t hit = core::GameState() == core::gsRecordsResetConfirm ? areas::HitItem(areas::kResetDialogClickAreas, p)
+                                                                      : areas::HitItem(areas::kDialogAreas, p);
+  if (hit == kYes) Yes();
+  if (hit == kNo) No();
 }
 
 }  // namespace menus

@@ -7,11 +7,16 @@
 #include <cstdint>
 
 #include "engine_link/engine_calls.h"
+#include "menus/screen.h"
 
 namespace menus {
 
-class TExitMenu {
+class TExitMenu final : public TScreen {
  public:
+  // The screen's input and frame work (see TScreen).
+  void Keys(uint8_t modifiers) override;
+  void Hover(core::CursorPoint p) override;
+  void Click(core::CursorPoint p) override;
   enum Item : uint8_t { kYes = 1, kNo = 2 };
 
   // Engine start: frame and buttons; "yes" selected but "no" lit, which the
@@ -27,6 +32,7 @@ class TExitMenu {
   uint8_t item() const { return item_; }
   // Each frame in a dialog state: the state's caption and the highlights.
   void Update();
+  void Frame() override { Update(); }
 
   // The selected item's action (Enter).
   void Press();

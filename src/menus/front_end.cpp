@@ -11,6 +11,37 @@ namespace menus {
 TFrontEnd::TFrontEnd() = default;
 TFrontEnd::~TFrontEnd() = default;
 
+TScreen* TFrontEnd::InputScreen(core::StateInput input) {
+  using core::StateInput;
+  switch (input) {
+    case StateInput::kPlaying:
+    case StateInput::kPaused: return &playKeys;
+    case StateInput::kMainMenu: return &mainMenu;
+    case StateInput::kOptions:
+    case StateInput::kOptionsText:
+    case StateInput::kOptionsKey: return &optMenu;
+    case StateInput::kHelp: return &helpMenu;
+    case StateInput::kDialog: return &exitMenu;
+    case StateInput::kRecords: return &recordsMenu;
+    case StateInput::kRecordEntry: return &recordInput;
+    case StateInput::kNone: break;
+  }
+  return nullptr;
+}
+
+TScreen* TFrontEnd::FrameScreen(core::StateScreen screen) {
+  using core::StateScreen;
+  switch (screen) {
+    case StateScreen::kHelp: return &helpMenu;
+    case StateScreen::kDialog: return &exitMenu;
+    case StateScreen::kRecords: return &recordsMenu;
+    case StateScreen::kOptions: return &optMenu;
+    case StateScreen::kRecordEntry: return &recordInput;
+    case StateScreen::kShareScreen: return shareScreen.get();
+    default: return nullptr;
+  }
+}
+
 TFrontEnd& MakeFrontEnd(core::GameContext& ctx) {
   ctx.frontEnd = std::make_shared<TFrontEnd>();
   ctx.hideMenusForPlay = [&ctx] {

@@ -11,6 +11,7 @@
 #include "menus/exit_menu.h"
 #include "menus/help_menu.h"
 #include "menus/main_menu.h"
+#include "menus/play_keys.h"
 #include "menus/options_menu.h"
 #include "menus/record_input_menu.h"
 #include "menus/records_menu.h"
@@ -31,7 +32,14 @@ struct TFrontEnd {
   TOptMenu optMenu;
   TRecordInputMenu recordInput;
   std::unique_ptr<menus::TShareScreen> shareScreen;  // made when quitting is confirmed
+  TPlayKeys playKeys;           // Esc and Pause over play
   TScoreSubmission submission;  // the submission dialog's score client
+
+  // The screen that takes the keys and the pointer in a state of input kind
+  // `input`, or null (none does).
+  TScreen* InputScreen(core::StateInput input);
+  // The screen whose frame work runs while `screen` shows, or null.
+  TScreen* FrameScreen(core::StateScreen screen);
 
   // Engine start: every menu's pictures, with the loading bar stepped between them.
   template <typename StepBar>

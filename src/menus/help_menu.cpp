@@ -5,6 +5,8 @@
 #include "core/game_context.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
+#include "menus/input_areas.h"
+#include "menus/menu_keys.h"
 
 namespace menus {
 namespace {
@@ -80,6 +82,29 @@ void THelpMenu::Back() {
 void THelpMenu::Update() {
   FadeHighlight(nextLit_, nextOpacity_, button_ == kNext);
   FadeHighlight(previousLit_, previousOpacity_, button_ == kPrevious);
+}
+
+
+void THelpMenu::Keys(uint8_t) {
+  if (AnyClicked({keys::kRight, keys::kLeft})) Select();
+  if (Clicked(keys::kEnter)) Press();
+  if (core::GameState() == core::gsHelp && Clicked(keys::kEscape)) Back();
+}
+
+void THelpMenu::Hover(core::CursorPoint p) {
+  if (const uint8_t hit = areas::HitItem(areas::kHelpAreas, p); hit && SetButton(hit)) PlayClick();
+  Menus().mainMenu.HoverBeside(p);
+}
+
+void THelpMenu::Click(core::CursorPoint p) {
+  const uint8_t button = areas::HitItem(areas::kHelpAreas, p);
+  if (button == kPrevious) {
+    TurnPage(false);
+  } else if (button == kNext) {
+    TurnPage(true);
+  } else {
+    Menus().mainMenu.ClickBeside(p, TMainMenu::kHelp);
+  }
 }
 
 }  // namespace menus

@@ -6,11 +6,16 @@
 #include <cstdint>
 
 #include "engine_link/engine_calls.h"
+#include "menus/screen.h"
 
 namespace menus {
 
-class THelpMenu {
+class THelpMenu final : public TScreen {
  public:
+  // The screen's input and frame work (see TScreen).
+  void Keys(uint8_t modifiers) override;
+  void Hover(core::CursorPoint p) override;
+  void Click(core::CursorPoint p) override;
   enum Button : uint8_t { kNext = 1, kPrevious = 2 };
   static constexpr int kPages = 8;
 
@@ -30,6 +35,7 @@ class THelpMenu {
   void Back();
   // Each frame in the help state: the buttons' highlights.
   void Update();
+  void Frame() override { Update(); }
 
   uint8_t button() const { return button_; }
   uint8_t page() const { return page_; }

@@ -7,6 +7,8 @@
 #include "menus/menu_common.h"
 #include "menus/world_access.h"
 #include "platform/game_path.h"
+#include "menus/input_areas.h"
+#include "menus/menu_keys.h"
 
 namespace menus {
 namespace {
@@ -149,5 +151,40 @@ void TMainMenu::Exit() {
   Menus().exitMenu.Show();
   core::SetGameState(core::gsExitConfirm);
 }
+
+
+uint8_t TMainMenu::ItemAt(core::CursorPoint p) { return areas::HitItem(areas::kMainMenuAreas, p); }
+
+void TMainMenu::HoverBeside(core::CursorPoint p) {
+  if (const uint8_t item = ItemAt(p)) SetItem(item);
+}
+
+void TMainMenu::ClickBeside(core::CursorPoint p, uint8_t shown) {
+  const uint8_t item = ItemAt(p);
+  if (item != 0 && item != shown) RunAction(item);
+}
+
+void TMainMenu::Keys(uint8_t) {
+  const bool up = Clicked(keys::kUp);
+  const bool down = Clicked(keys::kDown);
+  if (up || down) {
+    Select(up);
+    Hide();
+    Show();
+  }
+  if (Clicked(keys::kEnter)) {
+    RunAction(item());
+  } else if (core::GameState() == core::gsMainMenu && Clicked(keys::kEscape)) {
+    Exit();
+  }
+}
+
+void TMainMenu::Hover(core::CursorPoint p) {
+  if (const uint8_t hit = ItemAt(p); hit && SetItem(hit)) PlayClick();
+  Hide();
+  Show();
+}
+
+void TMainMenu::Click(core::CursorPoint p) { ClickBeside(p, 0); }
 
 }  // namespace menus

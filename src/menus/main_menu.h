@@ -8,11 +8,16 @@
 #include <cstdint>
 
 #include "engine_link/engine_calls.h"
+#include "menus/screen.h"
 
 namespace menus {
 
-class TMainMenu {
+class TMainMenu final : public TScreen {
  public:
+  // The screen's input and frame work (see TScreen).
+  void Keys(uint8_t modifiers) override;
+  void Hover(core::CursorPoint p) override;
+  void Click(core::CursorPoint p) override;
   enum Item : uint8_t { kStart = 1, kHelp = 2, kOptions = 3, kHighScores = 4, kWeb = 5, kExit = 6 };
   static constexpr int kItems = 6;
 
@@ -39,6 +44,12 @@ class TMainMenu {
   void HighScores();
   void Web();
   void Exit();
+  // The item under the pointer, or 0.
+  static uint8_t ItemAt(core::CursorPoint p);
+  // Beside another screen: the pointer picks an item without the click sound.
+  void HoverBeside(core::CursorPoint p);
+  // An item clicked beside another screen; `shown` is that screen's own item, which does nothing.
+  void ClickBeside(core::CursorPoint p, uint8_t shown);
 
  private:
   uint8_t item_ = kStart;                          // selected item 1..6

@@ -8,6 +8,9 @@
 #include "menus/front_end.h"
 #include "menus/key_names.h"
 #include "menus/menu_common.h"
+#include "menus/input_areas.h"
+#include "menus/menu_keys.h"
+#include "menus/typing.h"
 
 namespace menus {
 namespace {
@@ -192,6 +195,111 @@ void TOptMenu::Draw() {
   if (saveFailed_) {
     SetPrintColor(1, 0, 0);
     PrintText(kNotSavedText, kTextX - kNoticeCharOffset * static_cast<float>(kNotSavedText.size()), kNoticeY, kNoticeScale);
+  }
+}
+
+
+namespace {
+
+// Up or Down ends typing (or waiting for a key) one item up; Enter in place.
+void EndOptionsEntry(TOptMenu& options, int32_t code) {
+  if (code == keys::kUp || code == keys::kDown) {
+    core::SetGameState(core::gsOptions);
+    options.set_item(options.item() - 1);
+    options.Apply();
+  } else if (code == keys::kEnter) {
+    core::SetGameState(core::gsOptions);
+    options.Apply();
+  }
+}
+
+}  // namespace
+
+void TOptMenu::Keys(uint8_t modifiers) {
+  core::GameContext& ctx = core::Ctx();
+  const uint8_t state = core::GameState();
+  if (state == core::gsOptionsTextEdit) {
+    if (Clicked(keys::kEscape)) Leave();
+    if (core::GameState() != core::gsOptionsTextEdit) return;
+    const int32_t code = LowestPressedKey();
+    if (code == 0) return;
+    std::string text = AddTextOf(ctx.PendingSettings);
+    if (TypeKey(text, code, (modifiers & kShiftHeld) != 0)) SetAddText(ctx.PendingSettings, text);
+    EndOptionsEntry(*this, code);
+    return;
+  }
+  if (state == core::gsOptionsKeyCapture) {
+    const int32_t code = LowestPressedKey();
+    if (code == 0) return;
+    if (IsHotKeyCandidate(code)) {
+      core::TSettings& pending = ctx.PendingSettings;
+      pending.BossKey = static_cast<uint16_t>(code);
+      pending.BossKeyAlt = (modifiers & kAltHeld) ? 1 : 0;
+      pending.BossKeyShift = (modifiers & kShiftHeld) ? 1 : 0;
+      pending.BossKeyCtrl = (modifiers & kCtrlHeld) ? 1 : 0;
+      core::SetGameState(core::gsOptions);
+      Apply();
+    }
+    EndOptionsEntry(*this, code);
+    return;
+  }
+  if (Clicked(keys::kEscape)) {
+    Leave();
+    return;
+  }
+  const bool up = Clicked(keys::kUp);
+  const bool down = Clicked(keys::kDown);
+  if (up || down) {
+    MoveSelection(up);
+    PlayClick();
+  }
+  const bool side = AnyClicked({keys::kLeft, keys::kRight});
+  const bool enter = Clicked(keys::kEnter);
+  if (!side && !enter) return;
+  switch (item()) {
+    case kWindow: ToggleWindowed(); break;
+    case kMusic: ToggleMusic(); break;
+    case kSound: ToggleSound(); break;
+    default: break;
+  }
+  if (side) {
+    // The arrows put a change in force at once; Enter leaves it pending.
+    if (item() <= kSound) Apply();
+    return;
+  }
+  if (item() == kAddText) core::SetGameState(core::gsOptionsTextEdit);
+  if (item() == kHotKey) core::SetGameState(core::gsOptionsKeyCapture);
+}
+
+void TOptMenu::Hover(core::CursorPoint p) {
+  if (const uint8_t hit = areas::HitItem(areas::kOptionsAreas, p); hit && HoverItem(hit)) PlayClick();
+  Menus().mainMenu.HoverBeside(p);
+}
+
+void TOptMenu::Click(core::CursorPoint p) {
+  using namespace areas;
+  core::GameContext& ctx = core::Ctx();
+  auto setAndApply = [&](uint8_t& field, uint8_t value) {
+    field = value;
+    core::SetGameState(core::gsOptions);
+    Apply();
+  };
+  if (kWindowOn.Holds(p) || kWindowOff.Holds(p)) {
+    SetWindowed(kWindowOn.Holds(p) ? 1 : 0);
+    core::SetGameState(core::gsOptions);
+    Apply();
+  } else if (kMusicOn.Holds(p) || kMusicOff.Holds(p)) {
+    setAndApply(ctx.PendingSettings.MusicOn, kMusicOn.Holds(p) ? 1 : 0);
+  } else if (kSoundOn.Holds(p) || kSoundOff.Holds(p)) {
+    setAndApply(ctx.PendingSettings.SoundOn, kSoundOn.Holds(p) ? 1 : 0);
+  } else if (HitItem(kOptionsAreas, p) == kAddText) {
+    core::SetGameState(core::gsOptionsTextEdit);
+  } else if (HitItem(kOptionsAreas, p) == kHotKey) {
+    core::SetGameState(core::gsOptionsKeyCapture);
+  } else if (const uint8_t item = TMainMenu::ItemAt(p); item != 0 && item != TMainMenu::kOptions) {
+    // Leaving the options by the menu column keeps what was chosen.
+    Apply();
+    Menus().mainMenu.RunAction(item);
   }
 }
 

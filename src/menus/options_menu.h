@@ -9,11 +9,16 @@
 #include "engine_link/engine_calls.h"
 #include "core/player_files.h"
 #include "menus/text_cursor.h"
+#include "menus/screen.h"
 
 namespace menus {
 
-class TOptMenu {
+class TOptMenu final : public TScreen {
  public:
+  // The screen's input and frame work (see TScreen).
+  void Keys(uint8_t modifiers) override;
+  void Hover(core::CursorPoint p) override;
+  void Click(core::CursorPoint p) override;
   enum Item : uint8_t { kWindow = 1, kMusic = 2, kSound = 3, kAddText = 4, kHotKey = 5 };
   static constexpr int kItems = 5;
 
@@ -45,6 +50,7 @@ class TOptMenu {
   void Leave();
   // Each frame in an options state: fades, the add text and the hot key.
   void Draw();
+  void Frame() override { Draw(); }
 
   uint8_t item() const { return item_; }
   void set_item(uint8_t item) { item_ = item; }

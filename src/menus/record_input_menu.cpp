@@ -12,6 +12,8 @@
 #include "menus/menu_common.h"
 #include "menus/typing.h"
 #include "menus/world_access.h"
+#include "menus/input_areas.h"
+#include "menus/menu_keys.h"
 
 namespace menus {
 namespace {
@@ -135,5 +137,46 @@ void TRecordInputMenu::CancelRecord() {
   ctx.musicChoice = 1;
   if (ctx.ActiveSettings.MusicOn) core::PlayMusic("1");
 }
+
+
+void TRecordInputMenu::Keys(uint8_t modifiers) {
+  const bool up = Clicked(keys::kUp);
+  const bool down = Clicked(keys::kDown);
+  if (up || down) {
+    MoveSelection(up);
+    PlayClick();
+  }
+  if (Clicked(keys::kEscape)) {
+    CancelRecord();
+    return;
+  }
+  const uint8_t state = core::GameState();
+  if (state == core::gsRecordButtons) {
+    if (Clicked(keys::kEnter)) Choose(item());
+    return;
+  }
+  if (state != core::gsRecordName && state != core::gsRecordAdd) return;
+  const int32_t code = LowestPressedKey();
+  if (code == 0) return;
+  std::string& field = state == core::gsRecordName ? name() : addText();
+  TypeKey(field, code, (modifiers & kShiftHeld) != 0);
+  if (code == keys::kEnter) core::SetGameState(core::gsRecordButtons);
+}
+
+void TRecordInputMenu::Choose(uint8_t chosen) {
+  switch (chosen) {
+    case kName: core::SetGameState(core::gsRecordName); break;
+    case kAddText: core::SetGameState(core::gsRecordAdd); break;
+    case kSave: SaveRecord(); break;
+    case kCancel: CancelRecord(); break;
+    default: break;
+  }
+}
+
+void TRecordInputMenu::Hover(core::CursorPoint p) {
+  if (const uint8_t hit = areas::HitItem(areas::kEntryAreas, p); hit && HoverItem(hit)) PlayClick();
+}
+
+void TRecordInputMenu::Click(core::CursorPoint p) { Choose(areas::HitItem(areas::kEntryClickAreas, p)); }
 
 }  // namespace menus

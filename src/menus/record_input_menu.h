@@ -8,11 +8,16 @@
 
 #include "engine_link/engine_calls.h"
 #include "menus/text_cursor.h"
+#include "menus/screen.h"
 
 namespace menus {
 
-class TRecordInputMenu {
+class TRecordInputMenu final : public TScreen {
  public:
+  // The screen's input and frame work (see TScreen).
+  void Keys(uint8_t modifiers) override;
+  void Hover(core::CursorPoint p) override;
+  void Click(core::CursorPoint p) override;
   enum Item : uint8_t { kName = 1, kAddText = 2, kSave = 3, kCancel = 4 };
 
   void Build();
@@ -25,9 +30,12 @@ class TRecordInputMenu {
   // Hover: the item under the pointer becomes the selected one; pointing at a
   // field starts typing it. True when the item changed.
   bool HoverItem(uint8_t item);
+  // A field starts being typed, or a button runs (0: nothing).
+  void Choose(uint8_t item);
   uint8_t item() const { return item_; }
   // Each frame in an entry state: the captions, the fields and the buttons.
   void Draw();
+  void Frame() override { Draw(); }
 
   // Enters the run at pendingRecordRank, writes the table, takes the add
   // text into the settings and asks about the online submission. A table

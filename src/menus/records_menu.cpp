@@ -10,6 +10,8 @@
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 #include "online/score_server.h"
+#include "menus/input_areas.h"
+#include "menus/menu_keys.h"
 
 namespace menus {
 namespace {
@@ -181,6 +183,51 @@ void TRecordsMenu::Leave() {
   HideSprites();
   Menus().mainMenu.Show();
   core::SetGameState(core::gsMainMenu);
+}
+
+
+void TRecordsMenu::Keys(uint8_t) {
+  // Up and Down walk the rows that kept a replay; without any, every arrow
+  // switches the buttons, as Left and Right always do.
+  const bool up = Clicked(keys::kUp), down = Clicked(keys::kDown);
+  const bool sideways = AnyClicked({keys::kRight, keys::kLeft});
+  if ((up || down) && !MoveRow(up)) {
+    ToggleItem();
+  } else if (sideways) {
+    DropRow();
+    ToggleItem();
+  }
+  if (Clicked(keys::kEnter)) {
+    if (row() != 0) {
+      WatchRow();
+    } else if (item() == kClear) {
+      AskClear();
+    } else {
+      ViewOnline();
+    }
+  } else if (core::GameState() == core::gsRecords && Clicked(keys::kEscape)) {
+    Leave();
+  }
+}
+
+void TRecordsMenu::Hover(core::CursorPoint p) {
+  if (const uint8_t hit = areas::HitItem(areas::kRecordsAreas, p); hit && SetItem(hit)) PlayClick();
+  if (HoverRow(p)) PlayClick();
+  Menus().mainMenu.HoverBeside(p);
+}
+
+void TRecordsMenu::Click(core::CursorPoint p) {
+  const uint8_t hit = areas::HitItem(areas::kRecordsAreas, p);
+  if (hit == kClear) {
+    AskClear();
+  } else if (hit == kView) {
+    ViewOnline();
+  } else if (RowHasReplay(RowAt(p))) {
+    HoverRow(p);
+    WatchRow();
+  } else {
+    Menus().mainMenu.ClickBeside(p, 0);
+  }
 }
 
 }  // namespace menus

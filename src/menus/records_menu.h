@@ -12,11 +12,16 @@
 #include "engine_link/engine_calls.h"
 #include "core/player_files.h"
 #include "core/pointer.h"
+#include "menus/screen.h"
 
 namespace menus {
 
-class TRecordsMenu {
+class TRecordsMenu final : public TScreen {
  public:
+  // The screen's input and frame work (see TScreen).
+  void Keys(uint8_t modifiers) override;
+  void Hover(core::CursorPoint p) override;
+  void Click(core::CursorPoint p) override;
   enum Item : uint8_t { kClear = 1, kView = 2 };
 
   void Build();
@@ -30,6 +35,7 @@ class TRecordsMenu {
   uint8_t item() const { return item_; }
   // Each frame in the records state: the ten lines and the buttons' highlights.
   void Draw();
+  void Frame() override { Draw(); }
   // Opens the confirmation dialog for clearing the table.
   void AskClear();
   // Opens the online table: in a window beside the game, in full screen

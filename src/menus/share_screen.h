@@ -11,12 +11,13 @@
 #include "engine_link/engine_calls.h"
 #include "menus/button.h"
 #include "menus/share_config.h"
+#include "menus/screen.h"
 
 namespace menus {
 
 inline constexpr long double kCountdownStep = 0.013L;  // per frame: one unit every ~77 frames
 
-class TShareScreen {
+class TShareScreen final : public TScreen {
  public:
   // Reads "wdata\config.ini" and builds the screen.
   void Load();
@@ -27,6 +28,11 @@ class TShareScreen {
   void HoverStep();
   // Per frame: a click on hovered buttons, the picture and buttons, the countdown.
   void Draw();
+  // Each frame on the promotion screen: the pointer's hover, then the drawing.
+  void Frame() override {
+    HoverStep();
+    Draw();
+  }
 
   bool valid() const { return valid_; }
   long double countdown() const { return countdown_; }

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/input_steps.h"
+#include "menus/menu_keys.h"
 #include "game_harness.h"
 #include "menus/front_end.h"
 #include "menus/typing.h"

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/input_steps.h"
+#include "core/pointer.h"
 
-namespace app::areas {
+namespace menus::areas {
 
 // An open rectangle in engine units.
 struct Area {
@@ -54,4 +54,4 @@ uint8_t HitItem(const ItemArea (&areas)[N], core::CursorPoint p) {
   return hit;
 }
 
-}  // namespace app::areas
+}  // namespace menus::areas
