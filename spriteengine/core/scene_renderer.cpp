@@ -1,6 +1,7 @@
 #include "scene_renderer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
 
@@ -300,22 +301,50 @@ void PlanParticleItems(const Scene& scene, FramePlan& plan, int part) {
       PlanParticles(scene.particleSystems.at(plan.order[i].id), camera, plan.quads[i]);
 }
 
-void PlanFrame(const Scene& scene, FramePlan& plan) {
+namespace {
+
+// Adds the time since the last stage ended to the stage that just ended.
+class StageClock {
+ public:
+  explicit StageClock(StageTimes* times) : times_(times) {
+    if (times_) last_ = std::chrono::steady_clock::now();
+  }
+  void Ended(double StageTimes::*stage) {
+    if (!times_) return;
+    auto now = std::chrono::steady_clock::now();
+    times_->*stage += std::chrono::duration<double, std::milli>(now - last_).count();
+    last_ = now;
+  }
+
+ private:
+  StageTimes* times_;
+  std::chrono::steady_clock::time_point last_;
+};
+
+}  // namespace
+
+void PlanFrame(const Scene& scene, FramePlan& plan, StageTimes* times) {
+  StageClock clock(times);
   PlanItems(scene, plan);
+  clock.Ended(&StageTimes::plan);
   PlanParticleItems(scene, plan, 0);
   PlanParticleItems(scene, plan, 1);
+  clock.Ended(&StageTimes::particles);
 }
 
-void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd) {
+void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd,
+                    StageTimes* times) {
   rowBegin = std::max(0, rowBegin);
   rowEnd = std::min(frame.height, rowEnd);
   if (rowBegin >= rowEnd) return;
+  StageClock clock(times);
   for (const FramePlan::Rows& rows : plan.clearRows) {
     int begin = std::max(rows.begin, rowBegin), end = std::min(rows.end, rowEnd);
     if (begin < end)
       pixel::Fill(frame.pixels.data() + static_cast<size_t>(begin) * frame.width,
                   static_cast<size_t>(end - begin) * frame.width, scene.clearColor);
   }
+  clock.Ended(&StageTimes::clear);
   thread_local AdditiveLayer layer;  // one per drawing thread
   layer.Begin(rowBegin, rowEnd);
   const std::vector<DrawItem>& order = plan.order;
@@ -325,23 +354,29 @@ void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int
     switch (order[i].kind) {
       case DrawKind::kSprite:
         for (const PreparedQuad* q = begin; q != end; ++q) DrawPrepared(frame, *q, rowBegin, rowEnd);
+        clock.Ended(&StageTimes::sprites);
         break;
       case DrawKind::kParticles:
         DrawParticles(begin, end, frame, rowBegin, rowEnd, layer);
+        clock.Ended(begin != end && begin->blend == Blend::kAdditive ? &StageTimes::additive : &StageTimes::sprites);
         // The particle layer ends with its last system: add it before what lies above.
-        if (i + 1 == order.size() || order[i + 1].kind != DrawKind::kParticles) layer.AddTo(frame, rowBegin, rowEnd);
+        if (i + 1 == order.size() || order[i + 1].kind != DrawKind::kParticles) {
+          layer.AddTo(frame, rowBegin, rowEnd);
+          clock.Ended(&StageTimes::layer);
+        }
         break;
       case DrawKind::kText:
         DrawText(scene.prints[order[i].id], frame, rowBegin, rowEnd);
+        clock.Ended(&StageTimes::text);
         break;
     }
   }
 }
 
-void RenderScene(const Scene& scene, Frame& frame) {
-  FramePlan plan;
-  PlanFrame(scene, plan);
-  RenderPlanRows(scene, plan, frame, 0, frame.height);
+void RenderScene(const Scene& scene, Frame& frame, StageTimes* times) {
+  thread_local FramePlan plan;  // keeps its memory from frame to frame
+  PlanFrame(scene, plan, times);
+  RenderPlanRows(scene, plan, frame, 0, frame.height, times);
 }
 
 ParallelRenderer::ParallelRenderer() : worker_([this] { Work(); }) {}
