@@ -56,6 +56,8 @@ void NarrowSpan(float base, float slope, float loValue, float hiValue, float& lo
   return xStart < xEnd;
 }
 
+void DrawRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd);
+
 }  // namespace
 
 void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
@@ -137,7 +139,6 @@ bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQua
 
 void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd) {
   int yStart = std::max(p.yStart, rowBegin), yEnd = std::min(p.yEnd, rowEnd);
-  const Image& img = *p.image;
   // (A picture at its own size reads consecutive texels: DrawSpanFor loads them four at a time.)
   if (p.unrotated && p.filter == Filter::kNearest && p.xEnd - p.xStart <= raster::kMaxIndexedColumns &&
       p.du != static_cast<int32_t>(kFixedOne)) {
@@ -150,6 +151,14 @@ void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd)
     raster::DrawIndexedRows(frame, p, yStart, yEnd);
     return;
   }
+  for (int times = 0; times < p.repeat; ++times) DrawRows(frame, p, yStart, yEnd);
+}
+
+namespace {
+
+// DrawPrepared's rows other than the indexed ones, drawn once.
+void DrawRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) {
+  const Image& img = *p.image;
   if (p.unrotated) {
 #if SPRITEENGINE_AVX2_PATHS
     if (p.filter == Filter::kBilinear && pixel::avx2::Available() && raster::DrawScaledRows(frame, p, yStart, yEnd))
@@ -178,6 +187,8 @@ void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd)
     raster::DrawSpanFor(p.filter, p.blend, dst, xEnd - xStart, img, u, v, p.du, p.dv, p.m);
   }
 }
+
+}  // namespace
 
 void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
   PreparedQuad p;

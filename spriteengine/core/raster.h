@@ -57,7 +57,14 @@ struct PreparedQuad {
   float dudx = 0, dvdx = 0, dudy = 0, dvdy = 0;
   float originY = 0, px = 0;
   float u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+  // Additive quads: drawn this many times over (1..kMostRepeats), as one.
+  // Adding with a stop at 255 gives the same sum whatever the order, so k
+  // equal quads add what one adding k times its texels (each stopped at
+  // 255) adds: a fire's particles leave its emitter ten at a time from one
+  // point, and coincide all their lives.
+  int repeat = 1;
 };
+inline constexpr int kMostRepeats = 128;  // k x 255 stays within a signed 16-bit lane
 
 // False when the quad draws nothing on a frame of that size.
 bool PrepareQuad(const QuadDraw& quad, int frameWidth, int frameHeight, PreparedQuad& prepared);

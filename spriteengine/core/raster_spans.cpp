@@ -416,7 +416,10 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
   const uint32_t* texels = img.pixels.data();
 #if SPRITEENGINE_SSE2
   const __m128i lanes = kModulate ? pixel::ModulationLanes(p.m) : _mm_setzero_si128();
+  const __m128i times = _mm_set1_epi16(static_cast<short>(p.repeat));
 #endif
+  // (Only additive quads are drawn repeated.)
+  const bool repeated = kBlend == Blend::kAdditive && p.repeat > 1;
   for (int y = yStart; y < yEnd; ++y) {
     int32_t v;
     if (!UnrotatedRow(p, y, v)) continue;
@@ -430,12 +433,20 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
         // Adding zero changes nothing, so no test for clear texels (soft
         // particles have many, scattered, and the branch would guess wrong).
         __m128i* at = reinterpret_cast<__m128i*>(dst + i);
-        _mm_storeu_si128(at, pixel::BlendAdd4(_mm_loadu_si128(at), kModulate ? pixel::Modulate4(s, lanes) : s));
+        if (kModulate) s = pixel::Modulate4(s, lanes);
+        if (repeated) s = pixel::Times4(s, times);
+        _mm_storeu_si128(at, pixel::BlendAdd4(_mm_loadu_si128(at), s));
       } else {
         Shade4<kBlend, kModulate>(dst + i, s, lanes);
       }
     }
 #endif
+    if (repeated) {
+      for (; i < count; ++i) {
+        uint32_t s = row[columns[i]];
+        dst[i] = pixel::BlendAdd(dst[i], pixel::Times(kModulate ? pixel::Modulate(s, p.m) : s, p.repeat));
+      }
+    }
     for (; i < count; ++i) Shade1<kBlend, kModulate>(dst[i], row[columns[i]], p.m);
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "additive_layer.h"
@@ -163,10 +164,26 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
   d.blend = blend;
   d.filter = Filter::kNearest;
   d.uAxisY = 0, d.vAxisX = 0;
+  const bool additive = blend == Blend::kAdditive;
   system.ForEachRun([&](const ParticleSystem::BatchLook& look, const ParticleSystem::Member* members, size_t n) {
     if (!(look.intensity > 0)) return;
     SetModulation(d, look.color.x, look.color.y, look.color.z, look.intensity * brightness);
+    bool lastDrawn = false;  // members[-1]'s quad ends `out`
     for (const ParticleSystem::Member* m = members; m != members + n; ++m) {
+      if (additive && m != members && std::memcmp(m, m - 1, sizeof(*m)) == 0) {
+        // The member before it again, bit for bit, with the same look: the
+        // same quad once more (a fire's batch, which leaves one point).
+        if (!lastDrawn) continue;
+        if (out.back().repeat < kMostRepeats) {
+          ++out.back().repeat;
+        } else {
+          PreparedQuad again = out.back();
+          again.repeat = 1;
+          out.push_back(again);
+        }
+        continue;
+      }
+      lastDrawn = false;
       std::optional<Projection> proj = camera.Project(ParticleSystem::PositionOf(*m, look, g));
       if (!proj) continue;
       Vec2 size = ParticleSystem::SizeOf(*m, look.progress);
@@ -188,7 +205,8 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
       d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
       d.uAxisX = w / img.width, d.vAxisY = h / img.height;
       PreparedQuad& q = out.emplace_back();
-      if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q)) out.pop_back();
+      lastDrawn = PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q);
+      if (!lastDrawn) out.pop_back();
     }
   });
 }

@@ -244,6 +244,45 @@ TEST(Raster, ScaledRowsNearTheEndOfTheTexelRangeReadTheirOwnColumns) {
   }
 }
 
+// An additive quad drawn k times over as one (coinciding particles) adds
+// what drawing it k times adds, on every path that draws such quads: the
+// indexed rows (eight pixels, four, one), a picture at its own size, a
+// quad wider than the indexed rows take, modulated or not, over a frame
+// bright enough for the sums to stop at 255.
+TEST(Raster, ARepeatedAdditiveQuadAddsWhatDrawingItThatOftenAdds) {
+  Image img = NoisyPicture(16, 16, 6);
+  for (uint32_t& p : img.pixels) p &= 0x3FFFFFFF;  // soft texels
+  MarkOpacity(img);
+  const struct {
+    float scale, r, g, b, a;
+  } looks[] = {{0.7f, 1, 0.5f, 0, 0.1f}, {0.7f, 1, 1, 1, 1}, {1, 0.5f, 0.5f, 0.2f, 0.3f}, {9.5f, 1, 0.5f, 0, 0.05f}};
+  for (int k : {2, 10, kMostRepeats}) {
+    for (const auto& look : looks) {
+      for (bool eight : {true, false}) {
+        QuadDraw d = Scaled(img, 3.3f, 2.6f, look.scale);
+        d.blend = Blend::kAdditive, d.filter = Filter::kNearest;
+        SetModulation(d, look.r, look.g, look.b, look.a);
+        PreparedQuad p;
+        ASSERT_TRUE(PrepareQuad(d, 180, 180, p));
+        Frame once(180, 180), repeated(180, 180);
+        for (size_t i = 0; i < once.pixels.size(); ++i) once.pixels[i] = static_cast<uint32_t>(i * 0x010203) & 0x7F7F7F;
+        repeated.pixels = once.pixels;
+#if SPRITEENGINE_AVX2_PATHS
+        pixel::avx2::Allow(eight);
+#endif
+        for (int i = 0; i < k; ++i) DrawPrepared(once, p, 0, 180);
+        p.repeat = k;
+        DrawPrepared(repeated, p, 0, 180);
+#if SPRITEENGINE_AVX2_PATHS
+        pixel::avx2::Allow(true);
+#endif
+        for (size_t i = 0; i < once.pixels.size(); ++i)
+          ASSERT_EQ(once.pixels[i], repeated.pixels[i]) << "pixel " << i << ", " << k << " times, scale " << look.scale;
+      }
+    }
+  }
+}
+
 TEST(Raster, QuadsFarOutsideTheFrameOrNotANumberDrawNothing) {
   Image img = NoisyPicture(8, 8, 5);
   Frame frame(50, 50);
