@@ -383,17 +383,41 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
   ShadeSpan<kBlend, kModulate>(dst, count, AnyTexel<kFilter>{t, u, v, du, dv}, m);
 }
 
+// Texels x..x+count-1 of row y of a picture at its own size, by its runs:
+// clear ones leave the frame as it is, opaque ones are copied, the rest
+// blended, which is what blending them all gives.
+void DrawRunsOfRow(uint32_t* dst, int count, const Image& img, int x, int y) {
+  const Image::Run* run = img.runs.data() + img.rowRuns[static_cast<size_t>(y)];
+  const Image::Run* last = img.runs.data() + img.rowRuns[static_cast<size_t>(y) + 1];
+  run = std::upper_bound(run, last, x, [](int column, const Image::Run& r) { return column < r.end; });
+  const uint32_t* src = img.pixels.data() + static_cast<size_t>(y) * img.width;
+  const Modulation identity;
+  for (int at = x, end = x + count; at < end && run != last; ++run) {
+    int until = std::min(run->end, end);
+    if (run->kind == Image::Texels::kOpaque)
+      pixel::CopyOpaque(dst + (at - x), src + at, static_cast<size_t>(until - at));
+    else if (run->kind == Image::Texels::kMixed)
+      ShadeRun<Blend::kAlpha, false>(dst + (at - x), until - at, src + at, identity);
+    at = until;
+  }
+}
+
 template <Filter kFilter, Blend kBlend>
 void DrawSpan(uint32_t* dst, int count, const Image& img, int32_t u, int32_t v, int32_t du, int32_t dv,
               const Modulation& m) {
   Texels t{img.pixels.data(), img.width, img.height};
-  if (kFilter == Filter::kNearest && kBlend == Blend::kAlpha && m.identity && img.opaque && dv == 0 &&
-      du == 65536) {
-    // An opaque picture at its own size: copy the texels.
+  if (kFilter == Filter::kNearest && kBlend == Blend::kAlpha && m.identity && dv == 0 && du == 65536) {
+    // A picture at its own size: an opaque one's texels copied, another's by its runs.
     int x = u >> 16, y = v >> 16;
     if (x >= 0 && y >= 0 && y < img.height && x + count <= img.width) {
-      pixel::CopyOpaque(dst, t.data + static_cast<size_t>(y) * img.width + x, count);
-      return;
+      if (img.opaque) {
+        pixel::CopyOpaque(dst, t.data + static_cast<size_t>(y) * img.width + x, count);
+        return;
+      }
+      if (!img.rowRuns.empty()) {
+        DrawRunsOfRow(dst, count, img, x, y);
+        return;
+      }
     }
   }
   if (m.identity)
