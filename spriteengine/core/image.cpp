@@ -53,6 +53,7 @@ void MarkOpacity(Image& image) {
   image.opaque = std::all_of(image.pixels.begin(), image.pixels.end(), [](uint32_t p) { return (p >> 24) == 255; });
   image.runs.clear();
   image.rowRuns.clear();
+  image.widestOpaque.clear();
   if (image.opaque || image.width <= 0) return;
   // Clear or opaque runs shorter than this are blended with the rest: a
   // change of run costs more than blending them.
@@ -69,13 +70,16 @@ void MarkOpacity(Image& image) {
       else
         image.runs.push_back({end, kind});
     };
+    Image::Columns widest;
     for (int x = 0; x < image.width;) {
       Texels kind = kindOf(row[x]);
       int end = x + 1;
       while (end < image.width && kindOf(row[end]) == kind) ++end;
       add(end, kind != Texels::kMixed && end - x < kShortest ? Texels::kMixed : kind);
+      if (kind == Texels::kOpaque && end - x > widest.end - widest.begin) widest = {x, end};
       x = end;
     }
+    image.widestOpaque.push_back(widest);
   }
   image.rowRuns.push_back(static_cast<uint32_t>(image.runs.size()));
 }

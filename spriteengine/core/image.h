@@ -29,6 +29,12 @@ struct Image {
   };
   std::vector<Run> runs;
   std::vector<uint32_t> rowRuns;  // height + 1 entries; empty for an opaque picture
+  // Per row, its longest run of opaque texels [begin, end) (begin == end:
+  // none): what the picture surely covers there.
+  struct Columns {
+    int32_t begin = 0, end = 0;
+  };
+  std::vector<Columns> widestOpaque;  // empty for an opaque picture (every row)
 
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };

@@ -190,6 +190,65 @@ void DrawRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) {
 
 }  // namespace
 
+bool AtOwnSize(const PreparedQuad& p) {
+  return p.image && p.unrotated && p.filter == Filter::kNearest && p.du == static_cast<int32_t>(kFixedOne) &&
+         p.m.identity && p.blend == Blend::kAlpha && p.repeat == 1;
+}
+
+bool OpaqueColumns(const PreparedQuad& p, int y, int& begin, int& end) {
+  int32_t v;
+  if (y < p.yStart || y >= p.yEnd || !raster::UnrotatedRow(p, y, v)) return false;
+  const Image& img = *p.image;
+  // Pixel x shows texel column (u >> 16) + x - xStart of texel row v >> 16
+  // (clamped to the picture, which then is not this run).
+  int row = v >> 16;
+  if (row < 0 || row >= img.height) return false;
+  Image::Columns run{0, img.width};
+  if (!img.opaque) {
+    if (img.widestOpaque.empty()) return false;
+    run = img.widestOpaque[static_cast<size_t>(row)];
+  }
+  int shift = p.xStart - (p.u >> 16);
+  begin = std::max(run.begin + shift, p.xStart);
+  end = std::min(run.end + shift, p.xEnd);
+  return begin < end;
+}
+
+void DrawPreparedUnder(Frame& frame, const PreparedQuad& p, const PreparedQuad* const* over, int overCount,
+                       int rowBegin, int rowEnd) {
+  constexpr int kLeast = 16;  // columns: a narrower cover is drawn over rather than cut out
+  int yStart = std::max(p.yStart, rowBegin), yEnd = std::min(p.yEnd, rowEnd);
+  for (int y = yStart; y < yEnd; ++y) {
+    int32_t v;
+    if (!raster::UnrotatedRow(p, y, v)) continue;
+    struct Cover {
+      int begin, end;
+    } covers[kMostOver];
+    int n = 0;
+    for (int i = 0; i < overCount && i < kMostOver; ++i) {
+      Cover c;
+      if (!OpaqueColumns(*over[i], y, c.begin, c.end)) continue;
+      c.begin = std::max(c.begin, p.xStart), c.end = std::min(c.end, p.xEnd);
+      if (c.end - c.begin < kLeast) continue;
+      int at = n++;  // kept sorted by their first column
+      for (; at > 0 && covers[at - 1].begin > c.begin; --at) covers[at] = covers[at - 1];
+      covers[at] = c;
+    }
+    uint32_t* row = frame.pixels.data() + static_cast<size_t>(y) * frame.width;
+    auto draw = [&](int from, int to) {
+      if (from < to)
+        raster::DrawSpanFor(p.filter, p.blend, row + from, to - from, *p.image,
+                            raster::Advanced(p.u, from - p.xStart, p.du), v, p.du, 0, p.m);
+    };
+    int from = p.xStart;
+    for (int i = 0; i < n; ++i) {
+      draw(from, covers[i].begin);
+      from = std::max(from, covers[i].end);
+    }
+    draw(from, p.xEnd);
+  }
+}
+
 void DrawQuad(Frame& frame, const QuadDraw& q, int rowBegin, int rowEnd) {
   PreparedQuad p;
   if (PrepareQuad(q, frame.width, frame.height, p)) DrawPrepared(frame, p, std::max(0, rowBegin), rowEnd);

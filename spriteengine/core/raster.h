@@ -71,6 +71,22 @@ bool PrepareQuad(const QuadDraw& quad, int frameWidth, int frameHeight, Prepared
 // Draws a prepared quad's rows rowBegin..rowEnd-1 (rowBegin >= 0).
 void DrawPrepared(Frame& frame, const PreparedQuad& prepared, int rowBegin, int rowEnd);
 
+// A quad that draws a picture at its own size, unmodulated and alpha
+// blended (a level's sky, street and buildings): its opaque texels paint
+// their own colour whatever lies below, and part of one of its rows can be
+// drawn alone.
+bool AtOwnSize(const PreparedQuad& p);
+// The frame columns [begin, end) that row y of an own-size quad surely
+// paints with opaque texels (the widest opaque run of its texel row);
+// false for none.
+bool OpaqueColumns(const PreparedQuad& p, int y, int& begin, int& end);
+// DrawPrepared for an own-size quad under `over` (own-size quads drawn
+// after it, at most kMostOver): each row leaves out the columns that they
+// will paint opaque anyway.
+inline constexpr int kMostOver = 8;
+void DrawPreparedUnder(Frame& frame, const PreparedQuad& p, const PreparedQuad* const* over, int overCount,
+                       int rowBegin, int rowEnd);
+
 // Draws the quad clipped to the frame (and to rows rowBegin..rowEnd-1).
 void DrawQuad(Frame& frame, const QuadDraw& quad);
 void DrawQuad(Frame& frame, const QuadDraw& quad, int rowBegin, int rowEnd);

@@ -229,6 +229,23 @@ void DrawParticles(const PreparedQuad* begin, const PreparedQuad* end, Frame& fr
   }
 }
 
+// Draws order[item]'s sprite quad, leaving out what wide own-size sprites
+// drawn after it will cover with opaque texels.
+void DrawSprite(const FramePlan& plan, size_t item, const PreparedQuad& q, Frame& frame, int rowBegin, int rowEnd) {
+  const PreparedQuad* over[kMostOver];
+  int n = 0;
+  if (AtOwnSize(q))
+    for (size_t later : plan.over) {
+      const PreparedQuad& o = plan.quads[later].front();
+      if (later > item && o.yStart < q.yEnd && o.yEnd > q.yStart && o.xStart < q.xEnd && o.xEnd > q.xStart)
+        over[n++] = &o;
+    }
+  if (n == 0)
+    DrawPrepared(frame, q, rowBegin, rowEnd);
+  else
+    DrawPreparedUnder(frame, q, over, n, rowBegin, rowEnd);
+}
+
 void DrawText(const PrintItem& item, Frame& frame, int rowBegin, int rowEnd) {
   const Font& font = *item.font;
   const TextureData& tex = *font.atlas;
@@ -269,6 +286,7 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
   plan.start = 0;
   thread_local std::vector<PixelRect> opaque;
   opaque.clear();
+  plan.over.clear();
   bool covered = false;
   for (size_t i = 0; i < plan.order.size(); ++i) {
     std::vector<PreparedQuad>& quads = plan.quads[i];
@@ -280,6 +298,8 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
     if (!PlanSprite(scene, scene.sprites.at(item.id), d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q))
       continue;
     quads.push_back(q);
+    constexpr int kWide = 128;  // columns: narrower sprites hide too little to be looked for
+    if (AtOwnSize(q) && q.xEnd - q.xStart >= kWide && plan.over.size() < kMostOver) plan.over.push_back(i);
     PixelRect r;
     if (!OpaqueRect(d, r)) continue;
     if (CoversFrame(r)) {
@@ -371,7 +391,7 @@ void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int
     const PreparedQuad* end = begin + plan.quads[i].size();
     switch (order[i].kind) {
       case DrawKind::kSprite:
-        for (const PreparedQuad* q = begin; q != end; ++q) DrawPrepared(frame, *q, rowBegin, rowEnd);
+        for (const PreparedQuad* q = begin; q != end; ++q) DrawSprite(plan, i, *q, frame, rowBegin, rowEnd);
         clock.Ended(&StageTimes::sprites);
         break;
       case DrawKind::kParticles:

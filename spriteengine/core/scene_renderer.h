@@ -40,6 +40,10 @@ struct FramePlan {
   // Particle systems in view are planned in two parts (one per drawing
   // thread): part 0 is order[start..split), part 1 order[split..).
   size_t split = 0;
+  // Wide sprites drawn at their own size, in draw order (at most
+  // kMostOver): what their opaque texels cover is not drawn below them (a
+  // level's buildings hide most of its sky).
+  std::vector<size_t> over;
 };
 
 // Milliseconds a frame's drawing spent by stage, added up over the frames
