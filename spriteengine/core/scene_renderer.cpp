@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -214,19 +215,22 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
 // Draws a planned particle system: additive ones into the layer, others into the frame.
 void DrawParticles(const PreparedQuad* begin, const PreparedQuad* end, Frame& frame, int rowBegin, int rowEnd,
                    AdditiveLayer& layer) {
+  if (begin == end) return;
+  if (begin->blend != Blend::kAdditive) {  // a system's quads share their blend
+    for (const PreparedQuad* q = begin; q != end; ++q) DrawPrepared(frame, *q, rowBegin, rowEnd);
+    return;
+  }
+  // The layer is told once of the box around the system's quads (a
+  // stream or a flame: what lies between them in it is still zero).
+  int top = INT_MAX, bottom = -1, left = INT_MAX, right = -1;
   for (const PreparedQuad* q = begin; q != end; ++q) {
     const PreparedQuad& p = *q;
-    bool additive = p.blend == Blend::kAdditive;
-    int targetBegin = additive ? layer.RowBegin() : rowBegin;
-    int targetEnd = additive ? layer.RowEnd() : rowEnd;
-    if (p.yEnd <= targetBegin || p.yStart >= targetEnd) continue;
-    if (additive) {
-      layer.Touch(p.yStart, p.yEnd - 1, static_cast<float>(p.xStart), static_cast<float>(p.xEnd - 1));
-      DrawPrepared(layer.Pixels(), p, targetBegin, targetEnd);
-    } else {
-      DrawPrepared(frame, p, targetBegin, targetEnd);
-    }
+    if (p.yEnd <= layer.RowBegin() || p.yStart >= layer.RowEnd()) continue;
+    top = std::min(top, p.yStart), bottom = std::max(bottom, p.yEnd - 1);
+    left = std::min(left, p.xStart), right = std::max(right, p.xEnd - 1);
+    DrawPrepared(layer.Pixels(), p, layer.RowBegin(), layer.RowEnd());
   }
+  if (top <= bottom) layer.Touch(top, bottom, static_cast<float>(left), static_cast<float>(right));
 }
 
 // Draws order[item]'s sprite quad, leaving out what wide own-size sprites
