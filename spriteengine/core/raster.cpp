@@ -71,7 +71,9 @@ void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
 
 bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQuad& p) {
   if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return false;
-  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) == 0) return false;
+  // Additive with every channel modulated by 1 or less adds c x m >> 8 = 0
+  // (a particle fading in or out): nothing to draw.
+  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) <= 1) return false;
   p.unrotated = q.uAxisY == 0 && q.vAxisX == 0;
   float det, dudx, dvdx, dudy, dvdy, xMin, xMax, yMin, yMax;
   if (p.unrotated) {
