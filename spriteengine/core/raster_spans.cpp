@@ -383,6 +383,16 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
   ShadeSpan<kBlend, kModulate>(dst, count, AnyTexel<kFilter>{t, u, v, du, dv}, m);
 }
 
+// Opaque texels copied into the frame (pixel::CopyOpaque, the eight-pixel
+// form where the processor has it).
+inline void CopyOpaque(uint32_t* dst, const uint32_t* src, size_t count) {
+  size_t done = 0;
+#if SPRITEENGINE_AVX2_PATHS
+  if (pixel::avx2::Available()) done = CopyOpaqueAvx2(dst, src, count);
+#endif
+  pixel::CopyOpaque(dst + done, src + done, count - done);
+}
+
 // Texels x..x+count-1 of row y of a picture at its own size, by its runs:
 // clear ones leave the frame as it is, opaque ones are copied, the rest
 // blended, which is what blending them all gives.
@@ -395,7 +405,7 @@ void DrawRunsOfRow(uint32_t* dst, int count, const Image& img, int x, int y) {
   for (int at = x, end = x + count; at < end && run != last; ++run) {
     int until = std::min(run->end, end);
     if (run->kind == Image::Texels::kOpaque)
-      pixel::CopyOpaque(dst + (at - x), src + at, static_cast<size_t>(until - at));
+      CopyOpaque(dst + (at - x), src + at, static_cast<size_t>(until - at));
     else if (run->kind == Image::Texels::kMixed)
       ShadeRun<Blend::kAlpha, false>(dst + (at - x), until - at, src + at, identity);
     at = until;
@@ -411,7 +421,7 @@ void DrawSpan(uint32_t* dst, int count, const Image& img, int32_t u, int32_t v, 
     int x = u >> 16, y = v >> 16;
     if (x >= 0 && y >= 0 && y < img.height && x + count <= img.width) {
       if (img.opaque) {
-        pixel::CopyOpaque(dst, t.data + static_cast<size_t>(y) * img.width + x, count);
+        CopyOpaque(dst, t.data + static_cast<size_t>(y) * img.width + x, count);
         return;
       }
       if (!img.rowRuns.empty()) {

@@ -18,6 +18,18 @@ using pixel::avx2::kTwoLoads;
 using pixel::avx2::LoadsFor;
 using pixel::avx2::Read;
 
+[[gnu::target("avx2")]] size_t CopyOpaqueAvx2(uint32_t* __restrict dst, const uint32_t* __restrict src, size_t count) {
+  const __m256i rgb = _mm256_set1_epi32(0x00FFFFFF);
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_and_si256(a, rgb));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 8), _mm256_and_si256(b, rgb));
+  }
+  return i;
+}
+
 // WeighRows' columns x..end-1 (inside the rows) eight at a time; returns
 // where it stopped.
 [[gnu::target("avx2")]] int WeighRowsAvx2(const uint32_t* row0, const uint32_t* row1, uint32_t fy, int x, int end,
