@@ -112,8 +112,7 @@ class SurfacePresenter : public FramePresenter {
     const bool unsentWhole = unsent && pending_.whole;
     pending_ = {target, false, target->w, target->h, {}};
     if (target->w == frame.width && target->h == frame.height) {
-      if (!Copy(frame, target))
-        if (Source source(frame); source.surface) SDL_BlitSurface(source.surface, nullptr, target, nullptr);
+      if (Source source(frame); source.surface) SDL_BlitSurface(source.surface, nullptr, target, nullptr);
       Painted(target);
       lastShown_ = false;
       pending_.whole = true;
@@ -270,23 +269,6 @@ class SurfacePresenter : public FramePresenter {
                                                static_cast<ptrdiff_t>(dst.y) * target->pitch) + dst.x;
     const ptrdiff_t pitch = target->pitch;
     split_(dst.h, [&](int begin, int end) { stretch_.Rows(frame, at, pitch, begin, end, changed); });
-    if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
-    return true;
-  }
-
-  // The frame copied into an 0x00RRGGBB surface of its size on the drawing
-  // threads, each copying the half it drew (still in its cache); false for
-  // other surfaces.
-  bool Copy(const Frame& frame, SDL_Surface* target) {
-    if (target->format->format != SDL_PIXELFORMAT_RGB888) return false;
-    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return false;
-    char* to = static_cast<char*>(target->pixels);
-    const size_t rowBytes = static_cast<size_t>(frame.width) * sizeof(uint32_t);
-    split_(frame.height, [&](int begin, int end) {
-      for (int y = begin; y < end; ++y)
-        std::memcpy(to + static_cast<ptrdiff_t>(y) * target->pitch,
-                    frame.pixels.data() + static_cast<size_t>(y) * frame.width, rowBytes);
-    });
     if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
     return true;
   }
