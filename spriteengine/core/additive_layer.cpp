@@ -14,9 +14,7 @@ constexpr uint32_t kNearWeight = 192, kFarWeight = 64;  // of 256, for a 2x bili
 }  // namespace
 
 AdditiveLayer::AdditiveLayer()
-    : pixels_(kFrameWidth / 2, kFrameHeight / 2),
-      minX_((kFrameHeight / 2 + kBlockRows - 1) / kBlockRows, INT_MAX),
-      maxX_(minX_.size(), -1) {}
+    : pixels_(kFrameWidth / 2, kFrameHeight / 2), blocks_((kFrameHeight / 2 + kBlockRows - 1) / kBlockRows) {}
 
 void AdditiveLayer::Begin(int frameRowBegin, int frameRowEnd) {
   rowBegin_ = frameRowBegin / 2;
@@ -28,9 +26,22 @@ void AdditiveLayer::Touch(int first, int last, float left, float right) {
   int x1 = std::min(pixels_.width - 1, static_cast<int>(std::ceil(right)));
   first = std::max(first, rowBegin_);
   last = std::min(last, rowEnd_ - 1);
-  for (int block = first / kBlockRows; first <= last && block <= last / kBlockRows; ++block) {
-    minX_[block] = std::min(minX_[block], x0);
-    maxX_[block] = std::max(maxX_[block], x1);
+  constexpr int kNear = 8;  // columns: a run this close is widened rather than a new one kept
+  for (int b = first / kBlockRows; first <= last && b <= last / kBlockRows; ++b) {
+    Block& block = blocks_[static_cast<size_t>(b)];
+    // The run it lies in or near, else a new one, else the nearest widened.
+    Run* nearest = nullptr;
+    int gap = INT_MAX;
+    for (Run* r = block.runs; r != block.runs + block.count; ++r) {
+      int apart = std::max(r->low - x1, x0 - r->high);
+      if (apart < gap) gap = apart, nearest = r;
+    }
+    if (nearest && (gap <= kNear || block.count == kBlockRuns)) {
+      nearest->low = std::min(nearest->low, x0);
+      nearest->high = std::max(nearest->high, x1);
+    } else {
+      block.runs[block.count++] = {x0, x1};
+    }
   }
 }
 
@@ -80,25 +91,40 @@ void AdditiveLayer::AddTo(Frame& frame, int rowBegin, int rowEnd) {
     int hy = (y - 1) >> 1;
     uint32_t wy = (y & 1) ? kFarWeight : kNearWeight;  // weight of row hy + 1
     int ha = std::clamp(hy, rowBegin_, rowEnd_ - 1), hb = std::clamp(hy + 1, rowBegin_, rowEnd_ - 1);
-    int lo = std::min(minX_[ha / kBlockRows], minX_[hb / kBlockRows]);
-    int hi = std::max(maxX_[ha / kBlockRows], maxX_[hb / kBlockRows]);
-    if (hi < lo) continue;
-    int x0 = std::max(0, 2 * lo - 1), x1 = std::min(frame.width, 2 * hi + 3);
-    AddRow(half.pixels.data() + static_cast<size_t>(ha) * half.width,
-           half.pixels.data() + static_cast<size_t>(hb) * half.width, wy,
-           frame.pixels.data() + static_cast<size_t>(y) * frame.width, x0, x1);
-  }
-  for (int y = rowBegin_; y < rowEnd_; ++y) {
-    int block = y / kBlockRows;
-    if (maxX_[block] >= minX_[block]) {
-      uint32_t* row = pixels_.pixels.data() + static_cast<size_t>(y) * pixels_.width;
-      std::fill(row + minX_[block], row + maxX_[block] + 1, 0u);
+    // The frame columns the runs of both rows' blocks reach, joined where
+    // they overlap (a pixel must be added to once).
+    Run spans[2 * kBlockRuns];
+    int n = 0;
+    const Block& a = blocks_[static_cast<size_t>(ha / kBlockRows)];
+    const Block& b = blocks_[static_cast<size_t>(hb / kBlockRows)];
+    for (const Block* block : {&a, &b}) {
+      for (int i = 0; i < block->count; ++i)
+        spans[n++] = {std::max(0, 2 * block->runs[i].low - 1), std::min(frame.width, 2 * block->runs[i].high + 3)};
+      if (&a == &b) break;
+    }
+    if (n == 0) continue;
+    for (int i = 1; i < n; ++i)  // at most eight: sorted in place
+      for (int j = i; j > 0 && spans[j].low < spans[j - 1].low; --j) std::swap(spans[j], spans[j - 1]);
+    const uint32_t* rowA = half.pixels.data() + static_cast<size_t>(ha) * half.width;
+    const uint32_t* rowB = half.pixels.data() + static_cast<size_t>(hb) * half.width;
+    uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width;
+    Run joined = spans[0];
+    for (int i = 1; i <= n; ++i) {
+      if (i < n && spans[i].low <= joined.high) {
+        joined.high = std::max(joined.high, spans[i].high);
+        continue;
+      }
+      AddRow(rowA, rowB, wy, dst, joined.low, joined.high);
+      if (i < n) joined = spans[i];
     }
   }
-  for (int block = rowBegin_ / kBlockRows; rowBegin_ < rowEnd_ && block <= (rowEnd_ - 1) / kBlockRows; ++block) {
-    minX_[block] = INT_MAX;
-    maxX_[block] = -1;
+  for (int y = rowBegin_; y < rowEnd_; ++y) {
+    const Block& block = blocks_[static_cast<size_t>(y / kBlockRows)];
+    uint32_t* row = pixels_.pixels.data() + static_cast<size_t>(y) * pixels_.width;
+    for (int i = 0; i < block.count; ++i) std::fill(row + block.runs[i].low, row + block.runs[i].high + 1, 0u);
   }
+  for (int b = rowBegin_ / kBlockRows; rowBegin_ < rowEnd_ && b <= (rowEnd_ - 1) / kBlockRows; ++b)
+    blocks_[static_cast<size_t>(b)].count = 0;
 }
 
 }  // namespace spriteengine

@@ -140,6 +140,9 @@ class Engine : public WindowEvents {
   int PictureDecodes() const { return resources_.PictureDecodes(); }
   // Draws the current scene into a copy (any thread).
   Frame Snapshot();
+  // The same drawn on the calling thread alone, adding the time each stage
+  // took to `times` (the benchmark's split).
+  Frame Snapshot(StageTimes& times);
   // Steps every particle system by dt seconds (done once per frame by Main).
   void StepParticles(float dt);
 

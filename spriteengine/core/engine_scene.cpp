@@ -245,4 +245,13 @@ Frame Engine::Snapshot() {
   return frame_;
 }
 
+Frame Engine::Snapshot(StageTimes& times) {
+  std::lock_guard frameLock(frameMutex_);
+  {
+    std::lock_guard lock(mutex_);
+    RenderScene(scene_, frame_, &times);
+  }
+  return frame_;
+}
+
 }  // namespace spriteengine

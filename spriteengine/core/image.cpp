@@ -51,6 +51,37 @@ Image HalfSize(const Image& src) {
 
 void MarkOpacity(Image& image) {
   image.opaque = std::all_of(image.pixels.begin(), image.pixels.end(), [](uint32_t p) { return (p >> 24) == 255; });
+  image.runs.clear();
+  image.rowRuns.clear();
+  image.widestOpaque.clear();
+  if (image.opaque || image.width <= 0) return;
+  // Clear or opaque runs shorter than this are blended with the rest: a
+  // change of run costs more than blending them.
+  constexpr int kShortest = 16;
+  using Texels = Image::Texels;
+  auto kindOf = [](uint32_t p) { return p == 0 ? Texels::kClear : (p >> 24) == 255 ? Texels::kOpaque : Texels::kMixed; };
+  image.rowRuns.reserve(static_cast<size_t>(image.height) + 1);
+  for (int y = 0; y < image.height; ++y) {
+    image.rowRuns.push_back(static_cast<uint32_t>(image.runs.size()));
+    const uint32_t* row = image.pixels.data() + static_cast<size_t>(y) * image.width;
+    auto add = [&](int end, Texels kind) {
+      if (image.runs.size() > image.rowRuns.back() && image.runs.back().kind == kind)
+        image.runs.back().end = end;
+      else
+        image.runs.push_back({end, kind});
+    };
+    Image::Columns widest;
+    for (int x = 0; x < image.width;) {
+      Texels kind = kindOf(row[x]);
+      int end = x + 1;
+      while (end < image.width && kindOf(row[end]) == kind) ++end;
+      add(end, kind != Texels::kMixed && end - x < kShortest ? Texels::kMixed : kind);
+      if (kind == Texels::kOpaque && end - x > widest.end - widest.begin) widest = {x, end};
+      x = end;
+    }
+    image.widestOpaque.push_back(widest);
+  }
+  image.rowRuns.push_back(static_cast<uint32_t>(image.runs.size()));
 }
 
 void Premultiply(Image& image) {

@@ -17,6 +17,25 @@ struct Image {
   std::vector<uint32_t> pixels;  // width * height, rows top to bottom
   bool opaque = false;           // every alpha is 255 (set by MarkOpacity)
 
+  // A picture that is not opaque, row by row as runs of clear texels (0),
+  // of opaque ones and of the rest (set by MarkOpacity), so that a row drawn
+  // at its own size skips the clear, copies the opaque and blends only the
+  // rest. Row y's runs are runs[rowRuns[y]] up to runs[rowRuns[y + 1]]; each
+  // ends where the next begins, the first begins at column 0.
+  enum class Texels : uint8_t { kClear, kOpaque, kMixed };
+  struct Run {
+    int32_t end;  // column past the run
+    Texels kind;
+  };
+  std::vector<Run> runs;
+  std::vector<uint32_t> rowRuns;  // height + 1 entries; empty for an opaque picture
+  // Per row, its longest run of opaque texels [begin, end) (begin == end:
+  // none): what the picture surely covers there.
+  struct Columns {
+    int32_t begin = 0, end = 0;
+  };
+  std::vector<Columns> widestOpaque;  // empty for an opaque picture (every row)
+
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
@@ -31,7 +50,7 @@ struct TextureData {
   bool placeholder = false;  // the magenta checker of a missing or corrupt file
 };
 
-// Sets `opaque`.
+// Sets `opaque`, and the runs of a picture that is not.
 void MarkOpacity(Image& image);
 
 // Pixels given as straight (not premultiplied) ARGB become premultiplied.

@@ -47,6 +47,12 @@ inline uint32_t BlendAdd(uint32_t d, uint32_t s) {
   return r << 16 | g << 8 | b;
 }
 
+// Each channel times k (1..128), stopping at 255.
+inline uint32_t Times(uint32_t s, uint32_t k) {
+  auto channel = [&](int shift) { return std::min<uint32_t>(255, ((s >> shift) & 0xFF) * k) << shift; };
+  return channel(24) | channel(16) | channel(8) | channel(0);
+}
+
 // Two 8-bit channels at bits 0..7 and 16..23 at once; f in 0..256.
 inline uint32_t Lerp2(uint32_t a, uint32_t b, uint32_t f) { return (((a * (256 - f)) + (b * f)) >> 8) & 0x00FF00FF; }
 
@@ -109,6 +115,13 @@ inline __m128i BlendAlpha4(__m128i d, __m128i s) {
   __m128i dhi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), InverseAlphaLanes(shi)), 8);
   __m128i out = _mm_packus_epi16(_mm_add_epi16(dlo, slo), _mm_add_epi16(dhi, shi));
   return _mm_and_si128(out, _mm_set1_epi32(0x00FFFFFF));
+}
+
+// Times for four pixels; k as 16-bit lanes (1..128, so no lane passes 32767).
+inline __m128i Times4(__m128i s, __m128i k) {
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_packus_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(s, zero), k),
+                          _mm_mullo_epi16(_mm_unpackhi_epi8(s, zero), k));
 }
 
 inline __m128i BlendAdd4(__m128i d, __m128i s) {

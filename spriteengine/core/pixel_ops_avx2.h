@@ -42,6 +42,13 @@ SPRITEENGINE_AVX2_INLINE __m256i Modulate8(__m256i s, __m256i lanes) {
   return _mm256_packus_epi16(lo, hi);
 }
 
+// Times4 for eight pixels.
+SPRITEENGINE_AVX2_INLINE __m256i Times8(__m256i s, __m256i k) {
+  const __m256i zero = _mm256_setzero_si256();
+  return _mm256_packus_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(s, zero), k),
+                             _mm256_mullo_epi16(_mm256_unpackhi_epi8(s, zero), k));
+}
+
 SPRITEENGINE_AVX2_INLINE __m256i InverseAlphaLanes8(__m256i s16) {
   __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
   return _mm256_sub_epi16(_mm256_set1_epi16(256), a);

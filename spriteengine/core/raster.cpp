@@ -56,6 +56,8 @@ void NarrowSpan(float base, float slope, float loValue, float hiValue, float& lo
   return xStart < xEnd;
 }
 
+void DrawRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd);
+
 }  // namespace
 
 void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
@@ -69,7 +71,9 @@ void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
 
 bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQuad& p) {
   if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return false;
-  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) == 0) return false;
+  // Additive with every channel modulated by 1 or less adds c x m >> 8 = 0
+  // (a particle fading in or out): nothing to draw.
+  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) <= 1) return false;
   p.unrotated = q.uAxisY == 0 && q.vAxisX == 0;
   float det, dudx, dvdx, dudy, dvdy, xMin, xMax, yMin, yMax;
   if (p.unrotated) {
@@ -137,7 +141,6 @@ bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQua
 
 void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd) {
   int yStart = std::max(p.yStart, rowBegin), yEnd = std::min(p.yEnd, rowEnd);
-  const Image& img = *p.image;
   // (A picture at its own size reads consecutive texels: DrawSpanFor loads them four at a time.)
   if (p.unrotated && p.filter == Filter::kNearest && p.xEnd - p.xStart <= raster::kMaxIndexedColumns &&
       p.du != static_cast<int32_t>(kFixedOne)) {
@@ -150,6 +153,14 @@ void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd)
     raster::DrawIndexedRows(frame, p, yStart, yEnd);
     return;
   }
+  for (int times = 0; times < p.repeat; ++times) DrawRows(frame, p, yStart, yEnd);
+}
+
+namespace {
+
+// DrawPrepared's rows other than the indexed ones, drawn once.
+void DrawRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) {
+  const Image& img = *p.image;
   if (p.unrotated) {
 #if SPRITEENGINE_AVX2_PATHS
     if (p.filter == Filter::kBilinear && pixel::avx2::Available() && raster::DrawScaledRows(frame, p, yStart, yEnd))
@@ -176,6 +187,67 @@ void DrawPrepared(Frame& frame, const PreparedQuad& p, int rowBegin, int rowEnd)
     int32_t v = RoundToInt((vBase + xStart * p.dvdx) * kFixedOne);
     uint32_t* dst = frame.pixels.data() + static_cast<size_t>(y) * frame.width + xStart;
     raster::DrawSpanFor(p.filter, p.blend, dst, xEnd - xStart, img, u, v, p.du, p.dv, p.m);
+  }
+}
+
+}  // namespace
+
+bool AtOwnSize(const PreparedQuad& p) {
+  return p.image && p.unrotated && p.filter == Filter::kNearest && p.du == static_cast<int32_t>(kFixedOne) &&
+         p.m.identity && p.blend == Blend::kAlpha && p.repeat == 1;
+}
+
+bool OpaqueColumns(const PreparedQuad& p, int y, int& begin, int& end) {
+  int32_t v;
+  if (y < p.yStart || y >= p.yEnd || !raster::UnrotatedRow(p, y, v)) return false;
+  const Image& img = *p.image;
+  // Pixel x shows texel column (u >> 16) + x - xStart of texel row v >> 16
+  // (clamped to the picture, which then is not this run).
+  int row = v >> 16;
+  if (row < 0 || row >= img.height) return false;
+  Image::Columns run{0, img.width};
+  if (!img.opaque) {
+    if (img.widestOpaque.empty()) return false;
+    run = img.widestOpaque[static_cast<size_t>(row)];
+  }
+  int shift = p.xStart - (p.u >> 16);
+  begin = std::max(run.begin + shift, p.xStart);
+  end = std::min(run.end + shift, p.xEnd);
+  return begin < end;
+}
+
+void DrawPreparedUnder(Frame& frame, const PreparedQuad& p, const PreparedQuad* const* over, int overCount,
+                       int rowBegin, int rowEnd) {
+  constexpr int kLeast = 16;  // columns: a narrower cover is drawn over rather than cut out
+  int yStart = std::max(p.yStart, rowBegin), yEnd = std::min(p.yEnd, rowEnd);
+  for (int y = yStart; y < yEnd; ++y) {
+    int32_t v;
+    if (!raster::UnrotatedRow(p, y, v)) continue;
+    struct Cover {
+      int begin, end;
+    } covers[kMostOver];
+    int n = 0;
+    for (int i = 0; i < overCount && i < kMostOver; ++i) {
+      Cover c;
+      if (!OpaqueColumns(*over[i], y, c.begin, c.end)) continue;
+      c.begin = std::max(c.begin, p.xStart), c.end = std::min(c.end, p.xEnd);
+      if (c.end - c.begin < kLeast) continue;
+      int at = n++;  // kept sorted by their first column
+      for (; at > 0 && covers[at - 1].begin > c.begin; --at) covers[at] = covers[at - 1];
+      covers[at] = c;
+    }
+    uint32_t* row = frame.pixels.data() + static_cast<size_t>(y) * frame.width;
+    auto draw = [&](int from, int to) {
+      if (from < to)
+        raster::DrawSpanFor(p.filter, p.blend, row + from, to - from, *p.image,
+                            raster::Advanced(p.u, from - p.xStart, p.du), v, p.du, 0, p.m);
+    };
+    int from = p.xStart;
+    for (int i = 0; i < n; ++i) {
+      draw(from, covers[i].begin);
+      from = std::max(from, covers[i].end);
+    }
+    draw(from, p.xEnd);
   }
 }
 

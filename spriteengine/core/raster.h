@@ -57,12 +57,35 @@ struct PreparedQuad {
   float dudx = 0, dvdx = 0, dudy = 0, dvdy = 0;
   float originY = 0, px = 0;
   float u0 = 0, u1 = 0, v0 = 0, v1 = 0;
+  // Additive quads: drawn this many times over (1..kMostRepeats), as one.
+  // Adding with a stop at 255 gives the same sum whatever the order, so k
+  // equal quads add what one adding k times its texels (each stopped at
+  // 255) adds: a fire's particles leave its emitter ten at a time from one
+  // point, and coincide all their lives.
+  int repeat = 1;
 };
+inline constexpr int kMostRepeats = 128;  // k x 255 stays within a signed 16-bit lane
 
 // False when the quad draws nothing on a frame of that size.
 bool PrepareQuad(const QuadDraw& quad, int frameWidth, int frameHeight, PreparedQuad& prepared);
 // Draws a prepared quad's rows rowBegin..rowEnd-1 (rowBegin >= 0).
 void DrawPrepared(Frame& frame, const PreparedQuad& prepared, int rowBegin, int rowEnd);
+
+// A quad that draws a picture at its own size, unmodulated and alpha
+// blended (a level's sky, street and buildings): its opaque texels paint
+// their own colour whatever lies below, and part of one of its rows can be
+// drawn alone.
+bool AtOwnSize(const PreparedQuad& p);
+// The frame columns [begin, end) that row y of an own-size quad surely
+// paints with opaque texels (the widest opaque run of its texel row);
+// false for none.
+bool OpaqueColumns(const PreparedQuad& p, int y, int& begin, int& end);
+// DrawPrepared for an own-size quad under `over` (own-size quads drawn
+// after it, at most kMostOver): each row leaves out the columns that they
+// will paint opaque anyway.
+inline constexpr int kMostOver = 8;
+void DrawPreparedUnder(Frame& frame, const PreparedQuad& p, const PreparedQuad* const* over, int overCount,
+                       int rowBegin, int rowEnd);
 
 // Draws the quad clipped to the frame (and to rows rowBegin..rowEnd-1).
 void DrawQuad(Frame& frame, const QuadDraw& quad);

@@ -383,17 +383,51 @@ void DrawSpanOf(uint32_t* __restrict dst, int count, Texels t, int32_t u, int32_
   ShadeSpan<kBlend, kModulate>(dst, count, AnyTexel<kFilter>{t, u, v, du, dv}, m);
 }
 
+// Opaque texels copied into the frame (pixel::CopyOpaque, the eight-pixel
+// form where the processor has it).
+inline void CopyOpaque(uint32_t* dst, const uint32_t* src, size_t count) {
+  size_t done = 0;
+#if SPRITEENGINE_AVX2_PATHS
+  if (pixel::avx2::Available()) done = CopyOpaqueAvx2(dst, src, count);
+#endif
+  pixel::CopyOpaque(dst + done, src + done, count - done);
+}
+
+// Texels x..x+count-1 of row y of a picture at its own size, by its runs:
+// clear ones leave the frame as it is, opaque ones are copied, the rest
+// blended, which is what blending them all gives.
+void DrawRunsOfRow(uint32_t* dst, int count, const Image& img, int x, int y) {
+  const Image::Run* run = img.runs.data() + img.rowRuns[static_cast<size_t>(y)];
+  const Image::Run* last = img.runs.data() + img.rowRuns[static_cast<size_t>(y) + 1];
+  run = std::upper_bound(run, last, x, [](int column, const Image::Run& r) { return column < r.end; });
+  const uint32_t* src = img.pixels.data() + static_cast<size_t>(y) * img.width;
+  const Modulation identity;
+  for (int at = x, end = x + count; at < end && run != last; ++run) {
+    int until = std::min(run->end, end);
+    if (run->kind == Image::Texels::kOpaque)
+      CopyOpaque(dst + (at - x), src + at, static_cast<size_t>(until - at));
+    else if (run->kind == Image::Texels::kMixed)
+      ShadeRun<Blend::kAlpha, false>(dst + (at - x), until - at, src + at, identity);
+    at = until;
+  }
+}
+
 template <Filter kFilter, Blend kBlend>
 void DrawSpan(uint32_t* dst, int count, const Image& img, int32_t u, int32_t v, int32_t du, int32_t dv,
               const Modulation& m) {
   Texels t{img.pixels.data(), img.width, img.height};
-  if (kFilter == Filter::kNearest && kBlend == Blend::kAlpha && m.identity && img.opaque && dv == 0 &&
-      du == 65536) {
-    // An opaque picture at its own size: copy the texels.
+  if (kFilter == Filter::kNearest && kBlend == Blend::kAlpha && m.identity && dv == 0 && du == 65536) {
+    // A picture at its own size: an opaque one's texels copied, another's by its runs.
     int x = u >> 16, y = v >> 16;
     if (x >= 0 && y >= 0 && y < img.height && x + count <= img.width) {
-      pixel::CopyOpaque(dst, t.data + static_cast<size_t>(y) * img.width + x, count);
-      return;
+      if (img.opaque) {
+        CopyOpaque(dst, t.data + static_cast<size_t>(y) * img.width + x, count);
+        return;
+      }
+      if (!img.rowRuns.empty()) {
+        DrawRunsOfRow(dst, count, img, x, y);
+        return;
+      }
     }
   }
   if (m.identity)
@@ -416,7 +450,10 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
   const uint32_t* texels = img.pixels.data();
 #if SPRITEENGINE_SSE2
   const __m128i lanes = kModulate ? pixel::ModulationLanes(p.m) : _mm_setzero_si128();
+  const __m128i times = _mm_set1_epi16(static_cast<short>(p.repeat));
 #endif
+  // (Only additive quads are drawn repeated.)
+  const bool repeated = kBlend == Blend::kAdditive && p.repeat > 1;
   for (int y = yStart; y < yEnd; ++y) {
     int32_t v;
     if (!UnrotatedRow(p, y, v)) continue;
@@ -430,12 +467,20 @@ void DrawIndexedRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) 
         // Adding zero changes nothing, so no test for clear texels (soft
         // particles have many, scattered, and the branch would guess wrong).
         __m128i* at = reinterpret_cast<__m128i*>(dst + i);
-        _mm_storeu_si128(at, pixel::BlendAdd4(_mm_loadu_si128(at), kModulate ? pixel::Modulate4(s, lanes) : s));
+        if (kModulate) s = pixel::Modulate4(s, lanes);
+        if (repeated) s = pixel::Times4(s, times);
+        _mm_storeu_si128(at, pixel::BlendAdd4(_mm_loadu_si128(at), s));
       } else {
         Shade4<kBlend, kModulate>(dst + i, s, lanes);
       }
     }
 #endif
+    if (repeated) {
+      for (; i < count; ++i) {
+        uint32_t s = row[columns[i]];
+        dst[i] = pixel::BlendAdd(dst[i], pixel::Times(kModulate ? pixel::Modulate(s, p.m) : s, p.repeat));
+      }
+    }
     for (; i < count; ++i) Shade1<kBlend, kModulate>(dst[i], row[columns[i]], p.m);
   }
 }

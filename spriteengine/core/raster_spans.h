@@ -85,6 +85,9 @@ const uint32_t* WeighedColumns(const Texels& t, int32_t v, int lo, int hi, uint3
 // span and say how many pixels they did; the four-pixel form goes on from
 // there.
 
+// pixel::CopyOpaque's whole sixteens of texels; returns how many it copied.
+[[gnu::target("avx2")]] size_t CopyOpaqueAvx2(uint32_t* __restrict dst, const uint32_t* __restrict src, size_t count);
+
 // Two texture rows' columns x..end-1 (inside the rows) weighed together
 // into out[x - lo]; returns where it stopped.
 [[gnu::target("avx2")]] int WeighRowsAvx2(const uint32_t* row0, const uint32_t* row1, uint32_t fy, int x, int end,

@@ -18,6 +18,18 @@ using pixel::avx2::kTwoLoads;
 using pixel::avx2::LoadsFor;
 using pixel::avx2::Read;
 
+[[gnu::target("avx2")]] size_t CopyOpaqueAvx2(uint32_t* __restrict dst, const uint32_t* __restrict src, size_t count) {
+  const __m256i rgb = _mm256_set1_epi32(0x00FFFFFF);
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i + 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_and_si256(a, rgb));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i + 8), _mm256_and_si256(b, rgb));
+  }
+  return i;
+}
+
 // WeighRows' columns x..end-1 (inside the rows) eight at a time; returns
 // where it stopped.
 [[gnu::target("avx2")]] int WeighRowsAvx2(const uint32_t* row0, const uint32_t* row1, uint32_t fy, int x, int end,
@@ -205,6 +217,8 @@ SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first,
   // needs no masking.
   const __m256i lanes = _mm256_and_si256(Lanes(p.m), _mm256_set1_epi64x(0x0000FFFFFFFFFFFFll));
   const int* texels = reinterpret_cast<const int*>(img.pixels.data());
+  const bool repeated = p.repeat > 1;
+  const __m256i times = _mm256_set1_epi16(static_cast<short>(p.repeat));
   for (int y = yStart; y < yEnd; ++y) {
     int32_t v;
     if (!UnrotatedRow(p, y, v)) continue;
@@ -213,6 +227,7 @@ SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first,
     for (int g = 0; g < fullGroups; ++g) {
       __m256i* at = reinterpret_cast<__m256i*>(dst + 8 * g);
       __m256i s = Modulate8(ReadEight(row, read[g], first[g], place[g]), lanes);
+      if (repeated) s = Times8(s, times);
       _mm256_storeu_si256(at, _mm256_adds_epu8(_mm256_loadu_si256(at), s));
     }
     if (fullGroups == groups) continue;
@@ -220,6 +235,7 @@ SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first,
     // are not touched at all.
     const int g = fullGroups;
     __m256i s = Modulate8(_mm256_and_si256(ReadEight(row, read[g], first[g], place[g]), keep), lanes);
+    if (repeated) s = Times8(s, times);
     int* at = dst + 8 * g;
     if (tailInFrame) {
       __m256i* whole = reinterpret_cast<__m256i*>(at);

@@ -1,7 +1,10 @@
 #include "scene_renderer.h"
 
 #include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "additive_layer.h"
@@ -162,10 +165,26 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
   d.blend = blend;
   d.filter = Filter::kNearest;
   d.uAxisY = 0, d.vAxisX = 0;
+  const bool additive = blend == Blend::kAdditive;
   system.ForEachRun([&](const ParticleSystem::BatchLook& look, const ParticleSystem::Member* members, size_t n) {
     if (!(look.intensity > 0)) return;
     SetModulation(d, look.color.x, look.color.y, look.color.z, look.intensity * brightness);
+    bool lastDrawn = false;  // members[-1]'s quad ends `out`
     for (const ParticleSystem::Member* m = members; m != members + n; ++m) {
+      if (additive && m != members && std::memcmp(m, m - 1, sizeof(*m)) == 0) {
+        // The member before it again, bit for bit, with the same look: the
+        // same quad once more (a fire's batch, which leaves one point).
+        if (!lastDrawn) continue;
+        if (out.back().repeat < kMostRepeats) {
+          ++out.back().repeat;
+        } else {
+          PreparedQuad again = out.back();
+          again.repeat = 1;
+          out.push_back(again);
+        }
+        continue;
+      }
+      lastDrawn = false;
       std::optional<Projection> proj = camera.Project(ParticleSystem::PositionOf(*m, look, g));
       if (!proj) continue;
       Vec2 size = ParticleSystem::SizeOf(*m, look.progress);
@@ -187,7 +206,8 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
       d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
       d.uAxisX = w / img.width, d.vAxisY = h / img.height;
       PreparedQuad& q = out.emplace_back();
-      if (!PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q)) out.pop_back();
+      lastDrawn = PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q);
+      if (!lastDrawn) out.pop_back();
     }
   });
 }
@@ -195,19 +215,39 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
 // Draws a planned particle system: additive ones into the layer, others into the frame.
 void DrawParticles(const PreparedQuad* begin, const PreparedQuad* end, Frame& frame, int rowBegin, int rowEnd,
                    AdditiveLayer& layer) {
+  if (begin == end) return;
+  if (begin->blend != Blend::kAdditive) {  // a system's quads share their blend
+    for (const PreparedQuad* q = begin; q != end; ++q) DrawPrepared(frame, *q, rowBegin, rowEnd);
+    return;
+  }
+  // The layer is told once of the box around the system's quads (a
+  // stream or a flame: what lies between them in it is still zero).
+  int top = INT_MAX, bottom = -1, left = INT_MAX, right = -1;
   for (const PreparedQuad* q = begin; q != end; ++q) {
     const PreparedQuad& p = *q;
-    bool additive = p.blend == Blend::kAdditive;
-    int targetBegin = additive ? layer.RowBegin() : rowBegin;
-    int targetEnd = additive ? layer.RowEnd() : rowEnd;
-    if (p.yEnd <= targetBegin || p.yStart >= targetEnd) continue;
-    if (additive) {
-      layer.Touch(p.yStart, p.yEnd - 1, static_cast<float>(p.xStart), static_cast<float>(p.xEnd - 1));
-      DrawPrepared(layer.Pixels(), p, targetBegin, targetEnd);
-    } else {
-      DrawPrepared(frame, p, targetBegin, targetEnd);
-    }
+    if (p.yEnd <= layer.RowBegin() || p.yStart >= layer.RowEnd()) continue;
+    top = std::min(top, p.yStart), bottom = std::max(bottom, p.yEnd - 1);
+    left = std::min(left, p.xStart), right = std::max(right, p.xEnd - 1);
+    DrawPrepared(layer.Pixels(), p, layer.RowBegin(), layer.RowEnd());
   }
+  if (top <= bottom) layer.Touch(top, bottom, static_cast<float>(left), static_cast<float>(right));
+}
+
+// Draws order[item]'s sprite quad, leaving out what wide own-size sprites
+// drawn after it will cover with opaque texels.
+void DrawSprite(const FramePlan& plan, size_t item, const PreparedQuad& q, Frame& frame, int rowBegin, int rowEnd) {
+  const PreparedQuad* over[kMostOver];
+  int n = 0;
+  if (AtOwnSize(q))
+    for (size_t later : plan.over) {
+      const PreparedQuad& o = plan.quads[later].front();
+      if (later > item && o.yStart < q.yEnd && o.yEnd > q.yStart && o.xStart < q.xEnd && o.xEnd > q.xStart)
+        over[n++] = &o;
+    }
+  if (n == 0)
+    DrawPrepared(frame, q, rowBegin, rowEnd);
+  else
+    DrawPreparedUnder(frame, q, over, n, rowBegin, rowEnd);
 }
 
 void DrawText(const PrintItem& item, Frame& frame, int rowBegin, int rowEnd) {
@@ -250,6 +290,7 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
   plan.start = 0;
   thread_local std::vector<PixelRect> opaque;
   opaque.clear();
+  plan.over.clear();
   bool covered = false;
   for (size_t i = 0; i < plan.order.size(); ++i) {
     std::vector<PreparedQuad>& quads = plan.quads[i];
@@ -261,6 +302,8 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
     if (!PlanSprite(scene, scene.sprites.at(item.id), d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q))
       continue;
     quads.push_back(q);
+    constexpr int kWide = 128;  // columns: narrower sprites hide too little to be looked for
+    if (AtOwnSize(q) && q.xEnd - q.xStart >= kWide && plan.over.size() < kMostOver) plan.over.push_back(i);
     PixelRect r;
     if (!OpaqueRect(d, r)) continue;
     if (CoversFrame(r)) {
@@ -300,22 +343,50 @@ void PlanParticleItems(const Scene& scene, FramePlan& plan, int part) {
       PlanParticles(scene.particleSystems.at(plan.order[i].id), camera, plan.quads[i]);
 }
 
-void PlanFrame(const Scene& scene, FramePlan& plan) {
+namespace {
+
+// Adds the time since the last stage ended to the stage that just ended.
+class StageClock {
+ public:
+  explicit StageClock(StageTimes* times) : times_(times) {
+    if (times_) last_ = std::chrono::steady_clock::now();
+  }
+  void Ended(double StageTimes::*stage) {
+    if (!times_) return;
+    auto now = std::chrono::steady_clock::now();
+    times_->*stage += std::chrono::duration<double, std::milli>(now - last_).count();
+    last_ = now;
+  }
+
+ private:
+  StageTimes* times_;
+  std::chrono::steady_clock::time_point last_;
+};
+
+}  // namespace
+
+void PlanFrame(const Scene& scene, FramePlan& plan, StageTimes* times) {
+  StageClock clock(times);
   PlanItems(scene, plan);
+  clock.Ended(&StageTimes::plan);
   PlanParticleItems(scene, plan, 0);
   PlanParticleItems(scene, plan, 1);
+  clock.Ended(&StageTimes::particles);
 }
 
-void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd) {
+void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd,
+                    StageTimes* times) {
   rowBegin = std::max(0, rowBegin);
   rowEnd = std::min(frame.height, rowEnd);
   if (rowBegin >= rowEnd) return;
+  StageClock clock(times);
   for (const FramePlan::Rows& rows : plan.clearRows) {
     int begin = std::max(rows.begin, rowBegin), end = std::min(rows.end, rowEnd);
     if (begin < end)
       pixel::Fill(frame.pixels.data() + static_cast<size_t>(begin) * frame.width,
                   static_cast<size_t>(end - begin) * frame.width, scene.clearColor);
   }
+  clock.Ended(&StageTimes::clear);
   thread_local AdditiveLayer layer;  // one per drawing thread
   layer.Begin(rowBegin, rowEnd);
   const std::vector<DrawItem>& order = plan.order;
@@ -324,24 +395,30 @@ void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int
     const PreparedQuad* end = begin + plan.quads[i].size();
     switch (order[i].kind) {
       case DrawKind::kSprite:
-        for (const PreparedQuad* q = begin; q != end; ++q) DrawPrepared(frame, *q, rowBegin, rowEnd);
+        for (const PreparedQuad* q = begin; q != end; ++q) DrawSprite(plan, i, *q, frame, rowBegin, rowEnd);
+        clock.Ended(&StageTimes::sprites);
         break;
       case DrawKind::kParticles:
         DrawParticles(begin, end, frame, rowBegin, rowEnd, layer);
+        clock.Ended(begin != end && begin->blend == Blend::kAdditive ? &StageTimes::additive : &StageTimes::sprites);
         // The particle layer ends with its last system: add it before what lies above.
-        if (i + 1 == order.size() || order[i + 1].kind != DrawKind::kParticles) layer.AddTo(frame, rowBegin, rowEnd);
+        if (i + 1 == order.size() || order[i + 1].kind != DrawKind::kParticles) {
+          layer.AddTo(frame, rowBegin, rowEnd);
+          clock.Ended(&StageTimes::layer);
+        }
         break;
       case DrawKind::kText:
         DrawText(scene.prints[order[i].id], frame, rowBegin, rowEnd);
+        clock.Ended(&StageTimes::text);
         break;
     }
   }
 }
 
-void RenderScene(const Scene& scene, Frame& frame) {
-  FramePlan plan;
-  PlanFrame(scene, plan);
-  RenderPlanRows(scene, plan, frame, 0, frame.height);
+void RenderScene(const Scene& scene, Frame& frame, StageTimes* times) {
+  thread_local FramePlan plan;  // keeps its memory from frame to frame
+  PlanFrame(scene, plan, times);
+  RenderPlanRows(scene, plan, frame, 0, frame.height, times);
 }
 
 ParallelRenderer::ParallelRenderer() : worker_([this] { Work(); }) {}

@@ -40,6 +40,22 @@ struct FramePlan {
   // Particle systems in view are planned in two parts (one per drawing
   // thread): part 0 is order[start..split), part 1 order[split..).
   size_t split = 0;
+  // Wide sprites drawn at their own size, in draw order (at most
+  // kMostOver): what their opaque texels cover is not drawn below them (a
+  // level's buildings hide most of its sky).
+  std::vector<size_t> over;
+};
+
+// Milliseconds a frame's drawing spent by stage, added up over the frames
+// drawn with it: the benchmark's split (play draws without).
+struct StageTimes {
+  double plan = 0;       // draw order, sprites made quads
+  double particles = 0;  // particles culled and made quads
+  double clear = 0;
+  double sprites = 0;    // sprites and alpha-blended particles drawn
+  double additive = 0;   // additive particles drawn into their layer
+  double layer = 0;      // that layer added to the frame
+  double text = 0;
 };
 
 // Puts the scene in draw order and plans its sprites; the particle systems
@@ -49,14 +65,15 @@ void PlanItems(const Scene& scene, FramePlan& plan);
 // Plans the particle systems of one part (0 or 1) of the plan.
 void PlanParticleItems(const Scene& scene, FramePlan& plan, int part);
 // Both: the whole plan on the calling thread.
-void PlanFrame(const Scene& scene, FramePlan& plan);
+void PlanFrame(const Scene& scene, FramePlan& plan, StageTimes* times = nullptr);
 
 // Clears the plan's clear rows among rowBegin..rowEnd-1 to the scene's
 // clear colour and draws the plan into rows rowBegin..rowEnd-1.
-void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd);
+void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int rowBegin, int rowEnd,
+                    StageTimes* times = nullptr);
 
 // Plan and draw the whole frame on the calling thread.
-void RenderScene(const Scene& scene, Frame& frame);
+void RenderScene(const Scene& scene, Frame& frame, StageTimes* times = nullptr);
 
 // RenderScene on two threads: the caller and a worker of its own each plan
 // half of the particles, then the caller draws the top half of the frame

@@ -1,6 +1,7 @@
 // The additive particle layer: adding it back gives every frame pixel the
 // 3:1-weighted half-resolution pixels around it, whichever form (one pixel
-// or four at a time) computes it, and leaves the layer clear.
+// or four at a time) computes it, wherever particles fell, and leaves the
+// layer clear.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -36,13 +37,16 @@ TEST(AdditiveLayer, AddingBackMatchesTheWeighedSumAndClearsTheLayer) {
     AdditiveLayer layer;
     layer.Begin(rowBegin, rowEnd);
     Frame& half = layer.Pixels();
-    // Patches of random light, one touching the left and right edges.
+    // Patches of random light, one touching the left and right edges, and
+    // more side by side on the same rows than a block keeps runs (some
+    // joined, some overlapping: each frame pixel must be added to once).
     struct Patch {
       int x0, x1, y0, y1;
     };
-    const Patch patches[] = {{0, 9, layer.RowBegin(), layer.RowBegin() + 5},
-                             {37, 61, layer.RowBegin() + 20, layer.RowBegin() + 33},
-                             {390, 400, layer.RowEnd() - 6, layer.RowEnd()}};
+    const int r = layer.RowBegin();
+    const Patch patches[] = {{0, 9, r, r + 5},           {37, 61, r + 20, r + 33},  {65, 70, r + 21, r + 30},
+                             {120, 130, r + 18, r + 26}, {200, 204, r + 25, r + 40}, {260, 300, r + 20, r + 22},
+                             {290, 310, r + 22, r + 29}, {380, 400, r + 27, r + 31}, {390, 400, layer.RowEnd() - 6, layer.RowEnd()}};
     for (const Patch& p : patches) {
       for (int y = p.y0; y < p.y1; ++y)
         for (int x = p.x0; x < p.x1; ++x) half.pixels[static_cast<size_t>(y) * half.width + x] = rng() & 0x00FFFFFF;

@@ -98,6 +98,42 @@ TEST(Raster, PictureAtItsOwnSizeSkipsClearTexelsAndCopiesOpaqueOnes) {
   EXPECT_EQ(frame.At(10, 1), 0x0000FFu);  // above the picture
 }
 
+// A picture at its own size drawn by its runs of clear, opaque and other
+// texels gives what blending every texel gives (the picture without its
+// runs), for rows cut anywhere by the frame's edges and by the runs.
+TEST(Raster, PictureAtItsOwnSizeDrawsByItsRunsWhatBlendingEveryTexelDraws) {
+  Image img;
+  img.width = 150, img.height = 4;
+  // Columns per row: runs long and short of clear, opaque and half-transparent texels.
+  const struct {
+    int width;
+    uint32_t texel;
+  } columns[] = {{20, 0}, {40, 0xFF30A050u}, {7, 0x80404040u}, {3, 0}, {30, 0xFFC02010u}, {5, 0xFF102030u},
+                 {20, 0}, {9, 0x40202020u}, {16, 0xFF0000FFu}};
+  for (int y = 0; y < img.height; ++y)
+    for (const auto& c : columns)
+      for (int i = 0; i < c.width; ++i) img.pixels.push_back(c.texel + static_cast<uint32_t>(y));
+  MarkOpacity(img);
+  ASSERT_FALSE(img.rowRuns.empty());
+  Image blended = img;
+  blended.rowRuns.clear();
+  for (float x : {0.0f, 13.0f, -25.0f, -61.0f, 70.0f, 0.4f}) {
+    Frame byRuns(160, 8), everyTexel(160, 8);
+    for (size_t i = 0; i < byRuns.pixels.size(); ++i) byRuns.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+    everyTexel.pixels = byRuns.pixels;
+    QuadDraw q;
+    q.originX = x, q.originY = 2;
+    q.u1 = 150, q.v1 = 4;
+    q.filter = Filter::kNearest;
+    q.image = &img;
+    DrawQuad(byRuns, q);
+    q.image = &blended;
+    DrawQuad(everyTexel, q);
+    for (size_t i = 0; i < byRuns.pixels.size(); ++i)
+      ASSERT_EQ(byRuns.pixels[i], everyTexel.pixels[i]) << "pixel " << i << " with the picture at " << x;
+  }
+}
+
 #if SPRITEENGINE_AVX2_PATHS
 // Every span the eight-pixel forms draw, drawn again with them turned off:
 // the frames must be the same to the byte.
@@ -241,6 +277,45 @@ TEST(Raster, ScaledRowsNearTheEndOfTheTexelRangeReadTheirOwnColumns) {
   for (int x = 0; x < 64; ++x) {
     ASSERT_EQ(frames[0].At(x, 1), frames[1].At(x, 1)) << "column " << x;
     EXPECT_EQ(frames[1].At(x, 1) != 0, x >= 10) << "column " << x;
+  }
+}
+
+// An additive quad drawn k times over as one (coinciding particles) adds
+// what drawing it k times adds, on every path that draws such quads: the
+// indexed rows (eight pixels, four, one), a picture at its own size, a
+// quad wider than the indexed rows take, modulated or not, over a frame
+// bright enough for the sums to stop at 255.
+TEST(Raster, ARepeatedAdditiveQuadAddsWhatDrawingItThatOftenAdds) {
+  Image img = NoisyPicture(16, 16, 6);
+  for (uint32_t& p : img.pixels) p &= 0x3FFFFFFF;  // soft texels
+  MarkOpacity(img);
+  const struct {
+    float scale, r, g, b, a;
+  } looks[] = {{0.7f, 1, 0.5f, 0, 0.1f}, {0.7f, 1, 1, 1, 1}, {1, 0.5f, 0.5f, 0.2f, 0.3f}, {9.5f, 1, 0.5f, 0, 0.05f}};
+  for (int k : {2, 10, kMostRepeats}) {
+    for (const auto& look : looks) {
+      for (bool eight : {true, false}) {
+        QuadDraw d = Scaled(img, 3.3f, 2.6f, look.scale);
+        d.blend = Blend::kAdditive, d.filter = Filter::kNearest;
+        SetModulation(d, look.r, look.g, look.b, look.a);
+        PreparedQuad p;
+        ASSERT_TRUE(PrepareQuad(d, 180, 180, p));
+        Frame once(180, 180), repeated(180, 180);
+        for (size_t i = 0; i < once.pixels.size(); ++i) once.pixels[i] = static_cast<uint32_t>(i * 0x010203) & 0x7F7F7F;
+        repeated.pixels = once.pixels;
+#if SPRITEENGINE_AVX2_PATHS
+        pixel::avx2::Allow(eight);
+#endif
+        for (int i = 0; i < k; ++i) DrawPrepared(once, p, 0, 180);
+        p.repeat = k;
+        DrawPrepared(repeated, p, 0, 180);
+#if SPRITEENGINE_AVX2_PATHS
+        pixel::avx2::Allow(true);
+#endif
+        for (size_t i = 0; i < once.pixels.size(); ++i)
+          ASSERT_EQ(once.pixels[i], repeated.pixels[i]) << "pixel " << i << ", " << k << " times, scale " << look.scale;
+      }
+    }
   }
 }
 

@@ -85,5 +85,53 @@ TEST_F(ClearRowsTest, APictureOverTheWholeFrameNeedsNoClear) {
   ExpectNoStalePixels("a full-frame picture");
 }
 
+// Wide pictures at their own size hide what lies below their opaque
+// texels, which is then not drawn: the frame must be what drawing every
+// sprite whole in order gives, in either band, whether what is below is
+// opaque or blended, the cover clear in places, tinted (no cover), or
+// reaching past the frame's edge.
+TEST_F(ClearRowsTest, WhatOwnSizePicturesCoverIsNotDrawnBelowThemAndTheFrameIsTheSame) {
+  auto picture = [&](int w, int h, auto texel) {
+    Image img;
+    img.width = w, img.height = h;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img.pixels.push_back(texel(x, y));
+    uint32_t t = NewHandle();
+    scene_.textures[t].data = std::make_shared<TextureData>(BuildTexture(std::move(img), 1));
+    return t;
+  };
+  uint32_t sky = picture(800, 400, [](int x, int y) { return 0xFF000000u | static_cast<uint32_t>(x * 7 + y * 3); });
+  uint32_t glass = picture(300, 200, [](int x, int) { return 0x80402000u + static_cast<uint32_t>(x & 0x3F); });
+  // Buildings: opaque below a skyline, clear above it, with a half-clear window column.
+  uint32_t town = picture(500, 300, [](int x, int y) {
+    if (y < 40 + (x / 60) * 25) return 0u;
+    return x % 97 < 3 ? 0x60101010u : 0xFF205080u + static_cast<uint32_t>(y);
+  });
+  auto place = [&](uint32_t texture, int w, int h, float left, float top, int priority) -> SpriteState& {
+    SpriteState& s = AddTile(left, left + w, top, top + h);
+    s.texture = texture;
+    s.priority = priority;
+    return s;
+  };
+  place(sky, 800, 400, -150, 20, 3);
+  place(glass, 300, 200, 100, 150, 3);
+  place(town, 500, 300, 250, 60, 2);
+  place(town, 500, 300, -200, 250, 2);
+  place(town, 500, 300, 0, 0, 0).color.a = 0.9f;  // tinted: covers nothing
+  place(sky, 800, 400, 0, 380, 0).color.r = 0.5f;
+  place(town, 500, 300, 420, 330, 1);
+  FramePlan plan;
+  PlanFrame(scene_, plan);
+  ASSERT_GE(plan.over.size(), 3u);
+  Frame bands(kFrameWidth, kFrameHeight), whole(kFrameWidth, kFrameHeight);
+  RenderPlanRows(scene_, plan, bands, 0, 290);
+  RenderPlanRows(scene_, plan, bands, 290, kFrameHeight);
+  whole.Clear(scene_.clearColor);
+  for (const std::vector<PreparedQuad>& quads : plan.quads)
+    for (const PreparedQuad& q : quads) DrawPrepared(whole, q, 0, kFrameHeight);
+  for (int y = 0; y < kFrameHeight; ++y)
+    for (int x = 0; x < kFrameWidth; ++x) ASSERT_EQ(bands.At(x, y), whole.At(x, y)) << "pixel " << x << "," << y;
+}
+
 }  // namespace
 }  // namespace spriteengine
