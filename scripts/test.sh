@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and
 # runs every test: unit, harness, integration, end-to-end (under Xvfb),
-# the sanitizer builds and the fuzz targets. Benchmarks are run by hand (README).
+# the sanitizer builds and the fuzz targets. Benchmarks are run by hand (docs/benchmarks.md).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
