@@ -30,6 +30,7 @@
 #include "online/http_client.h"
 #include "online/score_client.h"
 #include "postgres_server.h"
+#include "recorded_score_runs.h"
 #include "replay_sandbox.h"
 #include "score_store.h"
 #include "scored_process.h"
@@ -49,19 +50,7 @@ constexpr int kSandboxRounds = 3;
 constexpr double kSecondsPerFrame = 0.015;  // the game's frame
 constexpr auto kTimeLimit = 120s;
 
-struct Run {
-  std::string replay;
-  int32_t score = 0;
-};
-
-std::vector<Run> RecordedRuns() {
-  std::vector<Run> runs;
-  std::istringstream list(testing_support::ReadText(kReplays / "runs.txt"));
-  std::string file;
-  int32_t score = 0;
-  while (list >> file >> score) runs.push_back({testing_support::ReadText(kReplays / file), score});
-  return runs;
-}
+using Run = testing_support::RecordedRun;
 
 double Quantile(std::vector<double> values, double q) {
   if (values.empty()) return 0;
@@ -223,7 +212,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the game is not built: %s\n", kVerifier.c_str());
     return 1;
   }
-  const std::vector<Run> runs = RecordedRuns();
+  const std::vector<Run> runs = testing_support::RecordedScoreRuns(kReplays);
   if (runs.empty()) {
     std::fprintf(stderr, "no recorded runs in %s\n", kReplays.c_str());
     return 1;

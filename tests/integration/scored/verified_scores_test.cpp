@@ -18,6 +18,7 @@
 #include "online/http_client.h"
 #include "online/score_client.h"
 #include "postgres_server.h"
+#include "recorded_score_runs.h"
 #include "raw_http.h"
 #include "scored_process.h"
 #include "text_file.h"
@@ -33,22 +34,9 @@ using testing_support::ScoredProcess;
 const fs::path kReplays = VARNOK_SCORE_REPLAYS_DIR;
 const std::string kVerifier = std::string(VARNOK_GAME_DIR) + "/varnok";
 
-struct RecordedRun {
-  std::string name;
-  std::string replay;
-  int32_t score = 0;
-};
+using testing_support::RecordedRun;
 
-std::vector<RecordedRun> RecordedRuns() {
-  std::vector<RecordedRun> runs;
-  std::istringstream list(testing_support::ReadText(kReplays / "runs.txt"));
-  std::string file;
-  int32_t score = 0;
-  while (list >> file >> score) {
-    runs.push_back({"R" + file.substr(3, 2), testing_support::ReadText(kReplays / file), score});
-  }
-  return runs;
-}
+std::vector<RecordedRun> RecordedRuns() { return testing_support::RecordedScoreRuns(kReplays); }
 
 std::string Encoded(const core::Replay& replay) {
   const std::vector<uint8_t> bytes = core::EncodeReplay(replay);
