@@ -179,6 +179,33 @@ SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first,
   return _mm256_i32gather_epi32(row, place, 4);
 }
 
+// RoundToInt of four doubles: half away from zero, then truncated.
+SPRITEENGINE_AVX2_INLINE __m128i RoundToInt4(__m256d d) {
+  __m256d half =
+      _mm256_blendv_pd(_mm256_set1_pd(-0.5), _mm256_set1_pd(0.5), _mm256_cmp_pd(d, _mm256_setzero_pd(), _CMP_GE_OQ));
+  return _mm256_cvttpd_epi32(_mm256_add_pd(d, half));
+}
+
+// UnrotatedRow for the rows y..y+7 at once, the same float sums lane by
+// lane and RoundToInt's rounding through double: each row's texel row,
+// clamped to the picture, or -1 where the row draws nothing. A fire's quads
+// are a few pixels wide, so this per-row work was as much as the adding.
+SPRITEENGINE_AVX2_INLINE void TexelRows8(const PreparedQuad& p, int y, int height, int32_t* out) {
+  const __m256i rows = _mm256_add_epi32(_mm256_set1_epi32(y), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256 centre = _mm256_add_ps(_mm256_cvtepi32_ps(rows), _mm256_set1_ps(0.5f));
+  const __m256 vBase = _mm256_mul_ps(_mm256_sub_ps(centre, _mm256_set1_ps(p.originY)), _mm256_set1_ps(p.dvdy));
+  // Not (vBase < v0 or vBase >= v1), as UnrotatedRow asks it.
+  const __m256 drawn = _mm256_and_ps(_mm256_cmp_ps(vBase, _mm256_set1_ps(p.v0), _CMP_NLT_UQ),
+                                     _mm256_cmp_ps(vBase, _mm256_set1_ps(p.v1), _CMP_NGE_UQ));
+  const __m256 fixed = _mm256_mul_ps(vBase, _mm256_set1_ps(kFixedOne));
+  __m256i v = _mm256_set_m128i(RoundToInt4(_mm256_cvtps_pd(_mm256_extractf128_ps(fixed, 1))),
+                               RoundToInt4(_mm256_cvtps_pd(_mm256_castps256_ps128(fixed))));
+  __m256i row = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(v, 16), _mm256_setzero_si256()),
+                                 _mm256_set1_epi32(height - 1));
+  row = _mm256_blendv_epi8(_mm256_set1_epi32(-1), row, _mm256_castps_si256(drawn));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), row);
+}
+
 }  // namespace
 
 // DrawIndexedRows<kAdditive, true> (fire) eight pixels at a time, on
@@ -219,11 +246,15 @@ SPRITEENGINE_AVX2_INLINE __m256i ReadEight(const int* row, Read read, int first,
   const int* texels = reinterpret_cast<const int*>(img.pixels.data());
   const bool repeated = p.repeat > 1;
   const __m256i times = _mm256_set1_epi16(static_cast<short>(p.repeat));
-  for (int y = yStart; y < yEnd; ++y) {
-    int32_t v;
-    if (!UnrotatedRow(p, y, v)) continue;
-    const int* row = texels + static_cast<size_t>(std::clamp(v >> 16, 0, img.height - 1)) * img.width;
-    int* dst = reinterpret_cast<int*>(frame.pixels.data() + static_cast<size_t>(y) * frame.width + p.xStart);
+  int* const pixels = reinterpret_cast<int*>(frame.pixels.data()) + p.xStart;
+  const size_t rowLength = static_cast<size_t>(frame.width);
+  int32_t texelRows[8];
+  size_t offset = static_cast<size_t>(yStart) * rowLength;
+  for (int y = yStart, j = 8; y < yEnd; ++y, ++j, offset += rowLength) {
+    if (j == 8) TexelRows8(p, y, img.height, texelRows), j = 0;
+    if (texelRows[j] < 0) continue;
+    const int* row = texels + static_cast<size_t>(texelRows[j]) * img.width;
+    int* dst = pixels + offset;
     for (int g = 0; g < fullGroups; ++g) {
       __m256i* at = reinterpret_cast<__m256i*>(dst + 8 * g);
       __m256i s = Modulate8(ReadEight(row, read[g], first[g], place[g]), lanes);

@@ -150,15 +150,17 @@ TEST(Raster, EightPixelSpansDrawWhatFourPixelSpansDraw) {
   MarkOpacity(soft);
   std::vector<QuadDraw> quads;
   // Particles: additive, modulated, nearest, narrower and wider than their
-  // texels, one across the right edge of the frame.
+  // texels, across the right, top and bottom edges of the frame (their
+  // rows are found eight at a time from wherever they start).
   for (float scale : {0.4f, 0.9f, 1.3f, 2.7f, 6.5f})
-    for (float x : {3.2f, 180.6f, 190.5f}) {
-      QuadDraw q = Scaled(soft, x, 11.3f * scale, scale);
-      q.filter = Filter::kNearest;
-      q.blend = Blend::kAdditive;
-      SetModulation(q, 0.9f, 0.5f, 0.2f, 0.7f);
-      quads.push_back(q);
-    }
+    for (float x : {3.2f, 180.6f, 190.5f})
+      for (float y : {11.3f * scale, -7.6f, 193.45f}) {
+        QuadDraw q = Scaled(soft, x, y, scale);
+        q.filter = Filter::kNearest;
+        q.blend = Blend::kAdditive;
+        SetModulation(q, 0.9f, 0.5f, 0.2f, 0.7f);
+        quads.push_back(q);
+      }
   // Pictures at their own size, scaled, turned; plain and modulated.
   for (bool modulated : {false, true}) {
     QuadDraw own = Scaled(noisy, 20, 30, 1);
@@ -187,7 +189,10 @@ TEST(Raster, EightPixelSpansDrawWhatFourPixelSpansDraw) {
     pixel::avx2::Allow(eight);
     Frame frame(200, 200);
     frame.Clear(0x203040);
-    for (const QuadDraw& q : quads) DrawQuad(frame, q);
+    for (const QuadDraw& q : quads) {  // in two bands, as the drawing threads do
+      DrawQuad(frame, q, 0, 97);
+      DrawQuad(frame, q, 97, 200);
+    }
     pixel::avx2::Allow(true);
     return frame;
   };
