@@ -20,31 +20,12 @@ namespace {
 
 constexpr const char* kOutcomeNames[] = {"ended", "game over", "quit"};
 
-// Follows the re-run: seeds a relaunched process as the recording process was
-// seeded, and notes the frame the run ends in.
-class VerifierWatch final : public RunObserver {
- public:
-  void FrameBegun(const core::FrameInput&) override {}
-  void RunStarted(const core::FrameInput&) override {}
-  void FrameEnded() override {
-    if (!end) {
-      if (const auto ended = RunOutcomeOf(core::GameState())) end = RunEndNow(*ended);
-    }
-  }
-  void RunClearing() override {
-    if (!end) end = RunEndNow(core::RunOutcome::kQuit);
-  }
-  void ResumedAfterRestart() override { core::Ctx().random.Seed(segmentSeed); }
-
-  uint32_t segmentSeed = 0;
-  std::optional<core::ReplayEnd> end;  // once the run has ended
-};
 
 // One process of the run: a fresh context and main window, as a relaunch
 // makes them, over the same player files.
 class VerifiedProcess {
  public:
-  VerifiedProcess(VerifierWatch& watch) : form_(library_) { form_.runObserver = &watch; }
+  VerifiedProcess(ReplayedRunWatch& watch) : form_(library_) { form_.runObserver = &watch; }
   TMainForm& form() { return form_; }
 
  private:
@@ -99,7 +80,7 @@ std::optional<ReplayVerdict> RunReplay(const core::Replay& replay, std::string& 
 
   // The run's settings, as the first process read them.
   platform::WriteFileAtomic(platform::LastingPlayerFilePath(core::kSettingsFile), replay.settings);
-  VerifierWatch watch;
+  ReplayedRunWatch watch;
   ReplayVerdict verdict;
   for (size_t s = 0; s < replay.segments.size(); ++s) {
     const core::ReplaySegment& segment = replay.segments[s];

@@ -45,25 +45,6 @@ WatchableReplay ReadWatchableReplay(const std::string& path, const core::Sha256&
   return watchable;
 }
 
-// Follows the watched run as the verifier does: seeds each relaunched
-// process as the recording process was seeded, and notes the end.
-class ReplayWatch::Observer final : public RunObserver {
- public:
-  void FrameBegun(const core::FrameInput&) override {}
-  void RunStarted(const core::FrameInput&) override {}
-  void FrameEnded() override {
-    if (!end) {
-      if (const auto outcome = RunOutcomeOf(core::GameState())) end = RunEndNow(*outcome);
-    }
-  }
-  void RunClearing() override {
-    if (!end) end = RunEndNow(core::RunOutcome::kQuit);
-  }
-  void ResumedAfterRestart() override { core::Ctx().random.Seed(segmentSeed); }
-
-  uint32_t segmentSeed = 0;
-  std::optional<core::ReplayEnd> end;
-};
 
 // One process of the watched run: its context and main window.
 struct ReplayWatch::Process {
@@ -75,8 +56,7 @@ struct ReplayWatch::Process {
 ReplayWatch::ReplayWatch(core::Replay replay, Host host)
     : replay_(std::move(replay)),
       host_(std::move(host)),
-      ledger_(host_.camera, {{core::kMainFontFile, host_.mainFont}, {core::kSecondFontFile, host_.secondFont}}),
-      observer_(std::make_unique<Observer>()) {
+      ledger_(host_.camera, {{core::kMainFontFile, host_.mainFont}, {core::kSecondFontFile, host_.secondFont}}) {
   ledger_.afterPrintsHide = host_.printOverlay;
   // The run's settings, as its first process read them; sound and music as
   // the watcher has them (they change nothing the run does).
@@ -115,12 +95,12 @@ void ReplayWatch::StartSegment(size_t index) {
   segment_ = index;
   const core::ReplaySegment& segment = replay_.segments[index];
   clock_.Set(segment.startTicks);
-  observer_->segmentSeed = segment.seed;
+  observer_.segmentSeed = segment.seed;
   process_ = std::make_unique<Process>();
   core::ContextSwitch use(process_->context);
   process_->form = std::make_unique<TMainForm>(process_->library);
   TMainForm& form = *process_->form;
-  form.runObserver = observer_.get();
+  form.runObserver = &observer_;
   form.ReadStartupFiles();
   next_ = 0;
   if (index == 0) {
@@ -151,7 +131,7 @@ bool ReplayWatch::Step() {
       } else {
         // The recording ends here without an outcome: its game was closed.
         core::ContextSwitch use(process_->context);
-        observer_->end = RunEndNow(core::RunOutcome::kEnded);
+        observer_.end = RunEndNow(core::RunOutcome::kEnded);
       }
       stopped_ = true;
       return false;
@@ -167,7 +147,7 @@ bool ReplayWatch::Step() {
     form.RunFrameTasks();
     form.RunFrame(replay_.segments[segment_].frames[next_++]);
   }
-  if (observer_->end) {
+  if (observer_.end) {
     stopped_ = true;
     return false;
   }
@@ -179,7 +159,7 @@ bool ReplayWatch::Step() {
   return true;
 }
 
-const std::optional<core::ReplayEnd>& ReplayWatch::End() const { return observer_->end; }
+const std::optional<core::ReplayEnd>& ReplayWatch::End() const { return observer_.end; }
 
 bool ReplayWatch::Frame(const core::FrameInput& viewer) {
   core::FrameInputReader keys;

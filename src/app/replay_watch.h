@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "app/run_end.h"
 #include "core/frame_input.h"
 #include "core/game_context.h"
 #include "core/replay_file.h"
@@ -62,7 +63,6 @@ class ReplayWatch {
   const std::string& Failure() const { return failure_; }
 
  private:
-  class Observer;
   struct Process;
   // Runs one recorded frame; false when the run has stopped.
   bool Step();
@@ -74,7 +74,7 @@ class ReplayWatch {
   platform::MemoryPlayerFiles files_;
   platform::FakeTickClock clock_;
   engine_link::EngineLedger ledger_;
-  std::unique_ptr<Observer> observer_;
+  ReplayedRunWatch observer_;  // the watched run's end, and each segment's seed
   std::unique_ptr<Process> process_;
   size_t segment_ = 0;
   size_t next_ = 0;       // the next frame of the segment

@@ -31,4 +31,16 @@ std::optional<core::RunOutcome> RunOutcomeOf(uint8_t state) {
   return std::nullopt;
 }
 
+void ReplayedRunWatch::FrameEnded() {
+  if (!end) {
+    if (const auto outcome = RunOutcomeOf(core::GameState())) end = RunEndNow(*outcome);
+  }
+}
+
+void ReplayedRunWatch::RunClearing() {
+  if (!end) end = RunEndNow(core::RunOutcome::kQuit);
+}
+
+void ReplayedRunWatch::ResumedAfterRestart() { core::Ctx().random.Seed(segmentSeed); }
+
 }  // namespace app
