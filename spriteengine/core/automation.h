@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine_log.h"
-#include "pad_mapper.h"
+#include "pad_state.h"
 #include "raster.h"
 #include "script.h"
 

@@ -285,6 +285,10 @@ void Engine::RunBegin() {
   automation_.NextFrame();
   automation_.RunPhaseBegun();
   input_.BeginFrame();
+  {
+    std::lock_guard lock(padMutex_);
+    pads_.BeginFrame();
+  }
   if (!firstRunLogged_) {
     firstRunLogged_ = true;
     automation_.Log("gamestate " + std::to_string(gameState_.load()));

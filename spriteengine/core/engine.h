@@ -15,7 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -132,8 +131,11 @@ class Engine : public WindowEvents {
   // --- platform ---
   void WindowLinkSet(const VarnokWindowLink* link);
   void WindowCommand(int command);
-  // Game states in which pads press the play keys (see PadMapper).
-  void PadPlayStatesSet(const std::vector<int>& states);
+  // Game controllers as the game polls them (see PadState).
+  std::vector<int> PadList();
+  bool PadButtonDown(int pad, int button);
+  bool PadButtonClick(int pad, int button);
+  float PadAxisValue(int pad, int axis);
 
   // Test access.
   uint64_t ScriptFrame() const { return automation_.FrameCount(); }
@@ -154,7 +156,7 @@ class Engine : public WindowEvents {
   void OnVisible(bool visible) override;
   void OnRepaintNeeded() override;
   void RunOnDrawingThreads(int rows, const std::function<void(int, int)>& work) override;
-  // Game controllers (engine_pads.cpp): their keys join the keyboard's.
+  // Game controllers (engine_pads.cpp).
   void OnPadAdded(int pad) override;
   void OnPadRemoved(int pad) override;
   void OnPadButton(int pad, PadButton button, bool down) override;
@@ -181,7 +183,6 @@ class Engine : public WindowEvents {
   // The window that reported the pads has gone; the next one reports the
   // pads still connected again, under new ids.
   void ForgetPads();
-  PadLayout CurrentPadLayout();
 
   Platform platform_;
   Resources resources_;
@@ -220,8 +221,7 @@ class Engine : public WindowEvents {
 
   // Game controllers; guarded by padMutex_.
   std::mutex padMutex_;
-  PadMapper pads_;
-  std::set<int> padPlayStates_;
+  PadState pads_;
 
   // Instance state.
   std::unique_ptr<VideoBackend> video_;

@@ -1,17 +1,8 @@
-// Game controllers: the backend's (or the script's) pad events become keys
-// through the PadMapper, in the layout of the game's current state.
+// Game controllers: the backend's (or the script's) pad events kept as the
+// game polls them.
 #include "engine.h"
 
 namespace spriteengine {
-
-void Engine::PadPlayStatesSet(const std::vector<int>& states) {
-  std::lock_guard lock(padMutex_);
-  padPlayStates_ = std::set<int>(states.begin(), states.end());
-}
-
-PadLayout Engine::CurrentPadLayout() {
-  return padPlayStates_.count(gameState_.load()) ? PadLayout::kPlay : PadLayout::kMenu;
-}
 
 void Engine::OnPadAdded(int pad) {
   {
@@ -26,7 +17,6 @@ void Engine::OnPadRemoved(int pad) {
   {
     std::lock_guard lock(padMutex_);
     known = pads_.Remove(pad);
-    input_.SetPadKeys(pads_.HeldKeys());
   }
   if (!known) return;
   automation_.Log("pad " + std::to_string(pad) + " removed");
@@ -36,26 +26,42 @@ void Engine::OnPadRemoved(int pad) {
 
 void Engine::OnPadButton(int pad, PadButton button, bool down) {
   std::lock_guard lock(padMutex_);
-  pads_.Button(pad, button, down, CurrentPadLayout());
-  input_.SetPadKeys(pads_.HeldKeys());
+  pads_.Button(pad, button, down);
 }
 
 void Engine::OnPadAxis(int pad, PadAxis axis, float value) {
   std::lock_guard lock(padMutex_);
   pads_.Axis(pad, axis, value);
-  input_.SetPadKeys(pads_.HeldKeys());
 }
 
 void Engine::ReleasePads() {
   std::lock_guard lock(padMutex_);
   pads_.ReleaseAll();
-  input_.SetPadKeys(pads_.HeldKeys());
 }
 
 void Engine::ForgetPads() {
   std::lock_guard lock(padMutex_);
-  pads_ = PadMapper{};
-  input_.SetPadKeys(pads_.HeldKeys());
+  pads_ = PadState{};
+}
+
+std::vector<int> Engine::PadList() {
+  std::lock_guard lock(padMutex_);
+  return pads_.Pads();
+}
+
+bool Engine::PadButtonDown(int pad, int button) {
+  std::lock_guard lock(padMutex_);
+  return pads_.IsButtonDown(pad, static_cast<PadButton>(button));
+}
+
+bool Engine::PadButtonClick(int pad, int button) {
+  std::lock_guard lock(padMutex_);
+  return pads_.TakeButtonClick(pad, static_cast<PadButton>(button));
+}
+
+float Engine::PadAxisValue(int pad, int axis) {
+  std::lock_guard lock(padMutex_);
+  return pads_.AxisValue(pad, static_cast<PadAxis>(axis));
 }
 
 void Engine::ApplyPadScript(const ScriptCommand& c) {

@@ -10,7 +10,7 @@ bool ValidButton(int b) { return b >= 0 && b < kMouseButtons; }
 void InputState::KeyDown(int dik) {
   if (!ValidKey(dik)) return;
   std::lock_guard lock(mutex_);
-  if (!down_[dik] && !padDown_[dik]) pending_[dik] = true;  // auto-repeat is not a new press
+  if (!down_[dik]) pending_[dik] = true;  // auto-repeat is not a new press
   down_[dik] = true;
 }
 
@@ -18,13 +18,6 @@ void InputState::KeyUp(int dik) {
   if (!ValidKey(dik)) return;
   std::lock_guard lock(mutex_);
   down_[dik] = false;
-}
-
-void InputState::SetPadKeys(const std::bitset<kKeyCount>& keys) {
-  std::lock_guard lock(mutex_);
-  for (size_t dik = 1; dik < kKeyCount; ++dik)
-    if (keys[dik] && !padDown_[dik] && !down_[dik]) pending_[dik] = true;
-  padDown_ = keys;
 }
 
 void InputState::MouseMove(float x, float y) {
@@ -63,7 +56,7 @@ void InputState::BeginFrame() {
 bool InputState::IsKeyDown(int dik) const {
   if (!ValidKey(dik)) return false;
   std::lock_guard lock(mutex_);
-  return down_[dik] || padDown_[dik];
+  return down_[dik];
 }
 
 bool InputState::TakeKeyClick(int dik) {

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <array>
-#include <bitset>
 #include <mutex>
 
 #include "geometry.h"
@@ -27,10 +26,6 @@ class InputState {
   void MouseButtonDown(int button);   // 0 left, 1 right, 2 middle
   void MouseButtonUp(int button);
   void ReleaseAll();                  // focus lost: every key and button up
-  // The keys the game controllers hold now (see PadMapper). A key is down
-  // while the keyboard or a pad holds it; a pad's press of a key the
-  // keyboard does not hold is a new press.
-  void SetPadKeys(const std::bitset<kKeyCount>& keys);
 
   // Start of a run phase: presses since the last one become clickable.
   void BeginFrame();
@@ -44,7 +39,6 @@ class InputState {
  private:
   mutable std::mutex mutex_;
   std::array<bool, kKeyCount> down_{};       // held on the keyboard (or by the script)
-  std::bitset<kKeyCount> padDown_;            // held by a game controller
   std::array<bool, kKeyCount> pending_{};     // pressed since the last BeginFrame
   std::array<bool, kKeyCount> clickable_{};   // press of this run phase not yet taken
   std::array<bool, kMouseButtons> buttonPending_{};

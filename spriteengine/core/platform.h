@@ -11,7 +11,7 @@
 #include <string>
 
 #include "image.h"
-#include "pad_mapper.h"
+#include "pad_state.h"
 #include "raster.h"
 
 namespace spriteengine {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pad_mapper.h"
+#include "pad_state.h"
 
 namespace spriteengine {
 

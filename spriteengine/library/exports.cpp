@@ -193,11 +193,14 @@ void i3DLocationToScreen(const EngineVec* world, EngineVec* screen) {
 }
 void iWindowLinkSet(const VarnokWindowLink* link) { E().WindowLinkSet(link); }
 void iWindowCommand(int32_t command) { E().WindowCommand(command); }
-void iPadPlayStatesSet(const int32_t* states, int32_t count) {
-  std::vector<int> list;
-  for (int32_t i = 0; states && i < count; ++i) list.push_back(states[i]);
-  E().PadPlayStatesSet(list);
+int32_t iPadList(int32_t* pads, int32_t capacity) {
+  const std::vector<int> list = E().PadList();
+  for (int32_t i = 0; pads && i < capacity && i < static_cast<int32_t>(list.size()); ++i) pads[i] = list[i];
+  return static_cast<int32_t>(list.size());
 }
+EBool iPadButtonDown(int32_t pad, int32_t button) { return E().PadButtonDown(pad, button) ? 1 : 0; }
+EBool iPadButtonClick(int32_t pad, int32_t button) { return E().PadButtonClick(pad, button) ? 1 : 0; }
+float iPadAxis(int32_t pad, int32_t axis) { return E().PadAxisValue(pad, axis); }
 int64_t iEngineFrame(void) { return static_cast<int64_t>(E().ScriptFrame()); }
 
 }  // extern "C"

@@ -16,13 +16,14 @@
 
 #include "actors/flame.h"
 #include "actors/hero_missile.h"
+#include "engine_link/scan_codes.h"
 
 namespace actors {
 
 class TBattlefield;
 
-inline constexpr int32_t kKeyGrenade = 0x52;          // Numpad 0
-inline constexpr int32_t kKeyGrenadeLaptop = 0x2D;    // X: the same, for keyboards without a number pad
+inline constexpr int32_t kKeyGrenade = keys::kNumpad0;
+inline constexpr int32_t kKeyGrenadeLaptop = keys::kX;  // the same, for keyboards without a number pad
 inline constexpr int kShotsAPool = 15;
 inline constexpr int kShotsBPool = 45;
 inline constexpr int kShotsCPool = 15;

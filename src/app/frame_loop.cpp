@@ -114,7 +114,7 @@ void TMainForm::EngineRun() {
     WatchFrame();
     return;
   }
-  RunFrame(core::CaptureFrameInput(TakeFrameCommands()));
+  RunFrame(CaptureInput());
 }
 
 void TMainForm::RunFrame(const core::FrameInput& input) {

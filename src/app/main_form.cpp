@@ -22,11 +22,6 @@
 namespace app {
 namespace {
 
-// The states in which a game controller presses the play keys (A jumps, B
-// throws); everywhere else, the quit dialog over play included, it works the
-// menus (A is Enter, B is Esc).
-constexpr auto kPadPlayStates = core::PadPlayStates();
-
 // A fixed random seed (decimal), so benchmarks and bug reports replay the same levels.
 constexpr const char* kSeedVariable = "VARNOK_SEED";
 
@@ -57,7 +52,6 @@ TMainForm::TMainForm(engine_link::EngineLibrary& library) : EngineHost(library),
   };
   window_.OnShowCommand = [this](int32_t command) { library_.phases().iWindowCommand(command); };
   library_.phases().iWindowLinkSet(window_.Link());
-  library_.phases().iPadPlayStatesSet(kPadPlayStates.data(), static_cast<int32_t>(kPadPlayStates.size()));
 
   auto relaunchTimer = [this] { CloseAndRelaunch(); };
   Timer1 = window_.AddTimer(kRestartDelayMs, relaunchTimer);
@@ -361,6 +355,11 @@ std::vector<core::FrameCommand> TMainForm::TakeFrameCommands() {
   std::vector<core::FrameCommand> commands;
   commands.swap(frameCommands_);
   return commands;
+}
+
+core::FrameInput TMainForm::CaptureInput() {
+  padKeys_.Frame(engine_link::ReadPadReports(library_.phases()), core::PadLayoutOf(core::GameState()));
+  return core::CaptureFrameInput(TakeFrameCommands(), padKeys_);
 }
 
 void TMainForm::ApplyFrameCommand(core::FrameCommand command) {

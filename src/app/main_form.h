@@ -15,6 +15,7 @@
 #include "app/replay_watch.h"
 #include "app/run_observer.h"
 #include "core/frame_input.h"
+#include "core/pad_keys.h"
 #include "core/shell.h"
 #include "engine_link/engine_host.h"
 #include "platform/main_window.h"
@@ -157,6 +158,8 @@ class TMainForm final : public core::Shell {
   void MouseClickStep();
   void ApplyFrameCommand(core::FrameCommand command);
   std::vector<core::FrameCommand> TakeFrameCommands();
+  // The frame's input: keys, pads (in the layout of the game's state), pointer, commands.
+  core::FrameInput CaptureInput();
   void CloseAndRelaunch();
   void CursorAnimationStep();
   void SoundUpkeep();
@@ -169,6 +172,7 @@ class TMainForm final : public core::Shell {
   void PrintWatchOverlay();
 
   engine_link::EngineLibrary& library_;
+  core::PadKeys padKeys_;
   platform::MainWindow window_;
   bool waitingForActivation_ = false;  // started minimised; the engine opens on activation
   std::atomic<bool> restarting_{false};  // Interrupt has ended the engine; the process is on its way out

@@ -107,7 +107,7 @@ void TMainForm::WatchFrame() {
     StartWatching(std::move(*watchAtStart_), std::move(watchCaption_));
     watchAtStart_.reset();
   }
-  const core::FrameInput viewer = core::CaptureFrameInput(TakeFrameCommands());
+  const core::FrameInput viewer = CaptureInput();
   bool gameCommand = false;
   for (core::FrameCommand command : viewer.commands) {
     gameCommand = gameCommand || command == core::FrameCommand::kCloseBox || command == core::FrameCommand::kSwitchWindowMode;

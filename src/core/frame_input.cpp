@@ -1,10 +1,11 @@
 #include "core/frame_input.h"
 
+#include "core/pad_keys.h"
 #include "engine_link/engine_calls.h"
 
 namespace core {
 
-FrameInput CaptureFrameInput(std::vector<FrameCommand> commands) {
+FrameInput CaptureFrameInput(std::vector<FrameCommand> commands, const PadKeys& pads) {
   FrameInput input;
   // Every code is asked once: a press the frame does not take is dropped, as
   // the engine drops a press nobody asks for during its frame.
@@ -12,6 +13,8 @@ FrameInput CaptureFrameInput(std::vector<FrameCommand> commands) {
     if (iKeyDown(code)) input.held.set(static_cast<size_t>(code));
     if (iKeyClick(code)) input.pressed.set(static_cast<size_t>(code));
   }
+  input.held |= pads.held();
+  input.pressed |= pads.pressed();
   input.pointerX = iMouseX();
   input.pointerY = iMouseY();
   input.clicked = iMouseButtonClick(0) != 0;

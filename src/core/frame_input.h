@@ -34,9 +34,13 @@ struct FrameInput {
   bool operator==(const FrameInput&) const = default;
 };
 
+class PadKeys;
+
 // Reads the frame's input from the engine's input operations (the keys, the
-// pointer, the click) and takes `commands` with it.
-FrameInput CaptureFrameInput(std::vector<FrameCommand> commands);
+// pointer, the click), adds the keys the pads hold and press, and takes
+// `commands` with it. A key held by the keyboard and a pad is one key; a
+// press on either is a press.
+FrameInput CaptureFrameInput(std::vector<FrameCommand> commands, const PadKeys& pads);
 
 // The frame's input, as the frame's work reads it. A key press or a click is
 // reported once: a second question in the same frame gets false, as from the

@@ -145,21 +145,6 @@ constexpr bool GameInProgress(uint8_t state) { return TraitsOf(state).inProgress
 // States in which the play screen is up (2, 12-15).
 constexpr bool PlayScreenState(uint8_t state) { return TraitsOf(state).playScreen; }
 
-// The states a game controller plays in, in rising order, as the engine takes them.
-constexpr auto PadPlayStates() {
-  constexpr size_t kCount = [] {
-    size_t n = 0;
-    for (const GameStateTraits& t : state_traits_detail::kTable) n += t.padPlays ? 1 : 0;
-    return n;
-  }();
-  std::array<int32_t, kCount> states{};
-  size_t n = 0;
-  for (size_t s = 0; s < state_traits_detail::kTable.size(); ++s) {
-    if (state_traits_detail::kTable[s].padPlays) states[n++] = static_cast<int32_t>(s);
-  }
-  return states;
-}
-
 class GameStateCell {
  public:
   uint8_t Get() const { return value_.load(std::memory_order_acquire); }

@@ -43,7 +43,7 @@ enum {
   VARNOK_WINDOW_DEACTIVATE = 6,            // the window lost the input focus
   VARNOK_WINDOW_CAPTION_DOUBLE_CLICK = 7,  // double click on the caption, where reported
   VARNOK_WINDOW_QUIT = 8,                  // the window was destroyed: the process ends normally
-  VARNOK_WINDOW_PAD_REMOVED = 9            // a game controller was unplugged (its keys are already up)
+  VARNOK_WINDOW_PAD_REMOVED = 9            // a game controller was unplugged (it is no longer listed)
 };
 
 // How the engine reaches the game's main window (its message loop lives in
@@ -53,6 +53,20 @@ typedef struct VarnokWindowLink {
   void* context;
   void (*command)(void* context, int32_t command);
 } VarnokWindowLink;
+
+// Game-controller buttons and axes as the pad operations number them (SDL's
+// game-controller order).
+enum {
+  VARNOK_PAD_A, VARNOK_PAD_B, VARNOK_PAD_X, VARNOK_PAD_Y, VARNOK_PAD_BACK, VARNOK_PAD_GUIDE, VARNOK_PAD_START,
+  VARNOK_PAD_LEFT_STICK, VARNOK_PAD_RIGHT_STICK, VARNOK_PAD_LEFT_SHOULDER, VARNOK_PAD_RIGHT_SHOULDER,
+  VARNOK_PAD_DPAD_UP, VARNOK_PAD_DPAD_DOWN, VARNOK_PAD_DPAD_LEFT, VARNOK_PAD_DPAD_RIGHT,
+  VARNOK_PAD_BUTTONS
+};
+enum {
+  VARNOK_PAD_AXIS_LEFT_X, VARNOK_PAD_AXIS_LEFT_Y, VARNOK_PAD_AXIS_RIGHT_X, VARNOK_PAD_AXIS_RIGHT_Y,
+  VARNOK_PAD_AXIS_LEFT_TRIGGER, VARNOK_PAD_AXIS_RIGHT_TRIGGER,
+  VARNOK_PAD_AXES
+};
 
 // Six 32-bit values passed by address to iEngineSettings.
 enum {
@@ -186,10 +200,16 @@ enum {
   OP(void, iWindowLinkSet, (const VarnokWindowLink* link))                                        \
   /* platform: the game asks the engine's window to minimise, restore or close */                \
   OP(void, iWindowCommand, (int32_t command))                                                     \
-  /* platform: the game states (as iGameStateSet reports them) in which game controllers */     \
-  /* press the play keys (A jumps, B throws); in every other state they work the menus */       \
-  /* (A is Enter, B is Esc). May be called before iEngineOpen; count 0 = menus everywhere. */  \
-  OP(void, iPadPlayStatesSet, (const int32_t* states, int32_t count))                            \
+  /* platform: the connected game controllers' numbers in rising order, at most `capacity` */  \
+  /* of them written to `pads`; returns how many are connected. A pad plugged in again gets */   \
+  /* a new number. */                                                                             \
+  OP(int32_t, iPadList, (int32_t* pads, int32_t capacity))                                        \
+  /* platform: a pad's button (VARNOK_PAD_*) held now; its press, seen once in the run phase */   \
+  /* after it, as iKeyDown and iKeyClick report keys. */                                          \
+  OP(EBool, iPadButtonDown, (int32_t pad, int32_t button))                                        \
+  OP(EBool, iPadButtonClick, (int32_t pad, int32_t button))                                       \
+  /* platform: a pad's axis (VARNOK_PAD_AXIS_*) now, -1..1 (y grows downwards, triggers 0..1) */ \
+  OP(float, iPadAxis, (int32_t pad, int32_t axis))                                                \
   /* platform: the script's frame count (the FRAME of the engine log): one more for every run */ \
   /* phase, and at the frame rate while no frame runs (minimised, placeholder). Any thread. */    \
   OP(int64_t, iEngineFrame, (void))

@@ -143,9 +143,6 @@ TEST(GameStates, EachStatesTraitsFitTheScreenItBelongsTo) {
       EXPECT_TRUE(!implied[i].first || implied[i].second) << "pair " << i;
     }
   }
-  // The engine is told these once, in this order.
-  constexpr auto pad = PadPlayStates();
-  EXPECT_EQ(std::vector<int32_t>(pad.begin(), pad.end()), (std::vector<int32_t>{2, 12, 13, 15}));
 }
 
 }  // namespace

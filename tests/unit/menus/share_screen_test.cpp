@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/game_context.h"
+#include "core/pad_keys.h"
 #include "fake_engine.h"
 #include "fake_shell.h"
 
@@ -33,7 +34,7 @@ class ShareScreenTest : public ::testing::Test {
   }
   // One frame of the screen as the frame loop runs it, with the frame's input.
   void Frame() {
-    core::Ctx().frameInput.Begin(core::CaptureFrameInput({}));
+    core::Ctx().frameInput.Begin(core::CaptureFrameInput({}, core::PadKeys{}));
     screen.HoverStep();
     screen.Draw();
   }
