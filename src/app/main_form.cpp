@@ -143,6 +143,7 @@ void TMainForm::ReadStartupFiles() {
 
   core::LoadSettings(ctx.ActiveSettings);
   core::LoadRecords(ctx.records);
+  ctx.controls = core::LoadControls();
   if (auto record = core::ReadRestartRecord()) {
     ctx.restart = *record;
     ctx.restarted = true;
@@ -358,8 +359,13 @@ std::vector<core::FrameCommand> TMainForm::TakeFrameCommands() {
 }
 
 core::FrameInput TMainForm::CaptureInput() {
-  padKeys_.Frame(engine_link::ReadPadReports(library_.phases()), core::PadLayoutOf(core::GameState()));
-  return core::CaptureFrameInput(TakeFrameCommands(), padKeys_);
+  const core::PadLayout layout = core::PadLayoutOf(core::GameState());
+  const core::Controls& controls = core::Ctx().controls;
+  padKeys_.Frame(engine_link::ReadPadReports(library_.phases()), layout, controls);
+  const core::KeyLayout keys{.play = layout == core::PadLayout::kPlay,
+                             .controls = &controls,
+                             .hideKey = core::Ctx().ActiveSettings.BossKey};
+  return core::CaptureFrameInput(TakeFrameCommands(), padKeys_, keys);
 }
 
 void TMainForm::ApplyFrameCommand(core::FrameCommand command) {

@@ -1,11 +1,12 @@
 #include "core/frame_input.h"
 
+#include "core/controls.h"
 #include "core/pad_keys.h"
 #include "engine_link/engine_calls.h"
 
 namespace core {
 
-FrameInput CaptureFrameInput(std::vector<FrameCommand> commands, const PadKeys& pads) {
+FrameInput CaptureFrameInput(std::vector<FrameCommand> commands, const PadKeys& pads, const KeyLayout& layout) {
   FrameInput input;
   // Every code is asked once: a press the frame does not take is dropped, as
   // the engine drops a press nobody asks for during its frame.
@@ -13,6 +14,7 @@ FrameInput CaptureFrameInput(std::vector<FrameCommand> commands, const PadKeys& 
     if (iKeyDown(code)) input.held.set(static_cast<size_t>(code));
     if (iKeyClick(code)) input.pressed.set(static_cast<size_t>(code));
   }
+  if (layout.play && layout.controls) ApplyControls(*layout.controls, layout.hideKey, input.held, input.pressed);
   input.held |= pads.held();
   input.pressed |= pads.pressed();
   input.pointerX = iMouseX();

@@ -35,12 +35,21 @@ struct FrameInput {
 };
 
 class PadKeys;
+struct Controls;
+
+// How the frame's keys are read: in play, through the player's controls
+// (see controls.h); in the menus, as they are.
+struct KeyLayout {
+  bool play = false;
+  const Controls* controls = nullptr;  // needed in play
+  int32_t hideKey = 0;                 // passes as itself in play
+};
 
 // Reads the frame's input from the engine's input operations (the keys, the
-// pointer, the click), adds the keys the pads hold and press, and takes
-// `commands` with it. A key held by the keyboard and a pad is one key; a
-// press on either is a press.
-FrameInput CaptureFrameInput(std::vector<FrameCommand> commands, const PadKeys& pads);
+// pointer, the click) in `layout`, adds the keys the pads hold and press,
+// and takes `commands` with it. A key held by the keyboard and a pad is one
+// key; a press on either is a press.
+FrameInput CaptureFrameInput(std::vector<FrameCommand> commands, const PadKeys& pads, const KeyLayout& layout);
 
 // The frame's input, as the frame's work reads it. A key press or a click is
 // reported once: a second question in the same frame gets false, as from the

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/controls.h"
 #include "core/frame_input.h"
 #include "core/game_state.h"
 #include "core/random.h"
@@ -75,6 +76,7 @@ struct GameContext {
   GameStateCell gameState;
   core::TSettings ActiveSettings;      // values in force
   core::TSettings PendingSettings;     // the copy the options menu edits
+  core::Controls controls = core::DefaultControls();  // the player's keys and pad buttons for play
   core::TRecordsTable records{};
   int32_t pendingRecordRank = 0;        // rank 1..10 a finished run enters at
   uint8_t musicChoice = 1;              // 1 menu music current, 0 game music

@@ -23,25 +23,25 @@ PadLayout PadLayoutOf(uint8_t gameState) {
   return TraitsOf(gameState).padPlays ? PadLayout::kPlay : PadLayout::kMenu;
 }
 
-int32_t PadButtonKey(int button, PadLayout layout) {
-  const bool play = layout == PadLayout::kPlay;
+int32_t PadButtonKey(int button, PadLayout layout, const Controls& controls) {
+  if (button == VARNOK_PAD_BACK) return keys::kEscape;
+  if (layout == PadLayout::kPlay) {
+    const auto bound = FindPadButton(controls, button);
+    return bound ? ActionKey(bound->action) : 0;
+  }
   switch (button) {
     case VARNOK_PAD_DPAD_UP: return keys::kUp;
     case VARNOK_PAD_DPAD_DOWN: return keys::kDown;
     case VARNOK_PAD_DPAD_LEFT: return keys::kLeft;
     case VARNOK_PAD_DPAD_RIGHT: return keys::kRight;
     case VARNOK_PAD_START: return keys::kPause;
-    case VARNOK_PAD_BACK: return keys::kEscape;
-    case VARNOK_PAD_A: return play ? keys::kUp : keys::kEnter;
-    case VARNOK_PAD_B: return play ? keys::kNumpad0 : keys::kEscape;
-    case VARNOK_PAD_X: return play ? keys::kLeftCtrl : 0;
-    case VARNOK_PAD_Y:
-    case VARNOK_PAD_RIGHT_SHOULDER: return play ? keys::kZ : 0;
+    case VARNOK_PAD_A: return keys::kEnter;
+    case VARNOK_PAD_B: return keys::kEscape;
     default: return 0;
   }
 }
 
-void PadKeys::Frame(const std::vector<engine_link::PadReport>& pads, PadLayout layout) {
+void PadKeys::Frame(const std::vector<engine_link::PadReport>& pads, PadLayout layout, const Controls& controls) {
   std::map<int32_t, Pad> next;
   held_.reset();
   pressed_.reset();
@@ -56,7 +56,7 @@ void PadKeys::Frame(const std::vector<engine_link::PadReport>& pads, PadLayout l
       // A press (even one already let go: a tap within the frame) takes the
       // key of the layout in force now; a held button keeps the key it took.
       if (report.pressed[i] || (report.held[i] && !pad.down[i])) {
-        const int32_t key = PadButtonKey(b, layout);
+        const int32_t key = PadButtonKey(b, layout, controls);
         press(key);
         pad.buttonKey[i] = report.held[i] ? key : 0;
       } else if (!report.held[i]) {

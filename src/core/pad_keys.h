@@ -3,10 +3,12 @@
 // the menus and typing work with a pad and a replay holds only keys.
 //
 // The mapping depends on the layout in force when a button goes down:
-//   both layouts  D-pad and left stick -> arrows, Start -> Pause, Back -> Esc
-//   play          A -> Up, X -> Left Ctrl (fire), B -> Numpad 0 (grenade),
-//                 Y and the right shoulder -> Z (aim in place)
-//   menu          A -> Enter, B -> Esc
+//   play   the player's controls (by default A and D-pad up -> Up, the rest
+//          of the D-pad -> its arrow, X -> Left Ctrl (fire), B -> Numpad 0
+//          (grenade), Y and the right shoulder -> Z (aim in place), Start ->
+//          Pause); Back -> Esc
+//   menu   D-pad -> arrows, A -> Enter, B and Back -> Esc, Start -> Pause
+// The left stick is the arrows in both.
 // A button keeps the key it pressed until it is released, so a layout change
 // while it is held (A starts a game from the menu) never leaves a key down.
 //
@@ -24,6 +26,7 @@
 #include <map>
 #include <vector>
 
+#include "core/controls.h"
 #include "core/frame_input.h"
 #include "engine_link/pad_reports.h"
 
@@ -39,13 +42,13 @@ inline constexpr float kStickRelease = 0.3f;  // and below this lets it go
 PadLayout PadLayoutOf(uint8_t gameState);
 
 // The key a button (VARNOK_PAD_*) presses in a layout; 0 when it presses none.
-int32_t PadButtonKey(int button, PadLayout layout);
+int32_t PadButtonKey(int button, PadLayout layout, const Controls& controls);
 
 class PadKeys {
  public:
   // Folds one frame's reports into keys. A pad no longer reported lets go of
   // everything it held.
-  void Frame(const std::vector<engine_link::PadReport>& pads, PadLayout layout);
+  void Frame(const std::vector<engine_link::PadReport>& pads, PadLayout layout, const Controls& controls);
 
   // The keys the pads hold this frame, and the keys they newly pressed.
   const std::bitset<kScanCodes>& held() const { return held_; }

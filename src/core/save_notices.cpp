@@ -18,6 +18,7 @@ constexpr Notice kNotices[kSavedFileKinds] = {
     {"the restart record could not be written", "the game goes on without restarting"},
     {"the game could not be saved for its restart", "it goes on without restarting"},
     {"a replay could not be saved", "the game goes on without it"},
+    {"the controls could not be saved", "the file keeps the old ones"},
 };
 
 }  // namespace

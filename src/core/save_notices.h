@@ -11,8 +11,8 @@
 
 namespace core {
 
-enum class SavedFile : uint8_t { kSettings, kRecords, kRestartRecord, kSnapshot, kReplay };
-inline constexpr size_t kSavedFileKinds = 5;
+enum class SavedFile : uint8_t { kSettings, kRecords, kRestartRecord, kSnapshot, kReplay, kControls };
+inline constexpr size_t kSavedFileKinds = 6;
 
 class SaveNotices {
  public:

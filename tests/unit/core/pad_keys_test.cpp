@@ -12,6 +12,8 @@ namespace {
 
 using engine_link::PadReport;
 
+const Controls kDefaults = DefaultControls();
+
 std::vector<int> Keys(const std::bitset<kScanCodes>& set) {
   std::vector<int> keys;
   for (int k = 0; k < kScanCodes; ++k)
@@ -49,8 +51,8 @@ TEST(PadKeysTest, ButtonsPressTheGamesKeysInEachLayout) {
       {VARNOK_PAD_LEFT_SHOULDER, 0, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(PadButtonKey(c.button, PadLayout::kPlay), c.play) << c.button;
-    EXPECT_EQ(PadButtonKey(c.button, PadLayout::kMenu), c.menu) << c.button;
+    EXPECT_EQ(PadButtonKey(c.button, PadLayout::kPlay, kDefaults), c.play) << c.button;
+    EXPECT_EQ(PadButtonKey(c.button, PadLayout::kMenu, kDefaults), c.menu) << c.button;
   }
   EXPECT_EQ(PadLayoutOf(gsPlaying), PadLayout::kPlay);
   EXPECT_EQ(PadLayoutOf(gsGameExitConfirm), PadLayout::kMenu) << "the quit dialog over play is a menu";
@@ -75,7 +77,7 @@ TEST(PadKeysTest, StickHasADeadZoneAndHysteresis) {
   };
   PadKeys pads;
   for (size_t i = 0; i < std::size(steps); ++i) {
-    pads.Frame({Stick(steps[i].x, steps[i].y)}, PadLayout::kPlay);
+    pads.Frame({Stick(steps[i].x, steps[i].y)}, PadLayout::kPlay, kDefaults);
     EXPECT_EQ(Keys(pads.held()), steps[i].held) << "step " << i;
     EXPECT_EQ(Keys(pads.pressed()), steps[i].pressed) << "step " << i;
   }
@@ -83,15 +85,15 @@ TEST(PadKeysTest, StickHasADeadZoneAndHysteresis) {
 
 TEST(PadKeysTest, AButtonKeepsItsKeyAcrossALayoutChangeAndATapIsOnePress) {
   PadKeys pads;
-  pads.Frame({Pad(3, {VARNOK_PAD_A}, {VARNOK_PAD_A})}, PadLayout::kMenu);  // starts a game
+  pads.Frame({Pad(3, {VARNOK_PAD_A}, {VARNOK_PAD_A})}, PadLayout::kMenu, kDefaults);  // starts a game
   EXPECT_EQ(Keys(pads.pressed()), std::vector<int>{keys::kEnter});
-  pads.Frame({Pad(3, {VARNOK_PAD_A})}, PadLayout::kPlay);
+  pads.Frame({Pad(3, {VARNOK_PAD_A})}, PadLayout::kPlay, kDefaults);
   EXPECT_EQ(Keys(pads.held()), std::vector<int>{keys::kEnter}) << "still Enter, never a stuck Up";
   EXPECT_TRUE(pads.pressed().none());
-  pads.Frame({Pad(3)}, PadLayout::kPlay);
+  pads.Frame({Pad(3)}, PadLayout::kPlay, kDefaults);
   EXPECT_TRUE(pads.held().none());
   // Down and up again between two frames: pressed once, held by nobody.
-  pads.Frame({Pad(3, {}, {VARNOK_PAD_X})}, PadLayout::kPlay);
+  pads.Frame({Pad(3, {}, {VARNOK_PAD_X})}, PadLayout::kPlay, kDefaults);
   EXPECT_EQ(Keys(pads.pressed()), std::vector<int>{keys::kLeftCtrl});
   EXPECT_TRUE(pads.held().none());
 }
@@ -100,14 +102,14 @@ TEST(PadKeysTest, PadsHoldTheUnionAndAnUnpluggedPadLetsGo) {
   PadKeys pads;
   pads.Frame({Pad(1, {VARNOK_PAD_DPAD_LEFT}, {VARNOK_PAD_DPAD_LEFT}),
               Pad(2, {VARNOK_PAD_DPAD_LEFT, VARNOK_PAD_X}, {VARNOK_PAD_DPAD_LEFT, VARNOK_PAD_X})},
-             PadLayout::kPlay);
+             PadLayout::kPlay, kDefaults);
   EXPECT_EQ(Keys(pads.held()), (std::vector<int>{keys::kLeftCtrl, keys::kLeft}));
-  pads.Frame({Pad(1), Pad(2, {VARNOK_PAD_DPAD_LEFT, VARNOK_PAD_X})}, PadLayout::kPlay);
+  pads.Frame({Pad(1), Pad(2, {VARNOK_PAD_DPAD_LEFT, VARNOK_PAD_X})}, PadLayout::kPlay, kDefaults);
   EXPECT_EQ(Keys(pads.held()), (std::vector<int>{keys::kLeftCtrl, keys::kLeft})) << "pad 2 still holds Left";
-  pads.Frame({Pad(1)}, PadLayout::kPlay);
+  pads.Frame({Pad(1)}, PadLayout::kPlay, kDefaults);
   EXPECT_TRUE(pads.held().none());
   // Plugged in again under a new number with the button still down: a new press.
-  pads.Frame({Pad(5, {VARNOK_PAD_X})}, PadLayout::kPlay);
+  pads.Frame({Pad(5, {VARNOK_PAD_X})}, PadLayout::kPlay, kDefaults);
   EXPECT_EQ(Keys(pads.pressed()), std::vector<int>{keys::kLeftCtrl});
 }
 

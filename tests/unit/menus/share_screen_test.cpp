@@ -34,7 +34,7 @@ class ShareScreenTest : public ::testing::Test {
   }
   // One frame of the screen as the frame loop runs it, with the frame's input.
   void Frame() {
-    core::Ctx().frameInput.Begin(core::CaptureFrameInput({}, core::PadKeys{}));
+    core::Ctx().frameInput.Begin(core::CaptureFrameInput({}, core::PadKeys{}, {}));
     screen.HoverStep();
     screen.Draw();
   }
