@@ -65,6 +65,10 @@ void TMainForm::ShowResumedScreen() {
       menus.mainMenu.Show();
       menus.optMenu.ShowSprites();
       break;
+    case core::StateScreen::kControls:
+      menus.mainMenu.Show();
+      menus.controlsMenu.Show();
+      break;
     case core::StateScreen::kRecords:
       menus.mainMenu.Show();
       menus.recordsMenu.ShowSprites();

@@ -362,6 +362,7 @@ core::FrameInput TMainForm::CaptureInput() {
   const core::PadLayout layout = core::PadLayoutOf(core::GameState());
   const core::Controls& controls = core::Ctx().controls;
   padKeys_.Frame(engine_link::ReadPadReports(library_.phases()), layout, controls);
+  core::Ctx().padButtonsPressed = padKeys_.buttonsPressed();
   const core::KeyLayout keys{.play = layout == core::PadLayout::kPlay,
                              .controls = &controls,
                              .hideKey = core::Ctx().ActiveSettings.BossKey};

@@ -18,6 +18,7 @@
 #include "core/save_notices.h"
 #include "core/shell.h"
 #include "engine_link/engine_calls.h"
+#include "engine_link/pad_reports.h"
 #include "core/player_files.h"
 
 namespace world {
@@ -77,6 +78,9 @@ struct GameContext {
   core::TSettings ActiveSettings;      // values in force
   core::TSettings PendingSettings;     // the copy the options menu edits
   core::Controls controls = core::DefaultControls();  // the player's keys and pad buttons for play
+  // The pad buttons pressed this frame, for the controls screen's capture
+  // alone (it never runs in a recorded run, so replays need not hold them).
+  std::bitset<engine_link::kPadButtons> padButtonsPressed;
   core::TRecordsTable records{};
   int32_t pendingRecordRank = 0;        // rank 1..10 a finished run enters at
   uint8_t musicChoice = 1;              // 1 menu music current, 0 game music

@@ -33,9 +33,11 @@ enum GameStateValue : uint8_t {
   gsSubmitting = 24,           // score client running
   gsSubmitResult = 25,         // score client finished
   gsShareScreen = 26,          // exit promotion screen
+  gsControls = 27,             // controls screen
+  gsControlsCapture = 28,      // controls: waiting for a key or pad button, or offering a swap
 };
 
-inline constexpr uint8_t kLastGameState = gsShareScreen;
+inline constexpr uint8_t kLastGameState = gsControlsCapture;
 
 // The screen a state belongs to: it does the state's frame work, and a
 // restart brings it back for the state.
@@ -50,6 +52,7 @@ enum class StateScreen : uint8_t {
   kRecordEntry,  // the high-score entry over the lowered world
   kGameOver,
   kShareScreen,
+  kControls,     // beside the main menu column
 };
 
 // The input step that takes a state's keys and clicks.
@@ -65,6 +68,7 @@ enum class StateInput : uint8_t {
   kRecords,
   kDialog,
   kRecordEntry,
+  kControls,
 };
 
 // What a state means to the rest of the game. Every flag is false for a
@@ -123,6 +127,10 @@ constexpr std::array<GameStateTraits, kLastGameState + 1> Table() {
   t[gsSubmitting] = {.screen = S::kDialog, .resumesAs = gsSubmitResult};
   t[gsSubmitResult] = {.screen = S::kDialog, .input = I::kDialog, .inProgress = true};
   t[gsShareScreen] = {.screen = S::kShareScreen};
+  t[gsControls] = {.screen = S::kControls, .input = I::kControls, .mainMenuBeside = true, .closeBoxAsksToQuit = true};
+  // A restart while a key is awaited comes back to the screen without waiting.
+  t[gsControlsCapture] = {.screen = S::kControls, .input = I::kControls, .resumesAs = gsControls,
+                          .closeBoxAsksToQuit = true, .ignoresHideKey = true};
   return t;
 }
 

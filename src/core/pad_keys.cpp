@@ -45,6 +45,7 @@ void PadKeys::Frame(const std::vector<engine_link::PadReport>& pads, PadLayout l
   std::map<int32_t, Pad> next;
   held_.reset();
   pressed_.reset();
+  buttonsPressed_.reset();
   auto press = [this](int32_t key) {
     if (key > 0 && key < kScanCodes) pressed_.set(static_cast<size_t>(key));
   };
@@ -56,6 +57,7 @@ void PadKeys::Frame(const std::vector<engine_link::PadReport>& pads, PadLayout l
       // A press (even one already let go: a tap within the frame) takes the
       // key of the layout in force now; a held button keeps the key it took.
       if (report.pressed[i] || (report.held[i] && !pad.down[i])) {
+        buttonsPressed_.set(i);
         const int32_t key = PadButtonKey(b, layout, controls);
         press(key);
         pad.buttonKey[i] = report.held[i] ? key : 0;

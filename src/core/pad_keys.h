@@ -53,6 +53,8 @@ class PadKeys {
   // The keys the pads hold this frame, and the keys they newly pressed.
   const std::bitset<kScanCodes>& held() const { return held_; }
   const std::bitset<kScanCodes>& pressed() const { return pressed_; }
+  // The buttons any pad pressed this frame, whatever they mean.
+  const std::bitset<engine_link::kPadButtons>& buttonsPressed() const { return buttonsPressed_; }
 
  private:
   struct Pad {
@@ -63,6 +65,7 @@ class PadKeys {
   std::map<int32_t, Pad> pads_;
   std::bitset<kScanCodes> held_;
   std::bitset<kScanCodes> pressed_;
+  std::bitset<engine_link::kPadButtons> buttonsPressed_;
 };
 
 }  // namespace core

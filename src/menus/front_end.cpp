@@ -21,6 +21,7 @@ TScreen* TFrontEnd::InputScreen(core::StateInput input) {
     case StateInput::kOptionsText:
     case StateInput::kOptionsKey: return &optMenu;
     case StateInput::kHelp: return &helpMenu;
+    case StateInput::kControls: return &controlsMenu;
     case StateInput::kDialog: return &exitMenu;
     case StateInput::kRecords: return &recordsMenu;
     case StateInput::kRecordEntry: return &recordInput;
@@ -36,6 +37,7 @@ TScreen* TFrontEnd::FrameScreen(core::StateScreen screen) {
     case StateScreen::kDialog: return &exitMenu;
     case StateScreen::kRecords: return &recordsMenu;
     case StateScreen::kOptions: return &optMenu;
+    case StateScreen::kControls: return &controlsMenu;
     case StateScreen::kRecordEntry: return &recordInput;
     case StateScreen::kShareScreen: return shareScreen.get();
     default: return nullptr;
@@ -59,6 +61,7 @@ void HideSidePanels() {
   TFrontEnd& menus = Menus();
   menus.helpMenu.Hide();
   menus.optMenu.HideSprites();
+  menus.controlsMenu.Hide();
   menus.recordsMenu.HideSprites();
 }
 

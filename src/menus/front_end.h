@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/game_context.h"
+#include "menus/controls_menu.h"
 #include "menus/exit_menu.h"
 #include "menus/help_menu.h"
 #include "menus/main_menu.h"
@@ -30,6 +31,7 @@ struct TFrontEnd {
   TExitMenu exitMenu;
   TRecordsMenu recordsMenu;
   TOptMenu optMenu;
+  TControlsMenu controlsMenu;
   TRecordInputMenu recordInput;
   std::unique_ptr<menus::TShareScreen> shareScreen;  // made when quitting is confirmed
   TPlayKeys playKeys;           // Esc and Pause over play
@@ -47,7 +49,7 @@ struct TFrontEnd {
     stepBar(3); mainMenu.Build();
     stepBar(4); helpMenu.Build();
     stepBar(5); recordsMenu.Build();
-    stepBar(6); optMenu.Build();
+    stepBar(6); optMenu.Build(); controlsMenu.Build();
     stepBar(7); recordInput.Build();
     stepBar(8); exitMenu.Build();
     stepBar(9);
@@ -59,7 +61,7 @@ TFrontEnd& Menus();
 // Makes the front end of `ctx` anew and lets the play screen hide its menu column.
 TFrontEnd& MakeFrontEnd(core::GameContext& ctx);
 
-// Hides the help pages, the options and the high-score table.
+// Hides the help pages, the options, the controls and the high-score table.
 void HideSidePanels();
 
 // After a run or a submission: play screen away, world reset, main menu and menu music.

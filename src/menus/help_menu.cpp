@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/game_context.h"
+#include "menus/controls_menu.h"
 #include "menus/front_end.h"
 #include "menus/menu_common.h"
 #include "menus/input_areas.h"
@@ -13,6 +14,9 @@ namespace {
 
 constexpr float kButtonW = 5, kButtonH = 2.5f, kButtonY = -7.8f;
 constexpr float kNextX = -5, kPreviousX = -10;
+constexpr float kOwnControlsScale = 0.28f, kOwnControlsCharWidth = 1.2f * kOwnControlsScale;
+constexpr float kOwnControlsX = -7, kOwnControlsY = -5.1f, kOwnControlsStep = 0.5f;
+constexpr size_t kOwnControlsLines = 3;
 
 }  // namespace
 
@@ -82,6 +86,43 @@ void THelpMenu::Back() {
 void THelpMenu::Update() {
   FadeHighlight(nextLit_, nextOpacity_, button_ == kNext);
   FadeHighlight(previousLit_, previousOpacity_, button_ == kPrevious);
+  PrintOwnControls();
+}
+
+std::vector<std::string> THelpMenu::OwnControlsLines(const core::Controls& controls) {
+  // The pages show the game's own keys: a player who moved some reads theirs here.
+  const core::Controls defaults = core::DefaultControls();
+  std::vector<std::string> lines;
+  std::string line = "YOUR CONTROLS:";
+  for (int a = 0; a < core::kActionCount; ++a) {
+    const auto action = static_cast<core::Action>(a);
+    if (controls[action] == defaults[action]) continue;
+    std::string item = " " + ActionName(action) + " ";
+    for (int column = 0; column < TControlsMenu::kColumns; ++column) {
+      const std::string cell = TControlsMenu::CellText(controls, action, column);
+      if (cell != "-") item += (item.back() == ' ' ? "" : "/") + cell;
+    }
+    if (line.size() + item.size() > kOwnControlsLineChars) {
+      lines.push_back(line);
+      line = item.substr(1);
+    } else {
+      line += item;
+    }
+  }
+  if (lines.empty() && line.back() == ':') return {};
+  lines.push_back(line);
+  return lines;
+}
+
+void THelpMenu::PrintOwnControls() {
+  const std::vector<std::string> lines = OwnControlsLines(core::Ctx().controls);
+  if (lines.empty()) return;
+  iPrintsHide();
+  SetPrintColor(1, 0.8f, 0.3f);
+  for (size_t i = 0; i < lines.size() && i < kOwnControlsLines; ++i) {
+    PrintText(lines[i], kOwnControlsX - kOwnControlsCharWidth * 0.5f * static_cast<float>(lines[i].size()),
+              kOwnControlsY - kOwnControlsStep * static_cast<float>(i), kOwnControlsScale);
+  }
 }
 
 

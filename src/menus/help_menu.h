@@ -1,9 +1,14 @@
 // THelpMenu: eight help pages in a frame beside the main menu, turned with a
-// "next" and a "previous" button whose highlights fade with the selection.
+// "next" and a "previous" button whose highlights fade with the selection,
+// and under them the player's controls where they are not the game's own.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/controls.h"
 
 #include "engine_link/engine_calls.h"
 #include "menus/screen.h"
@@ -37,12 +42,18 @@ class THelpMenu final : public TScreen {
   void Update();
   void Frame() override { Update(); }
 
+  // The lines under the page that name the player's controls where they
+  // differ from the game's own (none when they do not).
+  static std::vector<std::string> OwnControlsLines(const core::Controls& controls);
+
   uint8_t button() const { return button_; }
   uint8_t page() const { return page_; }
   EHandle PageSprite(int page) const { return pages_[page - 1]; }
 
  private:
   void ShowPage(uint8_t page);
+  void PrintOwnControls();
+  static constexpr size_t kOwnControlsLineChars = 44;
 
   uint8_t button_ = kNext;                 // 1 next, 2 previous
   uint8_t page_ = 1;                       // 1..8

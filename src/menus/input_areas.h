@@ -26,7 +26,7 @@ inline constexpr ItemArea kMainMenuAreas[] = {
 };
 inline constexpr ItemArea kOptionsAreas[] = {
     {1, {-14, 0, 3.2f, 4.1f}}, {2, {-14, 0, 1.2f, 2.4f}}, {3, {-14, 0, -0.8f, 0.2f}},
-    {4, {-14, 0, -4, -2.5f}},  {5, {-13, -1, -7.6f, -6.4f}},
+    {4, {-14, 0, -4, -2.5f}},  {5, {-13, -1, -7.6f, -6.4f}}, {6, {-9.6f, -4.6f, -8.9f, -7.8f}},
 };
 inline constexpr ItemArea kHelpAreas[] = {{2, {-13, -7.8f, -9, -6.7f}}, {1, {-7, -2, -9, -6.7f}}};
 inline constexpr ItemArea kDialogAreas[] = {{1, {-3, 0, -3.3f, -2}}, {2, {1, 4, -3.3f, -2}}};

@@ -108,6 +108,7 @@ void TMainMenu::Help() {
   // The help pages print nothing of their own, so the table's lines would stay.
   iPrintsHide();
   menus.optMenu.HideSprites();
+  menus.controlsMenu.Hide();
   menus.recordsMenu.HideSprites();
   Hide();
   Show();
@@ -119,6 +120,7 @@ void TMainMenu::Options() {
   TFrontEnd& menus = Menus();
   menus.helpMenu.Hide();
   menus.recordsMenu.HideSprites();
+  menus.controlsMenu.Hide();
   Hide();
   Show();
   menus.optMenu.ShowSprites();
@@ -130,6 +132,7 @@ void TMainMenu::HighScores() {
   TFrontEnd& menus = Menus();
   menus.helpMenu.Hide();
   menus.optMenu.HideSprites();
+  menus.controlsMenu.Hide();
   Hide();
   Show();
   menus.recordsMenu.ShowSprites();

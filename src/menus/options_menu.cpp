@@ -23,12 +23,14 @@ constexpr float kTextX = -7;                 // texts are centred on this x
 constexpr float kAddTextY = -3.3f, kHotKeyY = -6.9f;
 // The line under the hot key while the settings file keeps older values than those in force.
 constexpr std::string_view kNotSavedText = "SETTINGS NOT SAVED";
-constexpr float kNoticeScale = 0.4f, kNoticeCharOffset = 0.24f, kNoticeY = -8.6f;
+constexpr float kNoticeScale = 0.4f, kNoticeCharOffset = 0.24f, kNoticeY = -5.3f;
+constexpr float kControlsX = -7.1f, kControlsY = -8.35f;
 
 struct Point {
   float x, y;
 };
-constexpr Point kUnderline[TOptMenu::kItems] = {{-7.8f, 3.1f}, {-7.8f, 1.2f}, {-7.8f, -0.7f}, {-7.1f, -3.9f}, {-7.2f, -7.5f}};
+constexpr Point kUnderline[TOptMenu::kItems] = {{-7.8f, 3.1f},  {-7.8f, 1.2f},  {-7.8f, -0.7f},
+                                                {-7.1f, -3.9f}, {-7.2f, -7.5f}, {-7.2f, -8.95f}};
 
 void PrintCentred(const std::string& text, size_t centreLength, float y) {
   PrintText(text, kTextX - kCharOffset * static_cast<float>(centreLength), y, kTextScale);
@@ -52,6 +54,10 @@ void TOptMenu::Build() {
   windowLit_ = CreatePicture("data\\AWindow.png", kModeW, kChoiceH, -8.12f, 3.59f);
   fullLit_ = CreatePicture("data\\AFull.png", kModeW, kChoiceH, -3.2f, 3.6f);
   underline_ = CreatePicture("data\\Underline.png", 7, 0.05f, kUnderline[0].x, kUnderline[0].y);
+  controls_ = CreatePicture("data\\PControls.png", kModeW, kChoiceH, kControlsX, kControlsY);
+  controlsLit_ = CreatePicture("data\\AControls.png", kModeW, kChoiceH, kControlsX, kControlsY);
+  controlsLevel_ = 0;
+  SetHighlight(controlsLit_, controlsLevel_);
 
   item_ = kWindow;
   windowModeChanged_ = 0;
@@ -73,12 +79,12 @@ void TOptMenu::Build() {
 
 void TOptMenu::ShowSprites() {
   menus::ShowSprites({panel_, title_, musicOn_, musicOff_, musicOnLit_, musicOffLit_, soundOn_, soundOff_, soundOnLit_,
-                      soundOffLit_, window_, full_, windowLit_, fullLit_, underline_});
+                      soundOffLit_, window_, full_, windowLit_, fullLit_, underline_, controls_, controlsLit_});
 }
 
 void TOptMenu::HideSprites() {
   menus::HideSprites({panel_, title_, musicOn_, musicOff_, musicOnLit_, musicOffLit_, soundOn_, soundOff_, soundOnLit_,
-                      soundOffLit_, window_, full_, windowLit_, fullLit_, underline_});
+                      soundOffLit_, window_, full_, windowLit_, fullLit_, underline_, controls_, controlsLit_});
 }
 
 void TOptMenu::MoveSelection(bool up) {
@@ -149,6 +155,12 @@ void TOptMenu::Close() {
   Apply();
 }
 
+void TOptMenu::OpenControls() {
+  // Leaving the options by any road keeps what was chosen.
+  Apply();
+  Menus().controlsMenu.Open();
+}
+
 void TOptMenu::Leave() {
   iPrintsHide();
   Close();
@@ -174,6 +186,7 @@ void TOptMenu::Draw() {
   FadeHighlight(musicOffLit_, musicOffLevel_, active.MusicOn == 0);
   FadeHighlight(soundOnLit_, soundOnLevel_, active.SoundOn == 1);
   FadeHighlight(soundOffLit_, soundOffLevel_, active.SoundOn == 0);
+  FadeHighlight(controlsLit_, controlsLevel_, item_ == kControls);
 
   const uint8_t state = core::GameState();
   const core::TSettings& pending = ctx.PendingSettings;
@@ -269,6 +282,7 @@ void TOptMenu::Keys(uint8_t modifiers) {
   }
   if (item() == kAddText) core::SetGameState(core::gsOptionsTextEdit);
   if (item() == kHotKey) core::SetGameState(core::gsOptionsKeyCapture);
+  if (item() == kControls) OpenControls();
 }
 
 void TOptMenu::Hover(core::CursorPoint p) {
@@ -296,6 +310,8 @@ void TOptMenu::Click(core::CursorPoint p) {
     core::SetGameState(core::gsOptionsTextEdit);
   } else if (HitItem(kOptionsAreas, p) == kHotKey) {
     core::SetGameState(core::gsOptionsKeyCapture);
+  } else if (HitItem(kOptionsAreas, p) == kControls) {
+    OpenControls();
   } else if (const uint8_t item = TMainMenu::ItemAt(p); item != 0 && item != TMainMenu::kOptions) {
     // Leaving the options by the menu column keeps what was chosen.
     Apply();

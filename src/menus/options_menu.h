@@ -1,6 +1,7 @@
 // TOptMenu: the options screen beside the main menu. It edits PendingSettings
 // (window or full screen, music, sound, the add text, the hide hot key) and
-// Apply writes them to the settings file and puts them in force.
+// Apply writes them to the settings file and puts them in force. Its last
+// item opens the controls screen.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +20,10 @@ class TOptMenu final : public TScreen {
   void Keys(uint8_t modifiers) override;
   void Hover(core::CursorPoint p) override;
   void Click(core::CursorPoint p) override;
-  enum Item : uint8_t { kWindow = 1, kMusic = 2, kSound = 3, kAddText = 4, kHotKey = 5 };
-  static constexpr int kItems = 5;
+  enum Item : uint8_t { kWindow = 1, kMusic = 2, kSound = 3, kAddText = 4, kHotKey = 5, kControls = 6 };
+  static constexpr int kItems = 6;
 
-  // Engine start: the fifteen pictures, item 1, the lit choices from ActiveSettings.
+  // Engine start: the pictures, item 1, the lit choices from ActiveSettings.
   void Build();
   void ShowSprites();
   void HideSprites();
@@ -60,15 +61,18 @@ class TOptMenu final : public TScreen {
 
  private:
   void PlaceUnderline();
+  // Applies what was chosen and opens the controls screen.
+  void OpenControls();
 
   uint8_t item_ = kWindow;                   // selected item 1..5
   EHandle panel_ = 0, title_ = 0, underline_ = 0;
   EHandle musicOn_ = 0, musicOff_ = 0, musicOnLit_ = 0, musicOffLit_ = 0;
   EHandle soundOn_ = 0, soundOff_ = 0, soundOnLit_ = 0, soundOffLit_ = 0;
   EHandle window_ = 0, full_ = 0, windowLit_ = 0, fullLit_ = 0;
+  EHandle controls_ = 0, controlsLit_ = 0;
   // Opacity of each lit picture.
   double musicOnLevel_ = 0, musicOffLevel_ = 0, soundOnLevel_ = 0, soundOffLevel_ = 0;
-  double windowLevel_ = 0, fullLevel_ = 0;
+  double windowLevel_ = 0, fullLevel_ = 0, controlsLevel_ = 0;
   uint8_t windowModeChanged_ = 0;            // 1: pending display mode differs from the running one
   TextCursor cursor_;                        // blinks while the add text is typed
   bool saveFailed_ = false;                  // the last Apply could not write the settings file

@@ -78,6 +78,7 @@ void AddStartupAndMenus(Builder& b) {
   b.Png("data/HelpLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "HELP", kHelpTitleLeft); });
   b.Png("data/OptionsLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "OPTIONS", kOptionsTitleLeft); });
   b.Png("data/HighScore.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "HIGH SCORES", kHighScoreTitleLeft); });
+  b.Png("data/ControlsLabel.png", 450, 200, [](Canvas& c) { DrawScreenTitle(c, "CONTROLS", kControlsTitleLeft); });
 
   // Menus set these closer than their pictures are wide: plates narrower
   // than the picture (NEXT and PREVIOUS sit 125 px apart, YES and NO 112,
@@ -91,6 +92,8 @@ void AddStartupAndMenus(Builder& b) {
       {"On", "ON", 100, 50, kOptionOnOffPlateWidth, true},
       {"Off", "OFF", 100, 50, kOptionOnOffPlateWidth, true},
       {"RMClear", "CLEAR", 200, 100, 164, false},     {"RMView", "VIEW ONLINE", 200, 100, 164, false},
+      {"Controls", "CONTROLS", 200, 50, kOptionModePlateWidth, true},
+      {"CMDefaults", "DEFAULTS", 200, 100, 116, false}, {"CMBack", "BACK", 200, 100, 116, false},
   };
   for (const Button& bt : buttons) {
     const std::string caption = bt.caption;

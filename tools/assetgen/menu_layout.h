@@ -18,6 +18,7 @@ inline constexpr double kLogoMaxSize = 84;
 inline constexpr double kHelpTitleLeft = 375;
 inline constexpr double kOptionsTitleLeft = 375;
 inline constexpr double kHighScoreTitleLeft = 325;
+inline constexpr double kControlsTitleLeft = 375;  // set over the options' place
 inline constexpr double kTitleRight = 765;
 inline constexpr double kTitleLeftmost = 395;
 inline constexpr double kTitleBaseline = 96;

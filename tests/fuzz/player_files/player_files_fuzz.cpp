@@ -1,10 +1,13 @@
-// Fuzzes the readers of the player's files, of the restart record and of the
-// table's replay index: any bytes give a defined record or a refusal, lengths
-// never exceed 10, and an index names only replay files of its own folder.
+// Fuzzes the readers of the player's files, of the restart record, of the
+// table's replay index and of the controls: any bytes give a defined record
+// or a refusal, lengths never exceed 10, an index names only replay files of
+// its own folder, and controls are read whole and never bind a key twice.
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
+#include "core/controls.h"
 #include "core/game_state.h"
 #include "core/restart_record.h"
 #include "core/player_files.h"
@@ -36,5 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // What is written reads back as it was.
   if (core::ParseRecordReplayIndex(core::FormatRecordReplayIndex(index)) != index) std::abort();
+
+  if (const auto controls = core::ParseControls(text)) {
+    std::array<int, 256> uses{};
+    for (const core::ActionBinding& binding : controls->actions)
+      for (uint8_t key : binding.keys)
+        if (key != 0 && (!core::BindableKey(key) || ++uses[key] > 1)) std::abort();
+    if (core::ParseControls(core::FormatControls(*controls)) != controls) std::abort();
+  }
   return 0;
 }
