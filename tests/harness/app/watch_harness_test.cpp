@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/replay_recorder.h"
+#include "core/controls.h"
 #include "core/record_replays.h"
 #include "../menus/menu_driver.h"
 
@@ -73,6 +74,20 @@ TEST_F(WatchHarness, PickedFromTheTableTheRunPlaysToItsRecordedEndAndTheTableRet
   EXPECT_TRUE(Shown(game, "data\\Table.png"));
   EXPECT_EQ(LiveSprites(game), sprites + 3) << "only the captions stay, for the next replay";
   EXPECT_TRUE(game.engine().SoundFor("sound\\Menu.ogg")->playing);
+}
+
+TEST_F(WatchHarness, ARunRecordedWithTheGamesKeysPlaysTheSameUnderThePlayersControls) {
+  core::Controls rebound = core::DefaultControls();
+  core::BindKey(rebound, {core::Action::kFire, 0}, 0x39);  // Space fires, Left Ctrl does nothing
+  core::BindKey(rebound, {core::Action::kRight, 0}, 0x20);  // D walks right
+  ASSERT_TRUE(core::SaveControls(rebound));
+  game.context().controls = rebound;
+  Press(game, keys::kDown);
+  Press(game, keys::kEnter);
+  ASSERT_TRUE(game.RunUntil([&] { return game.form().watch()->End().has_value(); }, 2000));
+  const core::ReplayEnd& watched = *game.form().watch()->End();
+  EXPECT_EQ(watched.score, recorded.score);
+  EXPECT_EQ(watched.world, recorded.world);
 }
 
 TEST_F(WatchHarness, EscLeavesAReplayAndTheWatchChangesNoPlayerFile) {
