@@ -1,4 +1,6 @@
-// EngineRun: the work of one frame, chosen by GameState.
+// EngineRun: the work of one frame, chosen by GameState, and the services
+// the frame runs on: the work other threads hand it, the window commands it
+// takes and the input it reads.
 #include <string>
 
 #include "core/game_context.h"
@@ -10,6 +12,7 @@
 #include "menus/world_access.h"
 #include "platform/tick_clock.h"
 #include "menus/share_screen.h"
+#include "engine_link/pad_reports.h"
 #include "world/game.h"
 
 namespace app {
@@ -243,6 +246,63 @@ void TMainForm::FrameWork() {
   }
 
   SoundRestoreAfterHide();
+}
+
+void TMainForm::PostToFrame(std::function<void()> task) {
+  std::lock_guard lock(frameTasksMutex_);
+  frameTasks_.push_back(std::move(task));
+}
+
+void TMainForm::QueueFrameCommand(core::FrameCommand command) {
+  std::lock_guard lock(frameCommandsMutex_);
+  // A frame takes a bounded number; a flood while no frame runs keeps the first.
+  if (frameCommands_.size() < core::kMaxFrameCommands) frameCommands_.push_back(command);
+}
+
+std::vector<core::FrameCommand> TMainForm::TakeFrameCommands() {
+  std::lock_guard lock(frameCommandsMutex_);
+  std::vector<core::FrameCommand> commands;
+  commands.swap(frameCommands_);
+  return commands;
+}
+
+core::FrameInput TMainForm::CaptureInput() {
+  const core::PadLayout layout = core::PadLayoutOf(core::GameState());
+  const core::Controls& controls = core::Ctx().controls;
+  padKeys_.Frame(engine_link::ReadPadReports(library_.phases()), layout, controls);
+  core::Ctx().padButtonsPressed = padKeys_.buttonsPressed();
+  const core::KeyLayout keys{.play = layout == core::PadLayout::kPlay,
+                             .controls = &controls,
+                             .hideKey = core::Ctx().ActiveSettings.BossKey};
+  return core::CaptureFrameInput(TakeFrameCommands(), padKeys_, keys);
+}
+
+void TMainForm::ApplyFrameCommand(core::FrameCommand command) {
+  switch (command) {
+    case core::FrameCommand::kSwitchWindowMode:
+      SwitchWindowMode();
+      break;
+    case core::FrameCommand::kCloseBox:
+      // The state may have moved on since the close box was pressed.
+      if (core::TraitsOf(core::GameState()).closeBoxAsksToQuit) menus::Menus().exitMenu.OpenFromCloseBox();
+      break;
+    case core::FrameCommand::kMinimize:
+    case core::FrameCommand::kPadRemoved:
+      // A player who looks away, or whose pad came unplugged, is not left to die.
+      if (core::GameState() == core::gsPlaying) core::SetGameState(core::gsPaused);
+      break;
+  }
+}
+
+void TMainForm::RunFrameTasks() {
+  // The run's pauses that are over come first, as they did when the window timed them.
+  if (core::Ctx().game) core::Ctx().game->session.FrameStart();
+  std::vector<std::function<void()>> tasks;
+  {
+    std::lock_guard lock(frameTasksMutex_);
+    tasks.swap(frameTasks_);
+  }
+  for (auto& task : tasks) task();
 }
 
 }  // namespace app

@@ -1,31 +1,25 @@
+// The main window and its restarts: the window's commands and activation,
+// the restarts (a new display mode, a link opened, the hide key) and the
+// timers that delay them. Start-up is form_startup.cpp, the frame
+// frame_loop.cpp.
 #include "app/main_form.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "actors/combat.h"
 #include "core/game_context.h"
 #include "core/game_files.h"
 #include "core/music.h"
 #include "core/replay_file.h"
 #include "app/world_resume.h"
 #include "menus/front_end.h"
-#include "menus/typing.h"
 #include "platform/game_path.h"
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "platform/shell.h"
-#include "online/score_server.h"
 #include "world/game.h"
 
 namespace app {
-namespace {
-
-// A fixed random seed (decimal), so benchmarks and bug reports replay the same levels.
-constexpr const char* kSeedVariable = "VARNOK_SEED";
-
-}  // namespace
 
 TMainForm::TMainForm(engine_link::EngineLibrary& library) : EngineHost(library), library_(library) {
   EngineHost.OnInit = [this] { EngineInit(); };
@@ -69,116 +63,6 @@ TMainForm::~TMainForm() {
   EngineHost.StopEngine();
   if (core::Ctx().shell == this) core::Ctx().shell = nullptr;
   library_.phases().iWindowLinkSet(nullptr);
-}
-
-void TMainForm::FollowEngineFrames(platform::FrameTickClock& clock, bool seedFromClock) {
-  frameClock_ = &clock;
-  seedFromFrameClock_ = seedFromClock;
-  EngineHost.OnFrameCounted = [this](int64_t, bool runPhase, const std::function<bool()>& stopping) {
-    if (!timersFollowFrames_) {
-      window_.SetTimersFollowFrames(true);
-      timersFollowFrames_ = true;
-    }
-    // Time is run phases, not the engine's count of frames, which also goes
-    // on while the window is minimised and nothing runs: a machine that
-    // draws slowly slows the whole game evenly, and a replay needs only its
-    // frames. What the timers do (most of it posted to the frame) is then in
-    // place before the frame runs, whatever the machine's pace.
-    if (runPhase && frameClock_->Follow(++runPhases_)) window_.Sync(stopping);
-    // A window closed by then (a quit the engine forwarded) ends the frames
-    // after this one, rather than whenever the main thread gets to stopping
-    // the engine, so the last frame is the same on every run.
-    return window_.Closed();
-  };
-  EngineHost.OnFramesEnded = [this] {
-    // Without frames the timers (a relaunch delay) run on real time.
-    frameClock_->Release();
-    window_.SetTimersFollowFrames(false);
-    timersFollowFrames_ = false;
-  };
-}
-
-void TMainForm::FormCreate() {
-  ReadStartupFiles();
-  core::GameContext& ctx = core::Ctx();
-  if (!ctx.restarted) {
-    core::SetGameState(core::gsMainMenu);
-    StartEngineOnWindow();
-    return;
-  }
-  if (ctx.restart.openEngine == 1) {
-    StartEngineOnWindow();
-  } else {
-    waitingForActivation_ = true;
-    window_.Minimize();
-    // The record stays until the engine opens (ReadRestartRecord). Should
-    // this process end unseen, the next start is the player's own: it opens
-    // at once and opens no page again. A failed write leaves the record as
-    // it was, minimised start and pages included.
-    core::RestartRecord later = ctx.restart;
-    later.openEngine = 1;
-    later.openMoreGames = later.openScoreTable = 0;
-    core::WriteRestartRecord(later);
-  }
-  if (ctx.restart.openMoreGames) platform::Shell::Open(platform::GamePath(core::kMoreGamesLink));
-  if (ctx.restart.openScoreTable) platform::Shell::Open(online::OnlineTableUrl());
-  // Opened once: a later restart's record must not open the pages again.
-  ctx.restart.openMoreGames = 0;
-  ctx.restart.openScoreTable = 0;
-}
-
-void TMainForm::ReadStartupFiles() {
-  core::GameContext& ctx = core::Ctx();
-  ctx.pendingSoundRestore = false;
-  if (!ctx.random.SeedFromText(std::getenv(kSeedVariable))) {
-    // Time that follows the frames starts where it always does: a window-less
-    // game lays out the same levels on every run, as it plays them.
-    if (frameClock_ && seedFromFrameClock_) {
-      ctx.random.Seed(frameClock_->FrameTicks());
-    } else {
-      ctx.random.SeedFromClock();
-    }
-  }
-  ctx.musicChoice = 1;
-
-  core::LoadSettings(ctx.ActiveSettings);
-  core::LoadRecords(ctx.records);
-  ctx.controls = core::LoadControls();
-  if (auto record = core::ReadRestartRecord()) {
-    ctx.restart = *record;
-    ctx.restarted = true;
-    core::SetGameState(record->gameState);
-    ctx.musicChoice = record->musicChoice;
-  } else {
-    ctx.restarted = false;
-  }
-  if (ctx.restarted && runObserver) runObserver->ResumedAfterRestart();
-
-  // The menus and the world live as long as the window; their sprites come with the engine.
-  menus::MakeFrontEnd(ctx);
-  ctx.game = std::make_unique<world::TGame>();
-  // The fight is installed before the world's resources are made: the hero's
-  // set-up makes his projectile pools through it.
-  ctx.combat = std::make_unique<actors::TCombat>(*ctx.game);
-  ctx.game->combat = ctx.combat.get();
-  ctx.game->worldActive = 0;
-  ctx.game->session.recordsCheck = [] { return menus::EndOfRunCheck(); };
-  ctx.game->runClearing = [this] {
-    if (runObserver) runObserver->RunClearing();
-  };
-}
-
-void TMainForm::StartEngineOnWindow() {
-  const bool windowed = core::Ctx().ActiveSettings.Windowed == 1;
-  try {
-    EngineHost.StartEngine(windowed ? window_.Handle() : 0);
-  } catch (const engine_link::EngineMissingError& error) {
-    platform::ShowMessageBox("Varnok", error.what());
-    // Without an engine there is no window to close on this system: end the process.
-    window_.Close();
-    return;
-  }
-  if (windowed) iWindowsMouseHide(-1);
 }
 
 void TMainForm::FormActivate() {
@@ -338,63 +222,6 @@ void TMainForm::HideGame() {
   ctx.ActiveSettings.SoundOn = 0;
   ctx.ActiveSettings.MusicOn = 0;
   core::StopMusic("");
-}
-
-void TMainForm::PostToFrame(std::function<void()> task) {
-  std::lock_guard lock(frameTasksMutex_);
-  frameTasks_.push_back(std::move(task));
-}
-
-void TMainForm::QueueFrameCommand(core::FrameCommand command) {
-  std::lock_guard lock(frameCommandsMutex_);
-  // A frame takes a bounded number; a flood while no frame runs keeps the first.
-  if (frameCommands_.size() < core::kMaxFrameCommands) frameCommands_.push_back(command);
-}
-
-std::vector<core::FrameCommand> TMainForm::TakeFrameCommands() {
-  std::lock_guard lock(frameCommandsMutex_);
-  std::vector<core::FrameCommand> commands;
-  commands.swap(frameCommands_);
-  return commands;
-}
-
-core::FrameInput TMainForm::CaptureInput() {
-  const core::PadLayout layout = core::PadLayoutOf(core::GameState());
-  const core::Controls& controls = core::Ctx().controls;
-  padKeys_.Frame(engine_link::ReadPadReports(library_.phases()), layout, controls);
-  core::Ctx().padButtonsPressed = padKeys_.buttonsPressed();
-  const core::KeyLayout keys{.play = layout == core::PadLayout::kPlay,
-                             .controls = &controls,
-                             .hideKey = core::Ctx().ActiveSettings.BossKey};
-  return core::CaptureFrameInput(TakeFrameCommands(), padKeys_, keys);
-}
-
-void TMainForm::ApplyFrameCommand(core::FrameCommand command) {
-  switch (command) {
-    case core::FrameCommand::kSwitchWindowMode:
-      SwitchWindowMode();
-      break;
-    case core::FrameCommand::kCloseBox:
-      // The state may have moved on since the close box was pressed.
-      if (core::TraitsOf(core::GameState()).closeBoxAsksToQuit) menus::Menus().exitMenu.OpenFromCloseBox();
-      break;
-    case core::FrameCommand::kMinimize:
-    case core::FrameCommand::kPadRemoved:
-      // A player who looks away, or whose pad came unplugged, is not left to die.
-      if (core::GameState() == core::gsPlaying) core::SetGameState(core::gsPaused);
-      break;
-  }
-}
-
-void TMainForm::RunFrameTasks() {
-  // The run's pauses that are over come first, as they did when the window timed them.
-  if (core::Ctx().game) core::Ctx().game->session.FrameStart();
-  std::vector<std::function<void()>> tasks;
-  {
-    std::lock_guard lock(frameTasksMutex_);
-    tasks.swap(frameTasks_);
-  }
-  for (auto& task : tasks) task();
 }
 
 }  // namespace app
