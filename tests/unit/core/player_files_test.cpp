@@ -8,7 +8,7 @@
 #include "platform/file_io.h"
 #include "temp_game_folder.h"
 
-namespace menus {
+namespace core {
 namespace {
 
 using testing_support::TempGameFolder;
@@ -203,4 +203,4 @@ TEST(RecordQualification, EqualScoresRankBelowAndTheBestRankBeatenWins) {
 }
 
 }  // namespace
-}  // namespace menus
+}  // namespace core
