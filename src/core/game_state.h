@@ -84,7 +84,7 @@ struct GameStateTraits {
   bool mainMenuBeside = false;      // the main menu's highlight fades beside the screen
   bool cursorStill = false;         // the pointer's animation rests
   bool closeBoxAsksToQuit = false;  // the window's close box opens the quit dialog
-  bool padPlays = false;            // a game controller presses the play keys, not the menu keys
+  bool padPlays = false;            // the play layout: pads and the player's controls press the play keys
   bool ignoresHideKey = false;      // the hot key and Alt+Tab do not hide the game
 
   bool operator==(const GameStateTraits&) const = default;
