@@ -69,52 +69,25 @@ void SetModulation(QuadDraw& quad, float r, float g, float b, float a) {
   quad.modB = to256(b * alpha);
 }
 
-bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQuad& p) {
-  if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return false;
-  // Additive with every channel modulated by 1 or less adds c x m >> 8 = 0
-  // (a particle fading in or out): nothing to draw.
-  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) <= 1) return false;
-  p.unrotated = q.uAxisY == 0 && q.vAxisX == 0;
-  float det, dudx, dvdx, dudy, dvdy, xMin, xMax, yMin, yMax;
-  if (p.unrotated) {
-    // The sums below with their zero terms left out: the same values, for
-    // less work on the many particles.
-    det = q.uAxisX * q.vAxisY;
-    if (std::fabs(det) < 1e-9f) return false;
-    dudx = q.vAxisY / det, dvdy = q.uAxisX / det;
-    dvdx = dudy = 0;
-    float xa = q.originX + q.u0 * q.uAxisX, xb = q.originX + q.u1 * q.uAxisX;
-    float ya = q.originY + q.v0 * q.vAxisY, yb = q.originY + q.v1 * q.vAxisY;
-    xMin = std::min(xa, xb), xMax = std::max(xa, xb), yMin = std::min(ya, yb), yMax = std::max(ya, yb);
-  } else {
-    det = q.uAxisX * q.vAxisY - q.vAxisX * q.uAxisY;
-    if (std::fabs(det) < 1e-9f) return false;
-    // Inverse map: frame point -> texel coordinates.
-    dudx = q.vAxisY / det, dvdx = -q.uAxisY / det;
-    dudy = -q.vAxisX / det, dvdy = q.uAxisX / det;
-    // Bounding box of the four corners.
-    float xs[4], ys[4];
-    const float us[4] = {q.u0, q.u1, q.u0, q.u1}, vs[4] = {q.v0, q.v0, q.v1, q.v1};
-    for (int i = 0; i < 4; ++i) {
-      xs[i] = q.originX + us[i] * q.uAxisX + vs[i] * q.vAxisX;
-      ys[i] = q.originY + us[i] * q.uAxisY + vs[i] * q.vAxisY;
-    }
-    xMin = *std::min_element(xs, xs + 4), xMax = *std::max_element(xs, xs + 4);
-    yMin = *std::min_element(ys, ys + 4), yMax = *std::max_element(ys, ys + 4);
-  }
-  // Far outside the frame (or not a number): nothing to draw, and no
-  // integer overflow below.
+namespace {
+
+// The rows and columns the box xMin..xMax, yMin..yMax (frame pixels) can
+// touch; false when it is far outside the frame (or not a number: no
+// integer overflow below) or touches nothing.
+[[gnu::always_inline]] inline bool PrepareBox(float xMin, float xMax, float yMin, float yMax, int frameWidth,
+                                              int frameHeight, PreparedQuad& p) {
   if (!(xMax > -1.0f && xMin < frameWidth + 1.0f && yMax > -1.0f && yMin < frameHeight + 1.0f)) return false;
   const float w = static_cast<float>(frameWidth), h = static_cast<float>(frameHeight);
   p.yStart = std::max(0, FloorToInt(std::max(yMin, -1.0f)));
   p.yEnd = std::min(frameHeight, CeilToInt(std::min(yMax, h + 1)));
   p.xMinAll = static_cast<float>(std::max(0, FloorToInt(std::max(xMin, -1.0f))));
   p.xMaxAll = static_cast<float>(std::min(frameWidth, CeilToInt(std::min(xMax, w + 1))));
-  if (p.yStart >= p.yEnd || p.xMinAll >= p.xMaxAll) return false;
+  return p.yStart < p.yEnd && p.xMinAll < p.xMaxAll;
+}
 
-  p.image = q.image;
-  p.m = {q.modR, q.modG, q.modB, q.modA, q.modR == 256 && q.modG == 256 && q.modB == 256 && q.modA == 256};
-  p.blend = q.blend;
+// The texel steps and place of a quad with inverse map dudx..dvdy.
+[[gnu::always_inline]] inline void PrepareSteps(const QuadDraw& q, float dudx, float dvdx, float dudy, float dvdy,
+                                                PreparedQuad& p) {
   // Axis-aligned and one texel per pixel: nearest gives what bilinear would.
   p.filter = q.filter;
   if (std::fabs(dudx - 1) < 1e-4f && std::fabs(dvdy - 1) < 1e-4f && std::fabs(dvdx) < 1e-6f &&
@@ -126,16 +99,68 @@ bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQua
   p.originY = q.originY;
   p.px = 0.5f - q.originX;
   p.u0 = q.u0, p.u1 = q.u1, p.v0 = q.v0, p.v1 = q.v1;
-  if (p.unrotated) {
-    // Unrotated: the same columns on every row, and v changes only with the
-    // row, so the span is found once (the sums below are the general path's
-    // with its zero terms left out, so both draw the same pixels).
-    float uBase = p.px * dudx;
-    float lo = p.xMinAll, hi = p.xMaxAll;
-    NarrowSpan(uBase, dudx, q.u0, q.u1, lo, hi);
-    if (!SpanColumns(lo, hi, frameWidth, p.xStart, p.xEnd)) return false;
-    p.u = RoundToInt((uBase + p.xStart * dudx) * kFixedOne);
+}
+
+// PrepareQuad's place of an unrotated quad (uAxisY = vAxisX = 0): the
+// general sums with their zero terms left out, the same values for less
+// work on the many particles. Unrotated, the same columns are drawn on every
+// row and v changes only with the row, so the span is found once here.
+[[gnu::always_inline]] inline bool PrepareUnrotated(const QuadDraw& q, int frameWidth, int frameHeight,
+                                                    PreparedQuad& p) {
+  p.unrotated = true;
+  float det = q.uAxisX * q.vAxisY;
+  if (std::fabs(det) < 1e-9f) return false;
+  float dudx = q.vAxisY / det, dvdy = q.uAxisX / det;
+  float xa = q.originX + q.u0 * q.uAxisX, xb = q.originX + q.u1 * q.uAxisX;
+  float ya = q.originY + q.v0 * q.vAxisY, yb = q.originY + q.v1 * q.vAxisY;
+  if (!PrepareBox(std::min(xa, xb), std::max(xa, xb), std::min(ya, yb), std::max(ya, yb), frameWidth, frameHeight, p))
+    return false;
+  PrepareSteps(q, dudx, 0, 0, dvdy, p);
+  float uBase = p.px * dudx;
+  float lo = p.xMinAll, hi = p.xMaxAll;
+  NarrowSpan(uBase, dudx, q.u0, q.u1, lo, hi);
+  if (!SpanColumns(lo, hi, frameWidth, p.xStart, p.xEnd)) return false;
+  p.u = RoundToInt((uBase + p.xStart * dudx) * kFixedOne);
+  return true;
+}
+
+}  // namespace
+
+bool PrepareLook(const QuadDraw& q, PreparedQuad& p) {
+  if (!q.image || q.image->width <= 0 || q.image->height <= 0 || q.modA == 0) return false;
+  // Additive with every channel modulated by 1 or less adds c x m >> 8 = 0
+  // (a particle fading in or out): nothing to draw.
+  if (q.blend == Blend::kAdditive && (q.modR | q.modG | q.modB) <= 1) return false;
+  p.image = q.image;
+  p.m = {q.modR, q.modG, q.modB, q.modA, q.modR == 256 && q.modG == 256 && q.modB == 256 && q.modA == 256};
+  p.blend = q.blend;
+  return true;
+}
+
+bool PrepareUnrotatedPlace(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQuad& p) {
+  return PrepareUnrotated(q, frameWidth, frameHeight, p);
+}
+
+bool PrepareQuad(const QuadDraw& q, int frameWidth, int frameHeight, PreparedQuad& p) {
+  if (!PrepareLook(q, p)) return false;
+  if (q.uAxisY == 0 && q.vAxisX == 0) return PrepareUnrotated(q, frameWidth, frameHeight, p);
+  p.unrotated = false;
+  float det = q.uAxisX * q.vAxisY - q.vAxisX * q.uAxisY;
+  if (std::fabs(det) < 1e-9f) return false;
+  // Inverse map: frame point -> texel coordinates.
+  float dudx = q.vAxisY / det, dvdx = -q.uAxisY / det;
+  float dudy = -q.vAxisX / det, dvdy = q.uAxisX / det;
+  // Bounding box of the four corners.
+  float xs[4], ys[4];
+  const float us[4] = {q.u0, q.u1, q.u0, q.u1}, vs[4] = {q.v0, q.v0, q.v1, q.v1};
+  for (int i = 0; i < 4; ++i) {
+    xs[i] = q.originX + us[i] * q.uAxisX + vs[i] * q.vAxisX;
+    ys[i] = q.originY + us[i] * q.uAxisY + vs[i] * q.vAxisY;
   }
+  if (!PrepareBox(*std::min_element(xs, xs + 4), *std::max_element(xs, xs + 4), *std::min_element(ys, ys + 4),
+                  *std::max_element(ys, ys + 4), frameWidth, frameHeight, p))
+    return false;
+  PrepareSteps(q, dudx, dvdx, dudy, dvdy, p);
   return true;
 }
 

@@ -68,6 +68,12 @@ inline constexpr int kMostRepeats = 128;  // k x 255 stays within a signed 16-bi
 
 // False when the quad draws nothing on a frame of that size.
 bool PrepareQuad(const QuadDraw& quad, int frameWidth, int frameHeight, PreparedQuad& prepared);
+// PrepareQuad in two parts, for many unrotated quads (uAxisY = vAxisX = 0)
+// that share a picture, a modulation and a blend (a particle system's): its
+// look once (false when quads of that look draw nothing), then each quad's
+// place into a copy of that prepared look, by the same sums.
+bool PrepareLook(const QuadDraw& quad, PreparedQuad& prepared);
+bool PrepareUnrotatedPlace(const QuadDraw& quad, int frameWidth, int frameHeight, PreparedQuad& prepared);
 // Draws a prepared quad's rows rowBegin..rowEnd-1 (rowBegin >= 0).
 void DrawPrepared(Frame& frame, const PreparedQuad& prepared, int rowBegin, int rowEnd);
 

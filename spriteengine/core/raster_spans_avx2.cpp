@@ -206,33 +206,136 @@ SPRITEENGINE_AVX2_INLINE void TexelRows8(const PreparedQuad& p, int y, int heigh
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), row);
 }
 
-}  // namespace
+// The rows of a fire quad of kGroups eights of pixels (the last one maybe
+// partial, `keep` its lanes) whose eights all read their columns alike
+// (kRead, not a gather) and whose last eight lies inside the frame row:
+// DrawIndexedRowsAdditiveAvx2's loop with its choices made once for the
+// quad, so a row is little more than its loads, sums and stores. Particles
+// are 6 to 17 pixels wide, and such a row cost about twice as much the
+// general way.
+template <int kGroups, Read kRead, bool kRepeated>
+[[gnu::target("avx2")]] void FewGroupRows(int* pixels, size_t rowLength, const PreparedQuad& p, int yStart, int yEnd,
+                                          const int* texels, const int* first, const __m256i* place,
+                                          const __m256i& keep, const __m256i& lanes, const __m256i& times) {
+  using namespace pixel::avx2;
+  // All in locals: the stores into the frame would otherwise have the
+  // compiler read them again on every row.
+  const int width = p.image->width, height = p.image->height;
+  const __m256i last = keep, modulation = lanes, repeats = times;
+  __m256i at[kGroups], far[kGroups];
+  const int* from[kGroups];
+  for (int g = 0; g < kGroups; ++g) {
+    at[g] = place[g];
+    far[g] = _mm256_cmpgt_epi32(place[g], _mm256_set1_epi32(7));
+    from[g] = texels + first[g];
+  }
+  int32_t texelRows[8];
+  size_t offset = static_cast<size_t>(yStart) * rowLength;
+  for (int y = yStart, j = 8; y < yEnd; ++y, ++j, offset += rowLength) {
+    if (j == 8) TexelRows8(p, y, height, texelRows), j = 0;
+    if (texelRows[j] < 0) continue;
+    const size_t row = static_cast<size_t>(texelRows[j]) * static_cast<size_t>(width);
+    int* dst = pixels + offset;
+    for (int g = 0; g < kGroups; ++g) {
+      const __m256i* texel = reinterpret_cast<const __m256i*>(from[g] + row);
+      __m256i s = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(texel), at[g]);
+      if (kRead == kTwoLoads)
+        s = _mm256_blendv_epi8(s, _mm256_permutevar8x32_epi32(_mm256_loadu_si256(texel + 1), at[g]), far[g]);
+      if (g + 1 == kGroups) s = _mm256_and_si256(s, last);
+      s = Modulate8(s, modulation);
+      if (kRepeated) s = Times8(s, repeats);
+      __m256i* out = reinterpret_cast<__m256i*>(dst + 8 * g);
+      _mm256_storeu_si256(out, _mm256_adds_epu8(_mm256_loadu_si256(out), s));
+    }
+  }
+}
+
+using FewGroupRowsForm = void (*)(int*, size_t, const PreparedQuad&, int, int, const int*, const int*, const __m256i*,
+                                  const __m256i&, const __m256i&, const __m256i&);
+
+constexpr int kMostFewGroups = 3;
+
+template <int kGroups>
+FewGroupRowsForm FewGroupRowsOf(Read read, bool repeated) {
+  if (read == kOneLoad)
+    return repeated ? FewGroupRows<kGroups, kOneLoad, true> : FewGroupRows<kGroups, kOneLoad, false>;
+  return repeated ? FewGroupRows<kGroups, kTwoLoads, true> : FewGroupRows<kGroups, kTwoLoads, false>;
+}
+
+// FewGroupRows for 1..kMostFewGroups eights read by one or two loads.
+FewGroupRowsForm FewGroupRowsFor(int groups, Read read, bool repeated) {
+  if (groups == 1) return FewGroupRowsOf<1>(read, repeated);
+  if (groups == 2) return FewGroupRowsOf<2>(read, repeated);
+  return FewGroupRowsOf<3>(read, repeated);
+}
+
+// The columns of the eights of pixels 8g..8g+7 of a span of `count` from
+// u, stepping du (the scalar sums u + i du, wrapping alike), clamped to a
+// picture `width` texels wide; lanes past the span repeat the last column.
+SPRITEENGINE_AVX2_INLINE __m256i ColumnsOfEight(int g, int count, int32_t u, int32_t du, int width) {
+  const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+  __m256i i = _mm256_min_epi32(_mm256_add_epi32(_mm256_set1_epi32(8 * g), lane), _mm256_set1_epi32(count - 1));
+  __m256i sum = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(i, _mm256_set1_epi32(du)));
+  __m256i at = _mm256_max_epi32(_mm256_srai_epi32(sum, 16), _mm256_setzero_si256());
+  return _mm256_min_epi32(at, _mm256_set1_epi32(width - 1));
+}
+
+// DrawIndexedRowsAdditiveAvx2 by FewGroupRows for a quad of at most
+// kMostFewGroups eights whose last eight lies inside the frame row and whose
+// eights each read their columns within 8 texels (one load each) or 16 (two),
+// as LoadsFor would find them; false, drawing nothing, for other quads.
+[[gnu::target("avx2")]] bool DrawFewGroupRows(Frame& frame, const PreparedQuad& p, int yStart, int yEnd) {
+  using namespace pixel::avx2;
+  const Image& img = *p.image;
+  const int count = p.xEnd - p.xStart, groups = (count + 7) / 8;
+  if (groups > kMostFewGroups || p.xStart + 8 * groups > frame.width) return false;
+  __m256i place[kMostFewGroups];
+  int first[kMostFewGroups], widest = 0;
+  for (int g = 0; g < groups; ++g) {
+    place[g] = ColumnsOfEight(g, count, p.u, p.du, img.width);
+    // The columns only ever rise or only ever fall: the ends are the bounds.
+    int a = _mm256_cvtsi256_si32(place[g]), b = _mm256_extract_epi32(place[g], 7);
+    first[g] = std::min(a, b);
+    widest = std::max(widest, std::abs(a - b) + 1);
+  }
+  const int loaded = widest <= 8 ? 8 : 16;  // texels a row's eight are read from
+  if (widest > loaded || img.width < loaded) return false;
+  for (int g = 0; g < groups; ++g) {
+    first[g] = std::min(first[g], img.width - loaded);  // near the row's end the loads start earlier
+    place[g] = _mm256_sub_epi32(place[g], _mm256_set1_epi32(first[g]));
+  }
+  const int tail = count % 8;  // lanes of a last, partial eight (none: all of it)
+  const __m256i keep = _mm256_cmpgt_epi32(_mm256_set1_epi32(tail == 0 ? 8 : tail),
+                                          _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+  const __m256i lanes = _mm256_and_si256(Lanes(p.m), _mm256_set1_epi64x(0x0000FFFFFFFFFFFFll));
+  const __m256i times = _mm256_set1_epi16(static_cast<short>(p.repeat));
+  FewGroupRowsForm rows = FewGroupRowsFor(groups, loaded == 8 ? kOneLoad : kTwoLoads, p.repeat > 1);
+  rows(reinterpret_cast<int*>(frame.pixels.data()) + p.xStart, static_cast<size_t>(frame.width), p, yStart, yEnd,
+       reinterpret_cast<const int*>(img.pixels.data()), first, place, keep, lanes, times);
+  return true;
+}
 
 // DrawIndexedRows<kAdditive, true> (fire) eight pixels at a time, on
 // processors with AVX2: the columns are one vector for every row, and the
 // lanes past the span read no texel and add nothing. The arithmetic is
 // Modulate4's and BlendAdd4's (alpha is kept at 0 by the modulation rather
-// than masked after the sum), so the pixels are the same.
-[[gnu::target("avx2")]] void DrawIndexedRowsAdditiveAvx2(Frame& frame, const PreparedQuad& p, int yStart,
-                                                         int yEnd) {
+// than masked after the sum), so the pixels are the same. (Apart, so that
+// the few-eights quads do not pay for setting up its tables.)
+[[gnu::target("avx2"), gnu::noinline]] void DrawManyGroupRows(Frame& frame, const PreparedQuad& p, int yStart,
+                                                              int yEnd) {
   using namespace pixel::avx2;
   const Image& img = *p.image;
   const int count = p.xEnd - p.xStart;
   const int groups = (count + 7) / 8, fullGroups = count / 8;
   // Each eight columns, read the cheapest way the same on every row: one or
   // two loads of consecutive texels shuffled into place when they lie within
-  // 8 or 16 texels of each other, else a gather. The columns are those of
-  // the scalar sums u + i du (wrapping alike), clamped to the picture; lanes
-  // past the span repeat the last column.
+  // 8 or 16 texels of each other, else a gather.
   Read read[kMaxIndexedColumns / 8];
   int first[kMaxIndexedColumns / 8];
   __m256i place[kMaxIndexedColumns / 8];
   const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-  const __m256i lastPixel = _mm256_set1_epi32(count - 1), lastColumn = _mm256_set1_epi32(img.width - 1);
   for (int g = 0; g < groups; ++g) {
-    __m256i i = _mm256_min_epi32(_mm256_add_epi32(_mm256_set1_epi32(8 * g), laneIndex), lastPixel);
-    __m256i u = _mm256_add_epi32(_mm256_set1_epi32(p.u), _mm256_mullo_epi32(i, _mm256_set1_epi32(p.du)));
-    __m256i at = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(u, 16), _mm256_setzero_si256()), lastColumn);
+    __m256i at = ColumnsOfEight(g, count, p.u, p.du, img.width);
     // The columns only ever rise or only ever fall: the ends are the bounds.
     int a = _mm256_cvtsi256_si32(at), b = _mm256_extract_epi32(at, 7);
     LoadsFor(std::min(a, b), std::max(a, b) + 1, img.width, read[g], first[g]);
@@ -275,6 +378,13 @@ SPRITEENGINE_AVX2_INLINE void TexelRows8(const PreparedQuad& p, int y, int heigh
       _mm256_maskstore_epi32(at, keep, _mm256_adds_epu8(_mm256_maskload_epi32(at, keep), s));
     }
   }
+}
+
+}  // namespace
+
+[[gnu::target("avx2")]] void DrawIndexedRowsAdditiveAvx2(Frame& frame, const PreparedQuad& p, int yStart,
+                                                         int yEnd) {
+  if (!DrawFewGroupRows(frame, p, yStart, yEnd)) DrawManyGroupRows(frame, p, yStart, yEnd);
 }
 
 namespace {

@@ -166,9 +166,14 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
   d.filter = Filter::kNearest;
   d.uAxisY = 0, d.vAxisX = 0;
   const bool additive = blend == Blend::kAdditive;
+  // The look of the quads (their picture, modulation and blend), prepared
+  // once for the many that share it; stale after a change of either.
+  PreparedQuad prepared;
+  bool stale = true, drawable = false;
   system.ForEachRun([&](const ParticleSystem::BatchLook& look, const ParticleSystem::Member* members, size_t n) {
     if (!(look.intensity > 0)) return;
     SetModulation(d, look.color.x, look.color.y, look.color.z, look.intensity * brightness);
+    stale = true;
     bool lastDrawn = false;  // members[-1]'s quad ends `out`
     for (const ParticleSystem::Member* m = members; m != members + n; ++m) {
       if (additive && m != members && std::memcmp(m, m - 1, sizeof(*m)) == 0) {
@@ -198,15 +203,18 @@ void PlanParticles(const ParticleSystemState& p, const CameraView& camera, std::
       int level = MipLevelFor(tex, std::max(base.width / w, base.height / h));
       const Image& img = tex.Level(level);
       if (d.image != &img) {
-        // Only on a change of level: a field stored just before PrepareQuad
-        // reads it with its neighbour would stall the load.
+        // Only on a change of level: a field stored just before the quad's
+        // place reads it with its neighbour would stall the load.
         d.image = &img;
         d.u1 = static_cast<float>(img.width), d.v1 = static_cast<float>(img.height);
+        stale = true;
       }
+      if (stale) drawable = PrepareLook(d, prepared), stale = false;
+      if (!drawable) continue;
       d.originX = centre.x - w / 2, d.originY = centre.y - h / 2;
       d.uAxisX = w / img.width, d.vAxisY = h / img.height;
-      PreparedQuad& q = out.emplace_back();
-      lastDrawn = PrepareQuad(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q);
+      PreparedQuad& q = out.emplace_back(prepared);
+      lastDrawn = PrepareUnrotatedPlace(d, static_cast<int>(targetWidth), static_cast<int>(targetHeight), q);
       if (!lastDrawn) out.pop_back();
     }
   });

@@ -1,13 +1,14 @@
 // The additive particle layer: adding it back gives every frame pixel the
-// 3:1-weighted half-resolution pixels around it, whichever form (one pixel
-// or four at a time) computes it, wherever particles fell, and leaves the
-// layer clear.
+// 3:1-weighted half-resolution pixels around it, whichever form (one pixel,
+// four or eight at a time) computes it, wherever particles fell, and leaves
+// the layer clear.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 
 #include "core/additive_layer.h"
+#include "core/pixel_ops_avx2.h"
 
 namespace spriteengine {
 namespace {
@@ -33,38 +34,48 @@ uint32_t Expected(const Frame& half, uint32_t base, int x, int y, int halfBegin,
 
 TEST(AdditiveLayer, AddingBackMatchesTheWeighedSumAndClearsTheLayer) {
   std::mt19937 rng(5);
-  for (auto [rowBegin, rowEnd] : {std::pair{0, 300}, std::pair{300, 600}, std::pair{0, 600}}) {
-    AdditiveLayer layer;
-    layer.Begin(rowBegin, rowEnd);
-    Frame& half = layer.Pixels();
-    // Patches of random light, one touching the left and right edges, and
-    // more side by side on the same rows than a block keeps runs (some
-    // joined, some overlapping: each frame pixel must be added to once).
-    struct Patch {
-      int x0, x1, y0, y1;
-    };
-    const int r = layer.RowBegin();
-    const Patch patches[] = {{0, 9, r, r + 5},           {37, 61, r + 20, r + 33},  {65, 70, r + 21, r + 30},
-                             {120, 130, r + 18, r + 26}, {200, 204, r + 25, r + 40}, {260, 300, r + 20, r + 22},
-                             {290, 310, r + 22, r + 29}, {380, 400, r + 27, r + 31}, {390, 400, layer.RowEnd() - 6, layer.RowEnd()}};
-    for (const Patch& p : patches) {
-      for (int y = p.y0; y < p.y1; ++y)
-        for (int x = p.x0; x < p.x1; ++x) half.pixels[static_cast<size_t>(y) * half.width + x] = rng() & 0x00FFFFFF;
-      layer.Touch(p.y0, p.y1 - 1, static_cast<float>(p.x0), static_cast<float>(p.x1 - 1));
-    }
-    Frame snapshot = half;
-    Frame frame(800, 600);
-    for (uint32_t& p : frame.pixels) p = rng() & 0x00FFFFFF;
-    Frame before = frame;
-    layer.AddTo(frame, rowBegin, rowEnd);
-    for (int y = 0; y < 600; ++y)
-      for (int x = 0; x < 800; ++x) {
-        uint32_t want = y >= rowBegin && y < rowEnd
-                            ? Expected(snapshot, before.At(x, y), x, y, layer.RowBegin(), layer.RowEnd())
-                            : before.At(x, y);
-        ASSERT_EQ(frame.At(x, y), want) << "at " << x << "," << y << " band " << rowBegin;
+  for (bool eight : {true, false}) {  // with the eight-pixel form and without
+    for (auto [rowBegin, rowEnd] : {std::pair{0, 300}, std::pair{300, 600}, std::pair{0, 600}}) {
+#if SPRITEENGINE_AVX2_PATHS
+      pixel::avx2::Allow(eight);
+#endif
+      AdditiveLayer layer;
+      layer.Begin(rowBegin, rowEnd);
+      Frame& half = layer.Pixels();
+      // Patches of random light, one touching the left and right edges, and
+      // more side by side on the same rows than a block keeps runs (some
+      // joined, some overlapping: each frame pixel must be added to once).
+      struct Patch {
+        int x0, x1, y0, y1;
+      };
+      const int r = layer.RowBegin();
+      const Patch patches[] = {
+          {0, 9, r, r + 5},           {37, 61, r + 20, r + 33},   {65, 70, r + 21, r + 30},
+          {120, 130, r + 18, r + 26}, {200, 204, r + 25, r + 40}, {260, 300, r + 20, r + 22},
+          {290, 310, r + 22, r + 29}, {380, 400, r + 27, r + 31}, {390, 400, layer.RowEnd() - 6, layer.RowEnd()}};
+      for (const Patch& p : patches) {
+        for (int y = p.y0; y < p.y1; ++y)
+          for (int x = p.x0; x < p.x1; ++x) half.pixels[static_cast<size_t>(y) * half.width + x] = rng() & 0x00FFFFFF;
+        layer.Touch(p.y0, p.y1 - 1, static_cast<float>(p.x0), static_cast<float>(p.x1 - 1));
       }
-    for (uint32_t p : half.pixels) ASSERT_EQ(p, 0u);
+      Frame snapshot = half;
+      Frame frame(800, 600);
+      for (uint32_t& p : frame.pixels) p = rng() & 0x00FFFFFF;
+      Frame before = frame;
+      layer.AddTo(frame, rowBegin, rowEnd);
+#if SPRITEENGINE_AVX2_PATHS
+      pixel::avx2::Allow(true);
+#endif
+      for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 800; ++x) {
+          uint32_t want = y >= rowBegin && y < rowEnd
+                              ? Expected(snapshot, before.At(x, y), x, y, layer.RowBegin(), layer.RowEnd())
+                              : before.At(x, y);
+          ASSERT_EQ(frame.At(x, y), want)
+              << "at " << x << "," << y << " band " << rowBegin << (eight ? ", eights" : "");
+        }
+      for (uint32_t p : half.pixels) ASSERT_EQ(p, 0u);
+    }
   }
 }
 

@@ -148,19 +148,22 @@ TEST(Raster, EightPixelSpansDrawWhatFourPixelSpansDraw) {
       p = a << 24 | ((p >> 16 & 0xFF) * a / 255) << 16 | ((p >> 8 & 0xFF) * a / 255) << 8 | (p & 0xFF) * a / 255;
     }
   MarkOpacity(soft);
+  Image tiny = NoisyPicture(8, 8, 8);  // a particle's smaller picture: a row's eight texels in one load
   std::vector<QuadDraw> quads;
   // Particles: additive, modulated, nearest, narrower and wider than their
-  // texels, across the right, top and bottom edges of the frame (their
-  // rows are found eight at a time from wherever they start).
-  for (float scale : {0.4f, 0.9f, 1.3f, 2.7f, 6.5f})
-    for (float x : {3.2f, 180.6f, 190.5f})
-      for (float y : {11.3f * scale, -7.6f, 193.45f}) {
-        QuadDraw q = Scaled(soft, x, y, scale);
-        q.filter = Filter::kNearest;
-        q.blend = Blend::kAdditive;
-        SetModulation(q, 0.9f, 0.5f, 0.2f, 0.7f);
-        quads.push_back(q);
-      }
+  // texels (one, two, three eights of pixels a row, and more), across the
+  // right, top and bottom edges of the frame (their rows are found eight at
+  // a time from wherever they start).
+  for (const Image* picture : {&soft, &tiny})
+    for (float scale : {0.4f, 0.9f, 1.3f, 2.7f, 6.5f})
+      for (float x : {3.2f, 180.6f, 190.5f})
+        for (float y : {11.3f * scale, -7.6f, 193.45f}) {
+          QuadDraw q = Scaled(*picture, x, y, scale);
+          q.filter = Filter::kNearest;
+          q.blend = Blend::kAdditive;
+          SetModulation(q, 0.9f, 0.5f, 0.2f, 0.7f);
+          quads.push_back(q);
+        }
   // Pictures at their own size, scaled, turned; plain and modulated.
   for (bool modulated : {false, true}) {
     QuadDraw own = Scaled(noisy, 20, 30, 1);
@@ -296,7 +299,8 @@ TEST(Raster, ARepeatedAdditiveQuadAddsWhatDrawingItThatOftenAdds) {
   MarkOpacity(img);
   const struct {
     float scale, r, g, b, a;
-  } looks[] = {{0.7f, 1, 0.5f, 0, 0.1f}, {0.7f, 1, 1, 1, 1}, {1, 0.5f, 0.5f, 0.2f, 0.3f}, {9.5f, 1, 0.5f, 0, 0.05f}};
+  } looks[] = {{0.7f, 1, 0.5f, 0, 0.1f}, {0.7f, 1, 1, 1, 1}, {1, 0.5f, 0.5f, 0.2f, 0.3f}, {1.3f, 1, 0.5f, 0, 0.2f},
+               {9.5f, 1, 0.5f, 0, 0.05f}};
   for (int k : {2, 10, kMostRepeats}) {
     for (const auto& look : looks) {
       for (bool eight : {true, false}) {
