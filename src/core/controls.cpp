@@ -89,20 +89,27 @@ bool BindablePadButton(int button) {
   return button >= 0 && button < engine_link::kPadButtons && button != VARNOK_PAD_BACK && button != VARNOK_PAD_GUIDE;
 }
 
-std::optional<BindingSlot> FindKey(const Controls& controls, int32_t scanCode) {
+namespace {
+
+// The slot of `slots` (keys or pad) that holds `value`; an empty slot's value is never found.
+std::optional<BindingSlot> FindIn(const Controls& controls, std::array<uint8_t, kSlotsPerAction> ActionBinding::*slots,
+                                  int value, int empty) {
+  if (value == empty) return std::nullopt;
   for (int a = 0; a < kActionCount; ++a)
     for (int s = 0; s < kSlotsPerAction; ++s)
-      if (scanCode != 0 && controls.actions[static_cast<size_t>(a)].keys[static_cast<size_t>(s)] == scanCode)
+      if ((controls.actions[static_cast<size_t>(a)].*slots)[static_cast<size_t>(s)] == value)
         return BindingSlot{static_cast<Action>(a), s};
   return std::nullopt;
 }
 
+}  // namespace
+
+std::optional<BindingSlot> FindKey(const Controls& controls, int32_t scanCode) {
+  return FindIn(controls, &ActionBinding::keys, scanCode, 0);
+}
+
 std::optional<BindingSlot> FindPadButton(const Controls& controls, int button) {
-  for (int a = 0; a < kActionCount; ++a)
-    for (int s = 0; s < kSlotsPerAction; ++s)
-      if (button != kNoPadButton && controls.actions[static_cast<size_t>(a)].pad[static_cast<size_t>(s)] == button)
-        return BindingSlot{static_cast<Action>(a), s};
-  return std::nullopt;
+  return FindIn(controls, &ActionBinding::pad, button, kNoPadButton);
 }
 
 void BindKey(Controls& controls, BindingSlot to, int32_t scanCode) {
