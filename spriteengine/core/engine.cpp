@@ -34,11 +34,20 @@ std::string BackendFromEnvironment() {
   return name && std::string(name) == "headless" ? "headless" : "sdl";
 }
 
+// VARNOK_ENGINE_DRAW_THREADS=1 or 2 fixes how many threads draw, to measure
+// either; otherwise the second joins in only while the drawing is heavy.
+DrawThreads DrawThreadsFromEnvironment() {
+  const char* value = std::getenv("VARNOK_ENGINE_DRAW_THREADS");
+  const std::string threads = value ? value : "";
+  return threads == "1" ? DrawThreads::kOne : threads == "2" ? DrawThreads::kTwo : DrawThreads::kWhenWorthIt;
+}
+
 }  // namespace
 
 Engine::Engine(Platform platform)
     : platform_(std::move(platform)),
       resources_(platform_.codecs.decodePicture),
+      renderer_(DrawThreadsFromEnvironment()),
       automation_({
           .key = [this](int dik, bool down) { OnKey(dik, down); },
           .pointer = [this](float x, float y) { input_.MouseMove(x, y); },

@@ -202,7 +202,7 @@ class Engine : public WindowEvents {
   // Frame buffer; guarded by frameMutex_.
   std::mutex frameMutex_;
   Frame frame_{kFrameWidth, kFrameHeight};
-  ParallelRenderer renderer_;  // draws frame_ on two threads
+  ParallelRenderer renderer_;  // draws frame_, on two threads when it is heavy
   bool framePending_ = false;  // drawn off the engine thread, not yet shown
   bool framePrepared_ = false;  // the video backend holds frame_ prepared
   // A render phase's frame, drawn and waiting to be shown when the next

@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "additive_layer.h"
+#include "raster_spans.h"
 #include "pixel_ops.h"
 
 namespace spriteengine {
@@ -60,12 +61,24 @@ bool PlanSprite(const Scene& scene, const SpriteState& s, QuadDraw& d) {
 }
 
 // The pixels an unrotated quad surely paints with opaque texels, false when
-// it may leave any of them showing what is behind. Conservative: the quad
-// must reach a quarter pixel past the centres of the pixels at its edges.
+// it may leave any of them showing what is behind. Conservative for a
+// scaled or filtered quad: it must reach a quarter pixel past the centres
+// of the pixels at its edges.
 struct PixelRect {
   int left, top, right, bottom;  // right and bottom exclusive
 };
-bool OpaqueRect(const QuadDraw& d, PixelRect& r) {
+bool OpaqueRect(const QuadDraw& d, const PreparedQuad& q, PixelRect& r) {
+  if (AtOwnSize(q) && q.image->opaque) {
+    // Drawn texel for pixel, every pixel of its rows and columns takes an
+    // opaque texel: exactly its rows. Two tiles meeting at a fraction of a
+    // pixel then cover the seam's column between them.
+    int top = q.yStart, bottom = q.yEnd;
+    int32_t v;
+    while (top < bottom && !raster::UnrotatedRow(q, top, v)) ++top;
+    while (bottom > top && !raster::UnrotatedRow(q, bottom - 1, v)) --bottom;
+    r = {q.xStart, top, q.xEnd, bottom};
+    return r.left < r.right && r.top < r.bottom;
+  }
   if (!d.image || !d.image->opaque || d.blend != Blend::kAlpha || d.uAxisY != 0 || d.vAxisX != 0) return false;
   if ((d.modR & d.modG & d.modB & d.modA) != 256) return false;
   if (d.uAxisX <= 0 || d.vAxisY <= 0 || d.u0 < 0 || d.v0 < 0 || d.u1 > d.image->width || d.v1 > d.image->height)
@@ -313,7 +326,7 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
     constexpr int kWide = 128;  // columns: narrower sprites hide too little to be looked for
     if (AtOwnSize(q) && q.xEnd - q.xStart >= kWide && plan.over.size() < kMostOver) plan.over.push_back(i);
     PixelRect r;
-    if (!OpaqueRect(d, r)) continue;
+    if (!OpaqueRect(d, q, r)) continue;
     if (CoversFrame(r)) {
       // Everything below it is hidden: start the frame from this sprite.
       plan.start = i;
@@ -429,7 +442,15 @@ void RenderScene(const Scene& scene, Frame& frame, StageTimes* times) {
   RenderPlanRows(scene, plan, frame, 0, frame.height, times);
 }
 
-ParallelRenderer::ParallelRenderer() : worker_([this] { Work(); }) {}
+namespace {
+
+double MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+ParallelRenderer::ParallelRenderer(DrawThreads threads) : threads_(threads), worker_([this] { Work(); }) {}
 
 ParallelRenderer::~ParallelRenderer() {
   {
@@ -440,7 +461,20 @@ ParallelRenderer::~ParallelRenderer() {
   worker_.join();
 }
 
+bool ParallelRenderer::UsesWorker() const {
+  return threads_ == DrawThreads::kTwo || (threads_ == DrawThreads::kWhenWorthIt && choice_.UseWorker());
+}
+
 void ParallelRenderer::Render(const Scene& scene, Frame& frame) {
+  choice_.FrameDrawn(frameMs_);
+  frameMs_ = 0;
+  auto start = std::chrono::steady_clock::now();
+  if (!UsesWorker()) {
+    PlanFrame(scene, plan_);
+    RenderPlanRows(scene, plan_, frame, 0, frame.height);
+    frameMs_ += MsSince(start);
+    return;
+  }
   int split = frame.height / 2;
   PlanItems(scene, plan_);
   {
@@ -453,21 +487,27 @@ void ParallelRenderer::Render(const Scene& scene, Frame& frame) {
   }
   wake_.notify_all();
   PlanParticleItems(scene, plan_, 0);
+  frameMs_ += MsSince(start);
   {
     // Both parts are needed before either band is drawn.
     std::unique_lock lock(mutex_);
     if (++partsPlanned_ == 2) planned_.notify_all();
     planned_.wait(lock, [this] { return partsPlanned_ == 2; });
   }
+  start = std::chrono::steady_clock::now();
   RenderPlanRows(scene, plan_, frame, 0, split);
+  frameMs_ += MsSince(start);
   std::unique_lock lock(mutex_);
   done_.wait(lock, [this] { return !busy_; });
+  frameMs_ += workerMs_;
 }
 
 void ParallelRenderer::Split(int rows, const std::function<void(int, int)>& work) {
   constexpr int kFewRows = 32;  // less than waking the worker costs
-  if (rows < kFewRows) {
+  auto start = std::chrono::steady_clock::now();
+  if (rows < kFewRows || !UsesWorker()) {
     work(0, rows);
+    frameMs_ += MsSince(start);
     return;
   }
   int split = rows / 2;
@@ -480,8 +520,10 @@ void ParallelRenderer::Split(int rows, const std::function<void(int, int)>& work
   }
   wake_.notify_all();
   work(0, split);
+  frameMs_ += MsSince(start);
   std::unique_lock lock(mutex_);
   done_.wait(lock, [this] { return !busy_; });
+  frameMs_ += workerMs_;
 }
 
 void ParallelRenderer::Work() {
@@ -492,9 +534,12 @@ void ParallelRenderer::Work() {
     if (const std::function<void(int, int)>* job = job_) {
       int begin = rowBegin_, end = jobEnd_;
       lock.unlock();
+      auto start = std::chrono::steady_clock::now();
       (*job)(begin, end);
+      double ms = MsSince(start);
       lock.lock();
       job_ = nullptr;
+      workerMs_ = ms;
       busy_ = false;
       done_.notify_all();
       continue;
@@ -503,13 +548,18 @@ void ParallelRenderer::Work() {
     Frame* frame = frame_;
     int begin = rowBegin_;
     lock.unlock();
+    auto start = std::chrono::steady_clock::now();
     PlanParticleItems(*scene, plan_, 1);
+    double ms = MsSince(start);
     lock.lock();
     if (++partsPlanned_ == 2) planned_.notify_all();
     planned_.wait(lock, [this] { return partsPlanned_ == 2; });
     lock.unlock();
+    start = std::chrono::steady_clock::now();
     RenderPlanRows(*scene, plan_, *frame, begin, frame->height);
+    ms += MsSince(start);
     lock.lock();
+    workerMs_ = ms;
     busy_ = false;
     done_.notify_all();
   }

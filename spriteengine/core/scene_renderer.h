@@ -16,6 +16,7 @@
 
 #include "raster.h"
 #include "scene.h"
+#include "worker_choice.h"
 
 namespace spriteengine {
 
@@ -75,12 +76,18 @@ void RenderPlanRows(const Scene& scene, const FramePlan& plan, Frame& frame, int
 // Plan and draw the whole frame on the calling thread.
 void RenderScene(const Scene& scene, Frame& frame, StageTimes* times = nullptr);
 
+// How many threads draw: two only when the drawing is heavy enough to be
+// worth the worker (WorkerChoice), or always one, or always two.
+enum class DrawThreads { kWhenWorthIt, kOne, kTwo };
+
 // RenderScene on two threads: the caller and a worker of its own each plan
 // half of the particles, then the caller draws the top half of the frame
-// while the worker draws the bottom half. One Render at a time.
+// while the worker draws the bottom half. While the drawing is light the
+// caller does all of it alone. The frame is the same either way. One Render
+// at a time.
 class ParallelRenderer {
  public:
-  ParallelRenderer();
+  explicit ParallelRenderer(DrawThreads threads = DrawThreads::kWhenWorthIt);
   ~ParallelRenderer();
   ParallelRenderer(const ParallelRenderer&) = delete;
   ParallelRenderer& operator=(const ParallelRenderer&) = delete;
@@ -88,11 +95,19 @@ class ParallelRenderer {
   void Render(const Scene& scene, Frame& frame);
   // Runs work(begin, end) over rows 0..rows-1: the caller does the upper
   // half, the worker the lower, and it returns when both are done (a few
-  // rows the caller does alone). Not while a Render runs.
+  // rows, or a light frame's, the caller does alone). Not while a Render
+  // runs.
   void Split(int rows, const std::function<void(int, int)>& work);
+  // Whether the next Render or Split hands half to the worker.
+  bool UsesWorker() const;
 
  private:
   void Work();
+
+  DrawThreads threads_;
+  WorkerChoice choice_;
+  double frameMs_ = 0;   // the drawing threads' working time since the last Render began
+  double workerMs_ = 0;  // the worker's, for its last part (guarded by mutex_)
 
   FramePlan plan_;
   std::mutex mutex_;

@@ -52,7 +52,7 @@ TEST(FrameStretch, MatchesSdlsLinearStretchOnEveryPathAndSplit) {
   SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(frame.pixels.data()), frame.width,
                                                             frame.height, 32, frame.width * 4, SDL_PIXELFORMAT_RGB888);
   ASSERT_NE(source, nullptr);
-  ParallelRenderer threads;
+  ParallelRenderer threads(DrawThreads::kTwo);
   // Full screens, a resized window (smaller, and one pixel off the frame), a sliver.
   const std::pair<int, int> sizes[] = {{1067, 800}, {1440, 1080}, {2880, 2160}, {640, 480}, {801, 601}, {13, 2}};
   for (auto [w, h] : sizes) {
@@ -109,7 +109,7 @@ TEST(FrameStretch, WritesOnlyWhatTheChangedColumnsMakeAndMissesNothing) {
     for (int x = 0; x < after.width; ++x)
       if (after.pixels[static_cast<size_t>(y) * after.width + x] != before.pixels[static_cast<size_t>(y) * before.width + x])
         spans[y] = spans[y].Empty() ? ColumnSpan{x, x + 1} : ColumnSpan{spans[y].begin, x + 1};
-  ParallelRenderer threads;
+  ParallelRenderer threads(DrawThreads::kTwo);
   for (bool wide : {true, false}) {
 #if SPRITEENGINE_AVX2_PATHS
     pixel::avx2::Allow(wide);

@@ -34,6 +34,9 @@ class GoldenTest : public ::testing::Test {
     ::setenv("VARNOK_ENGINE", "headless", 1);
     ::setenv("VARNOK_ENGINE_SCRIPT", (*folder_ + "/script.txt").c_str(), 1);
     ::setenv("VARNOK_ENGINE_LOG", (*folder_ + "/engine.log").c_str(), 1);
+    // Both drawing threads, each its band, as a heavy frame is drawn (the
+    // fire goldens see the light frame, on one).
+    ::setenv("VARNOK_ENGINE_DRAW_THREADS", "2", 1);
     EngineApi api;
     std::string error;
     ASSERT_TRUE(LoadEngine(SPRITEENGINE_DLL, api, &error)) << error;

@@ -40,6 +40,16 @@ class ClearRowsTest : public ::testing::Test {
       for (int x = 0; x < kFrameWidth; ++x)
         ASSERT_EQ(a.At(x, y), b.At(x, y)) << what << ": pixel " << x << "," << y << " kept the old frame";
   }
+  template <class Texel>
+  uint32_t Picture(int w, int h, Texel texel) {
+    Image img;
+    img.width = w, img.height = h;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) img.pixels.push_back(texel(x, y));
+    uint32_t t = NewHandle();
+    scene_.textures[t].data = std::make_shared<TextureData>(BuildTexture(std::move(img), 1));
+    return t;
+  }
   std::vector<std::pair<int, int>> ClearRows() {
     FramePlan plan;
     PlanItems(scene_, plan);
@@ -79,6 +89,28 @@ TEST_F(ClearRowsTest, AnyGapOrSeeThroughTileKeepsTheClear) {
   EXPECT_EQ(ClearRows(), (std::vector<std::pair<int, int>>{{0, 600}}));
 }
 
+// A scrolling sky: opaque tiles at their own size meet at a fraction of a
+// pixel, and the seam's column is drawn by one of them, so their rows need
+// no clear; a column between them that neither draws keeps it.
+TEST_F(ClearRowsTest, OwnSizeTilesMeetingAtAFractionSpareTheirRows) {
+  uint32_t tile = Picture(400, 200, [](int x, int y) { return 0xFF000000u | static_cast<uint32_t>(x * 5 + y); });
+  const struct {
+    float left, secondLeft;
+    std::vector<std::pair<int, int>> rows;
+  } joins[] = {{-0.4f, 399.6f, {{0, 100}, {300, 600}}},
+               {0.3f, 400.3f, {{0, 100}, {300, 600}}},
+               {-0.4f, 400.6f, {{0, 600}}}};
+  for (const auto& j : joins) {
+    scene_.sprites.clear();
+    for (float left : {j.left, j.secondLeft}) {
+      SpriteState& s = AddTile(left, left + 400, 100.3f, 300.3f);
+      s.texture = tile;
+    }
+    EXPECT_EQ(ClearRows(), j.rows) << "tiles from " << j.left << " and " << j.secondLeft;
+    ExpectNoStalePixels("own-size tiles");
+  }
+}
+
 TEST_F(ClearRowsTest, APictureOverTheWholeFrameNeedsNoClear) {
   AddTile(-0.2f, 800.2f, 0, 600);
   EXPECT_TRUE(ClearRows().empty());
@@ -91,15 +123,7 @@ TEST_F(ClearRowsTest, APictureOverTheWholeFrameNeedsNoClear) {
 // opaque or blended, the cover clear in places, tinted (no cover), or
 // reaching past the frame's edge.
 TEST_F(ClearRowsTest, WhatOwnSizePicturesCoverIsNotDrawnBelowThemAndTheFrameIsTheSame) {
-  auto picture = [&](int w, int h, auto texel) {
-    Image img;
-    img.width = w, img.height = h;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) img.pixels.push_back(texel(x, y));
-    uint32_t t = NewHandle();
-    scene_.textures[t].data = std::make_shared<TextureData>(BuildTexture(std::move(img), 1));
-    return t;
-  };
+  auto picture = [&](int w, int h, auto texel) { return Picture(w, h, texel); };
   uint32_t sky = picture(800, 400, [](int x, int y) { return 0xFF000000u | static_cast<uint32_t>(x * 7 + y * 3); });
   uint32_t glass = picture(300, 200, [](int x, int) { return 0x80402000u + static_cast<uint32_t>(x & 0x3F); });
   // Buildings: opaque below a skyline, clear above it, with a half-clear window column.
