@@ -64,6 +64,20 @@ void WeighShownRow(const uint32_t* a, const uint32_t* b, uint32_t w, int count, 
   for (; i < count; ++i) out[i] = Weigh7(a[i], b[i], w);
 }
 
+}  // namespace
+
+void CopyFrame(const Frame& source, uint32_t* target, ptrdiff_t pitch) {
+  for (int y = 0; y < source.height; ++y) {
+    const uint32_t* row = source.pixels.data() + static_cast<size_t>(y) * source.width;
+    WeighShownRow(row, row, 0, source.width, reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(target) + pitch * y));
+  }
+#if SPRITEENGINE_SSE2
+  _mm_sfence();  // the streamed rows are in memory before anyone is told of them
+#endif
+}
+
+namespace {
+
 // A thread's stretched source rows, kept while it writes shown rows that
 // need them (a source row serves several shown rows one after another),
 // each with the groups of eight stretched so far.

@@ -20,6 +20,11 @@ struct ColumnSpan {
   bool Empty() const { return begin >= end; }
 };
 
+// The frame copied into a target of its own size (`pitch` bytes from one row
+// to the next) as 0x00RRGGBB, written around the cache as the stretch's rows
+// are: the display reads it, the drawing never does.
+void CopyFrame(const Frame& source, uint32_t* target, ptrdiff_t pitch);
+
 class FrameStretch {
  public:
   // Sets the sizes (the tables are worked out again only when they change).

@@ -112,7 +112,10 @@ class SurfacePresenter : public FramePresenter {
     const bool unsentWhole = unsent && pending_.whole;
     pending_ = {target, false, target->w, target->h, {}};
     if (target->w == frame.width && target->h == frame.height) {
-      if (Source source(frame); source.surface) SDL_BlitSurface(source.surface, nullptr, target, nullptr);
+      if (target->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(target))
+        CopyFrame(frame, static_cast<uint32_t*>(target->pixels), target->pitch);
+      else if (Source source(frame); source.surface)
+        SDL_BlitSurface(source.surface, nullptr, target, nullptr);
       Painted(target);
       lastShown_ = false;
       pending_.whole = true;

@@ -247,6 +247,26 @@ TEST(FramePresenter, SurfaceShowsTheLetterboxedFrameAndRendererFallsBack) {
   presenter->Show(frame);
   expectShown(frame);
   EXPECT_EQ(presenter->SendEstimate(), 0);  // nothing prepared
+  // A window of the frame's own size: the frame as it is, on either path.
+  SDL_SetWindowSize(window, kFrameWidth, kFrameHeight);
+  presenter->Resized();
+  for (bool wide : {true, false}) {
+#if SPRITEENGINE_AVX2_PATHS
+    pixel::avx2::Allow(wide);
+#endif
+    frame.pixels[static_cast<size_t>(wide ? 7 : 8) * frame.width + 9] ^= 0x00FFFFFF;  // a new frame each time
+    presenter->Prepare(frame);
+    presenter->Show(frame);
+    surface = SDL_GetWindowSurface(window);
+    ASSERT_TRUE(surface && surface->w == kFrameWidth && surface->h == kFrameHeight);
+    const uint32_t* pixels = static_cast<const uint32_t*>(surface->pixels);
+    for (int y = 0; y < kFrameHeight; ++y)
+      for (int x = 0; x < kFrameWidth; ++x)
+        ASSERT_EQ(pixels[y * (surface->pitch / 4) + x] & 0x00FFFFFF, frame.At(x, y)) << x << "," << y;
+  }
+#if SPRITEENGINE_AVX2_PATHS
+  pixel::avx2::Allow(true);
+#endif
   presenter.reset();
   SDL_DestroyWindow(window);
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
