@@ -50,12 +50,14 @@ std::vector<DrawItem> DrawOrder(const Scene& scene) {
   std::vector<Keyed> keyed;
   keyed.reserve(scene.sprites.size() + scene.particleSystems.size());
   for (const auto& [handle, s] : scene.sprites) {
-    if (!s.visible || s.texture == 0 || !scene.textures.count(s.texture)) continue;
-    keyed.push_back({LayerOf(s.priority), handle, {DrawKind::kSprite, handle}});
+    if (!s.visible || s.texture == 0) continue;
+    auto texture = scene.textures.find(s.texture);
+    if (texture == scene.textures.end()) continue;
+    keyed.push_back({LayerOf(s.priority), handle, {DrawKind::kSprite, handle, &s, &texture->second}});
   }
   for (const auto& [handle, p] : scene.particleSystems) {
     if (!p.visible || p.system->Live() == 0) continue;
-    keyed.push_back({kParticleLayer, handle, {DrawKind::kParticles, handle}});
+    keyed.push_back({kParticleLayer, handle, {DrawKind::kParticles, handle, nullptr, nullptr, &p}});
   }
   std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
     return a.layer != b.layer ? a.layer < b.layer : a.seq < b.seq;

@@ -88,7 +88,12 @@ enum class DrawKind { kSprite, kParticles, kText };
 struct DrawItem {
   DrawKind kind;
   uint32_t id;  // sprite or particle system handle, or index into prints
-  bool operator==(const DrawItem&) const = default;
+  // What the handle named when the order was made (valid while the scene
+  // is not changed): the frame's planning looks nothing up again.
+  const SpriteState* sprite = nullptr;
+  const TextureState* texture = nullptr;  // the sprite's
+  const ParticleSystemState* particles = nullptr;
+  bool operator==(const DrawItem& o) const { return kind == o.kind && id == o.id; }
 };
 
 // Back to front: sprites of priority >= 2 (higher numbers further back), then

@@ -24,8 +24,8 @@ Filter FilterOf(int textureMode) {
 }
 
 // The sprite as a quad in frame pixels; false when it draws nothing.
-bool PlanSprite(const Scene& scene, const SpriteState& s, QuadDraw& d) {
-  const TextureData& tex = scene.textures.at(s.texture).Data();
+bool PlanSprite(const SpriteState& s, const TextureState& texture, QuadDraw& d) {
+  const TextureData& tex = texture.Data();
   const MeshQuad& q = *s.mesh;
   float radians = s.degrees * std::numbers::pi_v<float> / 180;
   float c = std::cos(radians), sn = std::sin(radians);
@@ -320,7 +320,7 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
     if (item.kind != DrawKind::kSprite) continue;
     QuadDraw d;
     PreparedQuad q;
-    if (!PlanSprite(scene, scene.sprites.at(item.id), d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q))
+    if (!PlanSprite(*item.sprite, *item.texture, d) || !PrepareQuad(d, kFrameWidth, kFrameHeight, q))
       continue;
     quads.push_back(q);
     constexpr int kWide = 128;  // columns: narrower sprites hide too little to be looked for
@@ -343,7 +343,7 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
   size_t total = 0;
   for (size_t i = plan.start; i < plan.order.size(); ++i)
     if (plan.order[i].kind == DrawKind::kParticles)
-      total += static_cast<size_t>(scene.particleSystems.at(plan.order[i].id).system->Live());
+      total += static_cast<size_t>(plan.order[i].particles->system->Live());
   size_t before = 0;
   plan.split = plan.order.size();
   for (size_t i = plan.start; i < plan.order.size(); ++i) {
@@ -352,7 +352,7 @@ void PlanItems(const Scene& scene, FramePlan& plan) {
       plan.split = i;
       break;
     }
-    before += static_cast<size_t>(scene.particleSystems.at(plan.order[i].id).system->Live());
+    before += static_cast<size_t>(plan.order[i].particles->system->Live());
   }
 }
 
@@ -361,7 +361,7 @@ void PlanParticleItems(const Scene& scene, FramePlan& plan, int part) {
   size_t begin = part == 0 ? plan.start : plan.split, end = part == 0 ? plan.split : plan.order.size();
   for (size_t i = begin; i < end; ++i)
     if (plan.order[i].kind == DrawKind::kParticles)
-      PlanParticles(scene.particleSystems.at(plan.order[i].id), camera, plan.quads[i]);
+      PlanParticles(*plan.order[i].particles, camera, plan.quads[i]);
 }
 
 namespace {
