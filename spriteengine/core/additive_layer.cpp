@@ -49,8 +49,11 @@ AdditiveLayer::AdditiveLayer()
     : pixels_(kFrameWidth / 2, kFrameHeight / 2), blocks_((kFrameHeight / 2 + kBlockRows - 1) / kBlockRows) {}
 
 void AdditiveLayer::Begin(int frameRowBegin, int frameRowEnd) {
-  rowBegin_ = frameRowBegin / 2;
-  rowEnd_ = std::min(pixels_.height, (frameRowEnd + 1) / 2);
+  // Frame row y weighs half-resolution rows (y - 1) / 2 and the one below:
+  // a band's first and last rows reach a row of the next band's, which is
+  // drawn here too, so that the bands join as one frame does.
+  rowBegin_ = std::max(0, (frameRowBegin - 1) >> 1);
+  rowEnd_ = std::clamp(((frameRowEnd - 2) >> 1) + 2, rowBegin_, pixels_.height);
 }
 
 void AdditiveLayer::Touch(int first, int last, float left, float right) {

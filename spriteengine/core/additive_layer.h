@@ -21,7 +21,7 @@ class AdditiveLayer {
   // all zero here (AddTo leaves it so).
   void Begin(int frameRowBegin, int frameRowEnd);
   Frame& Pixels() { return pixels_; }
-  int RowBegin() const { return rowBegin_; }  // half-resolution rows of the band
+  int RowBegin() const { return rowBegin_; }  // half-resolution rows the band's frame rows weigh
   int RowEnd() const { return rowEnd_; }
   static constexpr int kBlockRows = 8;
   static constexpr int kBlockRuns = 4;  // column runs kept per block; more are joined
