@@ -8,8 +8,8 @@
 #include <numbers>
 
 #include "additive_layer.h"
-#include "raster_spans.h"
 #include "pixel_ops.h"
+#include "raster_spans.h"
 
 namespace spriteengine {
 

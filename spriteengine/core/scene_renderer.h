@@ -98,11 +98,11 @@ class ParallelRenderer {
   // rows, or a light frame's, the caller does alone). Not while a Render
   // runs.
   void Split(int rows, const std::function<void(int, int)>& work);
-  // Whether the next Render or Split hands half to the worker.
-  bool UsesWorker() const;
 
  private:
   void Work();
+  // Whether the next Render or Split hands half to the worker.
+  bool UsesWorker() const;
 
   DrawThreads threads_;
   WorkerChoice choice_;
